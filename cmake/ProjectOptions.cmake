@@ -1,0 +1,25 @@
+# Project-wide compiler settings, carried by one INTERFACE target that every
+# target links.
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+
+add_library(qorv_options INTERFACE)
+target_compile_options(qorv_options INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(qorv_options INTERFACE
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CONTEXTLESS_CONNECT
+  _FILE_OFFSET_BITS=64)
+
+option(QORV_WERROR "Treat warnings as errors" OFF)
+if(QORV_WERROR)
+  target_compile_options(qorv_options INTERFACE -Werror)
+endif()
+
+option(QORV_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(QORV_SANITIZE)
+  target_compile_options(qorv_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(qorv_options INTERFACE -fsanitize=address,undefined)
+endif()

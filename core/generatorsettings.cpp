@@ -1,0 +1,65 @@
+#include "core/generatorsettings.h"
+
+#include <array>
+
+#include "core/unicodecase.h"
+
+namespace qorv {
+
+namespace {
+
+constexpr std::array<std::string_view, 8> kChangefreq = {
+    "none", "always", "hourly", "daily", "weekly", "monthly", "yearly", "never"};
+
+constexpr std::array<std::string_view, 12> kPriority = {
+    "none", "0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"};
+
+constexpr std::array<std::string_view, 25> kTimeZones = {
+    "-12:00", "-11:00", "-10:00", "-09:00", "-08:00", "-07:00", "-06:00", "-05:00", "-04:00",
+    "-03:00", "-02:00", "-01:00", "+00:00", "+01:00", "+02:00", "+03:00", "+04:00", "+05:00",
+    "+06:00", "+07:00", "+08:00", "+09:00", "+10:00", "+11:00", "+12:00"};
+
+}  // namespace
+
+const TVocabulary ChangefreqVocabulary{kChangefreq};
+const TVocabulary PriorityVocabulary{kPriority};
+const TVocabulary TimeZoneList{kTimeZones};
+
+int FindIgnoreCase(TVocabulary vocabulary, std::string_view text) {
+  for (std::size_t i = 0; i < vocabulary.size(); ++i) {
+    if (EqualsIgnoreCase(vocabulary[i], text)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+TVocabularyChoice::TVocabularyChoice(TVocabulary vocabulary, int index)
+    : m_vocabulary(vocabulary), m_index(-2) {
+  SetIndex(index);
+}
+
+void TVocabularyChoice::SetIndex(int index) {
+  if (index == m_index) return;
+  if (index >= 0 && static_cast<std::size_t>(index) < m_vocabulary.size()) {
+    m_index = index;
+    m_text = std::string(m_vocabulary[static_cast<std::size_t>(index)]);
+  } else {
+    m_index = -1;
+    m_text.clear();
+  }
+}
+
+void TVocabularyChoice::SetTyped(std::string text, int index) {
+  m_text = std::move(text);
+  m_index = index >= 0 && static_cast<std::size_t>(index) < m_vocabulary.size() ? index : -1;
+}
+
+void TGeneratorSettings::ResetForNewProject() {
+  RootChangefreq.SetIndex(3);
+  RootPriority.SetIndex(6);
+  OtherChangefreq.SetIndex(0);
+  OtherPriority.SetIndex(0);
+  TimeShort = true;
+  TimeZone.SetIndex(13);
+}
+
+}  // namespace qorv

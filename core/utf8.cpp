@@ -1,0 +1,1 @@
+#include "core/utf8.h"

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace qorv {
+
+/// The user's date and time conventions, reduced to what the date and time
+/// texts of the page list need. The platform's locale adapter fills it; the
+/// core only reads it, so tests can hand in any locale as a plain value.
+struct TLocaleFormats {
+  /// Numeric date pattern: the fields d or dd (day), M or MM (month), yy or
+  /// yyyy (year), letters in either case, each separated by "/", which
+  /// stands for `DateSeparator`. Example: "d/M/yyyy" with separator "."
+  /// gives 5.3.2006.
+  std::string ShortDateFormat = "dd/MM/yyyy";
+  /// One character (UTF-8 encoded).
+  std::string DateSeparator = ".";
+  /// One character (UTF-8 encoded), used by both time forms.
+  std::string TimeSeparator = ":";
+
+  // The long time form: hour, separator, minutes, separator, seconds.
+  bool HourLeadingZero = true;
+  /// A 12-hour clock: hour 1 to 12 and an AM or PM marker.
+  bool TwelveHour = false;
+  std::string AmText = "AM";
+  std::string PmText = "PM";
+  /// The marker goes before the hour (followed by a blank) rather than
+  /// after the seconds (preceded by a blank).
+  bool MarkerFirst = false;
+
+  friend bool operator==(const TLocaleFormats&, const TLocaleFormats&) = default;
+};
+
+}  // namespace qorv
