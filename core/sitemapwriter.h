@@ -1,1 +1,63 @@
 #pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/generatorsettings.h"
+#include "core/pagelist.h"
+#include "platform/datetime.h"
+#include "platform/localeformats.h"
+
+namespace qorv {
+
+inline constexpr std::string_view kSitemapFileName = "sitemap.xml";
+/// The protocol's limits, both inclusive.
+inline constexpr std::uint64_t kMaxSitemapBytes = 10485760;
+inline constexpr std::uint64_t kMaxSitemapUrls = 50000;
+
+/// What one write yields.
+struct TSitemapResult {
+  std::string FilePath;
+  std::uint64_t UrlCount = 0;
+  /// As the folder entry gives it after the write; 0 when there is none.
+  std::uint64_t FileSize = 0;
+
+  bool ExceedsLimits() const { return FileSize > kMaxSitemapBytes || UrlCount > kMaxSitemapUrls; }
+};
+
+/// Receives the document piece by piece, in order.
+using TSitemapSink = std::function<void(std::string_view)>;
+
+/// Writes the ticked rows of a page list as a sitemap (schema 0.84): UTF-8
+/// without a byte order mark, CRLF line ends, in list order, leaving out rows
+/// whose URL is longer than `MaxUrlLength`.
+class TSitemapWriter {
+ public:
+  explicit TSitemapWriter(const TLocaleFormats& formats);
+
+  /// The local moment that resolves two-digit years of date texts.
+  std::function<TDateTime()> Now;
+
+  /// Writes `scanFolder` + "sitemap.xml" (the working folder when
+  /// `scanFolder` is empty). The file is replaced only once complete: on
+  /// any error the old file keeps its content. Throws EInOutError when the
+  /// file cannot be written, EConvertError when a row's date text does not
+  /// read back.
+  TSitemapResult WriteSitemap(const std::string& scanFolder, const TPageList& pages,
+                              const TGeneratorSettings& settings) const;
+
+  /// The document itself, streamed to `sink` one url element at a time.
+  /// Returns the number of url elements.
+  std::uint64_t WriteDocument(const TSitemapSink& sink, const TPageList& pages,
+                              const TGeneratorSettings& settings) const;
+
+  /// The completion message; "\r" breaks its lines.
+  static std::string ReportText(const TSitemapResult& result);
+
+ private:
+  const TLocaleFormats& m_formats;
+};
+
+}  // namespace qorv

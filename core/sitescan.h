@@ -1,1 +1,86 @@
 #pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/dirwalk.h"
+#include "core/generatorsettings.h"
+#include "core/pagelist.h"
+#include "platform/datetime.h"
+#include "platform/filesystem.h"
+#include "platform/localeformats.h"
+
+namespace qorv {
+
+/// The two inputs of a run, which the scan reads when it needs them: the
+/// site URL afresh for every file, so that a change made while a scan runs
+/// applies to the files after it.
+class TScanInputs {
+ public:
+  virtual ~TScanInputs() = default;
+  virtual std::string LocalFolder() const = 0;
+  virtual std::string SiteUrl() const = 0;
+};
+
+/// The mask list of a `FileMask` text: pieces between ";" (or line breaks),
+/// blanks kept, empty pieces kept as empty masks except a final one.
+std::vector<std::string> SplitFileMask(std::string_view fileMask);
+
+/// The warning for URLs over `MaxUrlLength`, e.g. "3 Url presiahlo ...".
+std::string OverlongWarning(int count);
+
+/// Turns the local copy of a site into the page list: a root row for the
+/// site URL, then one unticked row per matching file, in walk order, with
+/// the URL the file is published under.
+class TSiteScanner {
+ public:
+  TSiteScanner(TGeneratorSettings& settings, TPageList& pages, const TScanInputs& inputs,
+               const TLocaleFormats& formats, TFileSystem& fileSystem = LocalFileSystem());
+
+  /// The local moment for the root row; the machine's clock by default.
+  std::function<TDateTime()> Now;
+  /// Called after every reported file, also when it gave no row: the
+  /// window lets pending events run here so the list grows visibly.
+  std::function<void()> OnFileDone;
+
+  /// One scan. Returns false, doing nothing, when a scan is already
+  /// running. Throws what the walk throws (an empty mask); the rows added
+  /// until then stay.
+  bool Run();
+  bool IsRunning() const { return m_running; }
+  /// Ends a running scan before its next file; the rows so far stay.
+  void RequestStop() { m_stopRequested = true; }
+
+  /// The folder of the last scan, ending in "/"; empty before the first.
+  const std::string& ScanFolder() const { return m_scanFolder; }
+  /// The site URL of the last scan, ending in "/".
+  const std::string& RootUrl() const { return m_rootUrl; }
+  /// File rows of the last scan longer than `MaxUrlLength`.
+  int OverlongCount() const { return m_overlongCount; }
+
+  /// The URL a file row gets: `base` and the path relative to the scan
+  /// folder joined by "/", "\" turned into "/", XML-escaped, and the first
+  /// occurrence of `indexFile` (if not empty) removed.
+  static std::string FileUrl(std::string_view base, std::string_view relativePath,
+                             std::string_view indexFile);
+
+ private:
+  void JvSearchFilesFindFile(const TFoundFile& file);
+
+  TGeneratorSettings& m_settings;
+  TPageList& m_pages;
+  const TScanInputs& m_inputs;
+  const TLocaleFormats& m_formats;
+  TJvSearchFiles m_walker;
+
+  std::string m_scanFolder;
+  std::string m_rootUrl;
+  std::string m_rootRowUrl;
+  int m_overlongCount = 0;
+  bool m_running = false;
+  bool m_stopRequested = false;
+};
+
+}  // namespace qorv

@@ -1,1 +1,20 @@
 #pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qorv {
+
+/// Makes a text safe as XML element content: "&", "'", "\"", ">" and "<"
+/// become entities (an "&" that already begins an entity is escaped too).
+/// So that the result is always well-formed UTF-8 XML, bytes that are not
+/// valid UTF-8 and characters XML 1.0 does not allow or that a parser would
+/// not keep (C0 controls including tab and line breaks, DEL, U+FFFE, U+FFFF)
+/// are written as "%XX" per byte, upper-case hex. Nothing else changes: no
+/// other percent-encoding.
+std::string XmlEscape(std::string_view text);
+
+/// As above, appending to `out`.
+void AppendXmlEscaped(std::string& out, std::string_view text);
+
+}  // namespace qorv

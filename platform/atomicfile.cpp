@@ -1,1 +1,178 @@
+#include "platform/atomicfile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <random>
+
+namespace qorv {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+std::string RandomSuffix() {
+  static std::mt19937_64 generator{std::random_device{}() ^ static_cast<std::uint64_t>(getpid())};
+  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::string suffix;
+  std::uint64_t value = generator();
+  for (int i = 0; i < 10; ++i) {
+    suffix += kDigits[value % 36];
+    value /= 36;
+  }
+  return suffix;
+}
+
+int WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+/// The file a link at `path` leads to, so that replacing it keeps the link;
+/// `path` itself otherwise.
+std::string ResolveTarget(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved)) return resolved;
+  return path;
+}
+
+}  // namespace
+
+TAtomicFile::~TAtomicFile() { Discard(); }
+
+int TAtomicFile::Fail(int error) {
+  if (m_error == 0) m_error = error;
+  return m_error;
+}
+
+int TAtomicFile::Begin(const std::string& path) {
+  Discard();
+  m_error = 0;
+  m_path = path;
+  const std::string target = ResolveTarget(path);
+  const std::size_t slash = target.rfind('/');
+  m_folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  m_name = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (m_name.empty()) return Fail(EISDIR);
+
+  m_folderFd = open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_folderFd < 0) return Fail(errno);
+
+  // A nameless file cannot be left behind by a crash; where the file system
+  // does not offer one, a named temporary file is the fallback.
+  m_fd = openat(m_folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  m_anonymous = m_fd >= 0;
+  if (!m_anonymous) {
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+      m_tempName = "." + m_name + "." + RandomSuffix() + ".tmp";
+      m_fd = openat(m_folderFd, m_tempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+      if (m_fd < 0 && errno != EEXIST) break;
+    }
+    if (m_fd < 0) {
+      m_tempName.clear();
+      return Fail(errno);
+    }
+  }
+
+  // The replacement keeps the permissions of the file it replaces.
+  struct stat old;
+  if (fstatat(m_folderFd, m_name.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode))
+    fchmod(m_fd, old.st_mode & 07777);
+  m_buffer.reserve(kBufferSize);
+  return 0;
+}
+
+int TAtomicFile::Flush() {
+  if (m_error != 0) return m_error;
+  if (m_fd < 0) return Fail(EBADF);
+  const int error = WriteAll(m_fd, m_buffer.data(), m_buffer.size());
+  m_buffer.clear();
+  return error ? Fail(error) : 0;
+}
+
+int TAtomicFile::Write(std::string_view bytes) {
+  if (m_error != 0) return m_error;
+  if (m_buffer.size() + bytes.size() > kBufferSize) {
+    if (Flush() != 0) return m_error;
+    if (bytes.size() >= kBufferSize) {
+      const int error = WriteAll(m_fd, bytes.data(), bytes.size());
+      return error ? Fail(error) : 0;
+    }
+  }
+  m_buffer.append(bytes);
+  return 0;
+}
+
+int TAtomicFile::Commit() {
+  if (Flush() != 0 || fsync(m_fd) != 0) {
+    Fail(errno);
+    const int error = m_error;
+    Discard();
+    return error;
+  }
+  if (m_anonymous) {
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      m_tempName = "." + m_name + "." + RandomSuffix() + ".tmp";
+      if (linkat(AT_FDCWD, self.c_str(), m_folderFd, m_tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        break;
+      const int error = errno;
+      m_tempName.clear();
+      if (error != EEXIST) {
+        Fail(error);
+        break;
+      }
+    }
+    if (m_tempName.empty()) {
+      const int error = Fail(EEXIST);
+      Discard();
+      return error;
+    }
+  }
+  const int fd = m_fd;
+  m_fd = -1;
+  if (close(fd) != 0) {
+    const int error = Fail(errno);
+    Discard();
+    return error;
+  }
+  if (renameat(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str()) != 0) {
+    const int error = Fail(errno);
+    Discard();
+    return error;
+  }
+  m_tempName.clear();
+  // Makes the rename itself survive a power loss; file systems that cannot
+  // sync a folder say so with EINVAL, which changes nothing for the file.
+  fsync(m_folderFd);
+  close(m_folderFd);
+  m_folderFd = -1;
+  return 0;
+}
+
+void TAtomicFile::Discard() {
+  if (m_fd >= 0) close(m_fd);
+  m_fd = -1;
+  if (!m_tempName.empty() && m_folderFd >= 0) unlinkat(m_folderFd, m_tempName.c_str(), 0);
+  m_tempName.clear();
+  if (m_folderFd >= 0) close(m_folderFd);
+  m_folderFd = -1;
+  m_buffer.clear();
+}
+
+}  // namespace qorv

@@ -46,7 +46,7 @@ class TFolderListing {
 struct TFolderId {
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
-  friend bool operator==(const TFolderId&, const TFolderId&) = default;
+  friend auto operator<=>(const TFolderId&, const TFolderId&) = default;
 };
 
 /// An open folder. Sub-folders and file times are reached relative to it,
@@ -74,5 +74,9 @@ class TFileSystem {
 
 /// The machine's own file system.
 TFileSystem& LocalFileSystem();
+
+/// Size of the file at `path` as its folder entry gives it (links followed);
+/// nothing when there is no such entry.
+std::optional<std::uint64_t> FileSize(const std::string& path);
 
 }  // namespace qorv

@@ -1,0 +1,127 @@
+#include "cli/arguments.h"
+
+#include <string_view>
+
+namespace qorv::cli {
+
+namespace {
+
+struct TValueOption {
+  std::string_view Name;
+  std::optional<std::string> TCliOptions::*Field;
+};
+
+constexpr TValueOption kValueOptions[] = {
+    {"--mask", &TCliOptions::FileMask},
+    {"--index", &TCliOptions::IndexFile},
+    {"--root-changefreq", &TCliOptions::RootChangefreq},
+    {"--root-priority", &TCliOptions::RootPriority},
+    {"--changefreq", &TCliOptions::OtherChangefreq},
+    {"--priority", &TCliOptions::OtherPriority},
+    {"--zone", &TCliOptions::TimeZone},
+};
+
+struct TFlagOption {
+  std::string_view Name;
+  bool TCliOptions::*Field;
+};
+
+constexpr TFlagOption kFlagOptions[] = {
+    {"--long", &TCliOptions::LongLastmod}, {"--compact", &TCliOptions::Compact},
+    {"--list", &TCliOptions::List},        {"--quiet", &TCliOptions::Quiet},
+    {"--help", &TCliOptions::Help},        {"--version", &TCliOptions::Version},
+};
+
+}  // namespace
+
+TCliOptions ParseArguments(const std::vector<std::string>& args) {
+  TCliOptions options;
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = arg.find('=');
+    const std::string_view name = std::string_view(arg).substr(0, equals);
+    std::optional<std::string> inlineValue;
+    if (equals != std::string::npos) inlineValue = arg.substr(equals + 1);
+
+    auto takeValue = [&]() -> std::string {
+      if (inlineValue) return *inlineValue;
+      if (i + 1 >= args.size()) throw TUsageError("option " + std::string(name) + " needs a value");
+      return args[++i];
+    };
+
+    bool known = false;
+    for (const TValueOption& option : kValueOptions) {
+      if (name == option.Name) {
+        options.*option.Field = takeValue();
+        known = true;
+      }
+    }
+    for (const TFlagOption& option : kFlagOptions) {
+      if (name == option.Name) {
+        if (inlineValue) throw TUsageError("option " + std::string(name) + " takes no value");
+        options.*option.Field = true;
+        known = true;
+      }
+    }
+    if (name == "--include") {
+      const std::string value = takeValue();
+      if (value != "all" && value != "none")
+        throw TUsageError("--include takes all or none, not \"" + value + "\"");
+      options.IncludeAll = value == "all";
+      known = true;
+    }
+    if (!known) throw TUsageError("unknown option " + std::string(name));
+  }
+
+  if (options.Help || options.Version) return options;
+  if (operands.size() != 2)
+    throw TUsageError(operands.size() < 2 ? "FOLDER and URL are needed" : "too many operands");
+  if (operands[0].empty()) throw TUsageError("FOLDER must not be empty");
+  options.Folder = operands[0];
+  options.Url = operands[1];
+  return options;
+}
+
+const char* UsageText() {
+  return R"(Usage: qorv-cli [OPTIONS] FOLDER URL
+Scans FOLDER, the local copy of the site published at URL, and writes
+FOLDER/sitemap.xml with every page ticked.
+
+Options:
+  --mask TEXT              file masks separated by ";" (default "*.htm;*.html")
+  --index TEXT             text removed from each URL (default "index.htm";
+                           "" removes nothing)
+  --root-changefreq TEXT   changefreq of the root row (default daily)
+  --root-priority TEXT     priority of the root row (default 0.5)
+  --changefreq TEXT        changefreq of the other rows (default none)
+  --priority TEXT          priority of the other rows (default none)
+                           ("none" leaves the element out)
+  --long                   lastmod with time and zone, not the date alone
+  --zone TEXT              zone of the long lastmod (default +01:00)
+  --compact                each url element on one line
+  --include all|none       which rows are ticked before writing (default all)
+  --list                   print the page list instead of writing: one row a
+                           line, Url, date, time, changefreq, priority and
+                           ticked (1 or 0), tab-separated
+  --quiet                  no live count of scanned files on a terminal
+  --help                   show this text
+  --version                show the version
+
+Dates and times follow the locale of LC_ALL, LC_TIME or LANG.
+
+Exit status: 0 written within the protocol limits, 3 written but a limit
+exceeded, 2 bad usage, 1 failure.
+)";
+}
+
+}  // namespace qorv::cli

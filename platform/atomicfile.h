@@ -1,0 +1,49 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qorv {
+
+/// Replaces a file as a whole: the new content goes to a temporary file in
+/// the same folder, which takes the place of the old file only when it is
+/// complete and on disk. Readers, and the file after a crash, see either the
+/// old content or the new, never a mix; a failure leaves the old file as it
+/// was and no temporary file behind.
+///
+/// Every operation returns 0 or the operating system's error number. The
+/// first error sticks: later writes do nothing and `Commit` returns it.
+class TAtomicFile {
+ public:
+  TAtomicFile() = default;
+  ~TAtomicFile();
+  TAtomicFile(const TAtomicFile&) = delete;
+  TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+  /// Prepares the replacement of `path`; nothing is visible there yet.
+  int Begin(const std::string& path);
+  /// Buffered; a failed write of the buffer is reported here or by `Commit`.
+  int Write(std::string_view bytes);
+  /// Writes out the buffer, syncs, and puts the file in place of `path`.
+  int Commit();
+  /// Abandons the replacement; `path` keeps its old content.
+  void Discard();
+
+  const std::string& Path() const { return m_path; }
+
+ private:
+  int Flush();
+  int Fail(int error);
+
+  std::string m_path;
+  std::string m_folder;
+  std::string m_name;
+  std::string m_tempName;  // set once the temporary file has a name
+  int m_fd = -1;
+  int m_folderFd = -1;
+  int m_error = 0;
+  bool m_anonymous = false;
+  std::string m_buffer;
+};
+
+}  // namespace qorv

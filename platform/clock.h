@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/datetime.h"
+
+namespace qorv {
+
+/// The machine's current local time, to the second.
+TDateTime LocalNow();
+
+}  // namespace qorv
