@@ -13,7 +13,9 @@ namespace {
 
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 void AppendNumber(std::string& out, int value, int minDigits) {
   char digits[12];
@@ -109,11 +111,15 @@ enum class TDateOrder { MDY, DMY, YMD };
 TDateOrder DateOrderOf(std::string_view pattern) {
   for (char c : pattern) {
     switch (AsciiUpper(c)) {
-      case 'D': return TDateOrder::DMY;
+      case 'D':
+        return TDateOrder::DMY;
       case 'Y':
-      case 'E': return TDateOrder::YMD;
-      case 'M': return TDateOrder::MDY;
-      default: break;
+      case 'E':
+        return TDateOrder::YMD;
+      case 'M':
+        return TDateOrder::MDY;
+      default:
+        break;
     }
   }
   return TDateOrder::MDY;
@@ -133,7 +139,8 @@ int WindowedYear(int twoDigitYear, int currentYear) {
 enum class TMarker { None, Am, Pm };
 
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+  return text.size() >= prefix.size() &&
+         EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
@@ -153,7 +160,8 @@ TMarkerMatch MatchMarker(std::string_view text, const TLocaleFormats& formats, b
   const struct {
     std::string_view Text;
     TMarker Marker;
-  } candidates[] = {{locale.Am, TMarker::Am}, {locale.Pm, TMarker::Pm}, {"AM", TMarker::Am}, {"PM", TMarker::Pm}};
+  } candidates[] = {
+      {locale.Am, TMarker::Am}, {locale.Pm, TMarker::Pm}, {"AM", TMarker::Am}, {"PM", TMarker::Pm}};
   TMarkerMatch best;
   for (const auto& candidate : candidates) {
     if (candidate.Text.size() <= best.Length) continue;

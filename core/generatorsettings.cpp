@@ -8,11 +8,11 @@ namespace qorv {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kChangefreq = {
-    "none", "always", "hourly", "daily", "weekly", "monthly", "yearly", "never"};
+constexpr std::array<std::string_view, 8> kChangefreq = {"none",   "always",  "hourly", "daily",
+                                                         "weekly", "monthly", "yearly", "never"};
 
-constexpr std::array<std::string_view, 12> kPriority = {
-    "none", "0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"};
+constexpr std::array<std::string_view, 12> kPriority = {"none", "0.0", "0.1", "0.2", "0.3", "0.4",
+                                                        "0.5",  "0.6", "0.7", "0.8", "0.9", "1.0"};
 
 constexpr std::array<std::string_view, 25> kTimeZones = {
     "-12:00", "-11:00", "-10:00", "-09:00", "-08:00", "-07:00", "-06:00", "-05:00", "-04:00",

@@ -16,9 +16,9 @@ TPageEntry& TPageList::Add(std::string url, std::string dateText, std::string ti
                            std::string changefreq, std::string priority) {
   const std::size_t row = m_rows.size();
   if (m_observer) m_observer->RowAboutToBeAdded(row);
-  TPageEntry& entry = m_rows.emplace_back(TPageEntry{std::move(url), std::move(dateText),
-                                                     std::move(timeText), std::move(changefreq),
-                                                     std::move(priority), false});
+  TPageEntry& entry =
+      m_rows.emplace_back(TPageEntry{std::move(url), std::move(dateText), std::move(timeText),
+                                     std::move(changefreq), std::move(priority), false});
   if (m_observer) m_observer->RowAdded(row);
   return entry;
 }

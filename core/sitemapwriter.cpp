@@ -31,9 +31,8 @@ void AppendElement(std::string& out, std::string_view indent, std::string_view t
 }
 
 [[noreturn]] void ThrowInOut(const char* what, const std::string& path, int code) {
-  throw EInOutError(std::string(what) + " \"" + path + "\": " +
-                        std::generic_category().message(code),
-                    code);
+  throw EInOutError(
+      std::string(what) + " \"" + path + "\": " + std::generic_category().message(code), code);
 }
 
 }  // namespace
@@ -83,7 +82,8 @@ TSitemapResult TSitemapWriter::WriteSitemap(const std::string& scanFolder, const
   result.FilePath = scanFolder + std::string(kSitemapFileName);
 
   TAtomicFile file;
-  if (const int error = file.Begin(result.FilePath)) ThrowInOut("Cannot create", result.FilePath, error);
+  if (const int error = file.Begin(result.FilePath))
+    ThrowInOut("Cannot create", result.FilePath, error);
   result.UrlCount = WriteDocument(
       [&](std::string_view bytes) {
         if (const int error = file.Write(bytes)) ThrowInOut("Cannot write", result.FilePath, error);

@@ -32,12 +32,28 @@ void AppendXmlEscaped(std::string& out, std::string_view text) {
 
     const auto c = static_cast<unsigned char>(text[pos]);
     switch (c) {
-      case '&': out += "&amp;"; ++pos; continue;
-      case '\'': out += "&apos;"; ++pos; continue;
-      case '"': out += "&quot;"; ++pos; continue;
-      case '>': out += "&gt;"; ++pos; continue;
-      case '<': out += "&lt;"; ++pos; continue;
-      default: break;
+      case '&':
+        out += "&amp;";
+        ++pos;
+        continue;
+      case '\'':
+        out += "&apos;";
+        ++pos;
+        continue;
+      case '"':
+        out += "&quot;";
+        ++pos;
+        continue;
+      case '>':
+        out += "&gt;";
+        ++pos;
+        continue;
+      case '<':
+        out += "&lt;";
+        ++pos;
+        continue;
+      default:
+        break;
     }
     if (c < 0x80) {  // a control character
       AppendPercent(out, c);
@@ -53,7 +69,8 @@ void AppendXmlEscaped(std::string& out, std::string_view text) {
     std::size_t next = pos;
     const char32_t code = DecodeUtf8(text, next);
     if (code == 0xFFFE || code == 0xFFFF) {
-      for (std::size_t i = pos; i < next; ++i) AppendPercent(out, static_cast<unsigned char>(text[i]));
+      for (std::size_t i = pos; i < next; ++i)
+        AppendPercent(out, static_cast<unsigned char>(text[i]));
     } else {
       out.append(text, pos, next - pos);
     }

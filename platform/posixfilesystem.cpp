@@ -108,8 +108,8 @@ class TPosixFolder final : public TFolder {
       close(fd);
       return StatusOf(error);
     }
-    folder = std::make_unique<TPosixFolder>(
-        fd, TFolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
+    folder = std::make_unique<TPosixFolder>(fd, TFolderId{static_cast<std::uint64_t>(st.st_dev),
+                                                          static_cast<std::uint64_t>(st.st_ino)});
     return TListStatus::Success();
   }
 

@@ -17,9 +17,9 @@ namespace {
 
 struct TPatternItem {
   bool IsField = false;
-  char16_t Letter = 0;  // fields: the pattern letter
-  int Count = 0;        // fields: how often it repeats
-  char32_t Literal = 0; // literals outside quotes
+  char16_t Letter = 0;   // fields: the pattern letter
+  int Count = 0;         // fields: how often it repeats
+  char32_t Literal = 0;  // literals outside quotes
 };
 
 std::vector<TPatternItem> Tokenize(QStringView pattern) {

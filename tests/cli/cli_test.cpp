@@ -1,1 +1,235 @@
+// qorv-cli as a user runs it: the real binary, its output and exit status.
+
+#include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "tests/support/tempdir.h"
+
+extern char** environ;
+
+namespace qorv {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct TRun {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+/// Runs qorv-cli with `args` under `prefix` (e.g. setpriv), with the locale
+/// variables of `env` in place of the caller's.
+TRun RunCli(const std::vector<std::string>& args,
+            const std::vector<std::string>& env = {"LC_ALL=C.UTF-8"},
+            const std::vector<std::string>& prefix = {}) {
+  const char* cli = std::getenv("QORV_CLI");
+  if (!cli) {
+    ADD_FAILURE() << "QORV_CLI names the qorv-cli to test; ctest sets it";
+    return {};
+  }
+  test::TTempDir outputs;
+  const std::string out = outputs / "out";
+  const std::string err = outputs / "err";
+  std::vector<std::string> argv = prefix;
+  argv.push_back(cli);
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<char*> argvZ;
+  for (auto& a : argv) argvZ.push_back(a.data());
+  argvZ.push_back(nullptr);
+
+  std::vector<std::string> environment;
+  for (char** e = environ; *e; ++e) {
+    const std::string var = *e;
+    if (var.rfind("LC_", 0) != 0 && var.rfind("LANG=", 0) != 0) environment.push_back(var);
+  }
+  environment.insert(environment.end(), env.begin(), env.end());
+  std::vector<char*> envZ;
+  for (auto& e : environment) envZ.push_back(e.data());
+  envZ.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid;
+  TRun run;
+  if (posix_spawnp(&pid, argvZ[0], &actions, nullptr, argvZ.data(), envZ.data()) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.Out = test::ReadFile(out);
+  run.Err = test::ReadFile(err);
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+TEST(Cli, HelpAndVersion) {
+  const TRun help = RunCli({"--help"});
+  EXPECT_EQ(help.Status, 0);
+  EXPECT_THAT(help.Out, StartsWith("Usage: qorv-cli [OPTIONS] FOLDER URL"));
+  const TRun version = RunCli({"--version"});
+  EXPECT_EQ(version.Status, 0);
+  EXPECT_THAT(version.Out, ::testing::MatchesRegex("qorv-cli [0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\n"));
+}
+
+class CliBadUsage : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(CliBadUsage, ExitsWithTwoAndTheUsage) {
+  const TRun run = RunCli(GetParam());
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_THAT(run.Err, HasSubstr("Usage: qorv-cli"));
+  EXPECT_EQ(run.Out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliBadUsage,
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"folder"},
+                                           std::vector<std::string>{"a", "b", "c"},
+                                           std::vector<std::string>{"--bogus", "a", "b"},
+                                           std::vector<std::string>{"a", "b", "--mask"},
+                                           std::vector<std::string>{"--include", "some", "a", "b"},
+                                           std::vector<std::string>{"--list=yes", "a", "b"},
+                                           std::vector<std::string>{"", "http://s"}));
+
+TEST(Cli, ListsRowsTabSeparatedAllTickedByDefault) {
+  test::TTempDir dir;
+  dir.WriteFile("a.htm");
+  dir.SetLocalMTime("a.htm", 2005, 12, 31, 14, 3, 7);
+  dir.WriteFile("style.css");
+  const TRun run = RunCli({"--list", dir.Path(), "http://example.com"});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_THAT(lines[0],
+              ::testing::MatchesRegex("http://example.com/\t[0-9-]+\t[0-9:]+\tdaily\t0.5\t1"));
+  EXPECT_EQ(lines[1], "http://example.com/a.htm\t2005-12-31\t14:03:06\tnone\tnone\t1");
+  EXPECT_FALSE(test::FileExists(dir / "sitemap.xml")) << "listing writes nothing";
+}
+
+TEST(Cli, OptionsSetMasksIndexFileTagsAndTicks) {
+  test::TTempDir dir;
+  dir.WriteFile("index.php");
+  dir.WriteFile("a.htm");
+  const TRun run = RunCli({"--mask", "*.php", "--index=", "--changefreq", "None", "--priority",
+                           "0.55", "--root-changefreq", "WEEKLY", "--include", "none", "--list",
+                           dir.Path(), "http://s/"});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_THAT(lines[0], ::testing::EndsWith("\tWEEKLY\t0.5\t0"));
+  EXPECT_THAT(lines[1], StartsWith("http://s/index.php\t"));
+  EXPECT_THAT(lines[1], ::testing::EndsWith("\tNone\t0.55\t0"));
+}
+
+TEST(Cli, WritesTheSitemapAndPrintsTheReport) {
+  test::TTempDir dir;
+  dir.WriteFile("a.htm");
+  dir.SetLocalMTime("a.htm", 2005, 12, 31, 12, 0, 0);
+  const TRun run = RunCli({"--long", "--zone", "+00:00", "--compact", dir.Path(), "http://s"});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  const std::string written = test::ReadFile(dir / "sitemap.xml");
+  EXPECT_THAT(written, HasSubstr("<url><loc>http://s/a.htm</loc>"
+                                 "<lastmod>2005-12-31T12:00:00+00:00</lastmod></url>\r\n"));
+  EXPECT_EQ(run.Out, "Tessaly vytvorená do súboru:\n" + dir.Path() +
+                         "sitemap.xml\n\nVeľkosť súboru: " + std::to_string(written.size()) +
+                         " B\n\nPočet Url: 2\n");
+  EXPECT_EQ(run.Err, "") << "no live count when stderr is not a terminal";
+}
+
+TEST(Cli, ExceedingALimitStillWritesButExitsWithThree) {
+  test::TTempDir dir;
+  // About 2 KB per URL: 5200 files pass the 10 MB limit.
+  for (int i = 0; i < 5200; ++i) dir.WriteFile(std::to_string(i) + ".htm");
+  const std::string url = "http://s/" + std::string(2000, 'u');
+  const TRun run = RunCli({dir.Path(), url});
+  EXPECT_EQ(run.Status, 3) << run.Err;
+  EXPECT_THAT(run.Out, HasSubstr("\nChyba - je prekročená maximálna veľkosť súboru 10485760 B.\n"));
+  EXPECT_GT(test::ReadFile(dir / "sitemap.xml").size(), 10485760u);
+}
+
+TEST(Cli, OverlongUrlsAreWarnedAboutOnStderr) {
+  test::TTempDir dir;
+  dir.WriteFile("a.htm");
+  const TRun run = RunCli({"--list", dir.Path(), "http://s/" + std::string(2100, 'u')});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Err, "qorv-cli: 1 Url presiahlo max. povolenú dĺžku 2048 znakov.\n");
+}
+
+TEST(Cli, FailuresExitWithOneNamingTheErrorClass) {
+  test::TTempDir dir;
+  dir.WriteFile("a.gif");
+  TRun run = RunCli({"--mask", ";*.htm", dir.Path(), "http://s"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err, "qorv-cli: EWildcardError: Search string cannot be blank\n");
+  EXPECT_FALSE(test::FileExists(dir / "sitemap.xml"));
+
+  run = RunCli({dir / "missing", "http://s"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_THAT(run.Err, StartsWith("qorv-cli: EInOutError: Cannot create \"" + dir.Path() +
+                                  "missing/sitemap.xml\""));
+}
+
+struct TLocaleCase {
+  const char* Env;
+  const char* Date;
+  const char* Time;
+};
+
+class CliLocale : public ::testing::TestWithParam<TLocaleCase> {};
+
+TEST_P(CliLocale, DatesAndTimesFollowTheUserLocale) {
+  test::TTempDir dir;
+  dir.WriteFile("a.htm");
+  dir.SetLocalMTime("a.htm", 2006, 3, 5, 14, 3, 7);
+  const TRun run = RunCli({"--list", dir.Path(), "http://s"}, {GetParam().Env});
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u) << run.Err;
+  EXPECT_THAT(lines[1],
+              HasSubstr(std::string("\t") + GetParam().Date + "\t" + GetParam().Time + "\t"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliLocale,
+    ::testing::Values(TLocaleCase{"LC_ALL=C.UTF-8", "2006-03-05", "14:03:06"},
+                      TLocaleCase{"LC_ALL=en_US.UTF-8", "3/5/06", "14:03:06"},
+                      TLocaleCase{"LC_TIME=de_DE.UTF-8", "05.03.06", "14:03:06"},
+                      TLocaleCase{"LANG=fi_FI.UTF-8", "5.3.2006", "14.03.06"}));
+
+TEST(Cli, UnreadableFolderCountsAsEmptyForAnOrdinaryUser) {
+  test::TTempDir dir;
+  dir.WriteFile("locked/secret.htm");
+  dir.WriteFile("open/page.htm");
+  ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
+  ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+  const TRun run = RunCli({"--list", dir.Path(), "http://s"}, {"LC_ALL=C.UTF-8"},
+                          {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_THAT(lines[1], StartsWith("http://s/open/page.htm\t"));
+}
+
+}  // namespace
+}  // namespace qorv

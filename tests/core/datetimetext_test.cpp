@@ -157,10 +157,12 @@ TEST(FormatTimeText, LongAndShortForms) {
       {"early morning", UsStyle(), {1, 2, 4}, "1:02:04 AM", "01:02:04"},
       {"marker before the hour", MarkerFirst(), {14, 3, 6}, "오후 2:03:06", "14:03:06"},
       {"marker before midnight", MarkerFirst(), {0, 3, 6}, "오전 12:03:06", "00:03:06"},
-      {"12-hour clock with leading zero and dot separator", DottedMarkers(), {9, 5, 6},
-       "09.05.06 a. m.", "09.05.06"},
-      {"dot separator in the afternoon", DottedMarkers(), {14, 3, 6}, "02.03.06 p. m.",
-       "14.03.06"},
+      {"12-hour clock with leading zero and dot separator",
+       DottedMarkers(),
+       {9, 5, 6},
+       "09.05.06 a. m.",
+       "09.05.06"},
+      {"dot separator in the afternoon", DottedMarkers(), {14, 3, 6}, "02.03.06 p. m.", "14.03.06"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(FormatLongTimeText(c.time, c.formats), c.longForm) << c.name;
@@ -285,7 +287,10 @@ TEST(ReadDateText, RejectedTextsGiveTheConversionError) {
       {"overlong digit run", Dotted(), "5.3.99999999999999999999999"},
       {"overlong day", Dotted(), "4294967301.3.2006"},
       {"29 February in a common current year", Dotted(), "29.2"},
-      {"half a multi-byte separator", WideSeparator(), "05\xC2" "03\xC2" "2006"},
+      {"half a multi-byte separator", WideSeparator(),
+       "05\xC2"
+       "03\xC2"
+       "2006"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ConvertErrorOf([&] { ReadDateText(c.text, c.formats, 2026); }), DateMessage(c.text))
@@ -371,11 +376,11 @@ TEST(ReadTimeText, RejectedTextsGiveTheConversionError) {
 }
 
 TEST(DateTimeTexts, WrittenTextsReadBack) {
-  const TLocaleFormats locales[] = {Dotted(),        UsStyle(),        Iso(),
-                                    MarkerFirst(),   DottedMarkers(),  WideSeparator()};
+  const TLocaleFormats locales[] = {Dotted(),      UsStyle(),       Iso(),
+                                    MarkerFirst(), DottedMarkers(), WideSeparator()};
   const TDate dates[] = {{1999, 12, 31}, {2006, 3, 5}, {2049, 10, 9}, {2050, 1, 31}, {2075, 11, 1}};
-  const TTimeOfDay times[] = {{0, 0, 0},   {12, 0, 0}, {23, 59, 58}, {1, 2, 4},
-                              {11, 59, 58}, {13, 0, 0}, {9, 5, 6},   {14, 3, 6}};
+  const TTimeOfDay times[] = {{0, 0, 0},    {12, 0, 0}, {23, 59, 58}, {1, 2, 4},
+                              {11, 59, 58}, {13, 0, 0}, {9, 5, 6},    {14, 3, 6}};
   for (const TLocaleFormats& f : locales) {
     for (const TDate& d : dates) {
       const std::string text = FormatDateText(d, f);

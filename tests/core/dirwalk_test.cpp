@@ -79,18 +79,24 @@ TEST_P(DirWalkFilter, ReportsExactlyTheMatchingFiles) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, DirWalkFilter,
     ::testing::Values(
-        TFilterCase{"CaseIgnoredNameKeptAsListed", {"*.htm"}, {"INDEX.HTM", "index.htm"},
+        TFilterCase{"CaseIgnoredNameKeptAsListed",
+                    {"*.htm"},
+                    {"INDEX.HTM", "index.htm"},
                     {"INDEX.HTM", "index.htm"}},
         TFilterCase{"WholeNameMatch", {"*.htm"}, {"index.html", "a.htm.bak", "a.htm"}, {"a.htm"}},
         TFilterCase{"OneReportPerFile", {"*.htm", "*"}, {"a.htm", "README"}, {"a.htm", "README"}},
         TFilterCase{"StarDotStarNeedsAFullStop", {"*.*"}, {"README", "a.b"}, {"a.b"}},
-        TFilterCase{"QuestionMarkIsOneCharacter", {"?.htm"}, {"a.htm", "ab.htm", "š.htm"},
+        TFilterCase{"QuestionMarkIsOneCharacter",
+                    {"?.htm"},
+                    {"a.htm", "ab.htm", "š.htm"},
                     {"a.htm", "š.htm"}},
         TFilterCase{"EmptyListLetsEverythingThrough", {}, {"a.gif", "b"}, {"a.gif", "b"}},
-        TFilterCase{"FolderNamesAreNeverMatched", {"*.htm"}, {"x.htm/page.htm", "x.htm/p.gif"},
+        TFilterCase{"FolderNamesAreNeverMatched",
+                    {"*.htm"},
+                    {"x.htm/page.htm", "x.htm/p.gif"},
                     {"x.htm/page.htm"}},
-        TFilterCase{"BlanksArePartOfTheMask", {"*.htm", " *.html"}, {"a.html", " b.html"},
-                    {" b.html"}}),
+        TFilterCase{
+            "BlanksArePartOfTheMask", {"*.htm", " *.html"}, {"a.html", " b.html"}, {" b.html"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(DirWalk, WithoutTheMaskSearchTypeEveryFilePasses) {
@@ -199,14 +205,18 @@ TEST_P(DirWalkFailure, EndsTheWholeWalkKeepingWhatWasReported) {
   EXPECT_EQ(fs.OpenListings, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DirWalkFailure,
-    ::testing::Values(
-        TFailureCase{"ListingCannotStart",
-                     [](auto& f) { f.ListStatus = {TListStatus::Failed, 2}; }},
-        TFailureCase{"NextEntryFailsMidway", [](auto& f) { f.FailNextAfter = 1; }},
-        TFailureCase{"ClosingFails", [](auto& f) { f.CloseStatus = {TListStatus::Failed, 5}; }}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Cases, DirWalkFailure,
+                         ::testing::Values(TFailureCase{"ListingCannotStart",
+                                                        [](auto& f) {
+                                                          f.ListStatus = {TListStatus::Failed, 2};
+                                                        }},
+                                           TFailureCase{"NextEntryFailsMidway",
+                                                        [](auto& f) { f.FailNextAfter = 1; }},
+                                           TFailureCase{"ClosingFails",
+                                                        [](auto& f) {
+                                                          f.CloseStatus = {TListStatus::Failed, 5};
+                                                        }}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(DirWalk, SubfolderThatVanishedEndsTheWalk) {
   TFakeFileSystem fs;
@@ -265,9 +275,9 @@ TEST(DirWalk, LinkBackToAFolderOnTheDescentPathIsNotEntered) {
   TFakeFileSystem fs;
   fs.AddFile("A/a.htm");
   fs.AddFile("B/b.htm");
-  fs.AddLink("A", "up", "");       // back to the root
-  fs.AddLink("A", "self", "A");    // to itself
-  fs.AddLink("A", "sibling", "B"); // not on the path: walked
+  fs.AddLink("A", "up", "");        // back to the root
+  fs.AddLink("A", "self", "A");     // to itself
+  fs.AddLink("A", "sibling", "B");  // not on the path: walked
   TWalkFixture walk(fs);
   EXPECT_TRUE(walk.Walker.Walk());
   EXPECT_THAT(walk.Reported, ElementsAre("ROOT/A/a.htm", "ROOT/A/sibling/b.htm", "ROOT/B/b.htm"));

@@ -63,8 +63,8 @@ TEST_F(SiteScan, RootRowThenFileRowsAllUntickedWithTheirTimes) {
   ASSERT_EQ(Pages.Count(), 2u);
   EXPECT_EQ(Pages.Item(0),
             (TPageEntry{"http://example.com/", "5.3.2006", "9:05:07", "daily", "0.5", false}));
-  EXPECT_EQ(Pages.Item(1), (TPageEntry{"http://example.com/a.htm", "31.12.2005", "14:03:06",
-                                       "none", "none", false}));
+  EXPECT_EQ(Pages.Item(1), (TPageEntry{"http://example.com/a.htm", "31.12.2005", "14:03:06", "none",
+                                       "none", false}));
   EXPECT_EQ(Scanner.RootUrl(), "http://example.com/");
   EXPECT_EQ(Scanner.ScanFolder(), Dir.Path());
   EXPECT_EQ(Scanner.OverlongCount(), 0);
@@ -326,16 +326,13 @@ struct TMaskCase {
 
 class SplitMask : public ::testing::TestWithParam<TMaskCase> {};
 
-TEST_P(SplitMask, GivesTheMaskList) {
-  EXPECT_EQ(SplitFileMask(GetParam().Text), GetParam().Masks);
-}
+TEST_P(SplitMask, GivesTheMaskList) { EXPECT_EQ(SplitFileMask(GetParam().Text), GetParam().Masks); }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SplitMask,
                          ::testing::Values(TMaskCase{"*.htm;*.html", {"*.htm", "*.html"}},
                                            TMaskCase{"*.htm;", {"*.htm"}},
                                            TMaskCase{"a;;b", {"a", "", "b"}},
-                                           TMaskCase{";a", {"", "a"}},
-                                           TMaskCase{";", {""}},
+                                           TMaskCase{";a", {"", "a"}}, TMaskCase{";", {""}},
                                            TMaskCase{"", {}},
                                            TMaskCase{"*.htm; *.html", {"*.htm", " *.html"}},
                                            TMaskCase{"a\r\nb\rc\nd", {"a", "b", "c", "d"}}));

@@ -24,8 +24,8 @@ class TTempDir {
   /// Creates the folder and its parents.
   std::string MakeDir(std::string_view relative) const;
   /// Sets the file's modification time to a local moment.
-  void SetLocalMTime(std::string_view relative, int year, int month, int day, int hour,
-                     int minute, int second) const;
+  void SetLocalMTime(std::string_view relative, int year, int month, int day, int hour, int minute,
+                     int second) const;
 
  private:
   std::string m_path;
