@@ -195,6 +195,7 @@ struct TLocaleCase {
   const char* Env;
   const char* Date;
   const char* Time;
+  friend void PrintTo(const TLocaleCase& c, std::ostream* os) { *os << c.Env; }
 };
 
 class CliLocale : public ::testing::TestWithParam<TLocaleCase> {};

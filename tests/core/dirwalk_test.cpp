@@ -62,6 +62,7 @@ struct TFilterCase {
   std::vector<std::string> Masks;
   std::vector<std::string> Files;
   std::vector<std::string> Reported;
+  friend void PrintTo(const TFilterCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class DirWalkFilter : public ::testing::TestWithParam<TFilterCase> {};
@@ -186,6 +187,7 @@ TEST(DirWalk, FolderThatCannotBeOpenedForLackOfRightsCountsAsEmpty) {
 struct TFailureCase {
   const char* Name;
   void (*Break)(TFakeFileSystem::TFakeFolder&);
+  friend void PrintTo(const TFailureCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class DirWalkFailure : public ::testing::TestWithParam<TFailureCase> {};

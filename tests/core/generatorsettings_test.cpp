@@ -43,6 +43,7 @@ struct TIndexCase {
   int NewIndex;
   int Index;
   const char* Text;
+  friend void PrintTo(const TIndexCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class VocabularyChoice : public ::testing::TestWithParam<TIndexCase> {};
@@ -98,6 +99,7 @@ struct TFindCase {
   const char* Text;
   int Changefreq;
   int TimeZone;
+  friend void PrintTo(const TFindCase& c, std::ostream* os) { *os << '"' << c.Text << '"'; }
 };
 
 class FindIgnoringCase : public ::testing::TestWithParam<TFindCase> {};

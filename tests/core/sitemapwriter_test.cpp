@@ -98,6 +98,7 @@ struct TTagCase {
   const char* Changefreq;
   const char* Priority;
   const char* Elements;  // what follows lastmod
+  friend void PrintTo(const TTagCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class SitemapTags : public SitemapWriter, public ::testing::WithParamInterface<TTagCase> {};
@@ -314,6 +315,7 @@ struct TReportCase {
   std::uint64_t Size;
   std::uint64_t Count;
   const char* Text;
+  friend void PrintTo(const TReportCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class ReportText : public ::testing::TestWithParam<TReportCase> {};

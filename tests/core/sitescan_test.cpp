@@ -108,6 +108,7 @@ struct TUrlCase {
   const char* Relative;
   const char* IndexFile;
   const char* Url;
+  friend void PrintTo(const TUrlCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class FileUrl : public ::testing::TestWithParam<TUrlCase> {};
@@ -322,6 +323,7 @@ TEST(SiteScanFake, FileThatVanishesBeforeItsTimeIsReadIsSkipped) {
 struct TMaskCase {
   const char* Text;
   std::vector<std::string> Masks;
+  friend void PrintTo(const TMaskCase& c, std::ostream* os) { *os << '"' << c.Text << '"'; }
 };
 
 class SplitMask : public ::testing::TestWithParam<TMaskCase> {};

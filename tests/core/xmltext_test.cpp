@@ -9,6 +9,7 @@ struct TEscapeCase {
   const char* Name;
   std::string Text;
   std::string Escaped;
+  friend void PrintTo(const TEscapeCase& c, std::ostream* os) { *os << c.Name; }
 };
 
 class XmlEscaping : public ::testing::TestWithParam<TEscapeCase> {};
