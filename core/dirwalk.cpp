@@ -102,7 +102,7 @@ bool TJvSearchFiles::ListFolder(TFrame& frame) {
     }
     if (!Passes(entry.Name)) continue;
     path.assign(m_path, 0, frame.PathLength).append(entry.Name);
-    FoundFiles.push_back(path);
+    if (KeepFoundFiles) FoundFiles.push_back(path);
     if (OnFindFile) OnFindFile(*this, TFoundFile{path, *frame.Folder, entry.Name});
   }
   if (listing->Close().Kind != TListStatus::Ok) failed = true;

@@ -57,6 +57,10 @@ class TJvSearchFiles {
   /// ends the walk and passes to the caller of `Walk`.
   std::function<void(TJvSearchFiles& sender, const TFoundFile& file)> OnFindFile;
 
+  /// Whether `FoundFiles` is filled. The site scan turns it off: it reads
+  /// the paths as they are reported, and a second copy of 100,000 paths
+  /// would cost more memory than the page rows themselves.
+  bool KeepFoundFiles = true;
   /// Full paths of the files reported by the current or last walk.
   std::vector<std::string> FoundFiles;
   /// Folders reported as results; files only are reported here, so it stays empty.

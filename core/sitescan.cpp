@@ -46,6 +46,7 @@ TSiteScanner::TSiteScanner(TGeneratorSettings& settings, TPageList& pages,
       m_formats(formats),
       m_walker(fileSystem) {
   m_walker.FileParams.SearchTypes = TJvSearchParams::stFileMask;
+  m_walker.KeepFoundFiles = false;
   m_walker.OnFindFile = [this](TJvSearchFiles&, const TFoundFile& file) {
     JvSearchFilesFindFile(file);
   };
@@ -88,18 +89,20 @@ bool TSiteScanner::Run() {
 
 std::string TSiteScanner::FileUrl(std::string_view base, std::string_view relativePath,
                                   std::string_view indexFile) {
+  // Escaping first and turning "\\" into "/" afterwards gives the same text
+  // as the other way round (escaping neither adds nor changes a "\\"), and
+  // builds the URL in one buffer: this runs for every file of the site.
   std::string url;
-  url.reserve(base.size() + 1 + relativePath.size());
-  url.append(base);
-  if (url.empty() || url.back() != '/') url += '/';
-  url.append(relativePath);
+  url.reserve(base.size() + 1 + relativePath.size() + 16);
+  AppendXmlEscaped(url, base);
+  if (base.empty() || base.back() != '/') url += '/';
+  AppendXmlEscaped(url, relativePath);
   std::replace(url.begin(), url.end(), '\\', '/');
-  std::string escaped = XmlEscape(url);
   if (!indexFile.empty()) {
-    const std::size_t at = escaped.find(indexFile);
-    if (at != std::string::npos) escaped.erase(at, indexFile.size());
+    const std::size_t at = url.find(indexFile);
+    if (at != std::string::npos) url.erase(at, indexFile.size());
   }
-  return escaped;
+  return url;
 }
 
 void TSiteScanner::JvSearchFilesFindFile(const TFoundFile& file) {

@@ -83,14 +83,12 @@ class TPosixFolder final : public TFolder {
   }
 
   TListStatus OpenSubfolder(std::string_view name, std::unique_ptr<TFolder>& folder) override {
-    const std::string nameZ(name);
-    return OpenAt(m_fd, nameZ.c_str(), folder);
+    return OpenAt(m_fd, Terminated(name), folder);
   }
 
   std::optional<TDateTime> LastWriteTime(std::string_view name) override {
-    const std::string nameZ(name);
     struct stat st;
-    if (fstatat(m_fd, nameZ.c_str(), &st, 0) != 0) return std::nullopt;
+    if (fstatat(m_fd, Terminated(name), &st, 0) != 0) return std::nullopt;
     std::tm tm{};
     if (!localtime_r(&st.st_mtim.tv_sec, &tm)) return std::nullopt;
     const int year = tm.tm_year + 1900;
@@ -114,8 +112,16 @@ class TPosixFolder final : public TFolder {
   }
 
  private:
+  /// `name` as a C string, in a buffer kept for the next call: a scan asks
+  /// for the time of every file it reports.
+  const char* Terminated(std::string_view name) {
+    m_name.assign(name);
+    return m_name.c_str();
+  }
+
   int m_fd;
   TFolderId m_id;
+  std::string m_name;
 };
 
 class TPosixFileSystem final : public TFileSystem {

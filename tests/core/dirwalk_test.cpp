@@ -100,6 +100,16 @@ INSTANTIATE_TEST_SUITE_P(
             "BlanksArePartOfTheMask", {"*.htm", " *.html"}, {"a.html", " b.html"}, {" b.html"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+TEST(DirWalk, KeepsNoPathsWhenToldNot) {
+  TFakeFileSystem fs;
+  fs.AddFile("a.htm");
+  TWalkFixture walk(fs);
+  walk.Walker.KeepFoundFiles = false;
+  EXPECT_TRUE(walk.Walker.Walk());
+  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/a.htm"));
+  EXPECT_THAT(walk.Walker.FoundFiles, IsEmpty());
+}
+
 TEST(DirWalk, WithoutTheMaskSearchTypeEveryFilePasses) {
   TFakeFileSystem fs;
   fs.AddFile("a.gif");

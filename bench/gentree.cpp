@@ -1,0 +1,316 @@
+// gentree DIR N M [--seed S]
+//
+// Builds a synthetic web site for the scan benchmark: N files matching
+// "*.htm;*.html" spread over M nested folders below DIR, plus N files that do
+// not match. The same arguments always give the same tree (names, sizes and
+// modification times), so timings taken on different machines or days compare.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Our own generator rather than <random>: the standard distributions are not
+// required to give the same sequence on every library, and the tree must.
+class SplitMix64 {
+ public:
+  explicit SplitMix64(std::uint64_t seed) : m_state(seed) {}
+
+  std::uint64_t Next() {
+    std::uint64_t z = (m_state += 0x9e3779b97f4a7c15ULL);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+  }
+
+  // Slightly biased for huge bounds; irrelevant for picking names and folders.
+  std::uint64_t Below(std::uint64_t bound) { return bound == 0 ? 0 : Next() % bound; }
+
+  bool Chance(unsigned percent) { return Below(100) < percent; }
+
+  template <typename T, std::size_t K>
+  const T& Pick(const T (&items)[K]) {
+    return items[Below(K)];
+  }
+
+ private:
+  std::uint64_t m_state;
+};
+
+// Deep enough for long descents and returns in the walk, shallow enough that
+// no path comes near PATH_MAX.
+constexpr int kMaxDepth = 12;
+
+// Blanks, accents, other scripts, four-byte code points and the characters
+// that XML must escape all appear, so the scan pays its real escaping and
+// UTF-8 costs rather than those of plain ASCII names.
+constexpr std::string_view kFolderStems[] = {
+    "docs",      "news",   "about us",   "products", "Produkte", "café",
+    "Über uns",  "日本語", "новости",    "archive",  "img",      "ελληνικά",
+    "São Paulo", "blog",   "2019 notes", "R&D",      "support",  "🌍 world",
+};
+
+constexpr std::string_view kPageStems[] = {
+    "page",         "article",  "about us", "contact", "résumé",    "naïve café",
+    "日本語ページ", "страница", "Ελλάδα",   "😀 smile", "A&B",       "it's",
+    "less<more>",   "100%",     "faq",      "post",    "news item", "Straße",
+};
+
+struct OtherKind {
+  std::string_view extension;
+  std::string_view content;
+};
+
+// Extensions chosen so that some come close to the mask without matching it.
+constexpr OtherKind kOtherKinds[] = {
+    {".css", "body{margin:0}\n"},
+    {".png", std::string_view("\x89PNG\r\n\x1a\n\0\0\0\0", 12)},
+    {".js", "console.log(1);\n"},
+    {".txt", "plain text\n"},
+    {".json", "{\"k\":1}\n"},
+    {".jpg", std::string_view("\xff\xd8\xff\xe0\0\0", 6)},
+    {".gif", "GIF89a"},
+    {".pdf", "%PDF-1.4\n"},
+    {".shtml", "<p>server side</p>\n"},
+    {".htmx", "<p>near miss</p>\n"},
+    {".htm.bak", "<p>backup</p>\n"},
+    {".html~", "<p>editor backup</p>\n"},
+};
+
+constexpr std::string_view kSeparators[] = {" ", "-", "_"};
+
+struct Folder {
+  std::size_t parent;
+  int depth;
+  std::string path;
+  std::uint64_t weight;  // share of the files it receives
+  std::size_t pages = 0;
+  std::size_t others = 0;
+};
+
+[[noreturn]] void Die(const std::string& what, int err) {
+  std::fprintf(stderr, "gentree: %s: %s\n", what.c_str(), std::strerror(err));
+  std::exit(1);
+}
+
+[[noreturn]] void Usage() {
+  std::fputs(
+      "usage: gentree DIR N M [--seed S]\n"
+      "  Creates N files matching *.htm;*.html in M nested folders below DIR,\n"
+      "  plus N files that do not match. DIR must be missing or empty.\n",
+      stderr);
+  std::exit(2);
+}
+
+std::uint64_t ParseCount(const char* text) {
+  if (*text < '0' || *text > '9') Usage();
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (errno != 0 || *end != '\0') Usage();
+  return value;
+}
+
+void PrepareRoot(const std::string& root) {
+  if (::mkdir(root.c_str(), 0755) == 0) return;
+  if (errno != EEXIST) Die("cannot create " + root, errno);
+  // Refusing a non-empty folder keeps the tree exactly what the seed says.
+  DIR* dir = ::opendir(root.c_str());
+  if (dir == nullptr) Die("cannot open " + root, errno);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") {
+      std::fprintf(stderr, "gentree: %s is not empty\n", root.c_str());
+      std::exit(1);
+    }
+  }
+  ::closedir(dir);
+}
+
+std::vector<Folder> PlanFolders(SplitMix64& rng, const std::string& root, std::size_t count) {
+  std::vector<Folder> folders;
+  folders.reserve(count + 1);
+  folders.push_back({0, 0, root, 1 + rng.Below(8)});
+  for (std::size_t i = 1; i <= count; ++i) {
+    // Mostly chains (depth), sometimes recent siblings (bushy subtrees),
+    // sometimes anywhere (wide folders near the top).
+    std::size_t parent;
+    const std::uint64_t roll = rng.Below(100);
+    if (roll < 40)
+      parent = i - 1;
+    else if (roll < 75)
+      parent = i - 1 - rng.Below(i < 16 ? i : 16);
+    else
+      parent = rng.Below(i);
+    // Without a target depth the chains pile every folder up at the limit.
+    const int target = rng.Chance(2)
+                           ? kMaxDepth
+                           : 1 + static_cast<int>(rng.Below(4) + rng.Below(4) + rng.Below(4));
+    while (folders[parent].depth >= target) parent = folders[parent].parent;
+
+    std::string name(rng.Pick(kFolderStems));
+    name += rng.Pick(kSeparators);
+    name += std::to_string(i);  // unique among siblings whatever the stems
+    // A folder whose name matches the mask: only files may become pages.
+    if (rng.Chance(1)) name += rng.Chance(50) ? ".htm" : ".html";
+    // Squared weights: a few folders hold many pages, most hold a handful.
+    const std::uint64_t w = 1 + rng.Below(6);
+    folders.push_back(
+        {parent, folders[parent].depth + 1, folders[parent].path + "/" + name, w * w});
+  }
+  return folders;
+}
+
+// Deals `count` files to the folders in proportion to their weights.
+template <typename Field>
+void Deal(SplitMix64& rng, std::vector<Folder>& folders, std::uint64_t count, Field field) {
+  std::vector<std::uint64_t> cumulative;
+  cumulative.reserve(folders.size());
+  std::uint64_t total = 0;
+  for (const Folder& f : folders) cumulative.push_back(total += f.weight);
+  for (std::uint64_t i = 0; i < count; ++i) {
+    const std::uint64_t r = rng.Below(total);
+    const auto it = std::upper_bound(cumulative.begin(), cumulative.end(), r);
+    ++(folders[static_cast<std::size_t>(it - cumulative.begin())].*field);
+  }
+}
+
+timespec PickTime(SplitMix64& rng) {
+  // 2000-01-01 .. 2024-12-31 for almost all; a few before 1980 and after
+  // 2107, the years a FAT-style timestamp cannot hold.
+  constexpr std::int64_t k1970 = 0, k2000 = 946684800, k2110 = 4417977600;
+  constexpr std::int64_t kYear = 31556952;
+  std::int64_t seconds;
+  const std::uint64_t roll = rng.Below(1000);
+  if (roll == 0)
+    seconds = k1970 + static_cast<std::int64_t>(rng.Below(9 * kYear));
+  else if (roll == 1)
+    seconds = k2110 + static_cast<std::int64_t>(rng.Below(kYear));
+  else
+    seconds = k2000 + static_cast<std::int64_t>(rng.Below(25 * kYear));
+  timespec ts{};
+  ts.tv_sec = static_cast<time_t>(seconds);
+  ts.tv_nsec = rng.Chance(50) ? static_cast<long>(rng.Below(1000000000)) : 0;
+  return ts;
+}
+
+void WriteFile(int dirFd, const std::string& dirPath, const std::string& name,
+               std::string_view content, const timespec& mtime) {
+  const int fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) Die("cannot create " + dirPath + "/" + name, errno);
+  if (::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
+    Die("cannot write " + dirPath + "/" + name, errno != 0 ? errno : EIO);
+  const timespec times[2] = {mtime, mtime};
+  if (::futimens(fd, times) != 0) Die("cannot set the time of " + dirPath + "/" + name, errno);
+  if (::close(fd) != 0) Die("cannot close " + dirPath + "/" + name, errno);
+}
+
+std::string PageName(SplitMix64& rng, std::uint64_t serial, std::size_t indexInFolder,
+                     bool& hasIndexHtm) {
+  if (indexInFolder == 0) {
+    const std::uint64_t roll = rng.Below(100);
+    if (roll < 55) {
+      hasIndexHtm = true;
+      return "index.htm";
+    }
+    if (roll < 70) return "index.html";
+  }
+  // A folder holding both index files: only one may take the folder's URL.
+  if (indexInFolder == 1 && hasIndexHtm && rng.Chance(5)) return "index.html";
+  std::string name(rng.Pick(kPageStems));
+  name += rng.Pick(kSeparators);
+  name += std::to_string(serial);
+  name += rng.Chance(60) ? ".html" : ".htm";
+  return name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<const char*> positional;
+  std::uint64_t seed = 1;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--seed" && i + 1 < argc)
+      seed = ParseCount(argv[++i]);
+    else if (arg.starts_with("--seed="))
+      seed = ParseCount(argv[i] + 7);
+    else if (arg.starts_with("-") && arg.size() > 1)
+      Usage();
+    else
+      positional.push_back(argv[i]);
+  }
+  if (positional.size() != 3) Usage();
+  std::string root = positional[0];
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  const std::uint64_t pages = ParseCount(positional[1]);
+  const std::uint64_t folderCount = ParseCount(positional[2]);
+
+  SplitMix64 rng(seed);
+  std::vector<Folder> folders = PlanFolders(rng, root, folderCount);
+  Deal(rng, folders, pages, &Folder::pages);
+  Deal(rng, folders, pages, &Folder::others);
+
+  PrepareRoot(root);
+  for (std::size_t i = 1; i < folders.size(); ++i)
+    if (::mkdir(folders[i].path.c_str(), 0755) != 0) Die("cannot create " + folders[i].path, errno);
+
+  std::uint64_t serial = 0;
+  int deepest = 0;
+  char content[256];
+  for (const Folder& folder : folders) {
+    deepest = std::max(deepest, folder.depth);
+    if (folder.pages == 0 && folder.others == 0) continue;
+    const int dirFd = ::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) Die("cannot open " + folder.path, errno);
+    bool hasIndexHtm = false;
+    for (std::size_t k = 0; k < folder.pages; ++k) {
+      const std::string name = PageName(rng, ++serial, k, hasIndexHtm);
+      const int length = std::snprintf(
+          content, sizeof content,
+          "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Page %llu</title>"
+          "</head><body><p>%llu</p></body></html>\n",
+          static_cast<unsigned long long>(serial), static_cast<unsigned long long>(serial));
+      WriteFile(dirFd, folder.path, name,
+                std::string_view(content, static_cast<std::size_t>(length)), PickTime(rng));
+    }
+    for (std::size_t k = 0; k < folder.others; ++k) {
+      const OtherKind& kind = rng.Pick(kOtherKinds);
+      std::string name(rng.Chance(50) ? "asset" : "index");
+      name += rng.Pick(kSeparators);
+      name += std::to_string(++serial);
+      name += kind.extension;
+      WriteFile(dirFd, folder.path, name, kind.content, PickTime(rng));
+    }
+    ::close(dirFd);
+  }
+
+  // Last, since creating a file touches its folder's time.
+  for (const Folder& folder : folders) {
+    const timespec mtime = PickTime(rng);
+    const timespec times[2] = {mtime, mtime};
+    if (::utimensat(AT_FDCWD, folder.path.c_str(), times, 0) != 0)
+      Die("cannot set the time of " + folder.path, errno);
+  }
+
+  std::printf(
+      "gentree: %llu matching and %llu other files in %llu folders, %d levels deep, "
+      "under %s (seed %llu)\n",
+      static_cast<unsigned long long>(pages), static_cast<unsigned long long>(pages),
+      static_cast<unsigned long long>(folderCount), deepest, root.c_str(),
+      static_cast<unsigned long long>(seed));
+  return 0;
+}

@@ -1,0 +1,67 @@
+// Peak memory of writing a sitemap, against the number of rows: the writer
+// streams, so the extra memory a write needs must not grow with the rows.
+//
+//   writer_memory [ROWS...]     (default 25000 50000 100000 200000)
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "core/generatorsettings.h"
+#include "core/pagelist.h"
+#include "core/sitemapwriter.h"
+#include "platform/localeformats.h"
+
+namespace {
+
+/// A field of /proc/self/status, in KiB.
+long StatusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
+  }
+  return -1;
+}
+
+/// Starts a new peak: the kernel resets VmHWM to the current RSS.
+void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace qorv;
+  std::vector<long> sizes;
+  for (int i = 1; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
+  if (sizes.empty()) sizes = {25000, 50000, 100000, 200000};
+
+  char folder[] = "/tmp/qorv-writer-memory-XXXXXX";
+  if (!mkdtemp(folder)) return 1;
+  const std::string scanFolder = std::string(folder) + "/";
+
+  const TLocaleFormats formats;
+  const TSitemapWriter writer(formats);
+  TGeneratorSettings settings;
+  std::printf("%10s %14s %16s %14s\n", "rows", "list RSS KiB", "write peak KiB", "file bytes");
+  for (const long rows : sizes) {
+    TPageList pages;
+    for (long i = 0; i < rows; ++i) {
+      pages.Add("https://www.example.com/section-" + std::to_string(i % 97) + "/page-" +
+                    std::to_string(i) + ".htm",
+                "05.03.2006", "09:05:06", "none", "none");
+    }
+    pages.SelectAll();
+    ResetPeak();
+    const long before = StatusKiB("VmRSS:");
+    const TSitemapResult result = writer.WriteSitemap(scanFolder, pages, settings);
+    const long peak = StatusKiB("VmHWM:");
+    std::printf("%10ld %14ld %16ld %14llu\n", rows, before, peak - before,
+                static_cast<unsigned long long>(result.FileSize));
+  }
+  unlink((scanFolder + "sitemap.xml").c_str());
+  rmdir(folder);
+  return 0;
+}
