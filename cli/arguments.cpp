@@ -19,6 +19,8 @@ constexpr TValueOption kValueOptions[] = {
     {"--changefreq", &TCliOptions::OtherChangefreq},
     {"--priority", &TCliOptions::OtherPriority},
     {"--zone", &TCliOptions::TimeZone},
+    {"--project", &TCliOptions::Project},
+    {"--save-project", &TCliOptions::SaveProject},
 };
 
 struct TFlagOption {
@@ -84,20 +86,27 @@ TCliOptions ParseArguments(const std::vector<std::string>& args) {
   }
 
   if (options.Help || options.Version) return options;
-  if (operands.size() != 2)
-    throw TUsageError(operands.size() < 2 ? "FOLDER and URL are needed" : "too many operands");
-  if (operands[0].empty()) throw TUsageError("FOLDER must not be empty");
-  options.Folder = operands[0];
-  options.Url = operands[1];
+  // A project names the folder and the URL; without one both are needed.
+  if (operands.size() > 2) throw TUsageError("too many operands");
+  if (!options.Project && operands.size() < 2) throw TUsageError("FOLDER and URL are needed");
+  if (operands.size() >= 1) options.Folder = operands[0];
+  if (operands.size() >= 2) options.Url = operands[1];
+  if (options.Folder && options.Folder->empty()) throw TUsageError("FOLDER must not be empty");
   return options;
 }
 
 const char* UsageText() {
   return R"(Usage: qorv-cli [OPTIONS] FOLDER URL
+       qorv-cli --project FILE [OPTIONS] [FOLDER [URL]]
 Scans FOLDER, the local copy of the site published at URL, and writes
 FOLDER/sitemap.xml with every page ticked.
 
 Options:
+  --project FILE           read the folder, the URL and the settings from a
+                           project file; what the command line gives
+                           overrides it
+  --save-project FILE      save the folder, the URL and the settings in force
+                           as a project file, before scanning
   --mask TEXT              file masks separated by ";" (default "*.htm;*.html")
   --index TEXT             text removed from each URL (default "index.htm";
                            "" removes nothing)

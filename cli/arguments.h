@@ -19,6 +19,10 @@ struct TCliOptions {
   std::optional<std::string> OtherChangefreq;
   std::optional<std::string> OtherPriority;
   std::optional<std::string> TimeZone;
+  /// Read first; everything else given overrides what it says.
+  std::optional<std::string> Project;
+  /// Written with the effective settings, before the scan.
+  std::optional<std::string> SaveProject;
   bool LongLastmod = false;
   bool Compact = false;
   bool IncludeAll = true;

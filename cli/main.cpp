@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -15,6 +16,8 @@
 #include "core/pagelist.h"
 #include "core/sitemapwriter.h"
 #include "core/sitescan.h"
+#include "persist/projectfile.h"
+#include "platform/filecontent.h"
 #include "platform/productversion.h"
 #include "platform/qtlocaleformats.h"
 
@@ -24,12 +27,14 @@ namespace {
 
 enum TExitStatus { kWritten = 0, kFailure = 1, kBadUsage = 2, kLimitExceeded = 3 };
 
-class TFixedInputs final : public TScanInputs {
+/// The command line's stand-in for the main window's folder and URL boxes.
+class TCliWindow final : public TScanInputs, public TProjectWindow {
  public:
-  TFixedInputs(std::string folder, std::string url)
-      : m_folder(std::move(folder)), m_url(std::move(url)) {}
   std::string LocalFolder() const override { return m_folder; }
+  void SetLocalFolder(const std::string& folder) override { m_folder = folder; }
   std::string SiteUrl() const override { return m_url; }
+  void SetSiteUrl(const std::string& url) override { m_url = url; }
+  void ClearPages() override {}
 
  private:
   std::string m_folder;
@@ -91,12 +96,26 @@ void PrintList(const TPageList& pages) {
 
 int Run(const TCliOptions& options) {
   TGeneratorSettings settings;
+  TCliWindow window;
+  TProjectFile project(settings, window);
+  if (options.Project) {
+    // The desktop program reads a missing project as empty; here that would
+    // scan "/" because of a mistyped name, so it is an error instead.
+    if (!PathExists(*options.Project))
+      throw EInOutError("Cannot open project \"" + *options.Project +
+                            "\": " + std::generic_category().message(ENOENT),
+                        ENOENT);
+    project.Open(*options.Project);
+  }
   ApplyOptions(options, settings);
+  if (options.Folder) window.SetLocalFolder(*options.Folder);
+  if (options.Url) window.SetSiteUrl(*options.Url);
+  if (window.LocalFolder().empty()) throw TUsageError("the project names no FOLDER");
+  if (options.SaveProject) project.Save(*options.SaveProject);
+
   const TLocaleFormats formats = SystemLocaleFormats();
   TPageList pages;
-  const TFixedInputs inputs(*options.Folder, *options.Url);
-
-  TSiteScanner scanner(settings, pages, inputs, formats);
+  TSiteScanner scanner(settings, pages, window, formats);
   {
     TProgress progress(!options.Quiet && isatty(STDERR_FILENO));
     scanner.OnFileDone = [&progress] { progress.FileDone(); };
@@ -149,6 +168,9 @@ int Main(int argc, char** argv) {
 
   try {
     return Run(options);
+  } catch (const TUsageError& error) {
+    std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), UsageText());
+    return kBadUsage;
   } catch (const EAppError& error) {
     std::fprintf(stderr, "qorv-cli: %s: %s\n", error.ClassName(), error.what());
   } catch (const std::bad_alloc&) {

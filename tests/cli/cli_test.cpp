@@ -232,5 +232,64 @@ TEST(Cli, UnreadableFolderCountsAsEmptyForAnOrdinaryUser) {
   EXPECT_THAT(lines[1], StartsWith("http://s/open/page.htm\t"));
 }
 
+TEST(CliProject, FolderUrlAndSettingsComeFromTheProject) {
+  test::TTempDir dir;
+  dir.WriteFile("site/a.htm");
+  dir.WriteFile("site/b.php");
+  dir.WriteFile("site.prj", "[Project]\r\nLocalFolder=" + dir.Path() +
+                                "site\r\nURL=http://from.project\r\nFileMask=*.php\r\n"
+                                "SetChangefreq2=4\r\nSetPriority1=12\r\n");
+  const TRun run = RunCli({"--project", dir / "site.prj", "--list"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_THAT(lines[0], ::testing::MatchesRegex("http://from.project/\t.*\tdaily\t\t1"));
+  EXPECT_THAT(lines[1], StartsWith("http://from.project/b.php\t"));
+  EXPECT_THAT(lines[1], ::testing::EndsWith("\tweekly\tnone\t1"));
+}
+
+TEST(CliProject, CommandLineOverridesTheProjectAndIsSavedBeforeTheScan) {
+  test::TTempDir dir;
+  dir.WriteFile("site/a.htm");
+  dir.WriteFile("old.prj",
+                "[Project]\r\nLocalFolder=/nowhere\r\nURL=http://old\r\nTagIndent=1\r\n");
+  const TRun run = RunCli({"--project", dir / "old.prj", "--save-project", dir / "new.prj",
+                           "--changefreq", "Monthly", "--long", dir / "site", "http://new"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(test::ReadFile(dir / "new.prj"), "[Project]\r\nLocalFolder=" + dir.Path() +
+                                                 "site\r\nFileMask=*.htm;*.html\r\n"
+                                                 "IndexFile=index.htm\r\nURL=http://new\r\n"
+                                                 "SetChangefreq1=3\r\nSetPriority1=6\r\n"
+                                                 "SetChangefreq2=5\r\nSetPriority2=0\r\n"
+                                                 "SetTimeShort=0\r\nSetTimezone=13\r\n"
+                                                 "TagIndent=1\r\n");
+  EXPECT_THAT(test::ReadFile(dir / "site/sitemap.xml"),
+              HasSubstr("<url><loc>http://new/a.htm</loc><lastmod>"));
+}
+
+TEST(CliProject, MissingProjectFileIsAnErrorNotAnEmptyProject) {
+  test::TTempDir dir;
+  const TRun run = RunCli({"--project", dir / "typo.prj"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err, "qorv-cli: EInOutError: Cannot open project \"" + dir.Path() +
+                         "typo.prj\": No such file or directory\n");
+}
+
+TEST(CliProject, ProjectWithoutAFolderIsBadUsage) {
+  test::TTempDir dir;
+  dir.WriteFile("empty.prj", "[Project]\r\nLocalFolder=\r\n");
+  EXPECT_EQ(RunCli({"--project", dir / "empty.prj"}).Status, 2);
+}
+
+TEST(CliProject, SaveFailureIsReportedAndNothingIsScanned) {
+  test::TTempDir dir;
+  dir.WriteFile("a.htm");
+  const TRun run = RunCli({"--save-project", dir / "missing/p.prj", dir.Path(), "http://s"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Err,
+            "qorv-cli: EIniFileException: Unable to write to " + dir.Path() + "missing/p.prj\n");
+  EXPECT_FALSE(test::FileExists(dir / "sitemap.xml"));
+}
+
 }  // namespace
 }  // namespace qorv

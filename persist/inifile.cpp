@@ -1,0 +1,226 @@
+#include "persist/inifile.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "core/unicodecase.h"
+#include "core/utf8.h"
+#include "platform/atomicfile.h"
+#include "platform/filecontent.h"
+
+namespace qorv {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+/// One line of an INI file, as its role is seen by a reader.
+struct TIniLine {
+  enum TKind { Other, Header, Entry };
+  TKind Kind = Other;
+  std::string_view Name;   // section of a header, key of an entry
+  std::string_view Value;  // of an entry
+};
+
+TIniLine Classify(std::string_view line) {
+  const std::string_view text = Trim(line);
+  if (text.empty() || text.front() == ';' || text.front() == '#') return {};
+  if (text.front() == '[') {
+    const std::size_t close = text.find(']');
+    if (close != std::string_view::npos)
+      return {TIniLine::Header, Trim(text.substr(1, close - 1)), {}};
+  }
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) return {};
+  return {TIniLine::Entry, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+}
+
+/// A file's lines without their line ends (LF or CRLF), and whether it
+/// began with a byte order mark.
+struct TIniText {
+  bool ByteOrderMark = false;
+  std::vector<std::string_view> Lines;
+};
+
+TIniText SplitLines(std::string_view content) {
+  TIniText text;
+  if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    text.ByteOrderMark = true;
+    content.remove_prefix(kByteOrderMark.size());
+  }
+  while (!content.empty()) {
+    std::size_t end = content.find('\n');
+    std::string_view line = content.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    text.Lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    content.remove_prefix(end + 1);
+  }
+  return text;
+}
+
+/// The first `kMaxIniValueLength` characters of a value.
+std::string_view CutValue(std::string_view value) {
+  if (value.size() <= kMaxIniValueLength) return value;
+  std::size_t pos = 0;
+  for (std::size_t n = 0; n < kMaxIniValueLength && pos < value.size(); ++n) DecodeUtf8(value, pos);
+  return value.substr(0, pos);
+}
+
+/// Line breaks inside a name or value would make new lines of the file.
+std::string OneLine(std::string_view text) {
+  std::string line(text);
+  for (char& c : line) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return line;
+}
+
+}  // namespace
+
+int ParseIniInteger(std::string_view text, int defaultValue) {
+  std::string replaced;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    replaced = "$" + std::string(text.substr(2));
+    text = replaced;
+  }
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  if (text.empty()) return defaultValue;
+
+  if (text.front() == '$' || text.front() == 'x' || text.front() == 'X') {
+    text.remove_prefix(1);
+    if (text.empty()) return defaultValue;
+    std::uint64_t value = 0;
+    int significant = 0;
+    for (const char c : text) {
+      int digit;
+      if (c >= '0' && c <= '9')
+        digit = c - '0';
+      else if (c >= 'a' && c <= 'f')
+        digit = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F')
+        digit = c - 'A' + 10;
+      else
+        return defaultValue;
+      if (value != 0 || digit != 0) ++significant;
+      if (significant > 8) return defaultValue;
+      value = value * 16 + static_cast<std::uint64_t>(digit);
+    }
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+  }
+
+  bool negative = false;
+  if (text.front() == '+' || text.front() == '-') {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return defaultValue;
+  std::int64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return defaultValue;
+    value = value * 10 + (c - '0');
+    if (value > 2147483648LL) return defaultValue;
+  }
+  if (negative) value = -value;
+  if (value > 2147483647LL) return defaultValue;
+  return static_cast<int>(value);
+}
+
+int TCustomIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                int defaultValue) const {
+  return ParseIniInteger(ReadString(section, key, ""), defaultValue);
+}
+
+void TCustomIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+bool TCustomIniFile::ReadBool(std::string_view section, std::string_view key,
+                              bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TCustomIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+TIniFile::~TIniFile() { UpdateFile(); }
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const {
+  std::string content;
+  if (!ReadFileContent(FileName(), content)) return std::string(defaultValue);
+  bool inSection = false;
+  for (const std::string_view line : SplitLines(content).Lines) {
+    const TIniLine parsed = Classify(line);
+    if (parsed.Kind == TIniLine::Header) {
+      // Only the first section of that name counts.
+      if (inSection) break;
+      inSection = EqualsIgnoreCase(parsed.Name, section);
+    } else if (inSection && parsed.Kind == TIniLine::Entry && EqualsIgnoreCase(parsed.Name, key)) {
+      return std::string(CutValue(parsed.Value));
+    }
+  }
+  return std::string(defaultValue);
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  const std::string& path = FileName();
+  const auto fail = [&] { throw EIniFileException("Unable to write to " + path); };
+
+  // The other lines of an existing file must survive; a file that exists
+  // but cannot be read, or must not be written, is left alone.
+  std::string content;
+  if (PathExists(path) && (!ReadFileContent(path, content) || !IsWritableFile(path))) fail();
+  const TIniText text = SplitLines(content);
+
+  const std::string entry = OneLine(key) + "=" + OneLine(value);
+  std::vector<std::string_view> lines = text.Lines;
+  std::size_t header = lines.size();
+  for (std::size_t i = 0; i < lines.size() && header == lines.size(); ++i) {
+    const TIniLine parsed = Classify(lines[i]);
+    if (parsed.Kind == TIniLine::Header && EqualsIgnoreCase(parsed.Name, section)) header = i;
+  }
+  const std::string headerLine = "[" + OneLine(section) + "]";
+  if (header == lines.size()) {
+    lines.push_back(headerLine);
+    lines.push_back(entry);
+  } else {
+    std::size_t insertAt = header + 1;
+    bool replaced = false;
+    for (std::size_t i = header + 1; i < lines.size(); ++i) {
+      const TIniLine parsed = Classify(lines[i]);
+      if (parsed.Kind == TIniLine::Header) break;
+      if (parsed.Kind != TIniLine::Entry) continue;
+      if (EqualsIgnoreCase(parsed.Name, key)) {
+        lines[i] = entry;
+        replaced = true;
+        break;
+      }
+      insertAt = i + 1;  // new keys follow the existing ones
+    }
+    if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+  }
+
+  TAtomicFile file;
+  if (file.Begin(path) != 0) fail();
+  if (text.ByteOrderMark) file.Write(kByteOrderMark);
+  for (const std::string_view line : lines) {
+    file.Write(line);
+    file.Write("\r\n");
+  }
+  if (file.Commit() != 0) fail();
+}
+
+void TIniFile::UpdateFile() {
+  // Every write is on disk when WriteString returns.
+}
+
+}  // namespace qorv

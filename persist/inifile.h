@@ -1,0 +1,73 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/errors.h"
+
+namespace qorv {
+
+/// A settings file could not be written; the message names its path.
+class EIniFileException : public EAppError {
+ public:
+  using EAppError::EAppError;
+  const char* ClassName() const noexcept override { return "EIniFileException"; }
+};
+
+/// Longest value a read gives, in characters; longer stored values are cut.
+inline constexpr std::size_t kMaxIniValueLength = 2047;
+
+/// A settings store of sections holding key=value entries, bound to one
+/// path. Section and key names match without regard to letter case; the
+/// first matching section and key count. Reads never fail: a missing or
+/// unreadable file reads as empty.
+class TCustomIniFile {
+ public:
+  explicit TCustomIniFile(std::string fileName) : m_fileName(std::move(fileName)) {}
+  virtual ~TCustomIniFile() = default;
+
+  const std::string& FileName() const { return m_fileName; }
+
+  /// The stored value, or `defaultValue` when the file, the section or the
+  /// key is missing. A key with an empty value gives the empty text.
+  virtual std::string ReadString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const = 0;
+  /// Sets the entry; throws EIniFileException when the file cannot be written.
+  virtual void WriteString(std::string_view section, std::string_view key,
+                           std::string_view value) = 0;
+
+  /// Decimal ("-12", "+7", "016") or hexadecimal ("$1F", "x1F", "0x1F",
+  /// eight digits at most, read as a 32-bit pattern); `defaultValue` for
+  /// anything else, including a value out of range or trailing text.
+  int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
+  void WriteInteger(std::string_view section, std::string_view key, int value);
+  /// An integer that is not 0 is yes.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  /// Makes sure every write so far is on disk.
+  virtual void UpdateFile() = 0;
+
+ private:
+  std::string m_fileName;
+};
+
+/// The integer a stored text holds, by the rules of `ReadInteger`.
+int ParseIniInteger(std::string_view text, int defaultValue);
+
+/// The store backed by a file. Every write rewrites the whole file at once,
+/// through a temporary file in the same folder: a crash or a full disk
+/// never leaves a half-written file. Written files have CRLF line ends;
+/// reads accept LF and CRLF alike and skip a UTF-8 byte order mark.
+class TIniFile final : public TCustomIniFile {
+ public:
+  using TCustomIniFile::TCustomIniFile;
+  ~TIniFile() override;
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const override;
+  void WriteString(std::string_view section, std::string_view key, std::string_view value) override;
+  void UpdateFile() override;
+};
+
+}  // namespace qorv

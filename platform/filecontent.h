@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace qorv {
+
+/// Reads the whole file at `path` into `content`. False, with `content`
+/// empty, when there is no such file or it cannot be read (a folder, no
+/// permission).
+bool ReadFileContent(const std::string& path, std::string& content);
+
+/// Whether a file exists at `path` (of any kind, links followed).
+bool PathExists(const std::string& path);
+
+/// Whether an existing file at `path` may be written by this process; a
+/// read-only file must not be replaced behind its owner's back.
+bool IsWritableFile(const std::string& path);
+
+}  // namespace qorv
