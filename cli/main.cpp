@@ -5,7 +5,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -171,12 +170,8 @@ int Main(int argc, char** argv) {
   } catch (const TUsageError& error) {
     std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), UsageText());
     return kBadUsage;
-  } catch (const EAppError& error) {
-    std::fprintf(stderr, "qorv-cli: %s: %s\n", error.ClassName(), error.what());
-  } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "qorv-cli: EOutOfMemory: Out of memory\n");
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "qorv-cli: Exception: %s\n", error.what());
+    std::fprintf(stderr, "qorv-cli: %s: %s\n", ErrorClassName(error), error.what());
   }
   return kFailure;
 }

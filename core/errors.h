@@ -1,5 +1,6 @@
 #pragma once
 
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -36,5 +37,13 @@ class EWildcardError : public EAppError {
   using EAppError::EAppError;
   const char* ClassName() const noexcept override { return "EWildcardError"; }
 };
+
+/// The class name an error is reported under: our own errors' names, and
+/// plain names for what the standard library throws.
+inline const char* ErrorClassName(const std::exception& error) {
+  if (const auto* own = dynamic_cast<const EAppError*>(&error)) return own->ClassName();
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return "EOutOfMemory";
+  return "Exception";
+}
 
 }  // namespace qorv

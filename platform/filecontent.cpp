@@ -44,4 +44,14 @@ bool IsWritableFile(const std::string& path) {
   return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
+bool AppendToFile(const std::string& path, const std::string& text) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return false;
+  // One write call, so that copies of the program appending at the same
+  // time do not interleave their lines.
+  const ssize_t written = write(fd, text.data(), text.size());
+  const bool closed = close(fd) == 0;
+  return written == static_cast<ssize_t>(text.size()) && closed;
+}
+
 }  // namespace qorv

@@ -16,4 +16,8 @@ bool PathExists(const std::string& path);
 /// read-only file must not be replaced behind its owner's back.
 bool IsWritableFile(const std::string& path);
 
+/// Appends `text` to the file at `path`, creating it when missing. False
+/// when the file cannot be opened or the text not written whole.
+bool AppendToFile(const std::string& path, const std::string& text);
+
 }  // namespace qorv

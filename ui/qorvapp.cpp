@@ -1,0 +1,49 @@
+#include "ui/qorvapp.h"
+
+#include <QFont>
+#include <stdexcept>
+
+#include "core/errors.h"
+#include "platform/clock.h"
+#include "platform/qtlocaleformats.h"
+#include "ui/errorlog.h"
+
+namespace qorv {
+
+TQorvApplication::TQorvApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(kApplicationTitle);
+  // The windows are laid out for a 13-pixel interface font.
+  QFont font = QApplication::font();
+  font.setPixelSize(13);
+  setFont(font);
+  m_context.LocaleFormats = SystemLocaleFormats;
+  m_context.Version = kProductVersion;
+  m_context.Services = TUiServices::Desktop();
+}
+
+TQorvApplication* TQorvApplication::Instance() {
+  return static_cast<TQorvApplication*>(QCoreApplication::instance());
+}
+
+void TQorvApplication::AppException(const QObject* /*sender*/, const std::exception& error) {
+  try {
+    TErrorLog(m_context.SettingsFolder + "error.log")
+        .Append(LocalNow(), m_context.LocaleFormats(), ErrorClassName(error), error.what());
+  } catch (...) {
+    // The message below still tells the user.
+  }
+  m_context.Services.ShowMessage(nullptr, QStringLiteral("V programe došlo k nečakanej chybe."));
+}
+
+bool TQorvApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    AppException(receiver, error);
+  } catch (...) {
+    AppException(receiver, std::runtime_error("Unknown error"));
+  }
+  return false;
+}
+
+}  // namespace qorv

@@ -1,0 +1,47 @@
+#include "ui/uiservices.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace qorv {
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("Project (*.prj)");
+
+QString ProjectFileName(QWidget* parent, const QString& folder, QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent, QString(), folder, kProjectFilter);
+  dialog.setAcceptMode(mode);
+  // Opening accepts a name that does not exist too: it reads as empty.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QStringLiteral("prj"));
+  // Saving over a project asks nothing, as the user chose the name.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+TUiServices TUiServices::Desktop() {
+  TUiServices services;
+  services.ShowMessage = [](QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+  };
+  services.ChooseFolder = [](QWidget* parent) {
+    return QFileDialog::getExistingDirectory(parent, QString(), QString(),
+                                             QFileDialog::ShowDirsOnly);
+  };
+  services.OpenProjectName = [](QWidget* parent, const QString& folder) {
+    return ProjectFileName(parent, folder, QFileDialog::AcceptOpen);
+  };
+  services.SaveProjectName = [](QWidget* parent, const QString& folder) {
+    return ProjectFileName(parent, folder, QFileDialog::AcceptSave);
+  };
+  services.OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  return services;
+}
+
+}  // namespace qorv

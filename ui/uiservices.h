@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+class QWidget;
+
+namespace qorv {
+
+/// What the windows ask of the desktop. Tests replace these with recorders,
+/// so nothing blocks on a modal box or opens a real chooser.
+struct TUiServices {
+  /// A plain modal box titled "Quorvex" with one OK button and no icon.
+  std::function<void(QWidget* parent, const QString& text)> ShowMessage;
+  /// The platform's folder chooser; an empty text when cancelled.
+  std::function<QString(QWidget* parent)> ChooseFolder;
+  /// File dialogs for project files starting in `folder`; empty when cancelled.
+  std::function<QString(QWidget* parent, const QString& folder)> OpenProjectName;
+  std::function<QString(QWidget* parent, const QString& folder)> SaveProjectName;
+  /// Hands a link to the desktop (mail program, browser).
+  std::function<void(const QUrl& url)> OpenUrl;
+
+  /// The real dialogs and the desktop's URL handler.
+  static TUiServices Desktop();
+};
+
+/// The application title, also the title of every message box.
+inline const QString kApplicationTitle = QStringLiteral("Quorvex");
+
+}  // namespace qorv
