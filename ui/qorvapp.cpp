@@ -7,14 +7,17 @@
 #include "platform/clock.h"
 #include "platform/qtlocaleformats.h"
 #include "ui/errorlog.h"
+#include "ui/programicon.h"
 
 namespace qorv {
 
 TQorvApplication::TQorvApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kApplicationTitle);
-  // The windows are laid out for a 13-pixel interface font.
+  setWindowIcon(ProgramIcon());
+  // The windows are laid out for an interface font whose lines are 13
+  // pixels high: an 8-point font at 96 dots per inch, 11 pixels to the em.
   QFont font = QApplication::font();
-  font.setPixelSize(13);
+  font.setPixelSize(11);
   setFont(font);
   m_context.LocaleFormats = SystemLocaleFormats;
   m_context.Version = kProductVersion;
