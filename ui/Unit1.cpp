@@ -305,11 +305,11 @@ void TForm1::Uloiprojekt1Click() {
 void TForm1::KoniecClick() { close(); }
 
 void TForm1::Nastaveniegenertora1Click() {
-  if (SetBox) SetBox->exec();
+  if (SetBox) SetBox->ShowModal();
 }
 
 void TForm1::OprogrameClick() {
-  if (AboutBox) AboutBox->exec();
+  if (AboutBox) AboutBox->ShowModal();
 }
 
 void TForm1::showEvent(QShowEvent* event) {

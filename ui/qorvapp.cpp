@@ -16,7 +16,10 @@ TQorvApplication::TQorvApplication(int& argc, char** argv) : QApplication(argc, 
   setWindowIcon(ProgramIcon());
   // The windows are laid out for an interface font whose lines are 13
   // pixels high: an 8-point font at 96 dots per inch, 11 pixels to the em.
+  // Liberation Sans has the narrow metrics the layout was made for; where
+  // it is missing, the system's own interface font stands in.
   QFont font = QApplication::font();
+  font.setFamilies({QStringLiteral("Liberation Sans"), font.family()});
   font.setPixelSize(11);
   setFont(font);
   m_context.LocaleFormats = SystemLocaleFormats;

@@ -15,6 +15,12 @@
 #include <QTreeView>
 #include <cstdio>
 
+#include <QTimer>
+#include <functional>
+
+#include "ui/About.h"
+#include "ui/Edit.h"
+#include "ui/Settings.h"
 #include "ui/Unit1.h"
 #include "ui/qorvapp.h"
 #include "ui/qorvshell.h"
@@ -32,6 +38,20 @@ bool Save(QWidget* window, const QString& folder, const QString& name) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+/// Runs `open`, which shows a modal dialog, and saves the dialog's picture
+/// once it is up, then closes it.
+bool SaveModal(const std::function<void()>& open, const QString& folder, const QString& name) {
+  bool saved = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog) return;
+    saved = Save(dialog, folder, name);
+    dialog->close();
+  });
+  open();
+  return saved;
 }
 
 }  // namespace
@@ -68,6 +88,11 @@ int main(int argc, char** argv) {
     model->setData(model->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
   form->ListView1->setCurrentIndex(model->index(2, 0));
   bool saved = Save(form, output, QStringLiteral("main-window.png"));
+  saved &=
+      SaveModal([form] { form->ListView1DblClick(); }, output, QStringLiteral("edit-dialog.png"));
+  saved &= SaveModal([form] { form->Nastaveniegenertora1Click(); }, output,
+                     QStringLiteral("settings-dialog.png"));
+  saved &= SaveModal([form] { form->OprogrameClick(); }, output, QStringLiteral("about-box.png"));
 
   qorv::DestroyWindows();
   return saved ? 0 : 1;

@@ -1,0 +1,40 @@
+#include "ui/fixeddialog.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace qorv {
+
+TFixedDialog::TFixedDialog(QWidget* parent, const QString& caption, QSize clientSize,
+                           bool escapeCancels)
+    : QDialog(parent), m_escapeCancels(escapeCancels) {
+  setWindowTitle(caption);
+  setFixedSize(clientSize);
+  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+int TFixedDialog::ShowModal() { return exec(); }
+
+void TFixedDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (m_placed) return;
+  m_placed = true;
+  // Only a shown window knows its frame, which is what gets centred.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+  }
+}
+
+void TFixedDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && !m_escapeCancels) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace qorv

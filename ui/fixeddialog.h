@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDialog>
+
+namespace qorv {
+
+/// A modal dialog of fixed size. It opens centred on the screen the first
+/// time and, later, where it was when it last closed.
+class TFixedDialog : public QDialog {
+ public:
+  /// `escapeCancels`: whether Esc closes the dialog; a dialog without a
+  /// cancel button ignores it.
+  TFixedDialog(QWidget* parent, const QString& caption, QSize clientSize, bool escapeCancels);
+
+  int ShowModal();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  bool m_escapeCancels;
+  bool m_placed = false;
+};
+
+}  // namespace qorv
