@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +101,36 @@ class MainWindowTest : public QObject {
       QCOMPARE(form->ListView1->model()->headerData(i, Qt::Horizontal).toString(), headers[i]);
     QCOMPARE(TabOrder(), (QList<QWidget*>{form->BrowseEdit1, form->Edit1, form->Button1,
                                           form->Button2, form->ListView1}));
+  }
+
+  void menusWithTheirAccessKeysAndShortcuts() {
+    const QList<QAction*> menus = form->menuBar()->actions();
+    QStringList titles;
+    for (QAction* menu : menus) titles << menu->text();
+    QCOMPARE(titles, (QStringList{QStringLiteral("&Projekt"), QStringLiteral("&Stránka"),
+                                  QStringLiteral("&Nastavenie"), QStringLiteral("P&omoc")}));
+    const auto items = [](QMenu* menu) {
+      QStringList texts;
+      for (QAction* action : menu->actions())
+        texts << (action->isSeparator()
+                      ? QStringLiteral("-")
+                      : action->text() + QLatin1Char('|') + action->shortcut().toString());
+      return texts;
+    };
+    QCOMPARE(items(form->Prog),
+             (QStringList{QStringLiteral("&Nový|Ctrl+N"), QStringLiteral("&Otvoriť...|Ctrl+O"),
+                          QStringLiteral("-"), QStringLiteral("&Uložiť...|Ctrl+S"),
+                          QStringLiteral("-"), QStringLiteral("&Koniec|Alt+F4")}));
+    QCOMPARE(items(form->Vber1),
+             (QStringList{QStringLiteral("&Vybrať všetky|"), QStringLiteral("&Invertovať výber|"),
+                          QStringLiteral("&Zrušiť výber|"), QStringLiteral("-"),
+                          QStringLiteral("&Editovať...|Ctrl+E")}));
+    QCOMPARE(items(form->Nastavenie1), QStringList{QStringLiteral("&Nastavenie...|")});
+    QCOMPARE(items(form->Pomoc), QStringList{QStringLiteral("&O programe...|")});
+    QCOMPARE(items(form->PopupMenu1),
+             (QStringList{QStringLiteral("Vybrať všetky|"), QStringLiteral("Invertovať výber|"),
+                          QStringLiteral("Zrušiť výber|"), QStringLiteral("-"),
+                          QStringLiteral("Editovať|Ctrl+E")}));
   }
 
   void designedLayoutAtTheMinimumSize() {
@@ -224,9 +255,12 @@ class MainWindowTest : public QObject {
     auto site = MakeSite(6);
     std::function<void()> letEventsRun = form->Scanner().OnFileDone;
     bool tried = false;
+    bool busy = false;
     form->Scanner().OnFileDone = [&] {
       if (!tried) {
         tried = true;
+        busy = QGuiApplication::overrideCursor() &&
+               QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
         form->Button1->click();
         form->Button2->click();
         form->Novprojekt1->trigger();
@@ -235,6 +269,8 @@ class MainWindowTest : public QObject {
     };
     Scan(*site);
     QVERIFY(tried);
+    QVERIFY(busy);
+    QVERIFY(!QGuiApplication::overrideCursor());
     QCOMPARE(form->Pages().Count(), 7u);
     QVERIFY(!test::FileExists(*site / "sitemap.xml"));
     QCOMPARE(form->BrowseEdit1->text(), QString::fromStdString(site->Path()));
