@@ -13,22 +13,14 @@
 #include <fstream>
 #include <string>
 
+#include "bench/procstatus.h"
+
 #include "ui/Unit1.h"
 #include "ui/qorvapp.h"
 #include "ui/qorvshell.h"
 
-namespace {
-
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-  }
-  return -1;
-}
-
-}  // namespace
+using qorv::bench::ResetPeak;
+using qorv::bench::StatusKiB;
 
 int main(int argc, char** argv) {
   qorv::TQorvApplication app(argc, argv);
@@ -46,7 +38,7 @@ int main(int argc, char** argv) {
   qorv::Form1->Edit1->setText(QString::fromLocal8Bit(argv[2]));
   QCoreApplication::processEvents();
 
-  std::ofstream("/proc/self/clear_refs") << "5";  // a fresh peak from here
+  ResetPeak();
   const long before = StatusKiB("VmRSS:");
   const auto start = std::chrono::steady_clock::now();
   qorv::Form1->Button1->click();

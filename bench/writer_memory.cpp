@@ -10,27 +10,15 @@
 #include <fstream>
 #include <string>
 
+#include "bench/procstatus.h"
+
 #include "core/generatorsettings.h"
 #include "core/pagelist.h"
 #include "core/sitemapwriter.h"
 #include "platform/localeformats.h"
 
-namespace {
-
-/// A field of /proc/self/status, in KiB.
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::string(field).size());
-  }
-  return -1;
-}
-
-/// Starts a new peak: the kernel resets VmHWM to the current RSS.
-void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
-
-}  // namespace
+using qorv::bench::ResetPeak;
+using qorv::bench::StatusKiB;
 
 int main(int argc, char** argv) {
   using namespace qorv;

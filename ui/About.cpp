@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/productversiontext.h"
+#include "ui/controls.h"
 #include "ui/programicon.h"
 #include "ui/qorvapp.h"
 
@@ -27,13 +28,6 @@ class TBevelPanel final : public QFrame {
     qDrawShadePanel(&painter, rect().adjusted(1, 1, -1, -1), palette(), false, 1);
   }
 };
-
-QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
-  auto* label = new QLabel(text, parent);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
-}
 
 void OpenLink(const QString& link) {
   TQorvApplication::Instance()->Context().Services.OpenUrl(QUrl(link));
@@ -64,15 +58,15 @@ TAboutBox::TAboutBox(QWidget* parent)
   ProgramIcon->setGeometry(15, 8, 42, 42);
   ProgramIcon->setPixmap(qorv::ProgramIcon().pixmap(42, 42));
   ProgramIcon->setScaledContents(true);
-  ProductName = MakeLabel(QStringLiteral("Quorvex"), Panel1, 70, 7);
-  Version = MakeLabel(QString(), Panel1, 70, 21);
-  Label6 = MakeLabel(QStringLiteral("Freeware"), Panel1, 70, 49);
-  Comments = MakeLabel(QStringLiteral("e-mail:"), Panel1, 70, 91);
+  ProductName = PlaceLabel(QStringLiteral("Quorvex"), Panel1, 70, 7);
+  Version = PlaceLabel(QString(), Panel1, 70, 21);
+  Label6 = PlaceLabel(QStringLiteral("Freeware"), Panel1, 70, 49);
+  Comments = PlaceLabel(QStringLiteral("e-mail:"), Panel1, 70, 91);
   // The links show in full: they are sized to their text, not cut.
   Label4 = new TLinkLabel(kMakerMail, QStringLiteral("mailto:") + kMakerMail, Panel1);
   Label4->move(112, 91);
   Label4->adjustSize();
-  Label1 = MakeLabel(QStringLiteral("www:"), Panel1, 70, 105);
+  Label1 = PlaceLabel(QStringLiteral("www:"), Panel1, 70, 105);
   Label5 = new TLinkLabel(kMakerWeb, kMakerWeb, Panel1);
   Label5->move(112, 105);
   Label5->adjustSize();

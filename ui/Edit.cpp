@@ -12,6 +12,7 @@
 #include "core/generatorsettings.h"
 #include "platform/clock.h"
 #include "ui/Unit1.h"
+#include "ui/controls.h"
 #include "ui/qorvapp.h"
 #include "ui/vocabularybox.h"
 
@@ -20,13 +21,6 @@ namespace qorv {
 TEditBox* EditBox = nullptr;
 
 namespace {
-
-QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
-  auto* label = new QLabel(text, parent);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
-}
 
 /// The short date format as the picker's display format, so that the
 /// picker and the row's date text show a date alike.
@@ -68,7 +62,7 @@ TEditBox::TEditBox(QWidget* parent)
     : TFixedDialog(parent, QStringLiteral("Editácia"), QSize(341, 283), true) {
   GroupBox2 = new QGroupBox(QStringLiteral(" Nastavenie tagov "), this);
   GroupBox2->setGeometry(14, 91, 316, 134);
-  Label3 = MakeLabel(QStringLiteral("lastmod"), GroupBox2, 14, 31);
+  Label3 = PlaceLabel(QStringLiteral("lastmod"), GroupBox2, 14, 31);
   DateTimePicker1 = new TPicker<QDateEdit>(GroupBox2);
   DateTimePicker1->setGeometry(77, 28, 113, 21);
   DateTimePicker1->setCalendarPopup(true);
@@ -77,10 +71,10 @@ TEditBox::TEditBox(QWidget* parent)
   DateTimePicker2 = new TPicker<QTimeEdit>(GroupBox2);
   DateTimePicker2->setGeometry(203, 28, 78, 21);
   DateTimePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-  Label4 = MakeLabel(QStringLiteral("changefreq"), GroupBox2, 14, 67);
+  Label4 = PlaceLabel(QStringLiteral("changefreq"), GroupBox2, 14, 67);
   ComboBox1 = new TVocabularyBox(ChangefreqVocabulary, GroupBox2);
   ComboBox1->setGeometry(77, 64, 113, 21);
-  Label5 = MakeLabel(QStringLiteral("priority"), GroupBox2, 14, 102);
+  Label5 = PlaceLabel(QStringLiteral("priority"), GroupBox2, 14, 102);
   ComboBox2 = new TVocabularyBox(PriorityVocabulary, GroupBox2);
   ComboBox2->setGeometry(77, 99, 113, 21);
 

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "core/generatorsettings.h"
+#include "ui/controls.h"
 #include "ui/qorvapp.h"
 #include "ui/vocabularybox.h"
 
@@ -16,13 +17,6 @@ namespace qorv {
 TSetBox* SetBox = nullptr;
 
 namespace {
-
-QLabel* MakeLabel(const QString& text, QWidget* parent, int left, int top) {
-  auto* label = new QLabel(text, parent);
-  label->move(left, top);
-  label->adjustSize();
-  return label;
-}
 
 QGroupBox* MakeGroup(const QString& caption, QWidget* parent, QRect geometry) {
   auto* group = new QGroupBox(caption, parent);
@@ -37,10 +31,10 @@ TSetBox::TSetBox(TGeneratorSettings& settings, QWidget* parent)
       m_settings(settings) {
   GroupBox5 = MakeGroup(QStringLiteral(" Mapa webu "), this, {14, 21, 281, 351});
   GroupBox6 = MakeGroup(QStringLiteral(" Prehľadávanie zložiek "), GroupBox5, {14, 28, 253, 92});
-  Label8 = MakeLabel(QStringLiteral("Maska súborov"), GroupBox6, 14, 28);
+  Label8 = PlaceLabel(QStringLiteral("Maska súborov"), GroupBox6, 14, 28);
   Edit1 = new QLineEdit(GroupBox6);
   Edit1->setGeometry(112, 25, 121, 21);
-  Label9 = MakeLabel(QStringLiteral("Indexový súbor"), GroupBox6, 14, 57);
+  Label9 = PlaceLabel(QStringLiteral("Indexový súbor"), GroupBox6, 14, 57);
   Edit2 = new QLineEdit(GroupBox6);
   Edit2->setGeometry(112, 54, 121, 21);
 
@@ -48,10 +42,10 @@ TSetBox::TSetBox(TGeneratorSettings& settings, QWidget* parent)
                                TVocabularyBox*& priority, QLabel*& changefreqLabel,
                                QLabel*& priorityLabel) {
     QGroupBox* group = MakeGroup(caption, GroupBox5, {14, top, 253, 92});
-    changefreqLabel = MakeLabel(QStringLiteral("tag \"changefreq\""), group, 14, 28);
+    changefreqLabel = PlaceLabel(QStringLiteral("tag \"changefreq\""), group, 14, 28);
     changefreq = new TVocabularyBox(ChangefreqVocabulary, group);
     changefreq->setGeometry(112, 25, 120, 21);
-    priorityLabel = MakeLabel(QStringLiteral("tag \"priority\""), group, 14, 56);
+    priorityLabel = PlaceLabel(QStringLiteral("tag \"priority\""), group, 14, 56);
     priority = new TVocabularyBox(PriorityVocabulary, group);
     priority->setGeometry(112, 54, 120, 21);
     return group;
@@ -65,11 +59,11 @@ TSetBox::TSetBox(TGeneratorSettings& settings, QWidget* parent)
   GroupBox3 = MakeGroup(QStringLiteral(" Formát tagu \"lastmod\" "), GroupBox1, {14, 28, 267, 113});
   RadioButton1 = new QRadioButton(QStringLiteral("krátky"), GroupBox3);
   RadioButton1->setGeometry(14, 28, 78, 17);
-  Label1 = MakeLabel(QStringLiteral("(2005-12-31)"), GroupBox3, 105, 29);
+  Label1 = PlaceLabel(QStringLiteral("(2005-12-31)"), GroupBox3, 105, 29);
   RadioButton2 = new QRadioButton(QStringLiteral("dlhý"), GroupBox3);
   RadioButton2->setGeometry(14, 49, 78, 17);
-  Label2 = MakeLabel(QStringLiteral("(2005-12-31T12:00:00+00:00)"), GroupBox3, 105, 50);
-  Label3 = MakeLabel(QStringLiteral("Časové pásmo"), GroupBox3, 14, 77);
+  Label2 = PlaceLabel(QStringLiteral("(2005-12-31T12:00:00+00:00)"), GroupBox3, 105, 50);
+  Label3 = PlaceLabel(QStringLiteral("Časové pásmo"), GroupBox3, 14, 77);
   ComboBox1 = new TVocabularyBox(TimeZoneList, GroupBox3);
   ComboBox1->setGeometry(105, 74, 78, 21);
   CheckBox1 = new QCheckBox(QStringLiteral("Generovať úsporne (neodsadzovať tagy)"), GroupBox1);

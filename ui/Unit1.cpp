@@ -20,6 +20,7 @@
 #include "ui/About.h"
 #include "ui/Edit.h"
 #include "ui/Settings.h"
+#include "ui/controls.h"
 #include "ui/pagelistmodel.h"
 #include "ui/qorvapp.h"
 
@@ -84,16 +85,14 @@ void TForm1::CreateControls() {
   Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   Bevel1->setGeometry(0, 0, 610, 2);
 
-  Label1 = new QLabel(QStringLiteral("Lokálny adresár webu"), client);
-  Label1->move(7, 21);
+  Label1 = PlaceLabel(QStringLiteral("Lokálny adresár webu"), client, 7, 21);
   BrowseEdit1 = new QLineEdit(client);
   BrowseEdit1->setGeometry(7, 35, 274, 21);
   BrowseEdit1->setToolTip(QStringLiteral("Určenie lokálneho adresára webu"));
   BrowseButton = BrowseEdit1->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
                                         QLineEdit::TrailingPosition);
 
-  Label2 = new QLabel(QStringLiteral("Url webu"), client);
-  Label2->move(7, 63);
+  Label2 = PlaceLabel(QStringLiteral("Url webu"), client, 7, 63);
   Edit1 = new QLineEdit(QStringLiteral("http://"), client);
   Edit1->setGeometry(7, 77, 274, 21);
   Edit1->setToolTip(QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));
@@ -105,8 +104,7 @@ void TForm1::CreateControls() {
   Button2->setGeometry(469, 73, kButtonWidth, 25);
   Button2->setToolTip(QStringLiteral("Vygenerovanie súboru SITEMAP.XML pre službu Tessaly"));
 
-  Label3 = new QLabel(QStringLiteral("Mapa webu"), client);
-  Label3->move(7, 112);
+  Label3 = PlaceLabel(QStringLiteral("Mapa webu"), client, 7, 112);
 
   ListView1 = new QTreeView(client);
   ListView1->setGeometry(7, kListTop, 610, 281);
@@ -130,7 +128,6 @@ void TForm1::CreateControls() {
     header->resizeSection(column, kTagColumnWidth);
   }
 
-  for (QLabel* label : {Label1, Label2, Label3}) label->adjustSize();
   setTabOrder(BrowseEdit1, Edit1);
   setTabOrder(Edit1, Button1);
   setTabOrder(Button1, Button2);

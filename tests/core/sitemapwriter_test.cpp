@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "core/errors.h"
+#include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
@@ -19,14 +20,6 @@ constexpr const char* kHead =
     "xsi:schemaLocation=\"http://www.google.com/schemas/sitemap/0.84 "
     "http://www.google.com/schemas/sitemap/0.84/sitemap.xsd\">\r\n";
 constexpr const char* kTail = "</urlset>\r\n";
-
-TLocaleFormats DayFirstFormats() {
-  TLocaleFormats formats;
-  formats.ShortDateFormat = "d/M/yyyy";
-  formats.DateSeparator = ".";
-  formats.HourLeadingZero = false;
-  return formats;
-}
 
 class SitemapWriter : public ::testing::Test {
  protected:
@@ -54,7 +47,7 @@ class SitemapWriter : public ::testing::Test {
     Pages.Add("http://s/unticked.htm", "1.1.2006", "00:00:00", "none", "none");
   }
 
-  TLocaleFormats Formats = DayFirstFormats();
+  TLocaleFormats Formats = test::DayFirstFormats();
   TGeneratorSettings Settings;
   TPageList Pages;
   TSitemapWriter Writer;

@@ -6,21 +6,12 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "tests/support/casename.h"
 
 namespace qorv {
 namespace {
 
-// Test names from the case descriptions, so that a failure names the case.
-struct CaseName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    std::string name;
-    for (const char ch : std::string(info.param.what)) {
-      name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    }
-    return name;
-  }
-};
+using test::CaseName;
 
 constexpr char32_t Invalid(unsigned char byte) { return kInvalidByteBase + byte; }
 

@@ -3,27 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <chrono>
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
 #include "core/utf8.h"
+#include "tests/support/casename.h"
 
 namespace qorv {
 namespace {
 
-// Test names from the case descriptions, so that a failure names the case.
-struct CaseName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    std::string name;
-    for (const char ch : std::string(info.param.what)) {
-      name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-    }
-    return name;
-  }
-};
+using test::CaseName;
 
 struct MatchCase {
   const char* what;
@@ -129,22 +119,20 @@ TEST(WildcardMatch, EmptyMaskIsAnError) {
 }
 
 // Each extra star must not multiply the work: a backtracking matcher that
-// retries every earlier star takes far beyond any test timeout here.
-TEST(WildcardMatch, ManyStarsFinishQuickly) {
+// retries every earlier star would not finish this test at all. (How fast
+// matching is, is the benchmarks' and the fuzzer's business, not a test's.)
+TEST(WildcardMatch, ManyStarsAgainstLongNames) {
   std::string manyA(10000, 'A');
   std::string manyS;
   for (int i = 0; i < 10000; ++i) manyS += "\xC5\xA0";
   const std::string maskA = "*A*A*A*A*A*A*A*B";
   const std::string maskS = "*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*B";
 
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(WildcardMatch(maskA, manyA));
   EXPECT_FALSE(WildcardMatch(maskS, manyS));
   EXPECT_TRUE(WildcardMatch(maskA, manyA + "B"));
   EXPECT_TRUE(WildcardMatch(maskS, manyS + "B"));
   EXPECT_FALSE(WildcardMatch("*?*?*?*?*?*?*?*?B", manyA));
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::seconds(1));
 }
 
 // An obviously right, exponential matcher over characters (code points or

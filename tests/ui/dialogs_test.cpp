@@ -56,7 +56,7 @@ class DialogsTest : public QObject {
   void init() {
     Environment->Messages.clear();
     Environment->OpenedUrls.clear();
-    Environment->Formats = test::TestFormats();
+    Environment->Formats = test::DayFirstFormats();
     Settings() = TGeneratorSettings{};
     CreateWindows(Environment->App);
     Form1->show();

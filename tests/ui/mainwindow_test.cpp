@@ -59,7 +59,7 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     Environment->Messages.clear();
-    Environment->Formats = test::TestFormats();
+    Environment->Formats = test::DayFirstFormats();
     std::remove((Environment->Settings / "qorv.ini").c_str());
     std::remove((Environment->Settings / "error.log").c_str());
     CreateWindows(Environment->App);

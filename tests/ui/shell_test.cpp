@@ -106,7 +106,7 @@ class ShellTest : public QObject {
   }
 
   void logLineLeavesTheTimeOutAtMidnight() {
-    const TLocaleFormats formats = test::TestFormats();
+    const TLocaleFormats formats = test::DayFirstFormats();
     QCOMPARE(TErrorLog::Line({{2006, 3, 5}, {0, 0, 0}}, formats, "EInOutError", "disk full"),
              std::string("5.3.2006 : EInOutError - disk full\r\n"));
     QCOMPARE(TErrorLog::Line({{2006, 3, 5}, {0, 0, 1}}, formats, "E", ""),

@@ -5,19 +5,11 @@
 #include <QTest>
 #include <cstdlib>
 
+#include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
 #include "ui/qorvapp.h"
 
 namespace qorv::test {
-
-/// A day-first locale with a one-digit hour, so that the two time forms differ.
-inline TLocaleFormats TestFormats() {
-  TLocaleFormats formats;
-  formats.ShortDateFormat = "d/M/yyyy";
-  formats.DateSeparator = ".";
-  formats.HourLeadingZero = false;
-  return formats;
-}
 
 /// The application for a GUI test: headless unless a platform was asked
 /// for, its settings folder a fresh temporary one, and message boxes and
@@ -41,7 +33,7 @@ class TUiTestEnvironment {
 
   TQorvApplication& App;
   TTempDir Settings;
-  TLocaleFormats Formats = TestFormats();
+  TLocaleFormats Formats = DayFirstFormats();
   QStringList Messages;
   QString ChosenFolder;
   QString ChosenFile;
