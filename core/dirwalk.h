@@ -76,6 +76,7 @@ class TJvSearchFiles {
  private:
   struct TFrame;
   bool WalkTree();
+  bool Reopen(std::vector<TFrame>& descent, std::size_t level, TFolder& child);
   bool ListFolder(TFrame& frame);
   bool Passes(std::string_view name);
 

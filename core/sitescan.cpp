@@ -13,6 +13,22 @@ namespace {
 /// Thrown from the per-file step to end a scan the user stopped.
 struct TScanStopped {};
 
+/// Whether cutting [begin, end) out of an escaped URL leaves well-formed
+/// UTF-8 XML. The index file name is searched in the escaped text, so an
+/// index name such as "amp;" would otherwise leave a bare "&" behind, and
+/// one holding stray bytes could split a character.
+bool CutKeepsUrlWellFormed(std::string_view url, std::size_t begin, std::size_t end) {
+  const auto atBoundary = [url](std::size_t pos) {
+    return pos >= url.size() || (static_cast<unsigned char>(url[pos]) & 0xC0) != 0x80;
+  };
+  if (!atBoundary(begin) || !atBoundary(end)) return false;
+  // Ending inside an entity leaves its plain tail; beginning inside one
+  // leaves its "&" without the ";".
+  if (begin == 0) return true;
+  const std::size_t amp = url.rfind('&', begin - 1);
+  return amp == std::string_view::npos || url.find(';', amp) < begin;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitFileMask(std::string_view fileMask) {
@@ -91,7 +107,9 @@ std::string TSiteScanner::FileUrl(std::string_view base, std::string_view relati
                                   std::string_view indexFile) {
   // Escaping first and turning "\\" into "/" afterwards gives the same text
   // as the other way round (escaping neither adds nor changes a "\\"), and
-  // builds the URL in one buffer: this runs for every file of the site.
+  // builds the URL in one buffer: this runs for every file of the site. A
+  // little room for escapes spares most escaped names a doubling of the
+  // buffer, which stays with the row.
   std::string url;
   url.reserve(base.size() + 1 + relativePath.size() + 16);
   AppendXmlEscaped(url, base);
@@ -99,8 +117,13 @@ std::string TSiteScanner::FileUrl(std::string_view base, std::string_view relati
   AppendXmlEscaped(url, relativePath);
   std::replace(url.begin(), url.end(), '\\', '/');
   if (!indexFile.empty()) {
-    const std::size_t at = url.find(indexFile);
-    if (at != std::string::npos) url.erase(at, indexFile.size());
+    for (std::size_t at = url.find(indexFile); at != std::string::npos;
+         at = url.find(indexFile, at + 1)) {
+      if (CutKeepsUrlWellFormed(url, at, at + indexFile.size())) {
+        url.erase(at, indexFile.size());
+        break;
+      }
+    }
   }
   return url;
 }

@@ -62,7 +62,9 @@ class TSiteScanner {
 
   /// The URL a file row gets: `base` and the path relative to the scan
   /// folder joined by "/", "\" turned into "/", XML-escaped, and the first
-  /// occurrence of `indexFile` (if not empty) removed.
+  /// occurrence of `indexFile` (if not empty) removed. An occurrence whose
+  /// removal would split an entity or a character is passed over, so the
+  /// URL stays well-formed whatever the index file name holds.
   static std::string FileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile);
 

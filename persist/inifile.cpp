@@ -1,6 +1,7 @@
 #include "persist/inifile.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/unicodecase.h"
@@ -151,12 +152,11 @@ void TCustomIniFile::WriteBool(std::string_view section, std::string_view key, b
   WriteString(section, key, value ? "1" : "0");
 }
 
-TIniFile::~TIniFile() { UpdateFile(); }
+namespace {
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view defaultValue) const {
-  std::string content;
-  if (!ReadFileContent(FileName(), content)) return std::string(defaultValue);
+/// The value of the first `key` in the first `section` of an INI text.
+std::optional<std::string_view> FindValue(std::string_view content, std::string_view section,
+                                          std::string_view key) {
   bool inSection = false;
   for (const std::string_view line : SplitLines(content).Lines) {
     const TIniLine parsed = Classify(line);
@@ -165,22 +165,16 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
       if (inSection) break;
       inSection = EqualsIgnoreCase(parsed.Name, section);
     } else if (inSection && parsed.Kind == TIniLine::Entry && EqualsIgnoreCase(parsed.Name, key)) {
-      return std::string(CutValue(parsed.Value));
+      return CutValue(parsed.Value);
     }
   }
-  return std::string(defaultValue);
+  return std::nullopt;
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  const std::string& path = FileName();
-  const auto fail = [&] { throw EIniFileException("Unable to write to " + path); };
-
-  // The other lines of an existing file must survive; a file that exists
-  // but cannot be read, or must not be written, is left alone.
-  std::string content;
-  if (PathExists(path) && (!ReadFileContent(path, content) || !IsWritableFile(path))) fail();
+/// The lines of an INI text with the entry set, each ended by CRLF.
+std::string WithEntry(std::string_view content, std::string_view section, std::string_view key,
+                      std::string_view value) {
   const TIniText text = SplitLines(content);
-
   const std::string entry = OneLine(key) + "=" + OneLine(value);
   std::vector<std::string_view> lines = text.Lines;
   std::size_t header = lines.size();
@@ -209,18 +203,83 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
   }
 
+  std::string result;
+  if (text.ByteOrderMark) result += kByteOrderMark;
+  for (const std::string_view line : lines) result.append(line).append("\r\n");
+  return result;
+}
+
+/// The content of the INI file at `path` before it is changed. False when
+/// the file exists but cannot be read or must not be written: its other
+/// lines must survive, and a read-only file is left alone.
+bool ReadForUpdate(const std::string& path, std::string& content) {
+  content.clear();
+  return !PathExists(path) || (ReadFileContent(path, content) && IsWritableFile(path));
+}
+
+/// Replaces the INI file at `path` with `content` as a whole.
+void ReplaceIniFile(const std::string& path, std::string_view content) {
   TAtomicFile file;
-  if (file.Begin(path) != 0) fail();
-  if (text.ByteOrderMark) file.Write(kByteOrderMark);
-  for (const std::string_view line : lines) {
-    file.Write(line);
-    file.Write("\r\n");
-  }
-  if (file.Commit() != 0) fail();
+  if (file.Begin(path) != 0 || file.Write(content) != 0 || file.Commit() != 0)
+    throw EIniFileException("Unable to write to " + path);
+}
+
+}  // namespace
+
+TIniFile::~TIniFile() { UpdateFile(); }
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const {
+  std::string content;
+  if (!ReadFileContent(FileName(), content)) return std::string(defaultValue);
+  return std::string(FindValue(content, section, key).value_or(defaultValue));
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  std::string content;
+  if (!ReadForUpdate(FileName(), content))
+    throw EIniFileException("Unable to write to " + FileName());
+  ReplaceIniFile(FileName(), WithEntry(content, section, key, value));
 }
 
 void TIniFile::UpdateFile() {
   // Every write is on disk when WriteString returns.
+}
+
+TMemIniFile::TMemIniFile(std::string fileName) : TCustomIniFile(std::move(fileName)) {
+  m_mayReplace = ReadForUpdate(FileName(), m_content);
+}
+
+TMemIniFile::TMemIniFile(std::string fileName, std::string content)
+    : TCustomIniFile(std::move(fileName)), m_content(std::move(content)) {}
+
+std::string TMemIniFile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue) const {
+  return std::string(FindValue(m_content, section, key).value_or(defaultValue));
+}
+
+void TMemIniFile::WriteString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+  m_content = WithEntry(m_content, section, key, value);
+  m_changed = true;
+}
+
+void TMemIniFile::UpdateFile() {
+  if (!m_changed) return;
+  if (!m_mayReplace) throw EIniFileException("Unable to write to " + FileName());
+  ReplaceIniFile(FileName(), m_content);
+  m_changed = false;
+}
+
+void WriteAtOnce(const std::string& path, const std::function<void(TCustomIniFile&)>& writes) {
+  TMemIniFile batch(path);
+  writes(batch);
+  try {
+    batch.UpdateFile();
+  } catch (const EIniFileException&) {
+    TIniFile store(path);
+    writes(store);
+  }
 }
 
 }  // namespace qorv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -69,5 +70,41 @@ class TIniFile final : public TCustomIniFile {
   void WriteString(std::string_view section, std::string_view key, std::string_view value) override;
   void UpdateFile() override;
 };
+
+/// The store for entries that belong together: it reads its file once,
+/// keeps the writes in memory, and `UpdateFile` replaces the file with all
+/// of them at once, the same bytes `TIniFile` would have written. A crash
+/// before or during `UpdateFile` leaves the file as it was, never half old
+/// and half new. Writes not followed by `UpdateFile` are lost.
+class TMemIniFile final : public TCustomIniFile {
+ public:
+  /// Reads the file at `fileName`; a missing or unreadable one reads as empty.
+  explicit TMemIniFile(std::string fileName);
+  /// A store over `content`, as if it were the file's.
+  TMemIniFile(std::string fileName, std::string content);
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const override;
+  /// Never fails: the file is written by `UpdateFile`.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value) override;
+  /// Writes the file if anything was written; throws EIniFileException when
+  /// it cannot, or when the file existed but could not be read or is read-only.
+  void UpdateFile() override;
+
+  /// The file's text as the writes so far have made it.
+  const std::string& Content() const { return m_content; }
+
+ private:
+  std::string m_content;
+  bool m_mayReplace = true;
+  bool m_changed = false;
+};
+
+/// Makes the writes that `writes` does on the INI file at `path` replace the
+/// file in one piece, through a `TMemIniFile`. Should that one replacement
+/// fail, they are made again entry by entry through a `TIniFile`, so that the
+/// entries that can be written are, up to the first that cannot, whose
+/// EIniFileException passes to the caller.
+void WriteAtOnce(const std::string& path, const std::function<void(TCustomIniFile&)>& writes);
 
 }  // namespace qorv

@@ -62,8 +62,8 @@ void TProjectFile::Save(TCustomIniFile& store) const {
 }
 
 void TProjectFile::Save(const std::string& path) const {
-  TIniFile store(path);
-  Save(store);
+  // A crash while saving must leave the earlier project whole.
+  WriteAtOnce(path, [this](TCustomIniFile& store) { Save(store); });
 }
 
 }  // namespace qorv

@@ -40,6 +40,8 @@ class TProjectFile {
   /// Writes the eleven entries in order; a failing write throws
   /// EIniFileException, and the entries before it stay written.
   void Save(TCustomIniFile& store) const;
+  /// The same into the file at `path`, which the eleven entries replace in
+  /// one piece (see WriteAtOnce): a crash leaves the earlier file whole.
   void Save(const std::string& path) const;
 
  private:

@@ -40,8 +40,7 @@ TWindowState TWindowPlacementStore::Restore(TScreenSize screen) const {
 }
 
 void TWindowPlacementStore::Save(const TWindowState& state, TScreenSize screen) const {
-  TIniFile store(m_path);
-  Save(store, state, screen);
+  WriteAtOnce(m_path, [&](TCustomIniFile& store) { Save(store, state, screen); });
 }
 
 }  // namespace qorv

@@ -44,6 +44,7 @@ class TWindowPlacementStore {
 
   explicit TWindowPlacementStore(std::string iniPath) : m_path(std::move(iniPath)) {}
   TWindowState Restore(TScreenSize screen) const;
+  /// Into "qorv.ini", replacing it in one piece (see WriteAtOnce).
   void Save(const TWindowState& state, TScreenSize screen) const;
 
  private:

@@ -1,6 +1,7 @@
 #include "platform/atomicfile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,6 +74,17 @@ int TAtomicFile::Begin(const std::string& path) {
   m_folderFd = open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (m_folderFd < 0) return Fail(errno);
 
+  // A rename would replace anything, so what is there now is checked first:
+  // a read-only file is not replaced behind its owner's back, and a device
+  // or a pipe (a sitemap.xml linking to /dev/null, say) is never replaced by
+  // a plain file, not even by root.
+  struct stat old;
+  const bool exists = fstatat(m_folderFd, m_name.c_str(), &old, 0) == 0;
+  if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode)) return Fail(EPERM);
+  if (exists && S_ISREG(old.st_mode) &&
+      faccessat(m_folderFd, m_name.c_str(), W_OK, AT_EACCESS) != 0)
+    return Fail(errno);
+
   // A nameless file cannot be left behind by a crash; where the file system
   // does not offer one, a named temporary file is the fallback.
   m_fd = openat(m_folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
@@ -90,9 +102,7 @@ int TAtomicFile::Begin(const std::string& path) {
   }
 
   // The replacement keeps the permissions of the file it replaces.
-  struct stat old;
-  if (fstatat(m_folderFd, m_name.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode))
-    fchmod(m_fd, old.st_mode & 07777);
+  if (exists && S_ISREG(old.st_mode)) fchmod(m_fd, old.st_mode & 07777);
   m_buffer.reserve(kBufferSize);
   return 0;
 }
@@ -118,6 +128,36 @@ int TAtomicFile::Write(std::string_view bytes) {
   return 0;
 }
 
+int TAtomicFile::NameAnonymousFile() {
+  const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+  // The file needs a name for the rename, and a crash between naming it and
+  // the rename would leave that name behind. So the name is the same on every
+  // replacement of this file and is taken under a lock on the folder: a name
+  // a crash left is removed by the next replacement, and leftovers can never
+  // pile up. The lock goes with the folder's descriptor, at the latest when
+  // the process ends; it is never waited for, so nothing can hang here.
+  if (flock(m_folderFd, LOCK_EX | LOCK_NB) == 0) {
+    const std::string fixed = "." + m_name + ".new";
+    const bool cleared = unlinkat(m_folderFd, fixed.c_str(), 0) == 0 || errno == ENOENT;
+    if (cleared &&
+        linkat(AT_FDCWD, self.c_str(), m_folderFd, fixed.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      m_tempName = fixed;
+      return 0;
+    }
+  }
+  // The lock taken (by another replacement in this folder right now) or not
+  // offered, or a leftover that is not ours to remove: a fresh name then.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    m_tempName = "." + m_name + "." + RandomSuffix() + ".tmp";
+    if (linkat(AT_FDCWD, self.c_str(), m_folderFd, m_tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
+      return 0;
+    const int error = errno;
+    m_tempName.clear();
+    if (error != EEXIST) return error;
+  }
+  return EEXIST;
+}
+
 int TAtomicFile::Commit() {
   if (Flush() != 0 || fsync(m_fd) != 0) {
     Fail(errno);
@@ -126,20 +166,9 @@ int TAtomicFile::Commit() {
     return error;
   }
   if (m_anonymous) {
-    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      m_tempName = "." + m_name + "." + RandomSuffix() + ".tmp";
-      if (linkat(AT_FDCWD, self.c_str(), m_folderFd, m_tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
-        break;
-      const int error = errno;
-      m_tempName.clear();
-      if (error != EEXIST) {
-        Fail(error);
-        break;
-      }
-    }
-    if (m_tempName.empty()) {
-      const int error = Fail(EEXIST);
+    const int error = NameAnonymousFile();
+    if (error != 0) {
+      Fail(error);
       Discard();
       return error;
     }

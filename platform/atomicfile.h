@@ -9,7 +9,10 @@ namespace qorv {
 /// the same folder, which takes the place of the old file only when it is
 /// complete and on disk. Readers, and the file after a crash, see either the
 /// old content or the new, never a mix; a failure leaves the old file as it
-/// was and no temporary file behind.
+/// was and no temporary file behind. A crash, in the instant between naming
+/// the new file and renaming it, can leave one hidden ".NAME.new" beside it,
+/// which the next replacement removes: leftovers never pile up (except on
+/// file systems without nameless files, where the fallback names vary).
 ///
 /// Every operation returns 0 or the operating system's error number. The
 /// first error sticks: later writes do nothing and `Commit` returns it.
@@ -21,6 +24,8 @@ class TAtomicFile {
   TAtomicFile& operator=(const TAtomicFile&) = delete;
 
   /// Prepares the replacement of `path`; nothing is visible there yet.
+  /// EACCES when the file there may not be written by this process, EPERM
+  /// when it is no plain file (a device or a pipe, also through a link).
   int Begin(const std::string& path);
   /// Buffered; a failed write of the buffer is reported here or by `Commit`.
   int Write(std::string_view bytes);
@@ -33,6 +38,7 @@ class TAtomicFile {
 
  private:
   int Flush();
+  int NameAnonymousFile();
   int Fail(int error);
 
   std::string m_path;

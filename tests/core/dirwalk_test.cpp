@@ -317,6 +317,44 @@ TEST(DirWalk, VeryDeepTreeDoesNotExhaustTheStack) {
   EXPECT_EQ(walk.Reported[0], "ROOT/" + path + "deep.htm");
 }
 
+TEST(DirWalk, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
+  // A chain of 100 levels with a file on each, a second folder after the
+  // chain at level 50, and at level 70 a link to a chain of 40 levels with
+  // a second folder at its level 10. Coming back up, the walk needs levels
+  // it closed meanwhile, one of them reached through the link (whose ".."
+  // is not the folder the walk came from).
+  const auto repeat = [](const char* piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+  };
+  TFakeFileSystem fs;
+  fs.AddFolder("d");
+  for (int level = 0; level < 40; ++level) fs.AddFile("B/" + repeat("b/", level) + "g.htm");
+  fs.AddFile("B/" + repeat("b/", 10) + "c/c.htm");
+  for (int level = 0; level < 100; ++level) fs.AddFile(repeat("d/", level) + "f.htm");
+  fs.AddFile(repeat("d/", 50) + "e/e.htm");
+  fs.AddLink(repeat("d/", 70), "x", "B");
+
+  const auto walkOfB = [&](const std::string& prefix, std::vector<std::string>& paths) {
+    for (int level = 0; level < 40; ++level)
+      paths.push_back(prefix + repeat("b/", level) + "g.htm");
+    paths.push_back(prefix + repeat("b/", 10) + "c/c.htm");
+  };
+  std::vector<std::string> expected;
+  for (int level = 0; level < 100; ++level)
+    expected.push_back("ROOT/" + repeat("d/", level) + "f.htm");
+  walkOfB("ROOT/" + repeat("d/", 70) + "x/", expected);
+  expected.push_back("ROOT/" + repeat("d/", 50) + "e/e.htm");
+  walkOfB("ROOT/B/", expected);
+
+  TWalkFixture walk(fs);
+  EXPECT_TRUE(walk.Walker.Walk());
+  EXPECT_EQ(walk.Reported, expected);
+  EXPECT_LE(fs.MaxOpenFolders, 40);
+  EXPECT_EQ(fs.OpenFolders, 0);
+}
+
 // The same walk on the machine's own file system.
 
 TEST(DirWalkOnDisk, ReportsFullPathsOfNestedFilesOnceEachFollowingLinksWithoutLooping) {

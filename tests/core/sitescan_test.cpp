@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "tests/support/fakefilesystem.h"
+#include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
@@ -22,15 +23,6 @@ struct TInputs final : TScanInputs {
   std::string LocalFolder() const override { return Folder; }
   std::string SiteUrl() const override { return Url; }
 };
-
-TLocaleFormats SlovakLikeFormats() {
-  TLocaleFormats formats;
-  formats.ShortDateFormat = "d/M/yyyy";
-  formats.DateSeparator = ".";
-  formats.TimeSeparator = ":";
-  formats.HourLeadingZero = false;
-  return formats;
-}
 
 /// A scan of a real temporary folder, with a fixed clock.
 class SiteScan : public ::testing::Test {
@@ -51,7 +43,7 @@ class SiteScan : public ::testing::Test {
   TGeneratorSettings Settings;
   TPageList Pages;
   TInputs Inputs;
-  TLocaleFormats Formats = SlovakLikeFormats();
+  TLocaleFormats Formats = test::DayFirstFormats();
   TSiteScanner Scanner;
 };
 
@@ -148,7 +140,17 @@ INSTANTIATE_TEST_SUITE_P(
         TUrlCase{"InvalidUtf8BytesArePercentEncoded", "http://s", "a\xff\xfe.htm", "",
                  "http://s/a%FF%FE.htm"},
         TUrlCase{"ControlCharactersArePercentEncoded", "http://s", "a\tb\nc.htm", "",
-                 "http://s/a%09b%0Ac.htm"}),
+                 "http://s/a%09b%0Ac.htm"},
+        // The index file name is matched against the escaped URL, but a cut
+        // that would leave a bare "&" or half a character is no match.
+        TUrlCase{"IndexBeginningInsideAnEntityIsPassedOver", "http://s", "a&b.htm", "amp;b.htm",
+                 "http://s/a&amp;b.htm"},
+        TUrlCase{"LaterWholeOccurrenceIsRemoved", "http://s", "a&x/amp;x", "amp;x",
+                 "http://s/a&amp;x/"},
+        TUrlCase{"IndexEndingInsideAnEntityLeavesItsTail", "http://s", "a&b.htm", "a&am",
+                 "http://s/p;b.htm"},
+        TUrlCase{"IndexSplittingACharacterIsPassedOver", "http://s", "\xC3\xA9.htm", "\xA9.htm",
+                 "http://s/\xC3\xA9.htm"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(SiteScan, IndexFileOfTheFolderItselfGivesNoRow) {
@@ -310,7 +312,7 @@ TEST(SiteScanFake, FileThatVanishesBeforeItsTimeIsReadIsSkipped) {
   TPageList pages;
   TInputs inputs;
   inputs.Folder = test::TFakeFileSystem::kRoot;
-  const TLocaleFormats formats = SlovakLikeFormats();
+  const TLocaleFormats formats = test::DayFirstFormats();
   TSiteScanner scanner(settings, pages, inputs, formats, fs);
   int done = 0;
   scanner.OnFileDone = [&] { ++done; };

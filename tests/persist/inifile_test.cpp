@@ -222,5 +222,44 @@ TEST_F(IniTest, ReadOnlyFileIsNotReplaced) {
   EXPECT_EQ(test::ListNames(Dir.Path()), "test.ini");
 }
 
+TEST_F(IniTest, MemoryStoreChangesTheFileOnlyOnUpdateAndWithTheSameBytes) {
+  const std::string original = "\xEF\xBB\xBF; kept\n[Project]\nURL=old\n[Other]\nK=1\n";
+  Dir.WriteFile("test.ini", original);
+  Dir.WriteFile("copy.ini", original);
+  const auto writes = [](TCustomIniFile& ini) {
+    ini.WriteString("project", "URL", "new");
+    ini.WriteInteger("Project", "Index", -1);
+    ini.WriteBool("Fresh", "Flag", true);
+  };
+  TMemIniFile batch(Path());
+  writes(batch);
+  EXPECT_EQ(batch.ReadString("Project", "URL", ""), "new");
+  EXPECT_EQ(batch.ReadInteger("Project", "Index", 5), -1);
+  EXPECT_EQ(Content(), original);
+  batch.UpdateFile();
+  TIniFile copy(Dir / "copy.ini");
+  writes(copy);
+  EXPECT_EQ(Content(), test::ReadFile(Dir / "copy.ini"));
+}
+
+TEST_F(IniTest, MemoryStoreLeavesAReadOnlyFileAlone) {
+  Dir.WriteFile("test.ini", "[S]\r\nK=old\r\n");
+  ASSERT_EQ(chmod(Path().c_str(), 0444), 0);
+  ASSERT_EQ(chmod(Dir.Path().c_str(), 0777), 0);
+  const int result = test::RunAsNobody([&] {
+    TMemIniFile ini(Path());
+    ini.WriteString("S", "K", "new");
+    try {
+      ini.UpdateFile();
+      return 2;
+    } catch (const EIniFileException& error) {
+      return error.Message() == "Unable to write to " + Path() ? 0 : 3;
+    }
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Content(), "[S]\r\nK=old\r\n");
+  EXPECT_EQ(test::ListNames(Dir.Path()), "test.ini");
+}
+
 }  // namespace
 }  // namespace qorv

@@ -48,7 +48,10 @@ class TFakeListing final : public TFolderListing {
 
 class TFakeFolderHandle final : public TFolder {
  public:
-  TFakeFolderHandle(TFakeFileSystem& fs, int index) : m_fs(fs), m_index(index) {}
+  TFakeFolderHandle(TFakeFileSystem& fs, int index) : m_fs(fs), m_index(index) {
+    m_fs.MaxOpenFolders = std::max(m_fs.MaxOpenFolders, ++m_fs.OpenFolders);
+  }
+  ~TFakeFolderHandle() override { --m_fs.OpenFolders; }
 
   TFolderId Id() const override { return {1, static_cast<std::uint64_t>(m_index)}; }
 
@@ -61,6 +64,9 @@ class TFakeFolderHandle final : public TFolder {
   }
 
   TListStatus OpenSubfolder(std::string_view name, std::unique_ptr<TFolder>& out) override {
+    // As on a real file system, ".." is the folder's own parent, also when
+    // the folder was reached through a link.
+    if (name == "..") return Open(m_fs, std::max(m_fs.m_parents[Index()].first, 0), out);
     const TFakeFileSystem::TEntry* entry = Find(name);
     if (!entry || !entry->IsFolder) return {TListStatus::Failed, 2};
     return Open(m_fs, entry->Target, out);
@@ -80,6 +86,7 @@ class TFakeFolderHandle final : public TFolder {
   }
 
  private:
+  std::size_t Index() const { return static_cast<std::size_t>(m_index); }
   const TFakeFileSystem::TEntry* Find(std::string_view name) const {
     for (const auto& e : m_fs.m_folders[static_cast<std::size_t>(m_index)].Entries)
       if (e.Name == name) return &e;

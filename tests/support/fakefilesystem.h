@@ -50,6 +50,9 @@ class TFakeFileSystem final : public TFileSystem {
   /// Open listings right now, and the most ever open at once.
   int OpenListings = 0;
   int MaxOpenListings = 0;
+  /// Open folders right now, and the most ever open at once.
+  int OpenFolders = 0;
+  int MaxOpenFolders = 0;
   /// Paths of the folders listed so far, in order ("" for the root).
   std::vector<std::string> ListedFolders() const;
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qorv::fuzz {
+
+/// What an XML parser makes of a sitemap document.
+struct TSitemapCheck {
+  /// Well-formed XML, namespaces included, in valid UTF-8.
+  bool WellFormed = false;
+  /// The parser's complaint when it is not.
+  std::string Error;
+  /// The `url` elements of the root element.
+  std::size_t UrlCount = 0;
+  /// The text of every `loc` element, entities resolved, joined by "\n".
+  std::string Locations;
+};
+
+/// Parses `document` with libxml2, which reads nothing from outside it.
+TSitemapCheck CheckSitemap(std::string_view document);
+
+}  // namespace qorv::fuzz

@@ -1,0 +1,153 @@
+#include "tests/reliability/reliability.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "core/errors.h"
+#include "core/sitescan.h"
+
+extern char** environ;
+
+namespace qorv::test {
+
+namespace {
+
+struct TInputs final : TScanInputs {
+  std::string Folder;
+  std::string LocalFolder() const override { return Folder; }
+  std::string SiteUrl() const override { return kSiteUrl; }
+};
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+pid_t Spawn(std::vector<std::string> argv, const std::string& outPath, const std::string& errPath) {
+  std::vector<char*> args = Pointers(argv);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& path) { Run({"rm", "-rf", "--", path}); }
+
+bool MakePathAt(const std::string& root, const std::vector<std::string>& folders,
+                const std::string& fileName) {
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (const std::string& folder : folders) {
+    if (fd < 0) return false;
+    mkdirat(fd, folder.c_str(), 0755);
+    const int next = openat(fd, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+  }
+  if (fd < 0) return false;
+  const int file = openat(fd, fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  close(fd);
+  if (file < 0) return false;
+  const bool written = write(file, "x", 1) == 1;
+  return close(file) == 0 && written;
+}
+
+std::vector<std::string> TScanOutcome::FileUrls() const {
+  std::vector<std::string> urls;
+  for (std::size_t i = 1; i < Pages.Count(); ++i) urls.push_back(Pages.Item(i).Url);
+  return urls;
+}
+
+TScanOutcome ScanAndWrite(const std::string& folder, const std::string& fileMask,
+                          const std::function<void()>& onFileDone) {
+  TScanOutcome outcome;
+  TGeneratorSettings settings;
+  settings.FileMask = fileMask;
+  TInputs inputs;
+  inputs.Folder = folder;
+  TLocaleFormats formats;
+  formats.ShortDateFormat = "d/M/yyyy";
+  TSiteScanner scanner(settings, outcome.Pages, inputs, formats);
+  scanner.OnFileDone = onFileDone;
+  try {
+    scanner.Run();
+    outcome.OverlongCount = scanner.OverlongCount();
+    outcome.Pages.SelectAll();
+    const TSitemapWriter writer(formats);
+    outcome.Result = writer.WriteSitemap(scanner.ScanFolder(), outcome.Pages, settings);
+    std::ifstream in(outcome.Result.FilePath, std::ios::binary);
+    outcome.Document.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    outcome.Check = fuzz::CheckSitemap(outcome.Document);
+  } catch (const EAppError& error) {
+    outcome.Error = std::string(error.ClassName()) + ": " + error.Message();
+  }
+  return outcome;
+}
+
+TLimit::TLimit(int resource, rlim_t soft) : m_resource(resource) {
+  if (getrlimit(resource, &m_old) != 0) return;
+  rlimit lowered = m_old;
+  lowered.rlim_cur = soft;
+  m_set = setrlimit(resource, &lowered) == 0;
+}
+
+TLimit::~TLimit() {
+  if (m_set) setrlimit(m_resource, &m_old);
+}
+
+TExit Run(const std::vector<std::string>& argv, const std::string& outPath) {
+  char errPath[] = "/tmp/qorv-err-XXXXXX";
+  const int errFd = mkstemp(errPath);
+  if (errFd >= 0) close(errFd);
+  TExit result;
+  const pid_t pid = Spawn(argv, outPath, errPath);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid) {
+    if (WIFEXITED(status)) result.Status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.Signal = WTERMSIG(status);
+  }
+  std::ifstream in(errPath, std::ios::binary);
+  result.Err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  unlink(errPath);
+  return result;
+}
+
+pid_t Start(const std::vector<std::string>& argv) { return Spawn(argv, "/dev/null", "/dev/null"); }
+
+std::string CliPath() {
+  const char* cli = std::getenv("QORV_CLI");
+  return cli ? cli : "";
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return names;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace qorv::test
