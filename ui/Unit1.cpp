@@ -57,6 +57,9 @@ constexpr int kTagColumnWidth = 80;
 /// Events run at least this often while a scan works, so the window stays
 /// responsive without a repaint per file.
 constexpr std::chrono::milliseconds kEventInterval{20};
+/// The list shows the new rows this often: it grows visibly, without laying
+/// out a long list fifty times a second.
+constexpr std::chrono::milliseconds kRowsInterval{100};
 
 }  // namespace
 
@@ -243,8 +246,15 @@ void TForm1::Button1Click() {
   if (m_scanner.IsRunning()) return;
   {
     TBusyCursor busy;
+    struct THeldRows {
+      TPageListModel& Model;
+      explicit THeldRows(TPageListModel& model) : Model(model) { Model.HoldRows(true); }
+      ~THeldRows() {
+        Model.HoldRows(false);
+        Model.Flush();
+      }
+    } heldRows(*m_model);
     m_scanner.Run();
-    m_model->Flush();
   }
   if (m_scanner.OverlongCount() > 0 && !m_closing)
     m_context.Services.ShowMessage(this, Text(OverlongWarning(m_scanner.OverlongCount())));
@@ -344,7 +354,10 @@ void TForm1::LetEventsRun() {
   const qint64 ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
   if (ms - m_lastEvents < kEventInterval.count()) return;
   m_lastEvents = ms;
-  m_model->Flush();
+  if (ms - m_lastRows >= kRowsInterval.count()) {
+    m_lastRows = ms;
+    m_model->Flush();
+  }
   QCoreApplication::processEvents();
 }
 

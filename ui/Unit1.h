@@ -121,6 +121,7 @@ class TForm1 final : public QMainWindow, private TScanInputs, private TProjectWi
   bool m_shown = false;
   bool m_closing = false;
   qint64 m_lastEvents = 0;
+  qint64 m_lastRows = 0;
 };
 
 /// The program's main window, created first at start-up.

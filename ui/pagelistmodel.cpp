@@ -104,7 +104,7 @@ void TPageListModel::RowsCleared() {
 }
 
 void TPageListModel::RowAdded(std::size_t) {
-  if (m_flushPosted) return;
+  if (m_flushPosted || m_holding) return;
   m_flushPosted = true;
   QTimer::singleShot(0, this, [this] { Flush(); });
 }

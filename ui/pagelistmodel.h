@@ -20,6 +20,9 @@ class TPageListModel final : public QAbstractTableModel, private TPageListObserv
 
   /// Announces the rows added since the last announcement.
   void Flush();
+  /// While held, added rows wait for an explicit `Flush`: a scan announces
+  /// them a few times a second rather than on every pass of the event loop.
+  void HoldRows(bool hold) { m_holding = hold; }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -38,6 +41,7 @@ class TPageListModel final : public QAbstractTableModel, private TPageListObserv
   TPageList& m_pages;
   int m_shown = 0;  // rows the view knows of
   bool m_flushPosted = false;
+  bool m_holding = false;
 };
 
 }  // namespace qorv

@@ -276,6 +276,20 @@ class MainWindowTest : public QObject {
     QCOMPARE(form->BrowseEdit1->text(), QString::fromStdString(site->Path()));
   }
 
+  void listGrowsWhileAScanRuns() {
+    auto site = MakeSite(40);
+    std::function<void()> letEventsRun = form->Scanner().OnFileDone;
+    int shownMidway = 0;
+    form->Scanner().OnFileDone = [&] {
+      QTest::qSleep(10);  // a slow disk
+      letEventsRun();
+      shownMidway = std::max(shownMidway, form->ListView1->model()->rowCount());
+    };
+    Scan(*site);
+    QVERIFY2(shownMidway > 1 && shownMidway < 41, qPrintable(QString::number(shownMidway)));
+    QCOMPARE(form->ListView1->model()->rowCount(), 41);
+  }
+
   void closingDuringAScanStopsItAndSavesThePlacement() {
     auto site = MakeSite(20);
     std::function<void()> letEventsRun = form->Scanner().OnFileDone;
