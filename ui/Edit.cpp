@@ -134,7 +134,7 @@ void TEditBox::EditRow(std::optional<std::size_t> row) {
     return;
   }
   m_row = row;
-  ShowModal();
+  exec();
   m_row.reset();
 }
 

@@ -312,11 +312,11 @@ void TForm1::Uloiprojekt1Click() {
 void TForm1::KoniecClick() { close(); }
 
 void TForm1::Nastaveniegenertora1Click() {
-  if (SetBox) SetBox->ShowModal();
+  if (SetBox) SetBox->exec();
 }
 
 void TForm1::OprogrameClick() {
-  if (AboutBox) AboutBox->ShowModal();
+  if (AboutBox) AboutBox->exec();
 }
 
 void TForm1::showEvent(QShowEvent* event) {

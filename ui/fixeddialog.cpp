@@ -15,8 +15,6 @@ TFixedDialog::TFixedDialog(QWidget* parent, const QString& caption, QSize client
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-int TFixedDialog::ShowModal() { return exec(); }
-
 void TFixedDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (m_placed) return;

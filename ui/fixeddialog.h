@@ -12,8 +12,6 @@ class TFixedDialog : public QDialog {
   /// cancel button ignores it.
   TFixedDialog(QWidget* parent, const QString& caption, QSize clientSize, bool escapeCancels);
 
-  int ShowModal();
-
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
