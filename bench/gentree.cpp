@@ -29,7 +29,7 @@ class SplitMix64 {
  public:
   explicit SplitMix64(std::uint64_t seed) : m_state(seed) {}
 
-  std::uint64_t Next() {
+  std::uint64_t next() {
     std::uint64_t z = (m_state += 0x9e3779b97f4a7c15ULL);
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
@@ -37,13 +37,13 @@ class SplitMix64 {
   }
 
   // Slightly biased for huge bounds; irrelevant for picking names and folders.
-  std::uint64_t Below(std::uint64_t bound) { return bound == 0 ? 0 : Next() % bound; }
+  std::uint64_t below(std::uint64_t bound) { return bound == 0 ? 0 : next() % bound; }
 
-  bool Chance(unsigned percent) { return Below(100) < percent; }
+  bool chance(unsigned percent) { return below(100) < percent; }
 
   template <typename T, std::size_t K>
-  const T& Pick(const T (&items)[K]) {
-    return items[Below(K)];
+  const T& pick(const T (&items)[K]) {
+    return items[below(K)];
   }
 
  private:
@@ -101,12 +101,12 @@ struct Folder {
   std::size_t others = 0;
 };
 
-[[noreturn]] void Die(const std::string& what, int err) {
+[[noreturn]] void die(const std::string& what, int err) {
   std::fprintf(stderr, "gentree: %s: %s\n", what.c_str(), std::strerror(err));
   std::exit(1);
 }
 
-[[noreturn]] void Usage() {
+[[noreturn]] void usage() {
   std::fputs(
       "usage: gentree DIR N M [--seed S]\n"
       "  Creates N files matching *.htm;*.html in M nested folders below DIR,\n"
@@ -115,21 +115,21 @@ struct Folder {
   std::exit(2);
 }
 
-std::uint64_t ParseCount(const char* text) {
-  if (*text < '0' || *text > '9') Usage();
+std::uint64_t parseCount(const char* text) {
+  if (*text < '0' || *text > '9') usage();
   errno = 0;
   char* end = nullptr;
   const unsigned long long value = std::strtoull(text, &end, 10);
-  if (errno != 0 || *end != '\0') Usage();
+  if (errno != 0 || *end != '\0') usage();
   return value;
 }
 
-void PrepareRoot(const std::string& root) {
+void prepareRoot(const std::string& root) {
   if (::mkdir(root.c_str(), 0755) == 0) return;
-  if (errno != EEXIST) Die("cannot create " + root, errno);
+  if (errno != EEXIST) die("cannot create " + root, errno);
   // Refusing a non-empty folder keeps the tree exactly what the seed says.
   DIR* dir = ::opendir(root.c_str());
-  if (dir == nullptr) Die("cannot open " + root, errno);
+  if (dir == nullptr) die("cannot open " + root, errno);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
     if (name != "." && name != "..") {
@@ -140,34 +140,34 @@ void PrepareRoot(const std::string& root) {
   ::closedir(dir);
 }
 
-std::vector<Folder> PlanFolders(SplitMix64& rng, const std::string& root, std::size_t count) {
+std::vector<Folder> planFolders(SplitMix64& rng, const std::string& root, std::size_t count) {
   std::vector<Folder> folders;
   folders.reserve(count + 1);
-  folders.push_back({0, 0, root, 1 + rng.Below(8)});
+  folders.push_back({0, 0, root, 1 + rng.below(8)});
   for (std::size_t i = 1; i <= count; ++i) {
     // Mostly chains (depth), sometimes recent siblings (bushy subtrees),
     // sometimes anywhere (wide folders near the top).
     std::size_t parent;
-    const std::uint64_t roll = rng.Below(100);
+    const std::uint64_t roll = rng.below(100);
     if (roll < 40)
       parent = i - 1;
     else if (roll < 75)
-      parent = i - 1 - rng.Below(i < 16 ? i : 16);
+      parent = i - 1 - rng.below(i < 16 ? i : 16);
     else
-      parent = rng.Below(i);
+      parent = rng.below(i);
     // Without a target depth the chains pile every folder up at the limit.
-    const int target = rng.Chance(2)
+    const int target = rng.chance(2)
                            ? kMaxDepth
-                           : 1 + static_cast<int>(rng.Below(4) + rng.Below(4) + rng.Below(4));
+                           : 1 + static_cast<int>(rng.below(4) + rng.below(4) + rng.below(4));
     while (folders[parent].depth >= target) parent = folders[parent].parent;
 
-    std::string name(rng.Pick(kFolderStems));
-    name += rng.Pick(kSeparators);
+    std::string name(rng.pick(kFolderStems));
+    name += rng.pick(kSeparators);
     name += std::to_string(i);  // unique among siblings whatever the stems
     // A folder whose name matches the mask: only files may become pages.
-    if (rng.Chance(1)) name += rng.Chance(50) ? ".htm" : ".html";
+    if (rng.chance(1)) name += rng.chance(50) ? ".htm" : ".html";
     // Squared weights: a few folders hold many pages, most hold a handful.
-    const std::uint64_t w = 1 + rng.Below(6);
+    const std::uint64_t w = 1 + rng.below(6);
     folders.push_back(
         {parent, folders[parent].depth + 1, folders[parent].path + "/" + name, w * w});
   }
@@ -175,53 +175,53 @@ std::vector<Folder> PlanFolders(SplitMix64& rng, const std::string& root, std::s
 }
 
 // Deals `count` files to the folders in proportion to their weights.
-template <typename Field>
-void Deal(SplitMix64& rng, std::vector<Folder>& folders, std::uint64_t count, Field field) {
+template <typename field>
+void deal(SplitMix64& rng, std::vector<Folder>& folders, std::uint64_t count, field field) {
   std::vector<std::uint64_t> cumulative;
   cumulative.reserve(folders.size());
   std::uint64_t total = 0;
   for (const Folder& f : folders) cumulative.push_back(total += f.weight);
   for (std::uint64_t i = 0; i < count; ++i) {
-    const std::uint64_t r = rng.Below(total);
+    const std::uint64_t r = rng.below(total);
     const auto it = std::upper_bound(cumulative.begin(), cumulative.end(), r);
     ++(folders[static_cast<std::size_t>(it - cumulative.begin())].*field);
   }
 }
 
-timespec PickTime(SplitMix64& rng) {
+timespec pickTime(SplitMix64& rng) {
   // 2000-01-01 .. 2024-12-31 for almost all; a few before 1980 and after
   // 2107, the years a FAT-style timestamp cannot hold.
   constexpr std::int64_t k1970 = 0, k2000 = 946684800, k2110 = 4417977600;
   constexpr std::int64_t kYear = 31556952;
   std::int64_t seconds;
-  const std::uint64_t roll = rng.Below(1000);
+  const std::uint64_t roll = rng.below(1000);
   if (roll == 0)
-    seconds = k1970 + static_cast<std::int64_t>(rng.Below(9 * kYear));
+    seconds = k1970 + static_cast<std::int64_t>(rng.below(9 * kYear));
   else if (roll == 1)
-    seconds = k2110 + static_cast<std::int64_t>(rng.Below(kYear));
+    seconds = k2110 + static_cast<std::int64_t>(rng.below(kYear));
   else
-    seconds = k2000 + static_cast<std::int64_t>(rng.Below(25 * kYear));
+    seconds = k2000 + static_cast<std::int64_t>(rng.below(25 * kYear));
   timespec ts{};
   ts.tv_sec = static_cast<time_t>(seconds);
-  ts.tv_nsec = rng.Chance(50) ? static_cast<long>(rng.Below(1000000000)) : 0;
+  ts.tv_nsec = rng.chance(50) ? static_cast<long>(rng.below(1000000000)) : 0;
   return ts;
 }
 
-void WriteFile(int dirFd, const std::string& dirPath, const std::string& name,
+void writeFile(int dirFd, const std::string& dirPath, const std::string& name,
                std::string_view content, const timespec& mtime) {
   const int fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) Die("cannot create " + dirPath + "/" + name, errno);
+  if (fd < 0) die("cannot create " + dirPath + "/" + name, errno);
   if (::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
-    Die("cannot write " + dirPath + "/" + name, errno != 0 ? errno : EIO);
+    die("cannot write " + dirPath + "/" + name, errno != 0 ? errno : EIO);
   const timespec times[2] = {mtime, mtime};
-  if (::futimens(fd, times) != 0) Die("cannot set the time of " + dirPath + "/" + name, errno);
-  if (::close(fd) != 0) Die("cannot close " + dirPath + "/" + name, errno);
+  if (::futimens(fd, times) != 0) die("cannot set the time of " + dirPath + "/" + name, errno);
+  if (::close(fd) != 0) die("cannot close " + dirPath + "/" + name, errno);
 }
 
-std::string PageName(SplitMix64& rng, std::uint64_t serial, std::size_t indexInFolder,
+std::string pageName(SplitMix64& rng, std::uint64_t serial, std::size_t indexInFolder,
                      bool& hasIndexHtm) {
   if (indexInFolder == 0) {
-    const std::uint64_t roll = rng.Below(100);
+    const std::uint64_t roll = rng.below(100);
     if (roll < 55) {
       hasIndexHtm = true;
       return "index.htm";
@@ -229,11 +229,11 @@ std::string PageName(SplitMix64& rng, std::uint64_t serial, std::size_t indexInF
     if (roll < 70) return "index.html";
   }
   // A folder holding both index files: only one may take the folder's URL.
-  if (indexInFolder == 1 && hasIndexHtm && rng.Chance(5)) return "index.html";
-  std::string name(rng.Pick(kPageStems));
-  name += rng.Pick(kSeparators);
+  if (indexInFolder == 1 && hasIndexHtm && rng.chance(5)) return "index.html";
+  std::string name(rng.pick(kPageStems));
+  name += rng.pick(kSeparators);
   name += std::to_string(serial);
-  name += rng.Chance(60) ? ".html" : ".htm";
+  name += rng.chance(60) ? ".html" : ".htm";
   return name;
 }
 
@@ -245,28 +245,28 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--seed" && i + 1 < argc)
-      seed = ParseCount(argv[++i]);
+      seed = parseCount(argv[++i]);
     else if (arg.starts_with("--seed="))
-      seed = ParseCount(argv[i] + 7);
+      seed = parseCount(argv[i] + 7);
     else if (arg.starts_with("-") && arg.size() > 1)
-      Usage();
+      usage();
     else
       positional.push_back(argv[i]);
   }
-  if (positional.size() != 3) Usage();
+  if (positional.size() != 3) usage();
   std::string root = positional[0];
   while (root.size() > 1 && root.back() == '/') root.pop_back();
-  const std::uint64_t pages = ParseCount(positional[1]);
-  const std::uint64_t folderCount = ParseCount(positional[2]);
+  const std::uint64_t pages = parseCount(positional[1]);
+  const std::uint64_t folderCount = parseCount(positional[2]);
 
   SplitMix64 rng(seed);
-  std::vector<Folder> folders = PlanFolders(rng, root, folderCount);
-  Deal(rng, folders, pages, &Folder::pages);
-  Deal(rng, folders, pages, &Folder::others);
+  std::vector<Folder> folders = planFolders(rng, root, folderCount);
+  deal(rng, folders, pages, &Folder::pages);
+  deal(rng, folders, pages, &Folder::others);
 
-  PrepareRoot(root);
+  prepareRoot(root);
   for (std::size_t i = 1; i < folders.size(); ++i)
-    if (::mkdir(folders[i].path.c_str(), 0755) != 0) Die("cannot create " + folders[i].path, errno);
+    if (::mkdir(folders[i].path.c_str(), 0755) != 0) die("cannot create " + folders[i].path, errno);
 
   std::uint64_t serial = 0;
   int deepest = 0;
@@ -275,35 +275,35 @@ int main(int argc, char** argv) {
     deepest = std::max(deepest, folder.depth);
     if (folder.pages == 0 && folder.others == 0) continue;
     const int dirFd = ::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) Die("cannot open " + folder.path, errno);
+    if (dirFd < 0) die("cannot open " + folder.path, errno);
     bool hasIndexHtm = false;
     for (std::size_t k = 0; k < folder.pages; ++k) {
-      const std::string name = PageName(rng, ++serial, k, hasIndexHtm);
+      const std::string name = pageName(rng, ++serial, k, hasIndexHtm);
       const int length = std::snprintf(
           content, sizeof content,
           "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Page %llu</title>"
           "</head><body><p>%llu</p></body></html>\n",
           static_cast<unsigned long long>(serial), static_cast<unsigned long long>(serial));
-      WriteFile(dirFd, folder.path, name,
-                std::string_view(content, static_cast<std::size_t>(length)), PickTime(rng));
+      writeFile(dirFd, folder.path, name,
+                std::string_view(content, static_cast<std::size_t>(length)), pickTime(rng));
     }
     for (std::size_t k = 0; k < folder.others; ++k) {
-      const OtherKind& kind = rng.Pick(kOtherKinds);
-      std::string name(rng.Chance(50) ? "asset" : "index");
-      name += rng.Pick(kSeparators);
+      const OtherKind& kind = rng.pick(kOtherKinds);
+      std::string name(rng.chance(50) ? "asset" : "index");
+      name += rng.pick(kSeparators);
       name += std::to_string(++serial);
       name += kind.extension;
-      WriteFile(dirFd, folder.path, name, kind.content, PickTime(rng));
+      writeFile(dirFd, folder.path, name, kind.content, pickTime(rng));
     }
     ::close(dirFd);
   }
 
   // Last, since creating a file touches its folder's time.
   for (const Folder& folder : folders) {
-    const timespec mtime = PickTime(rng);
+    const timespec mtime = pickTime(rng);
     const timespec times[2] = {mtime, mtime};
     if (::utimensat(AT_FDCWD, folder.path.c_str(), times, 0) != 0)
-      Die("cannot set the time of " + folder.path, errno);
+      die("cannot set the time of " + folder.path, errno);
   }
 
   std::printf(

@@ -7,7 +7,7 @@
 namespace qorv::bench {
 
 /// A field of /proc/self/status in KiB ("VmRSS:", "VmHWM:"), -1 if missing.
-inline long StatusKiB(const char* field) {
+inline long statusKiB(const char* field) {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line)) {
@@ -17,6 +17,6 @@ inline long StatusKiB(const char* field) {
 }
 
 /// Starts a new peak: the kernel resets VmHWM to the current RSS.
-inline void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+inline void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 }  // namespace qorv::bench

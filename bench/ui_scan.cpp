@@ -19,37 +19,37 @@
 #include "ui/qorvapp.h"
 #include "ui/qorvshell.h"
 
-using qorv::bench::ResetPeak;
-using qorv::bench::StatusKiB;
+using qorv::bench::resetPeak;
+using qorv::bench::statusKiB;
 
 int main(int argc, char** argv) {
-  qorv::TQorvApplication app(argc, argv);
+  qorv::Application app(argc, argv);
   if (argc != 3) {
     std::fprintf(stderr, "usage: ui_scan TREE URL\n");
     return 2;
   }
   QTemporaryDir settings;
-  app.Context().SettingsFolder = settings.path().toStdString() + "/";
-  app.Context().Services.ShowMessage = [](QWidget*, const QString&) {};
-  qorv::CreateWindows(app);
+  app.context().settingsFolder = settings.path().toStdString() + "/";
+  app.context().services.showMessage = [](QWidget*, const QString&) {};
+  qorv::createWindows(app);
   qorv::Form1->show();
   if (!QTest::qWaitForWindowExposed(qorv::Form1)) return 1;
-  qorv::Form1->BrowseEdit1->setText(QString::fromLocal8Bit(argv[1]));
-  qorv::Form1->Edit1->setText(QString::fromLocal8Bit(argv[2]));
+  qorv::Form1->m_folderEdit->setText(QString::fromLocal8Bit(argv[1]));
+  qorv::Form1->m_urlEdit->setText(QString::fromLocal8Bit(argv[2]));
   QCoreApplication::processEvents();
 
-  ResetPeak();
-  const long before = StatusKiB("VmRSS:");
+  resetPeak();
+  const long before = statusKiB("VmRSS:");
   const auto start = std::chrono::steady_clock::now();
-  qorv::Form1->Button1->click();
+  qorv::Form1->m_scanButton->click();
   QCoreApplication::processEvents();  // the list shows the last rows
   const auto took = std::chrono::steady_clock::now() - start;
-  const long peak = StatusKiB("VmHWM:");
+  const long peak = statusKiB("VmHWM:");
 
   std::printf(
-      "rows %zu scan_ms %lld growth_kib %ld\n", qorv::Form1->Pages().Count(),
+      "rows %zu scan_ms %lld growth_kib %ld\n", qorv::Form1->pages().size(),
       static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
       peak - before);
-  qorv::DestroyWindows();
+  qorv::destroyWindows();
   return 0;
 }

@@ -17,8 +17,8 @@
 #include "core/sitemapwriter.h"
 #include "platform/localeformats.h"
 
-using qorv::bench::ResetPeak;
-using qorv::bench::StatusKiB;
+using qorv::bench::resetPeak;
+using qorv::bench::statusKiB;
 
 int main(int argc, char** argv) {
   using namespace qorv;
@@ -30,24 +30,24 @@ int main(int argc, char** argv) {
   if (!mkdtemp(folder)) return 1;
   const std::string scanFolder = std::string(folder) + "/";
 
-  const TLocaleFormats formats;
-  const TSitemapWriter writer(formats);
-  TGeneratorSettings settings;
+  const LocaleFormats formats;
+  const SitemapWriter writer(formats);
+  GeneratorSettings settings;
   std::printf("%10s %14s %16s %14s\n", "rows", "list RSS KiB", "write peak KiB", "file bytes");
   for (const long rows : sizes) {
-    TPageList pages;
+    PageList pages;
     for (long i = 0; i < rows; ++i) {
-      pages.Add("https://www.example.com/section-" + std::to_string(i % 97) + "/page-" +
+      pages.add("https://www.example.com/section-" + std::to_string(i % 97) + "/page-" +
                     std::to_string(i) + ".htm",
                 "05.03.2006", "09:05:06", "none", "none");
     }
-    pages.SelectAll();
-    ResetPeak();
-    const long before = StatusKiB("VmRSS:");
-    const TSitemapResult result = writer.WriteSitemap(scanFolder, pages, settings);
-    const long peak = StatusKiB("VmHWM:");
+    pages.includeAll();
+    resetPeak();
+    const long before = statusKiB("VmRSS:");
+    const SitemapResult result = writer.writeSitemap(scanFolder, pages, settings);
+    const long peak = statusKiB("VmHWM:");
     std::printf("%10ld %14ld %16ld %14llu\n", rows, before, peak - before,
-                static_cast<unsigned long long>(result.FileSize));
+                static_cast<unsigned long long>(result.fileSize));
   }
   unlink((scanFolder + "sitemap.xml").c_str());
   rmdir(folder);

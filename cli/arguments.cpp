@@ -6,38 +6,38 @@ namespace qorv::cli {
 
 namespace {
 
-struct TValueOption {
-  std::string_view Name;
-  std::optional<std::string> TCliOptions::*Field;
+struct ValueOption {
+  std::string_view name;
+  std::optional<std::string> CliOptions::*field;
 };
 
-constexpr TValueOption kValueOptions[] = {
-    {"--mask", &TCliOptions::FileMask},
-    {"--index", &TCliOptions::IndexFile},
-    {"--root-changefreq", &TCliOptions::RootChangefreq},
-    {"--root-priority", &TCliOptions::RootPriority},
-    {"--changefreq", &TCliOptions::OtherChangefreq},
-    {"--priority", &TCliOptions::OtherPriority},
-    {"--zone", &TCliOptions::TimeZone},
-    {"--project", &TCliOptions::Project},
-    {"--save-project", &TCliOptions::SaveProject},
+constexpr ValueOption kValueOptions[] = {
+    {"--mask", &CliOptions::fileMask},
+    {"--index", &CliOptions::indexFile},
+    {"--root-changefreq", &CliOptions::rootChangefreq},
+    {"--root-priority", &CliOptions::rootPriority},
+    {"--changefreq", &CliOptions::otherChangefreq},
+    {"--priority", &CliOptions::otherPriority},
+    {"--zone", &CliOptions::timeZone},
+    {"--project", &CliOptions::project},
+    {"--save-project", &CliOptions::saveProject},
 };
 
-struct TFlagOption {
-  std::string_view Name;
-  bool TCliOptions::*Field;
+struct FlagOption {
+  std::string_view name;
+  bool CliOptions::*field;
 };
 
-constexpr TFlagOption kFlagOptions[] = {
-    {"--long", &TCliOptions::LongLastmod}, {"--compact", &TCliOptions::Compact},
-    {"--list", &TCliOptions::List},        {"--quiet", &TCliOptions::Quiet},
-    {"--help", &TCliOptions::Help},        {"--version", &TCliOptions::Version},
+constexpr FlagOption kFlagOptions[] = {
+    {"--long", &CliOptions::longLastmod}, {"--compact", &CliOptions::compact},
+    {"--list", &CliOptions::list},        {"--quiet", &CliOptions::quiet},
+    {"--help", &CliOptions::help},        {"--version", &CliOptions::version},
 };
 
 }  // namespace
 
-TCliOptions ParseArguments(const std::vector<std::string>& args) {
-  TCliOptions options;
+CliOptions parseArguments(const std::vector<std::string>& args) {
+  CliOptions options;
   std::vector<std::string> operands;
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -57,45 +57,45 @@ TCliOptions ParseArguments(const std::vector<std::string>& args) {
 
     auto takeValue = [&]() -> std::string {
       if (inlineValue) return *inlineValue;
-      if (i + 1 >= args.size()) throw TUsageError("option " + std::string(name) + " needs a value");
+      if (i + 1 >= args.size()) throw UsageError("option " + std::string(name) + " needs a value");
       return args[++i];
     };
 
     bool known = false;
-    for (const TValueOption& option : kValueOptions) {
-      if (name == option.Name) {
-        options.*option.Field = takeValue();
+    for (const ValueOption& option : kValueOptions) {
+      if (name == option.name) {
+        options.*option.field = takeValue();
         known = true;
       }
     }
-    for (const TFlagOption& option : kFlagOptions) {
-      if (name == option.Name) {
-        if (inlineValue) throw TUsageError("option " + std::string(name) + " takes no value");
-        options.*option.Field = true;
+    for (const FlagOption& option : kFlagOptions) {
+      if (name == option.name) {
+        if (inlineValue) throw UsageError("option " + std::string(name) + " takes no value");
+        options.*option.field = true;
         known = true;
       }
     }
     if (name == "--include") {
       const std::string value = takeValue();
       if (value != "all" && value != "none")
-        throw TUsageError("--include takes all or none, not \"" + value + "\"");
-      options.IncludeAll = value == "all";
+        throw UsageError("--include takes all or none, not \"" + value + "\"");
+      options.includeAll = value == "all";
       known = true;
     }
-    if (!known) throw TUsageError("unknown option " + std::string(name));
+    if (!known) throw UsageError("unknown option " + std::string(name));
   }
 
-  if (options.Help || options.Version) return options;
+  if (options.help || options.version) return options;
   // A project names the folder and the URL; without one both are needed.
-  if (operands.size() > 2) throw TUsageError("too many operands");
-  if (!options.Project && operands.size() < 2) throw TUsageError("FOLDER and URL are needed");
-  if (operands.size() >= 1) options.Folder = operands[0];
-  if (operands.size() >= 2) options.Url = operands[1];
-  if (options.Folder && options.Folder->empty()) throw TUsageError("FOLDER must not be empty");
+  if (operands.size() > 2) throw UsageError("too many operands");
+  if (!options.project && operands.size() < 2) throw UsageError("FOLDER and URL are needed");
+  if (operands.size() >= 1) options.folder = operands[0];
+  if (operands.size() >= 2) options.url = operands[1];
+  if (options.folder && options.folder->empty()) throw UsageError("FOLDER must not be empty");
   return options;
 }
 
-const char* UsageText() {
+const char* usageText() {
   return R"(Usage: qorv-cli [OPTIONS] FOLDER URL
        qorv-cli --project FILE [OPTIONS] [FOLDER [URL]]
 Scans FOLDER, the local copy of the site published at URL, and writes

@@ -24,16 +24,16 @@ namespace qorv::cli {
 
 namespace {
 
-enum TExitStatus { kWritten = 0, kFailure = 1, kBadUsage = 2, kLimitExceeded = 3 };
+enum ExitStatus { kWritten = 0, kFailure = 1, kBadUsage = 2, kLimitExceeded = 3 };
 
 /// The command line's stand-in for the main window's folder and URL boxes.
-class TCliWindow final : public TScanInputs, public TProjectWindow {
+class CliInputs final : public ScanInputs, public ProjectWindow {
  public:
-  std::string LocalFolder() const override { return m_folder; }
-  void SetLocalFolder(const std::string& folder) override { m_folder = folder; }
-  std::string SiteUrl() const override { return m_url; }
-  void SetSiteUrl(const std::string& url) override { m_url = url; }
-  void ClearPages() override {}
+  std::string localFolder() const override { return m_folder; }
+  void setLocalFolder(const std::string& folder) override { m_folder = folder; }
+  std::string siteUrl() const override { return m_url; }
+  void setSiteUrl(const std::string& url) override { m_url = url; }
+  void clearPages() override {}
 
  private:
   std::string m_folder;
@@ -42,30 +42,30 @@ class TCliWindow final : public TScanInputs, public TProjectWindow {
 
 /// A text typed for a vocabulary setting: kept as typed, matched to the
 /// first entry equal to it ignoring case.
-void SetTyped(TVocabularyChoice& choice, const std::optional<std::string>& text) {
-  if (text) choice.SetTyped(*text, FindIgnoreCase(choice.Vocabulary(), *text));
+void setTyped(VocabularyChoice& choice, const std::optional<std::string>& text) {
+  if (text) choice.setTyped(*text, findIgnoreCase(choice.vocabulary(), *text));
 }
 
-void ApplyOptions(const TCliOptions& options, TGeneratorSettings& settings) {
-  if (options.FileMask) settings.FileMask = *options.FileMask;
-  if (options.IndexFile) settings.IndexFile = *options.IndexFile;
-  SetTyped(settings.RootChangefreq, options.RootChangefreq);
-  SetTyped(settings.RootPriority, options.RootPriority);
-  SetTyped(settings.OtherChangefreq, options.OtherChangefreq);
-  SetTyped(settings.OtherPriority, options.OtherPriority);
-  SetTyped(settings.TimeZone, options.TimeZone);
-  if (options.LongLastmod) settings.TimeShort = false;
-  if (options.Compact) settings.Compact = true;
+void applyOptions(const CliOptions& options, GeneratorSettings& settings) {
+  if (options.fileMask) settings.fileMask = *options.fileMask;
+  if (options.indexFile) settings.indexFile = *options.indexFile;
+  setTyped(settings.rootChangefreq, options.rootChangefreq);
+  setTyped(settings.rootPriority, options.rootPriority);
+  setTyped(settings.otherChangefreq, options.otherChangefreq);
+  setTyped(settings.otherPriority, options.otherPriority);
+  setTyped(settings.timeZone, options.timeZone);
+  if (options.longLastmod) settings.dateOnlyLastmod = false;
+  if (options.compact) settings.compact = true;
 }
 
 /// A live count of scanned files on a terminal, redrawn at most ten times a second.
-class TProgress {
+class ProgressCounter {
  public:
-  explicit TProgress(bool enabled) : m_enabled(enabled) {}
-  ~TProgress() {
+  explicit ProgressCounter(bool enabled) : m_enabled(enabled) {}
+  ~ProgressCounter() {
     if (m_enabled && m_shown) std::fputs("\r\033[K", stderr);
   }
-  void FileDone() {
+  void fileDone() {
     ++m_files;
     if (!m_enabled) return;
     const auto now = std::chrono::steady_clock::now();
@@ -82,100 +82,100 @@ class TProgress {
   std::chrono::steady_clock::time_point m_last{};
 };
 
-void PrintList(const TPageList& pages) {
+void printList(const PageList& pages) {
   std::string line;
-  for (const TPageEntry& row : pages) {
+  for (const PageEntry& row : pages) {
     line.clear();
-    line.append(row.Url).append("\t").append(row.DateText).append("\t").append(row.TimeText);
-    line.append("\t").append(row.Changefreq).append("\t").append(row.Priority);
-    line.append(row.Included ? "\t1\n" : "\t0\n");
+    line.append(row.url).append("\t").append(row.dateText).append("\t").append(row.timeText);
+    line.append("\t").append(row.changefreq).append("\t").append(row.priority);
+    line.append(row.included ? "\t1\n" : "\t0\n");
     std::fwrite(line.data(), 1, line.size(), stdout);
   }
 }
 
-int Run(const TCliOptions& options) {
-  TGeneratorSettings settings;
-  TCliWindow window;
-  TProjectFile project(settings, window);
-  if (options.Project) {
+int run(const CliOptions& options) {
+  GeneratorSettings settings;
+  CliInputs window;
+  ProjectFile project(settings, window);
+  if (options.project) {
     // The desktop program reads a missing project as empty; here that would
     // scan "/" because of a mistyped name, so it is an error instead.
-    if (!PathExists(*options.Project))
-      throw EInOutError("Cannot open project \"" + *options.Project +
-                            "\": " + std::generic_category().message(ENOENT),
-                        ENOENT);
-    project.Open(*options.Project);
+    if (!pathExists(*options.project))
+      throw IoError("Cannot open project \"" + *options.project +
+                        "\": " + std::generic_category().message(ENOENT),
+                    ENOENT);
+    project.open(*options.project);
   }
-  ApplyOptions(options, settings);
-  if (options.Folder) window.SetLocalFolder(*options.Folder);
-  if (options.Url) window.SetSiteUrl(*options.Url);
-  if (window.LocalFolder().empty()) throw TUsageError("the project names no FOLDER");
-  if (options.SaveProject) project.Save(*options.SaveProject);
+  applyOptions(options, settings);
+  if (options.folder) window.setLocalFolder(*options.folder);
+  if (options.url) window.setSiteUrl(*options.url);
+  if (window.localFolder().empty()) throw UsageError("the project names no FOLDER");
+  if (options.saveProject) project.save(*options.saveProject);
 
-  const TLocaleFormats formats = SystemLocaleFormats();
-  TPageList pages;
-  TSiteScanner scanner(settings, pages, window, formats);
+  const LocaleFormats formats = systemLocaleFormats();
+  PageList pages;
+  SiteScanner scanner(settings, pages, window, formats);
   {
-    TProgress progress(!options.Quiet && isatty(STDERR_FILENO));
-    scanner.OnFileDone = [&progress] { progress.FileDone(); };
-    scanner.Run();
+    ProgressCounter progress(!options.quiet && isatty(STDERR_FILENO));
+    scanner.onFileDone = [&progress] { progress.fileDone(); };
+    scanner.run();
   }
-  if (scanner.OverlongCount() > 0)
-    std::fprintf(stderr, "qorv-cli: %s\n", OverlongWarning(scanner.OverlongCount()).c_str());
+  if (scanner.overlongCount() > 0)
+    std::fprintf(stderr, "qorv-cli: %s\n", overlongWarning(scanner.overlongCount()).c_str());
 
-  if (options.IncludeAll) pages.SelectAll();
+  if (options.includeAll) pages.includeAll();
 
-  if (options.List) {
-    PrintList(pages);
+  if (options.list) {
+    printList(pages);
   } else {
-    const TSitemapWriter writer(formats);
-    const TSitemapResult result = writer.WriteSitemap(scanner.ScanFolder(), pages, settings);
-    std::string report = TSitemapWriter::ReportText(result);
+    const SitemapWriter writer(formats);
+    const SitemapResult result = writer.writeSitemap(scanner.scanFolder(), pages, settings);
+    std::string report = SitemapWriter::reportText(result);
     for (char& c : report) {
       if (c == '\r') c = '\n';
     }
     std::printf("%s\n", report.c_str());
-    if (result.ExceedsLimits()) return kLimitExceeded;
+    if (result.exceedsLimits()) return kLimitExceeded;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout))
-    throw EInOutError("Cannot write the standard output", EIO);
+    throw IoError("Cannot write the standard output", EIO);
   return kWritten;
 }
 
 }  // namespace
 
-int Main(int argc, char** argv) {
+int cliMain(int argc, char** argv) {
   // Past a file size limit a write should fail with an error, not end the process.
   std::signal(SIGXFSZ, SIG_IGN);
 
-  TCliOptions options;
+  CliOptions options;
   try {
-    options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
-  } catch (const TUsageError& error) {
-    std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), UsageText());
+    options = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), usageText());
     return kBadUsage;
   }
-  if (options.Help) {
-    std::fputs(UsageText(), stdout);
+  if (options.help) {
+    std::fputs(usageText(), stdout);
     return kWritten;
   }
-  if (options.Version) {
+  if (options.version) {
     std::printf("qorv-cli %d.%d.%d.%d\n", kProductVersion.Major, kProductVersion.Minor,
                 kProductVersion.Release, kProductVersion.Build);
     return kWritten;
   }
 
   try {
-    return Run(options);
-  } catch (const TUsageError& error) {
-    std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), UsageText());
+    return run(options);
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), usageText());
     return kBadUsage;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "qorv-cli: %s: %s\n", ErrorClassName(error), error.what());
+    std::fprintf(stderr, "qorv-cli: %s: %s\n", errorClassName(error), error.what());
   }
   return kFailure;
 }
 
 }  // namespace qorv::cli
 
-int main(int argc, char** argv) { return qorv::cli::Main(argc, argv); }
+int main(int argc, char** argv) { return qorv::cli::cliMain(argc, argv); }

@@ -11,13 +11,13 @@ namespace {
 // The scan formats a date and a time for every file and the writer reads
 // every date back, so nothing here allocates beyond the returned string.
 
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-constexpr char AsciiUpper(char c) {
+constexpr char asciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-void AppendNumber(std::string& out, int value, int minDigits) {
+void appendNumber(std::string& out, int value, int minDigits) {
   char digits[12];
   int count = 0;
   unsigned v = value < 0 ? 0u : static_cast<unsigned>(value);
@@ -29,105 +29,105 @@ void AppendNumber(std::string& out, int value, int minDigits) {
   while (count > 0) out += digits[--count];
 }
 
-std::string_view TrimBlanks(std::string_view text) {
+std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
 }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
   }
   return true;
 }
 
-struct TMarkers {
-  std::string_view Am;
-  std::string_view Pm;
+struct Markers {
+  std::string_view am;
+  std::string_view pm;
 };
 
 // A locale value with a missing marker, or two that cannot be told apart,
 // would write times that do not read back; "AM"/"PM" always do.
-TMarkers EffectiveMarkers(const TLocaleFormats& formats) {
-  const std::string_view am = TrimBlanks(formats.AmText);
-  const std::string_view pm = TrimBlanks(formats.PmText);
-  if (am.empty() || pm.empty() || EqualsIgnoringAsciiCase(am, pm)) return {"AM", "PM"};
+Markers effectiveMarkers(const LocaleFormats& formats) {
+  const std::string_view am = trimBlanks(formats.amText);
+  const std::string_view pm = trimBlanks(formats.pmText);
+  if (am.empty() || pm.empty() || equalsIgnoringAsciiCase(am, pm)) return {"AM", "PM"};
   return {am, pm};
 }
 
-void AppendTimeFields(std::string& out, int hour, int hourDigits, int minute, int second,
+void appendTimeFields(std::string& out, int hour, int hourDigits, int minute, int second,
                       const std::string& separator) {
-  AppendNumber(out, hour, hourDigits);
+  appendNumber(out, hour, hourDigits);
   out += separator;
-  AppendNumber(out, minute, 2);
+  appendNumber(out, minute, 2);
   out += separator;
-  AppendNumber(out, second, 2);
+  appendNumber(out, second, 2);
 }
 
-[[noreturn]] void ThrowInvalid(std::string_view text, const char* what) {
+[[noreturn]] void throwInvalid(std::string_view text, const char* what) {
   std::string message;
   message.reserve(text.size() + 24);
   message += '\'';
   message += text;
   message += "' is not a valid ";
   message += what;
-  throw EConvertError(message);
+  throw ConvertError(message);
 }
 
 // Reads a run of digits at `pos`. Values too large for any field are
 // clamped to kTooLarge rather than overflowing, and fail validation later.
 constexpr int kTooLarge = 100000;
 
-struct TNumber {
-  int Value = 0;
-  std::size_t Digits = 0;
+struct Number {
+  int value = 0;
+  std::size_t digits = 0;
 };
 
-bool ReadNumber(std::string_view text, std::size_t& pos, TNumber& number) {
+bool readNumber(std::string_view text, std::size_t& pos, Number& number) {
   number = {};
-  while (pos < text.size() && IsDigit(text[pos])) {
-    if (number.Value < kTooLarge) number.Value = number.Value * 10 + (text[pos] - '0');
-    if (number.Value > kTooLarge) number.Value = kTooLarge;
-    ++number.Digits;
+  while (pos < text.size() && isDigit(text[pos])) {
+    if (number.value < kTooLarge) number.value = number.value * 10 + (text[pos] - '0');
+    if (number.value > kTooLarge) number.value = kTooLarge;
+    ++number.digits;
     ++pos;
   }
-  return number.Digits > 0;
+  return number.digits > 0;
 }
 
-void SkipBlanks(std::string_view text, std::size_t& pos) {
+void skipBlanks(std::string_view text, std::size_t& pos) {
   while (pos < text.size() && text[pos] == ' ') ++pos;
 }
 
-bool SkipSeparator(std::string_view text, std::size_t& pos, std::string_view separator) {
+bool skipSeparator(std::string_view text, std::size_t& pos, std::string_view separator) {
   if (separator.empty() || text.substr(pos, separator.size()) != separator) return false;
   pos += separator.size();
   return true;
 }
 
-enum class TDateOrder { MDY, DMY, YMD };
+enum class DateOrder { MDY, DMY, YMD };
 
-TDateOrder DateOrderOf(std::string_view pattern) {
+DateOrder dateOrderOf(std::string_view pattern) {
   for (char c : pattern) {
-    switch (AsciiUpper(c)) {
+    switch (asciiUpper(c)) {
       case 'D':
-        return TDateOrder::DMY;
+        return DateOrder::DMY;
       case 'Y':
       case 'E':
-        return TDateOrder::YMD;
+        return DateOrder::YMD;
       case 'M':
-        return TDateOrder::MDY;
+        return DateOrder::MDY;
       default:
         break;
     }
   }
-  return TDateOrder::MDY;
+  return DateOrder::MDY;
 }
 
 // The year of a two-digit year text: the 100-year window starting 50 years
 // before the current year.
-int WindowedYear(int twoDigitYear, int currentYear) {
+int windowedYear(int twoDigitYear, int currentYear) {
   const int windowStart = currentYear - 50;
   int century = windowStart / 100 * 100;
   if (windowStart < 0 && windowStart % 100 != 0) century -= 100;
@@ -136,68 +136,68 @@ int WindowedYear(int twoDigitYear, int currentYear) {
   return year;
 }
 
-enum class TMarker { None, Am, Pm };
+enum class Marker { None, am, pm };
 
-bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
-         EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+         equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
-bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
+bool endsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() &&
-         EqualsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
+         equalsIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
-struct TMarkerMatch {
-  TMarker Marker = TMarker::None;
-  std::size_t Length = 0;
+struct MarkerMatch {
+  Marker marker = Marker::None;
+  std::size_t length = 0;
 };
 
 // The longest marker at the start (or end) of the text, so that a locale
 // marker such as "p. m." wins over a shorter one it happens to contain.
-TMarkerMatch MatchMarker(std::string_view text, const TLocaleFormats& formats, bool atStart) {
-  const TMarkers locale = EffectiveMarkers(formats);
+MarkerMatch matchMarker(std::string_view text, const LocaleFormats& formats, bool atStart) {
+  const Markers locale = effectiveMarkers(formats);
   const struct {
-    std::string_view Text;
-    TMarker Marker;
+    std::string_view text;
+    Marker marker;
   } candidates[] = {
-      {locale.Am, TMarker::Am}, {locale.Pm, TMarker::Pm}, {"AM", TMarker::Am}, {"PM", TMarker::Pm}};
-  TMarkerMatch best;
+      {locale.am, Marker::am}, {locale.pm, Marker::pm}, {"AM", Marker::am}, {"PM", Marker::pm}};
+  MarkerMatch best;
   for (const auto& candidate : candidates) {
-    if (candidate.Text.size() <= best.Length) continue;
-    const bool found = atStart ? StartsWithIgnoringAsciiCase(text, candidate.Text)
-                               : EndsWithIgnoringAsciiCase(text, candidate.Text);
-    if (found) best = {candidate.Marker, candidate.Text.size()};
+    if (candidate.text.size() <= best.length) continue;
+    const bool found = atStart ? startsWithIgnoringAsciiCase(text, candidate.text)
+                               : endsWithIgnoringAsciiCase(text, candidate.text);
+    if (found) best = {candidate.marker, candidate.text.size()};
   }
   return best;
 }
 
 }  // namespace
 
-std::string FormatDateText(const TDate& date, const TLocaleFormats& formats) {
+std::string formatDateText(const Date& date, const LocaleFormats& formats) {
   std::string out;
-  out.reserve(formats.ShortDateFormat.size() + 8);
-  const std::string& pattern = formats.ShortDateFormat;
+  out.reserve(formats.shortDateFormat.size() + 8);
+  const std::string& pattern = formats.shortDateFormat;
   std::size_t i = 0;
   while (i < pattern.size()) {
     const char c = pattern[i];
-    const char upper = AsciiUpper(c);
+    const char upper = asciiUpper(c);
     if (upper == 'D' || upper == 'M' || upper == 'Y') {
       std::size_t run = 1;
-      while (i + run < pattern.size() && AsciiUpper(pattern[i + run]) == upper) ++run;
+      while (i + run < pattern.size() && asciiUpper(pattern[i + run]) == upper) ++run;
       i += run;
       if (upper == 'D') {
-        AppendNumber(out, date.Day, run >= 2 ? 2 : 1);
+        appendNumber(out, date.day, run >= 2 ? 2 : 1);
       } else if (upper == 'M') {
-        AppendNumber(out, date.Month, run >= 2 ? 2 : 1);
+        appendNumber(out, date.month, run >= 2 ? 2 : 1);
       } else if (run <= 2) {
-        AppendNumber(out, date.Year % 100, 2);
+        appendNumber(out, date.year % 100, 2);
       } else {
-        AppendNumber(out, date.Year, 4);
+        appendNumber(out, date.year, 4);
       }
     } else {
       if (c == '/') {
-        out += formats.DateSeparator;
+        out += formats.dateSeparator;
       } else {
         out += c;
       }
@@ -207,62 +207,62 @@ std::string FormatDateText(const TDate& date, const TLocaleFormats& formats) {
   return out;
 }
 
-std::string FormatLongTimeText(const TTimeOfDay& time, const TLocaleFormats& formats) {
-  const int hourDigits = formats.HourLeadingZero ? 2 : 1;
+std::string formatLongTimeText(const TimeOfDay& time, const LocaleFormats& formats) {
+  const int hourDigits = formats.hourLeadingZero ? 2 : 1;
   std::string out;
-  if (!formats.TwelveHour) {
-    out.reserve(8 + 2 * formats.TimeSeparator.size());
-    AppendTimeFields(out, time.Hour, hourDigits, time.Minute, time.Second, formats.TimeSeparator);
+  if (!formats.twelveHour) {
+    out.reserve(8 + 2 * formats.timeSeparator.size());
+    appendTimeFields(out, time.hour, hourDigits, time.minute, time.second, formats.timeSeparator);
     return out;
   }
-  const TMarkers markers = EffectiveMarkers(formats);
-  const std::string_view marker = time.Hour < 12 ? markers.Am : markers.Pm;
-  const int hour = time.Hour % 12 == 0 ? 12 : time.Hour % 12;
-  out.reserve(9 + 2 * formats.TimeSeparator.size() + marker.size());
-  if (formats.MarkerFirst) {
+  const Markers markers = effectiveMarkers(formats);
+  const std::string_view marker = time.hour < 12 ? markers.am : markers.pm;
+  const int hour = time.hour % 12 == 0 ? 12 : time.hour % 12;
+  out.reserve(9 + 2 * formats.timeSeparator.size() + marker.size());
+  if (formats.markerFirst) {
     out += marker;
     out += ' ';
   }
-  AppendTimeFields(out, hour, hourDigits, time.Minute, time.Second, formats.TimeSeparator);
-  if (!formats.MarkerFirst) {
+  appendTimeFields(out, hour, hourDigits, time.minute, time.second, formats.timeSeparator);
+  if (!formats.markerFirst) {
     out += ' ';
     out += marker;
   }
   return out;
 }
 
-std::string FormatShortTimeText(const TTimeOfDay& time, const TLocaleFormats& formats) {
+std::string formatShortTimeText(const TimeOfDay& time, const LocaleFormats& formats) {
   std::string out;
-  out.reserve(6 + 2 * formats.TimeSeparator.size());
-  AppendTimeFields(out, time.Hour, 2, time.Minute, time.Second, formats.TimeSeparator);
+  out.reserve(6 + 2 * formats.timeSeparator.size());
+  appendTimeFields(out, time.hour, 2, time.minute, time.second, formats.timeSeparator);
   return out;
 }
 
-TDate ReadDateText(std::string_view text, const TLocaleFormats& formats, int currentYear) {
-  const std::string_view separator = formats.DateSeparator;
-  TNumber numbers[3];
+Date readDateText(std::string_view text, const LocaleFormats& formats, int currentYear) {
+  const std::string_view separator = formats.dateSeparator;
+  Number numbers[3];
   int count = 0;
   std::size_t pos = 0;
   while (true) {
-    SkipBlanks(text, pos);
-    if (!ReadNumber(text, pos, numbers[count])) ThrowInvalid(text, "date");
+    skipBlanks(text, pos);
+    if (!readNumber(text, pos, numbers[count])) throwInvalid(text, "date");
     ++count;
-    if (!SkipSeparator(text, pos, separator)) break;
+    if (!skipSeparator(text, pos, separator)) break;
     // A separator after the last number is allowed, and so is one after
     // the second when the year is left out.
     std::size_t ahead = pos;
-    SkipBlanks(text, ahead);
+    skipBlanks(text, ahead);
     if (count == 3 || ahead == text.size()) break;
   }
-  SkipBlanks(text, pos);
-  if (pos != text.size() || count < 2) ThrowInvalid(text, "date");
+  skipBlanks(text, pos);
+  if (pos != text.size() || count < 2) throwInvalid(text, "date");
 
-  const TDateOrder order = DateOrderOf(formats.ShortDateFormat);
-  TNumber day;
-  TNumber month;
-  TNumber year{currentYear, 4};
+  const DateOrder order = dateOrderOf(formats.shortDateFormat);
+  Number day;
+  Number month;
+  Number year{currentYear, 4};
   if (count == 2) {
-    if (order == TDateOrder::DMY) {
+    if (order == DateOrder::DMY) {
       day = numbers[0];
       month = numbers[1];
     } else {
@@ -271,71 +271,71 @@ TDate ReadDateText(std::string_view text, const TLocaleFormats& formats, int cur
     }
   } else {
     switch (order) {
-      case TDateOrder::DMY:
+      case DateOrder::DMY:
         day = numbers[0];
         month = numbers[1];
         year = numbers[2];
         break;
-      case TDateOrder::YMD:
+      case DateOrder::YMD:
         year = numbers[0];
         month = numbers[1];
         day = numbers[2];
         break;
-      case TDateOrder::MDY:
+      case DateOrder::MDY:
         month = numbers[0];
         day = numbers[1];
         year = numbers[2];
         break;
     }
-    if (year.Digits <= 2) year.Value = WindowedYear(year.Value, currentYear);
+    if (year.digits <= 2) year.value = windowedYear(year.value, currentYear);
   }
-  if (!IsValidDate(year.Value, month.Value, day.Value)) ThrowInvalid(text, "date");
-  return TDate{year.Value, month.Value, day.Value};
+  if (!isValidDate(year.value, month.value, day.value)) throwInvalid(text, "date");
+  return Date{year.value, month.value, day.value};
 }
 
-TTimeOfDay ReadTimeText(std::string_view text, const TLocaleFormats& formats) {
-  std::string_view rest = TrimBlanks(text);
-  TMarkerMatch match = MatchMarker(rest, formats, true);
-  if (match.Marker != TMarker::None) {
-    rest.remove_prefix(match.Length);
+TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats) {
+  std::string_view rest = trimBlanks(text);
+  MarkerMatch match = matchMarker(rest, formats, true);
+  if (match.marker != Marker::None) {
+    rest.remove_prefix(match.length);
   } else {
-    match = MatchMarker(rest, formats, false);
-    rest.remove_suffix(match.Length);
+    match = matchMarker(rest, formats, false);
+    rest.remove_suffix(match.length);
   }
 
-  const std::string_view separator = formats.TimeSeparator;
-  TNumber parts[3];
+  const std::string_view separator = formats.timeSeparator;
+  Number parts[3];
   int count = 0;
   std::size_t pos = 0;
   while (true) {
-    SkipBlanks(rest, pos);
-    if (!ReadNumber(rest, pos, parts[count])) ThrowInvalid(text, "time");
+    skipBlanks(rest, pos);
+    if (!readNumber(rest, pos, parts[count])) throwInvalid(text, "time");
     ++count;
-    SkipBlanks(rest, pos);
-    if (count == 3 || !SkipSeparator(rest, pos, separator)) break;
+    skipBlanks(rest, pos);
+    if (count == 3 || !skipSeparator(rest, pos, separator)) break;
   }
-  if (pos != rest.size() || count < 2) ThrowInvalid(text, "time");
+  if (pos != rest.size() || count < 2) throwInvalid(text, "time");
 
-  int hour = parts[0].Value;
-  const int minute = parts[1].Value;
-  const int second = count == 3 ? parts[2].Value : 0;
-  if (match.Marker != TMarker::None) {
-    if (hour < 1 || hour > 12) ThrowInvalid(text, "time");
+  int hour = parts[0].value;
+  const int minute = parts[1].value;
+  const int second = count == 3 ? parts[2].value : 0;
+  if (match.marker != Marker::None) {
+    if (hour < 1 || hour > 12) throwInvalid(text, "time");
     hour %= 12;
-    if (match.Marker == TMarker::Pm) hour += 12;
+    if (match.marker == Marker::pm) hour += 12;
   }
-  if (!IsValidTime(hour, minute, second)) ThrowInvalid(text, "time");
-  return TTimeOfDay{hour, minute, second};
+  if (!isValidTime(hour, minute, second)) throwInvalid(text, "time");
+  return TimeOfDay{hour, minute, second};
 }
 
-std::string FormatIsoDate(const TDate& date) {
+std::string formatIsoDate(const Date& date) {
   std::string out;
   out.reserve(10);
-  AppendNumber(out, date.Year, 4);
+  appendNumber(out, date.year, 4);
   out += '-';
-  AppendNumber(out, date.Month, 2);
+  appendNumber(out, date.month, 2);
   out += '-';
-  AppendNumber(out, date.Day, 2);
+  appendNumber(out, date.day, 2);
   return out;
 }
 

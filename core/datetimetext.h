@@ -14,27 +14,27 @@ namespace qorv {
 // them and read them back.
 
 /// The date in the short date format, e.g. 5.3.2006 for "d/M/yyyy" and ".".
-std::string FormatDateText(const TDate& date, const TLocaleFormats& formats);
+std::string formatDateText(const Date& date, const LocaleFormats& formats);
 
 /// The time in the long form: hour (leading zero only if the locale wants
 /// one; 1 to 12 with the AM/PM text on a 12-hour clock), minutes, seconds.
-std::string FormatLongTimeText(const TTimeOfDay& time, const TLocaleFormats& formats);
+std::string formatLongTimeText(const TimeOfDay& time, const LocaleFormats& formats);
 
 /// The time in the fixed short form: two-digit 24-hour hour, minutes and
 /// seconds joined by the time separator.
-std::string FormatShortTimeText(const TTimeOfDay& time, const TLocaleFormats& formats);
+std::string formatShortTimeText(const TimeOfDay& time, const LocaleFormats& formats);
 
 /// Reads a date text back. Two-digit years fall in the 100-year window
 /// starting 50 years before `currentYear`; a text with only day and month
 /// takes `currentYear`. Throws EConvertError "'<text>' is not a valid date".
-TDate ReadDateText(std::string_view text, const TLocaleFormats& formats, int currentYear);
+Date readDateText(std::string_view text, const LocaleFormats& formats, int currentYear);
 
 /// Reads a time text of either form back, with an optional AM/PM marker
 /// (the locale's or "AM"/"PM") before or after the time. Throws
 /// EConvertError "'<text>' is not a valid time".
-TTimeOfDay ReadTimeText(std::string_view text, const TLocaleFormats& formats);
+TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats);
 
 /// The date as "yyyy-mm-dd", the sitemap's lastmod form.
-std::string FormatIsoDate(const TDate& date);
+std::string formatIsoDate(const Date& date);
 
 }  // namespace qorv

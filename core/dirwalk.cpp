@@ -7,11 +7,11 @@
 
 namespace qorv {
 
-void TJvSearchParams::SetFileMasks(std::vector<std::string> masks) {
+void FileFilter::setMasks(std::vector<std::string> masks) {
   m_masks = std::move(masks);
   m_upperMasks.clear();
   m_upperMasks.reserve(m_masks.size());
-  for (const std::string& mask : m_masks) m_upperMasks.push_back(ToUpper(mask));
+  for (const std::string& mask : m_masks) m_upperMasks.push_back(toUpper(mask));
 }
 
 namespace {
@@ -24,57 +24,56 @@ constexpr std::size_t kOpenFolderLimit = 32;
 }  // namespace
 
 /// One folder on the current descent path.
-struct TJvSearchFiles::TFrame {
+struct DirectoryWalker::Frame {
   /// Null while closed to spare descriptors; reopened when the walk returns.
-  std::unique_ptr<TFolder> Folder;
-  TFolderId Id;
-  std::size_t PathLength = 0;  // of its path, a prefix of m_path ending in "/"
-  std::vector<std::string> Subfolders;
-  std::size_t Next = 0;
+  std::unique_ptr<Folder> folder;
+  FolderId id;
+  std::size_t pathLength = 0;  // of its path, a prefix of m_path ending in "/"
+  std::vector<std::string> subfolders;
+  std::size_t next = 0;
 };
 
-TJvSearchFiles::TJvSearchFiles(TFileSystem& fileSystem) : m_fileSystem(fileSystem) {}
+DirectoryWalker::DirectoryWalker(FileSystem& fileSystem) : m_fileSystem(fileSystem) {}
 
-bool TJvSearchFiles::Walk() {
+bool DirectoryWalker::walk() {
   if (m_walking) return false;
-  FoundFiles.clear();
-  FoundFolders.clear();
+  foundFiles.clear();
+  foundFolders.clear();
   m_walking = true;
-  struct TEndOfWalk {
-    TJvSearchFiles& Walker;
-    ~TEndOfWalk() {
-      Walker.m_walking = false;
-      Walker.m_onPath.clear();
+  struct EndOfWalk {
+    DirectoryWalker& walker;
+    ~EndOfWalk() {
+      walker.m_walking = false;
+      walker.m_onPath.clear();
     }
   } endOfWalk{*this};
-  return WalkTree();
+  return walkTree();
 }
 
-bool TJvSearchFiles::WalkTree() {
+bool DirectoryWalker::walkTree() {
   // An explicit stack rather than recursion, and one path string shared by
   // all levels: trees of any depth fit in memory and on the stack. Only the
   // root and the deepest levels keep their folders open (see Reopen).
-  m_path = RootDirectory;
+  m_path = rootFolder;
   if (m_path.empty() || m_path.back() != '/') m_path += '/';
-  TFrame root;
-  root.PathLength = m_path.size();
-  const TListStatus opened = m_fileSystem.OpenFolder(m_path, root.Folder);
-  if (opened.Kind == TListStatus::AccessDenied) return true;
-  if (opened.Kind != TListStatus::Ok) return false;
-  root.Id = root.Folder->Id();
-  if (!ListFolder(root)) return false;
+  Frame root;
+  root.pathLength = m_path.size();
+  const ListStatus opened = m_fileSystem.openFolder(m_path, root.folder);
+  if (opened.kind == ListStatus::AccessDenied) return true;
+  if (opened.kind != ListStatus::Ok) return false;
+  root.id = root.folder->id();
+  if (!listFolder(root)) return false;
 
-  std::vector<TFrame> descent;
-  m_onPath.insert(root.Id);
+  std::vector<Frame> descent;
+  m_onPath.insert(root.id);
   descent.push_back(std::move(root));
   std::size_t firstOpen = 1;  // the levels from here up to the top are open
   for (;;) {
-    TFrame& top = descent.back();
-    const bool deeper =
-        RecurseDepth == 0 || descent.size() <= static_cast<std::size_t>(RecurseDepth);
-    if (!deeper || top.Next == top.Subfolders.size()) {
-      m_onPath.erase(top.Id);
-      const std::unique_ptr<TFolder> left = std::move(top.Folder);
+    Frame& top = descent.back();
+    const bool deeper = maxDepth == 0 || descent.size() <= static_cast<std::size_t>(maxDepth);
+    if (!deeper || top.next == top.subfolders.size()) {
+      m_onPath.erase(top.id);
+      const std::unique_ptr<Folder> left = std::move(top.folder);
       descent.pop_back();
       if (descent.empty()) break;
       // The level the walk returns to may have been closed meanwhile.
@@ -83,89 +82,89 @@ bool TJvSearchFiles::WalkTree() {
         firstOpen = 1;
       } else if (level < firstOpen) {
         firstOpen = level;
-        if (!Reopen(descent, level, *left)) return false;
+        if (!reopen(descent, level, *left)) return false;
       }
       continue;
     }
-    const std::string& name = top.Subfolders[top.Next++];
-    TFrame child;
-    const TListStatus status = top.Folder->OpenSubfolder(name, child.Folder);
-    if (status.Kind == TListStatus::AccessDenied) continue;
-    if (status.Kind != TListStatus::Ok) return false;
-    child.Id = child.Folder->Id();
+    const std::string& name = top.subfolders[top.next++];
+    Frame child;
+    const ListStatus status = top.folder->openSubfolder(name, child.folder);
+    if (status.kind == ListStatus::AccessDenied) continue;
+    if (status.kind != ListStatus::Ok) return false;
+    child.id = child.folder->id();
     // A link back to a folder the walk is inside would never end.
-    if (!m_onPath.insert(child.Id).second) continue;
-    m_path.resize(top.PathLength);
+    if (!m_onPath.insert(child.id).second) continue;
+    m_path.resize(top.pathLength);
     m_path.append(name).append("/");
-    child.PathLength = m_path.size();
-    if (!ListFolder(child)) return false;
+    child.pathLength = m_path.size();
+    if (!listFolder(child)) return false;
     descent.push_back(std::move(child));
-    if (descent.size() - firstOpen > kOpenFolderLimit) descent[firstOpen++].Folder.reset();
+    if (descent.size() - firstOpen > kOpenFolderLimit) descent[firstOpen++].folder.reset();
   }
   return true;
 }
 
-bool TJvSearchFiles::Reopen(std::vector<TFrame>& descent, std::size_t level, TFolder& child) {
+bool DirectoryWalker::reopen(std::vector<Frame>& descent, std::size_t level, Folder& child) {
   // The parent of the folder just left is its "..", unless the walk came
   // into that folder through a link; the identity check tells.
-  TFrame& frame = descent[level];
-  if (child.OpenSubfolder("..", frame.Folder).Kind == TListStatus::Ok &&
-      frame.Folder->Id() == frame.Id)
+  Frame& frame = descent[level];
+  if (child.openSubfolder("..", frame.folder).kind == ListStatus::Ok &&
+      frame.folder->id() == frame.id)
     return true;
   // Otherwise down again by name from the root, which stays open. Every
   // folder on the way must still be the one the walk went through.
-  std::unique_ptr<TFolder> folder;
-  TFolder* at = descent[0].Folder.get();
+  std::unique_ptr<Folder> folder;
+  Folder* at = descent[0].folder.get();
   for (std::size_t i = 1; i <= level; ++i) {
-    const TFrame& parent = descent[i - 1];
-    std::unique_ptr<TFolder> next;
-    if (at->OpenSubfolder(parent.Subfolders[parent.Next - 1], next).Kind != TListStatus::Ok ||
-        next->Id() != descent[i].Id)
+    const Frame& parent = descent[i - 1];
+    std::unique_ptr<Folder> next;
+    if (at->openSubfolder(parent.subfolders[parent.next - 1], next).kind != ListStatus::Ok ||
+        next->id() != descent[i].id)
       return false;
     folder = std::move(next);
     at = folder.get();
   }
-  frame.Folder = std::move(folder);
+  frame.folder = std::move(folder);
   return true;
 }
 
-bool TJvSearchFiles::ListFolder(TFrame& frame) {
-  std::unique_ptr<TFolderListing> listing;
-  const TListStatus started = frame.Folder->List(listing);
-  if (started.Kind == TListStatus::AccessDenied) return true;
-  if (started.Kind != TListStatus::Ok) return false;
+bool DirectoryWalker::listFolder(Frame& frame) {
+  std::unique_ptr<FolderListing> listing;
+  const ListStatus started = frame.folder->list(listing);
+  if (started.kind == ListStatus::AccessDenied) return true;
+  if (started.kind != ListStatus::Ok) return false;
 
   bool failed = false;
-  TListedEntry entry;
+  ListedEntry entry;
   std::string path;
   for (;;) {
-    const TListStatus next = listing->Next(entry);
-    if (next.Kind == TListStatus::NoMoreEntries) break;
-    if (next.Kind != TListStatus::Ok) {
+    const ListStatus next = listing->next(entry);
+    if (next.kind == ListStatus::NoMoreEntries) break;
+    if (next.kind != ListStatus::Ok) {
       failed = true;
       break;
     }
-    if (entry.Hidden && entry.System) continue;
-    if (entry.IsFolder) {
-      if (entry.Name != "." && entry.Name != "..") frame.Subfolders.emplace_back(entry.Name);
+    if (entry.hidden && entry.system) continue;
+    if (entry.isFolder) {
+      if (entry.name != "." && entry.name != "..") frame.subfolders.emplace_back(entry.name);
       continue;
     }
-    if (!Passes(entry.Name)) continue;
-    path.assign(m_path, 0, frame.PathLength).append(entry.Name);
-    if (KeepFoundFiles) FoundFiles.push_back(path);
-    if (OnFindFile) OnFindFile(*this, TFoundFile{path, *frame.Folder, entry.Name});
+    if (!passes(entry.name)) continue;
+    path.assign(m_path, 0, frame.pathLength).append(entry.name);
+    if (keepFoundFiles) foundFiles.push_back(path);
+    if (onFileFound) onFileFound(*this, FoundFile{path, *frame.folder, entry.name});
   }
-  if (listing->Close().Kind != TListStatus::Ok) failed = true;
+  if (listing->close().kind != ListStatus::Ok) failed = true;
   return !failed;
 }
 
-bool TJvSearchFiles::Passes(std::string_view name) {
-  if ((FileParams.SearchTypes & TJvSearchParams::stFileMask) == 0) return true;
-  if (FileParams.FileMasks().empty()) return true;
-  ToUpper(name, m_upperName);
+bool DirectoryWalker::passes(std::string_view name) {
+  if ((filter.searchTypes & FileFilter::stFileMask) == 0) return true;
+  if (filter.masks().empty()) return true;
+  toUpper(name, m_upperName);
   // Indexing rather than iterators: the masks are read afresh for every file.
-  for (std::size_t i = 0; i < FileParams.UpperFileMasks().size(); ++i) {
-    if (WildcardMatch(FileParams.UpperFileMasks()[i], m_upperName)) return true;
+  for (std::size_t i = 0; i < filter.upperMasks().size(); ++i) {
+    if (wildcardMatch(filter.upperMasks()[i], m_upperName)) return true;
   }
   return false;
 }

@@ -11,30 +11,30 @@
 namespace qorv {
 
 /// The filter every file must pass.
-class TJvSearchParams {
+class FileFilter {
  public:
   /// Search type flags; only the file mask test exists here.
-  enum TSearchType : unsigned { stFileMask = 1u << 0 };
-  unsigned SearchTypes = 0;
+  enum SearchType : unsigned { stFileMask = 1u << 0 };
+  unsigned searchTypes = 0;
 
-  const std::vector<std::string>& FileMasks() const { return m_masks; }
+  const std::vector<std::string>& masks() const { return m_masks; }
   /// The masks in upper case, same order; kept in step with `FileMasks`.
-  const std::vector<std::string>& UpperFileMasks() const { return m_upperMasks; }
-  void SetFileMasks(std::vector<std::string> masks);
+  const std::vector<std::string>& upperMasks() const { return m_upperMasks; }
+  void setMasks(std::vector<std::string> masks);
 
  private:
   std::vector<std::string> m_masks;
   std::vector<std::string> m_upperMasks;
 };
 
-class TJvSearchFiles;
+class DirectoryWalker;
 
 /// A file the walk reports: its full path, and the open folder holding it,
 /// through which its time can be read however long the path is.
-struct TFoundFile {
-  const std::string& Path;
-  TFolder& Folder;
-  std::string_view Name;
+struct FoundFile {
+  const std::string& path;
+  Folder& folder;
+  std::string_view name;
 };
 
 /// Finds every file under `RootDirectory` whose name matches one of the
@@ -43,47 +43,47 @@ struct TFoundFile {
 /// Links to folders are followed, except to a folder the walk is already
 /// inside, so link cycles end. An unreadable folder counts as empty; any
 /// other listing failure ends the whole walk.
-class TJvSearchFiles {
+class DirectoryWalker {
  public:
-  explicit TJvSearchFiles(TFileSystem& fileSystem = LocalFileSystem());
+  explicit DirectoryWalker(FileSystem& fileSystem = localFileSystem());
 
   /// Where the walk starts. Reported paths begin with it exactly, then
   /// folder names each followed by "/", then the file name.
-  std::string RootDirectory;
+  std::string rootFolder;
   /// Levels below the root to descend into; 0 means no limit.
-  int RecurseDepth = 0;
-  TJvSearchParams FileParams;
+  int maxDepth = 0;
+  FileFilter filter;
   /// Called once per reported file, from inside `Walk`. An error it throws
   /// ends the walk and passes to the caller of `Walk`.
-  std::function<void(TJvSearchFiles& sender, const TFoundFile& file)> OnFindFile;
+  std::function<void(DirectoryWalker& sender, const FoundFile& file)> onFileFound;
 
   /// Whether `FoundFiles` is filled. The site scan turns it off: it reads
   /// the paths as they are reported, and a second copy of 100,000 paths
   /// would cost more memory than the page rows themselves.
-  bool KeepFoundFiles = true;
+  bool keepFoundFiles = true;
   /// Full paths of the files reported by the current or last walk.
-  std::vector<std::string> FoundFiles;
+  std::vector<std::string> foundFiles;
   /// Folders reported as results; files only are reported here, so it stays empty.
-  std::vector<std::string> FoundFolders;
+  std::vector<std::string> foundFolders;
 
   /// True when every folder was listed without a failure. False when a
   /// listing failure ended the walk, or at once, doing nothing, when a walk
   /// is already in progress. Throws EWildcardError when a file meets an
   /// empty mask, and whatever `OnFindFile` throws.
-  bool Walk();
-  bool IsWalking() const { return m_walking; }
+  bool walk();
+  bool isWalking() const { return m_walking; }
 
  private:
-  struct TFrame;
-  bool WalkTree();
-  bool Reopen(std::vector<TFrame>& descent, std::size_t level, TFolder& child);
-  bool ListFolder(TFrame& frame);
-  bool Passes(std::string_view name);
+  struct Frame;
+  bool walkTree();
+  bool reopen(std::vector<Frame>& descent, std::size_t level, Folder& child);
+  bool listFolder(Frame& frame);
+  bool passes(std::string_view name);
 
-  TFileSystem& m_fileSystem;
+  FileSystem& m_fileSystem;
   bool m_walking = false;
   std::string m_path;
-  std::set<TFolderId> m_onPath;
+  std::set<FolderId> m_onPath;
   std::string m_upperName;
 };
 

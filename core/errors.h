@@ -8,40 +8,40 @@ namespace qorv {
 
 /// Base of the program's own errors: a class name and a message, which the
 /// error log and `qorv-cli` show as they are.
-class EAppError : public std::runtime_error {
+class AppError : public std::runtime_error {
  public:
-  explicit EAppError(const std::string& message) : std::runtime_error(message) {}
-  virtual const char* ClassName() const noexcept { return "EAppError"; }
-  std::string Message() const { return what(); }
+  explicit AppError(const std::string& message) : std::runtime_error(message) {}
+  virtual const char* className() const noexcept { return "EAppError"; }
+  std::string message() const { return what(); }
 };
 
 /// A date or time text that does not read back.
-class EConvertError : public EAppError {
+class ConvertError : public AppError {
  public:
-  using EAppError::EAppError;
-  const char* ClassName() const noexcept override { return "EConvertError"; }
+  using AppError::AppError;
+  const char* className() const noexcept override { return "EConvertError"; }
 };
 
 /// A file that could not be created, written or closed. `Code` is the
 /// operating system's error number.
-class EInOutError : public EAppError {
+class IoError : public AppError {
  public:
-  EInOutError(const std::string& message, int code) : EAppError(message), Code(code) {}
-  const char* ClassName() const noexcept override { return "EInOutError"; }
-  int Code;
+  IoError(const std::string& message, int code) : AppError(message), code(code) {}
+  const char* className() const noexcept override { return "EInOutError"; }
+  int code;
 };
 
 /// An empty file mask met by the directory walk.
-class EWildcardError : public EAppError {
+class EmptyMaskError : public AppError {
  public:
-  using EAppError::EAppError;
-  const char* ClassName() const noexcept override { return "EWildcardError"; }
+  using AppError::AppError;
+  const char* className() const noexcept override { return "EWildcardError"; }
 };
 
 /// The class name an error is reported under: our own errors' names, and
 /// plain names for what the standard library throws.
-inline const char* ErrorClassName(const std::exception& error) {
-  if (const auto* own = dynamic_cast<const EAppError*>(&error)) return own->ClassName();
+inline const char* errorClassName(const std::exception& error) {
+  if (const auto* own = dynamic_cast<const AppError*>(&error)) return own->className();
   if (dynamic_cast<const std::bad_alloc*>(&error)) return "EOutOfMemory";
   return "Exception";
 }

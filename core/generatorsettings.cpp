@@ -21,23 +21,23 @@ constexpr std::array<std::string_view, 25> kTimeZones = {
 
 }  // namespace
 
-const TVocabulary ChangefreqVocabulary{kChangefreq};
-const TVocabulary PriorityVocabulary{kPriority};
-const TVocabulary TimeZoneList{kTimeZones};
+const Vocabulary kChangefreqVocabulary{kChangefreq};
+const Vocabulary kPriorityVocabulary{kPriority};
+const Vocabulary kTimeZoneList{kTimeZones};
 
-int FindIgnoreCase(TVocabulary vocabulary, std::string_view text) {
+int findIgnoreCase(Vocabulary vocabulary, std::string_view text) {
   for (std::size_t i = 0; i < vocabulary.size(); ++i) {
-    if (EqualsIgnoreCase(vocabulary[i], text)) return static_cast<int>(i);
+    if (equalsIgnoreCase(vocabulary[i], text)) return static_cast<int>(i);
   }
   return -1;
 }
 
-TVocabularyChoice::TVocabularyChoice(TVocabulary vocabulary, int index)
+VocabularyChoice::VocabularyChoice(Vocabulary vocabulary, int index)
     : m_vocabulary(vocabulary), m_index(-2) {
-  SetIndex(index);
+  setIndex(index);
 }
 
-void TVocabularyChoice::SetIndex(int index) {
+void VocabularyChoice::setIndex(int index) {
   if (index == m_index) return;
   if (index >= 0 && static_cast<std::size_t>(index) < m_vocabulary.size()) {
     m_index = index;
@@ -48,18 +48,18 @@ void TVocabularyChoice::SetIndex(int index) {
   }
 }
 
-void TVocabularyChoice::SetTyped(std::string text, int index) {
+void VocabularyChoice::setTyped(std::string text, int index) {
   m_text = std::move(text);
   m_index = index >= 0 && static_cast<std::size_t>(index) < m_vocabulary.size() ? index : -1;
 }
 
-void TGeneratorSettings::ResetForNewProject() {
-  RootChangefreq.SetIndex(3);
-  RootPriority.SetIndex(6);
-  OtherChangefreq.SetIndex(0);
-  OtherPriority.SetIndex(0);
-  TimeShort = true;
-  TimeZone.SetIndex(13);
+void GeneratorSettings::resetForNewProject() {
+  rootChangefreq.setIndex(3);
+  rootPriority.setIndex(6);
+  otherChangefreq.setIndex(0);
+  otherPriority.setIndex(0);
+  dateOnlyLastmod = true;
+  timeZone.setIndex(13);
 }
 
 }  // namespace qorv

@@ -7,75 +7,75 @@
 namespace qorv {
 
 /// A fixed, ordered list of texts from which a setting is chosen.
-using TVocabulary = std::span<const std::string_view>;
+using Vocabulary = std::span<const std::string_view>;
 
 /// "none", "always", "hourly", "daily", "weekly", "monthly", "yearly", "never".
-extern const TVocabulary ChangefreqVocabulary;
+extern const Vocabulary kChangefreqVocabulary;
 /// "none", then "0.0" to "1.0" in steps of one tenth.
-extern const TVocabulary PriorityVocabulary;
+extern const Vocabulary kPriorityVocabulary;
 /// "-12:00" to "+12:00" in whole hours; zero is "+00:00".
-extern const TVocabulary TimeZoneList;
+extern const Vocabulary kTimeZoneList;
 
 /// A row's changefreq or priority text that leaves the element out of the
 /// sitemap. Only this exact text: "None" or "" are written as content.
 inline constexpr std::string_view kNoneTag = "none";
 
 /// Position of the first entry equal to `text` ignoring case, or -1.
-int FindIgnoreCase(TVocabulary vocabulary, std::string_view text);
+int findIgnoreCase(Vocabulary vocabulary, std::string_view text);
 
 /// A setting chosen from a vocabulary, or typed by the user. `Text` is the
 /// text in force (what the scan and the writer use); `Index` is the chosen
 /// entry or -1 (what a project file stores). The two can differ when the
 /// user typed a text.
-class TVocabularyChoice {
+class VocabularyChoice {
  public:
-  TVocabularyChoice(TVocabulary vocabulary, int index);
+  VocabularyChoice(Vocabulary vocabulary, int index);
 
-  int Index() const { return m_index; }
-  const std::string& Text() const { return m_text; }
-  TVocabulary Vocabulary() const { return m_vocabulary; }
+  int index() const { return m_index; }
+  const std::string& text() const { return m_text; }
+  Vocabulary vocabulary() const { return m_vocabulary; }
 
   /// Setting the index it already holds changes nothing, so a typed text
   /// survives; an entry's position sets `Text` to that entry; anything else
   /// gives -1 and the empty text.
-  void SetIndex(int index);
+  void setIndex(int index);
 
   /// A text typed by the user, with the entry the box matched to it (-1 for none).
-  void SetTyped(std::string text, int index);
+  void setTyped(std::string text, int index);
 
-  friend bool operator==(const TVocabularyChoice& a, const TVocabularyChoice& b) {
+  friend bool operator==(const VocabularyChoice& a, const VocabularyChoice& b) {
     return a.m_index == b.m_index && a.m_text == b.m_text &&
            a.m_vocabulary.data() == b.m_vocabulary.data();
   }
 
  private:
-  TVocabulary m_vocabulary;
+  Vocabulary m_vocabulary;
   int m_index = -1;
   std::string m_text;
 };
 
 /// The settings that steer a scan and the writing of the sitemap. One
 /// object for the whole run, starting from these defaults.
-struct TGeneratorSettings {
+struct GeneratorSettings {
   /// Masks separated by ";".
-  std::string FileMask = "*.htm;*.html";
+  std::string fileMask = "*.htm;*.html";
   /// Removed from each file URL; empty removes nothing.
-  std::string IndexFile = "index.htm";
-  TVocabularyChoice RootChangefreq{ChangefreqVocabulary, 3};
-  TVocabularyChoice RootPriority{PriorityVocabulary, 6};
-  TVocabularyChoice OtherChangefreq{ChangefreqVocabulary, 0};
-  TVocabularyChoice OtherPriority{PriorityVocabulary, 0};
+  std::string indexFile = "index.htm";
+  VocabularyChoice rootChangefreq{kChangefreqVocabulary, 3};
+  VocabularyChoice rootPriority{kPriorityVocabulary, 6};
+  VocabularyChoice otherChangefreq{kChangefreqVocabulary, 0};
+  VocabularyChoice otherPriority{kPriorityVocabulary, 0};
   /// true: lastmod is the date alone; false: date, time and zone.
-  bool TimeShort = true;
-  TVocabularyChoice TimeZone{TimeZoneList, 13};
+  bool dateOnlyLastmod = true;
+  VocabularyChoice timeZone{kTimeZoneList, 13};
   /// Each url element on one line, without indentation.
-  bool Compact = false;
+  bool compact = false;
 
   /// The tag choices, the lastmod form and the zone back to their defaults;
   /// the masks, the index file and the layout stay as they are.
-  void ResetForNewProject();
+  void resetForNewProject();
 
-  friend bool operator==(const TGeneratorSettings&, const TGeneratorSettings&) = default;
+  friend bool operator==(const GeneratorSettings&, const GeneratorSettings&) = default;
 };
 
 }  // namespace qorv

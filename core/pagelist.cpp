@@ -4,56 +4,56 @@
 
 namespace qorv {
 
-std::size_t UrlLength(std::string_view url) { return CodePointCount(url); }
+std::size_t urlLength(std::string_view url) { return codePointCount(url); }
 
-void TPageList::Clear() {
-  if (m_observer) m_observer->RowsAboutToBeCleared();
+void PageList::clear() {
+  if (m_observer) m_observer->rowsAboutToBeCleared();
   m_rows.clear();
-  if (m_observer) m_observer->RowsCleared();
+  if (m_observer) m_observer->rowsCleared();
 }
 
-TPageEntry& TPageList::Add(std::string url, std::string dateText, std::string timeText,
-                           std::string changefreq, std::string priority) {
+PageEntry& PageList::add(std::string url, std::string dateText, std::string timeText,
+                         std::string changefreq, std::string priority) {
   const std::size_t row = m_rows.size();
-  if (m_observer) m_observer->RowAboutToBeAdded(row);
-  TPageEntry& entry =
-      m_rows.emplace_back(TPageEntry{std::move(url), std::move(dateText), std::move(timeText),
-                                     std::move(changefreq), std::move(priority), false});
-  if (m_observer) m_observer->RowAdded(row);
+  if (m_observer) m_observer->rowAboutToBeAdded(row);
+  PageEntry& entry =
+      m_rows.emplace_back(PageEntry{std::move(url), std::move(dateText), std::move(timeText),
+                                    std::move(changefreq), std::move(priority), false});
+  if (m_observer) m_observer->rowAdded(row);
   return entry;
 }
 
-void TPageList::SelectAll() {
+void PageList::includeAll() {
   if (m_rows.empty()) return;
-  for (TPageEntry& row : m_rows) row.Included = true;
-  if (m_observer) m_observer->AllRowsChanged();
+  for (PageEntry& row : m_rows) row.included = true;
+  if (m_observer) m_observer->allRowsChanged();
 }
 
-void TPageList::ClearAll() {
+void PageList::excludeAll() {
   if (m_rows.empty()) return;
-  for (TPageEntry& row : m_rows) row.Included = false;
-  if (m_observer) m_observer->AllRowsChanged();
+  for (PageEntry& row : m_rows) row.included = false;
+  if (m_observer) m_observer->allRowsChanged();
 }
 
-void TPageList::InvertAll() {
+void PageList::invertIncluded() {
   if (m_rows.empty()) return;
-  for (TPageEntry& row : m_rows) row.Included = !row.Included;
-  if (m_observer) m_observer->AllRowsChanged();
+  for (PageEntry& row : m_rows) row.included = !row.included;
+  if (m_observer) m_observer->allRowsChanged();
 }
 
-void TPageList::SetIncluded(std::size_t row, bool included) {
-  m_rows.at(row).Included = included;
-  if (m_observer) m_observer->RowChanged(row);
+void PageList::setIncluded(std::size_t row, bool included) {
+  m_rows.at(row).included = included;
+  if (m_observer) m_observer->rowChanged(row);
 }
 
-void TPageList::SetRowDetails(std::size_t row, std::string dateText, std::string timeText,
-                              std::string changefreq, std::string priority) {
-  TPageEntry& entry = m_rows.at(row);
-  entry.DateText = std::move(dateText);
-  entry.TimeText = std::move(timeText);
-  entry.Changefreq = std::move(changefreq);
-  entry.Priority = std::move(priority);
-  if (m_observer) m_observer->RowChanged(row);
+void PageList::setDetails(std::size_t row, std::string dateText, std::string timeText,
+                          std::string changefreq, std::string priority) {
+  PageEntry& entry = m_rows.at(row);
+  entry.dateText = std::move(dateText);
+  entry.timeText = std::move(timeText);
+  entry.changefreq = std::move(changefreq);
+  entry.priority = std::move(priority);
+  if (m_observer) m_observer->rowChanged(row);
 }
 
 }  // namespace qorv

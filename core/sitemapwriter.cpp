@@ -23,52 +23,52 @@ constexpr std::string_view kTail = "</urlset>\r\n";
 
 /// Appends `<tag>text</tag>`; the tag texts a user may have typed are
 /// escaped here, so the document stays well-formed whatever they hold.
-void AppendElement(std::string& out, std::string_view indent, std::string_view tag,
+void appendElement(std::string& out, std::string_view indent, std::string_view tag,
                    std::string_view escapedContent, std::string_view lineEnd) {
   out.append(indent).append("<").append(tag).append(">");
   out.append(escapedContent);
   out.append("</").append(tag).append(">").append(lineEnd);
 }
 
-[[noreturn]] void ThrowInOut(const char* what, const std::string& path, int code) {
-  throw EInOutError(
-      std::string(what) + " \"" + path + "\": " + std::generic_category().message(code), code);
+[[noreturn]] void throwInOut(const char* what, const std::string& path, int code) {
+  throw IoError(std::string(what) + " \"" + path + "\": " + std::generic_category().message(code),
+                code);
 }
 
 }  // namespace
 
-TSitemapWriter::TSitemapWriter(const TLocaleFormats& formats) : Now(LocalNow), m_formats(formats) {}
+SitemapWriter::SitemapWriter(const LocaleFormats& formats) : now(localNow), m_formats(formats) {}
 
-std::uint64_t TSitemapWriter::WriteDocument(const TSitemapSink& sink, const TPageList& pages,
-                                            const TGeneratorSettings& settings) const {
-  const int currentYear = Now().Date.Year;
-  const bool compact = settings.Compact;
+std::uint64_t SitemapWriter::writeDocument(const SitemapSink& sink, const PageList& pages,
+                                           const GeneratorSettings& settings) const {
+  const int currentYear = now().date.year;
+  const bool compact = settings.compact;
   const std::string_view outer = compact ? "" : "   ";
   const std::string_view inner = compact ? "" : "      ";
   const std::string_view lineEnd = compact ? "" : "\r\n";
-  const std::string zone = XmlEscape(settings.TimeZone.Text());
+  const std::string zone = xmlEscape(settings.timeZone.text());
 
   sink(kHead);
   std::uint64_t count = 0;
   std::string element;
   std::string value;
-  for (const TPageEntry& row : pages) {
-    if (!row.Included || UrlLength(row.Url) > MaxUrlLength) continue;
+  for (const PageEntry& row : pages) {
+    if (!row.included || urlLength(row.url) > kMaxUrlLength) continue;
     ++count;
-    value = FormatIsoDate(ReadDateText(row.DateText, m_formats, currentYear));
-    if (!settings.TimeShort) {
+    value = formatIsoDate(readDateText(row.dateText, m_formats, currentYear));
+    if (!settings.dateOnlyLastmod) {
       value += 'T';
-      AppendXmlEscaped(value, row.TimeText);
+      appendXmlEscaped(value, row.timeText);
       value += zone;
     }
     element.clear();
     element.append(outer).append("<url>").append(lineEnd);
-    AppendElement(element, inner, "loc", row.Url, lineEnd);
-    AppendElement(element, inner, "lastmod", value, lineEnd);
-    if (row.Changefreq != kNoneTag)
-      AppendElement(element, inner, "changefreq", XmlEscape(row.Changefreq), lineEnd);
-    if (row.Priority != kNoneTag)
-      AppendElement(element, inner, "priority", XmlEscape(row.Priority), lineEnd);
+    appendElement(element, inner, "loc", row.url, lineEnd);
+    appendElement(element, inner, "lastmod", value, lineEnd);
+    if (row.changefreq != kNoneTag)
+      appendElement(element, inner, "changefreq", xmlEscape(row.changefreq), lineEnd);
+    if (row.priority != kNoneTag)
+      appendElement(element, inner, "priority", xmlEscape(row.priority), lineEnd);
     element.append(outer).append("</url>\r\n");
     sink(element);
   }
@@ -76,32 +76,32 @@ std::uint64_t TSitemapWriter::WriteDocument(const TSitemapSink& sink, const TPag
   return count;
 }
 
-TSitemapResult TSitemapWriter::WriteSitemap(const std::string& scanFolder, const TPageList& pages,
-                                            const TGeneratorSettings& settings) const {
-  TSitemapResult result;
-  result.FilePath = scanFolder + std::string(kSitemapFileName);
+SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const PageList& pages,
+                                          const GeneratorSettings& settings) const {
+  SitemapResult result;
+  result.filePath = scanFolder + std::string(kSitemapFileName);
 
-  TAtomicFile file;
-  if (const int error = file.Begin(result.FilePath))
-    ThrowInOut("Cannot create", result.FilePath, error);
-  result.UrlCount = WriteDocument(
+  AtomicFile file;
+  if (const int error = file.begin(result.filePath))
+    throwInOut("Cannot create", result.filePath, error);
+  result.urlCount = writeDocument(
       [&](std::string_view bytes) {
-        if (const int error = file.Write(bytes)) ThrowInOut("Cannot write", result.FilePath, error);
+        if (const int error = file.write(bytes)) throwInOut("Cannot write", result.filePath, error);
       },
       pages, settings);
-  if (const int error = file.Commit()) ThrowInOut("Cannot write", result.FilePath, error);
+  if (const int error = file.commit()) throwInOut("Cannot write", result.filePath, error);
 
-  result.FileSize = FileSize(result.FilePath).value_or(0);
+  result.fileSize = fileSize(result.filePath).value_or(0);
   return result;
 }
 
-std::string TSitemapWriter::ReportText(const TSitemapResult& result) {
-  std::string text = "Tessaly vytvorená do súboru:\r" + result.FilePath;
-  text += "\r\rVeľkosť súboru: " + std::to_string(result.FileSize) + " B";
-  if (result.FileSize > kMaxSitemapBytes)
+std::string SitemapWriter::reportText(const SitemapResult& result) {
+  std::string text = "Tessaly vytvorená do súboru:\r" + result.filePath;
+  text += "\r\rVeľkosť súboru: " + std::to_string(result.fileSize) + " B";
+  if (result.fileSize > kMaxSitemapBytes)
     text += "\rChyba - je prekročená maximálna veľkosť súboru 10485760 B.";
-  text += "\r\rPočet Url: " + std::to_string(result.UrlCount);
-  if (result.UrlCount > kMaxSitemapUrls)
+  text += "\r\rPočet Url: " + std::to_string(result.urlCount);
+  if (result.urlCount > kMaxSitemapUrls)
     text += "\rChyba - je prekročený maximálny počet 50000 Url.";
   return text;
 }

@@ -18,46 +18,46 @@ inline constexpr std::uint64_t kMaxSitemapBytes = 10485760;
 inline constexpr std::uint64_t kMaxSitemapUrls = 50000;
 
 /// What one write yields.
-struct TSitemapResult {
-  std::string FilePath;
-  std::uint64_t UrlCount = 0;
+struct SitemapResult {
+  std::string filePath;
+  std::uint64_t urlCount = 0;
   /// As the folder entry gives it after the write; 0 when there is none.
-  std::uint64_t FileSize = 0;
+  std::uint64_t fileSize = 0;
 
-  bool ExceedsLimits() const { return FileSize > kMaxSitemapBytes || UrlCount > kMaxSitemapUrls; }
+  bool exceedsLimits() const { return fileSize > kMaxSitemapBytes || urlCount > kMaxSitemapUrls; }
 };
 
 /// Receives the document piece by piece, in order.
-using TSitemapSink = std::function<void(std::string_view)>;
+using SitemapSink = std::function<void(std::string_view)>;
 
 /// Writes the ticked rows of a page list as a sitemap (schema 0.84): UTF-8
 /// without a byte order mark, CRLF line ends, in list order, leaving out rows
 /// whose URL is longer than `MaxUrlLength`.
-class TSitemapWriter {
+class SitemapWriter {
  public:
-  explicit TSitemapWriter(const TLocaleFormats& formats);
+  explicit SitemapWriter(const LocaleFormats& formats);
 
   /// The local moment that resolves two-digit years of date texts.
-  std::function<TDateTime()> Now;
+  std::function<DateTime()> now;
 
   /// Writes `scanFolder` + "sitemap.xml" (the working folder when
   /// `scanFolder` is empty). The file is replaced only once complete: on
   /// any error the old file keeps its content. Throws EInOutError when the
   /// file cannot be written, EConvertError when a row's date text does not
   /// read back.
-  TSitemapResult WriteSitemap(const std::string& scanFolder, const TPageList& pages,
-                              const TGeneratorSettings& settings) const;
+  SitemapResult writeSitemap(const std::string& scanFolder, const PageList& pages,
+                             const GeneratorSettings& settings) const;
 
   /// The document itself, streamed to `sink` one url element at a time.
   /// Returns the number of url elements.
-  std::uint64_t WriteDocument(const TSitemapSink& sink, const TPageList& pages,
-                              const TGeneratorSettings& settings) const;
+  std::uint64_t writeDocument(const SitemapSink& sink, const PageList& pages,
+                              const GeneratorSettings& settings) const;
 
   /// The completion message; "\r" breaks its lines.
-  static std::string ReportText(const TSitemapResult& result);
+  static std::string reportText(const SitemapResult& result);
 
  private:
-  const TLocaleFormats& m_formats;
+  const LocaleFormats& m_formats;
 };
 
 }  // namespace qorv

@@ -11,13 +11,13 @@ namespace qorv {
 namespace {
 
 /// Thrown from the per-file step to end a scan the user stopped.
-struct TScanStopped {};
+struct ScanStopped {};
 
 /// Whether cutting [begin, end) out of an escaped URL leaves well-formed
 /// UTF-8 XML. The index file name is searched in the escaped text, so an
 /// index name such as "amp;" would otherwise leave a bare "&" behind, and
 /// one holding stray bytes could split a character.
-bool CutKeepsUrlWellFormed(std::string_view url, std::size_t begin, std::size_t end) {
+bool cutKeepsUrlWellFormed(std::string_view url, std::size_t begin, std::size_t end) {
   const auto atBoundary = [url](std::size_t pos) {
     return pos >= url.size() || (static_cast<unsigned char>(url[pos]) & 0xC0) != 0x80;
   };
@@ -31,7 +31,7 @@ bool CutKeepsUrlWellFormed(std::string_view url, std::size_t begin, std::size_t 
 
 }  // namespace
 
-std::vector<std::string> SplitFileMask(std::string_view fileMask) {
+std::vector<std::string> splitFileMask(std::string_view fileMask) {
   std::vector<std::string> masks;
   std::string piece;
   for (std::size_t i = 0; i < fileMask.size(); ++i) {
@@ -48,63 +48,60 @@ std::vector<std::string> SplitFileMask(std::string_view fileMask) {
   return masks;
 }
 
-std::string OverlongWarning(int count) {
+std::string overlongWarning(int count) {
   return std::to_string(count) + " Url presiahlo max. povolenú dĺžku 2048 znakov.";
 }
 
-TSiteScanner::TSiteScanner(TGeneratorSettings& settings, TPageList& pages,
-                           const TScanInputs& inputs, const TLocaleFormats& formats,
-                           TFileSystem& fileSystem)
-    : Now(LocalNow),
+SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
+                         const LocaleFormats& formats, FileSystem& fileSystem)
+    : now(localNow),
       m_settings(settings),
       m_pages(pages),
       m_inputs(inputs),
       m_formats(formats),
       m_walker(fileSystem) {
-  m_walker.FileParams.SearchTypes = TJvSearchParams::stFileMask;
-  m_walker.KeepFoundFiles = false;
-  m_walker.OnFindFile = [this](TJvSearchFiles&, const TFoundFile& file) {
-    JvSearchFilesFindFile(file);
-  };
+  m_walker.filter.searchTypes = FileFilter::stFileMask;
+  m_walker.keepFoundFiles = false;
+  m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { addFileRow(file); };
 }
 
-bool TSiteScanner::Run() {
+bool SiteScanner::run() {
   if (m_running) return false;
   m_running = true;
   m_stopRequested = false;
-  struct TEndOfScan {
-    bool& Running;
-    ~TEndOfScan() { Running = false; }
+  struct EndOfScan {
+    bool& running;
+    ~EndOfScan() { running = false; }
   } endOfScan{m_running};
 
-  m_rootUrl = m_inputs.SiteUrl();
+  m_rootUrl = m_inputs.siteUrl();
   if (m_rootUrl.empty() || m_rootUrl.back() != '/') m_rootUrl += '/';
-  m_pages.Clear();
+  m_pages.clear();
   // The root row is escaped like the file rows, so the sitemap stays
   // well-formed whatever the site URL holds; file rows are compared with
   // this escaped form.
-  m_rootRowUrl = XmlEscape(m_rootUrl);
-  const TDateTime now = Now();
-  m_pages.Add(m_rootRowUrl, FormatDateText(now.Date, m_formats),
-              FormatLongTimeText(now.Time, m_formats), m_settings.RootChangefreq.Text(),
-              m_settings.RootPriority.Text());
+  m_rootRowUrl = xmlEscape(m_rootUrl);
+  const DateTime started = now();
+  m_pages.add(m_rootRowUrl, formatDateText(started.date, m_formats),
+              formatLongTimeText(started.time, m_formats), m_settings.rootChangefreq.text(),
+              m_settings.rootPriority.text());
   m_overlongCount = 0;
-  m_scanFolder = m_inputs.LocalFolder();
+  m_scanFolder = m_inputs.localFolder();
   if (m_scanFolder.empty() || m_scanFolder.back() != '/') m_scanFolder += '/';
 
-  m_walker.FoundFiles.clear();
-  m_walker.FoundFolders.clear();
-  m_walker.RootDirectory = m_scanFolder;
-  m_walker.FileParams.SetFileMasks(SplitFileMask(m_settings.FileMask));
+  m_walker.foundFiles.clear();
+  m_walker.foundFolders.clear();
+  m_walker.rootFolder = m_scanFolder;
+  m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   try {
-    m_walker.Walk();
-  } catch (const TScanStopped&) {
+    m_walker.walk();
+  } catch (const ScanStopped&) {
   }
   return true;
 }
 
-std::string TSiteScanner::FileUrl(std::string_view base, std::string_view relativePath,
-                                  std::string_view indexFile) {
+std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
+                                 std::string_view indexFile) {
   // Escaping first and turning "\\" into "/" afterwards gives the same text
   // as the other way round (escaping neither adds nor changes a "\\"), and
   // builds the URL in one buffer: this runs for every file of the site. A
@@ -112,14 +109,14 @@ std::string TSiteScanner::FileUrl(std::string_view base, std::string_view relati
   // buffer, which stays with the row.
   std::string url;
   url.reserve(base.size() + 1 + relativePath.size() + 16);
-  AppendXmlEscaped(url, base);
+  appendXmlEscaped(url, base);
   if (base.empty() || base.back() != '/') url += '/';
-  AppendXmlEscaped(url, relativePath);
+  appendXmlEscaped(url, relativePath);
   std::replace(url.begin(), url.end(), '\\', '/');
   if (!indexFile.empty()) {
     for (std::size_t at = url.find(indexFile); at != std::string::npos;
          at = url.find(indexFile, at + 1)) {
-      if (CutKeepsUrlWellFormed(url, at, at + indexFile.size())) {
+      if (cutKeepsUrlWellFormed(url, at, at + indexFile.size())) {
         url.erase(at, indexFile.size());
         break;
       }
@@ -128,21 +125,21 @@ std::string TSiteScanner::FileUrl(std::string_view base, std::string_view relati
   return url;
 }
 
-void TSiteScanner::JvSearchFilesFindFile(const TFoundFile& file) {
-  if (m_stopRequested) throw TScanStopped{};
+void SiteScanner::addFileRow(const FoundFile& file) {
+  if (m_stopRequested) throw ScanStopped{};
   // A file that is gone by now, or whose time cannot be read, gives no row;
   // the scan goes on.
-  if (const std::optional<TDateTime> written = file.Folder.LastWriteTime(file.Name)) {
-    const std::string_view relative = std::string_view(file.Path).substr(m_scanFolder.size());
-    std::string url = FileUrl(m_inputs.SiteUrl(), relative, m_settings.IndexFile);
+  if (const std::optional<DateTime> written = file.folder.lastWriteTime(file.name)) {
+    const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
+    std::string url = fileUrl(m_inputs.siteUrl(), relative, m_settings.indexFile);
     if (url != m_rootRowUrl) {
-      if (UrlLength(url) > MaxUrlLength) ++m_overlongCount;
-      m_pages.Add(std::move(url), FormatDateText(written->Date, m_formats),
-                  FormatShortTimeText(written->Time, m_formats), m_settings.OtherChangefreq.Text(),
-                  m_settings.OtherPriority.Text());
+      if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
+      m_pages.add(std::move(url), formatDateText(written->date, m_formats),
+                  formatShortTimeText(written->time, m_formats), m_settings.otherChangefreq.text(),
+                  m_settings.otherPriority.text());
     }
   }
-  if (OnFileDone) OnFileDone();
+  if (onFileDone) onFileDone();
 }
 
 }  // namespace qorv

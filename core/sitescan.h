@@ -17,65 +17,65 @@ namespace qorv {
 /// The two inputs of a run, which the scan reads when it needs them: the
 /// site URL afresh for every file, so that a change made while a scan runs
 /// applies to the files after it.
-class TScanInputs {
+class ScanInputs {
  public:
-  virtual ~TScanInputs() = default;
-  virtual std::string LocalFolder() const = 0;
-  virtual std::string SiteUrl() const = 0;
+  virtual ~ScanInputs() = default;
+  virtual std::string localFolder() const = 0;
+  virtual std::string siteUrl() const = 0;
 };
 
 /// The mask list of a `FileMask` text: pieces between ";" (or line breaks),
 /// blanks kept, empty pieces kept as empty masks except a final one.
-std::vector<std::string> SplitFileMask(std::string_view fileMask);
+std::vector<std::string> splitFileMask(std::string_view fileMask);
 
 /// The warning for URLs over `MaxUrlLength`, e.g. "3 Url presiahlo ...".
-std::string OverlongWarning(int count);
+std::string overlongWarning(int count);
 
 /// Turns the local copy of a site into the page list: a root row for the
 /// site URL, then one unticked row per matching file, in walk order, with
 /// the URL the file is published under.
-class TSiteScanner {
+class SiteScanner {
  public:
-  TSiteScanner(TGeneratorSettings& settings, TPageList& pages, const TScanInputs& inputs,
-               const TLocaleFormats& formats, TFileSystem& fileSystem = LocalFileSystem());
+  SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
+              const LocaleFormats& formats, FileSystem& fileSystem = localFileSystem());
 
   /// The local moment for the root row; the machine's clock by default.
-  std::function<TDateTime()> Now;
+  std::function<DateTime()> now;
   /// Called after every reported file, also when it gave no row: the
   /// window lets pending events run here so the list grows visibly.
-  std::function<void()> OnFileDone;
+  std::function<void()> onFileDone;
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask); the rows added
   /// until then stay.
-  bool Run();
-  bool IsRunning() const { return m_running; }
+  bool run();
+  bool isRunning() const { return m_running; }
   /// Ends a running scan before its next file; the rows so far stay.
-  void RequestStop() { m_stopRequested = true; }
+  void requestStop() { m_stopRequested = true; }
 
   /// The folder of the last scan, ending in "/"; empty before the first.
-  const std::string& ScanFolder() const { return m_scanFolder; }
+  const std::string& scanFolder() const { return m_scanFolder; }
   /// The site URL of the last scan, ending in "/".
-  const std::string& RootUrl() const { return m_rootUrl; }
+  const std::string& rootUrl() const { return m_rootUrl; }
   /// File rows of the last scan longer than `MaxUrlLength`.
-  int OverlongCount() const { return m_overlongCount; }
+  int overlongCount() const { return m_overlongCount; }
 
   /// The URL a file row gets: `base` and the path relative to the scan
   /// folder joined by "/", "\" turned into "/", XML-escaped, and the first
   /// occurrence of `indexFile` (if not empty) removed. An occurrence whose
   /// removal would split an entity or a character is passed over, so the
   /// URL stays well-formed whatever the index file name holds.
-  static std::string FileUrl(std::string_view base, std::string_view relativePath,
+  static std::string fileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile);
 
  private:
-  void JvSearchFilesFindFile(const TFoundFile& file);
+  void addFileRow(const FoundFile& file);
 
-  TGeneratorSettings& m_settings;
-  TPageList& m_pages;
-  const TScanInputs& m_inputs;
-  const TLocaleFormats& m_formats;
-  TJvSearchFiles m_walker;
+  GeneratorSettings& m_settings;
+  PageList& m_pages;
+  const ScanInputs& m_inputs;
+  const LocaleFormats& m_formats;
+  DirectoryWalker m_walker;
 
   std::string m_scanFolder;
   std::string m_rootUrl;

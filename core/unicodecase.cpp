@@ -20,7 +20,7 @@ struct UpperRange {
 #include "core/unicodecase_table.inc"
 
 // The binary search in ToUpper relies on sorted, disjoint ranges.
-constexpr bool TableIsSortedAndDisjoint() {
+constexpr bool tableIsSortedAndDisjoint() {
   for (std::size_t i = 0; i < std::size(kUpperRanges); ++i) {
     const UpperRange& r = kUpperRanges[i];
     if (r.first > r.last || (r.stride != 1 && r.stride != 2)) return false;
@@ -28,11 +28,11 @@ constexpr bool TableIsSortedAndDisjoint() {
   }
   return true;
 }
-static_assert(TableIsSortedAndDisjoint());
+static_assert(tableIsSortedAndDisjoint());
 
 }  // namespace
 
-char32_t ToUpper(char32_t c) {
+char32_t toUpper(char32_t c) {
   if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
   const auto* end = std::end(kUpperRanges);
   const auto* it =
@@ -44,7 +44,7 @@ char32_t ToUpper(char32_t c) {
   return static_cast<char32_t>(static_cast<std::int32_t>(c) + r.delta);
 }
 
-void ToUpper(std::string_view text, std::string& out) {
+void toUpper(std::string_view text, std::string& out) {
   out.clear();
   out.reserve(text.size());
   std::size_t pos = 0;
@@ -57,25 +57,25 @@ void ToUpper(std::string_view text, std::string& out) {
       continue;
     }
     const std::size_t start = pos;
-    const char32_t c = DecodeUtf8(text, pos);
-    const char32_t upper = ToUpper(c);
+    const char32_t c = decodeUtf8(text, pos);
+    const char32_t upper = toUpper(c);
     if (upper == c) {
       // Strict UTF-8 has one encoding per character, so the source bytes are
       // the encoding; this is also how invalid bytes pass through unchanged.
       out.append(text.substr(start, pos - start));
     } else {
-      AppendUtf8(out, upper);
+      appendUtf8(out, upper);
     }
   }
 }
 
-std::string ToUpper(std::string_view text) {
+std::string toUpper(std::string_view text) {
   std::string out;
-  ToUpper(text, out);
+  toUpper(text, out);
   return out;
 }
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
   // Character by character, without building the two upper-case texts.
   // Comparing decoded characters equals comparing the upper-cased bytes: an
   // invalid byte stays invalid after upper-casing, since every character that
@@ -86,12 +86,12 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     const unsigned char ca = static_cast<unsigned char>(a[i]);
     const unsigned char cb = static_cast<unsigned char>(b[j]);
     if ((ca | cb) < 0x80) {
-      if (ca != cb && ToUpper(char32_t{ca}) != ToUpper(char32_t{cb})) return false;
+      if (ca != cb && toUpper(char32_t{ca}) != toUpper(char32_t{cb})) return false;
       ++i;
       ++j;
       continue;
     }
-    if (ToUpper(DecodeUtf8(a, i)) != ToUpper(DecodeUtf8(b, j))) return false;
+    if (toUpper(decodeUtf8(a, i)) != toUpper(decodeUtf8(b, j))) return false;
   }
   return i == a.size() && j == b.size();
 }

@@ -9,15 +9,15 @@ namespace qorv {
 
 namespace {
 
-constexpr unsigned char Byte(std::string_view text, std::size_t pos) {
+constexpr unsigned char byte(std::string_view text, std::size_t pos) {
   return static_cast<unsigned char>(text[pos]);
 }
 
-constexpr bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+constexpr bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 // Index of the first byte >= 0x80 at or after `pos`, or text.size(). Eight
 // bytes at a time, since most names and URLs are plain ASCII.
-std::size_t SkipAscii(std::string_view text, std::size_t pos) {
+std::size_t skipAscii(std::string_view text, std::size_t pos) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
   while (pos + 8 <= text.size()) {
     std::uint64_t word;
@@ -25,15 +25,15 @@ std::size_t SkipAscii(std::string_view text, std::size_t pos) {
     if (word & kHighBits) break;
     pos += 8;
   }
-  while (pos < text.size() && Byte(text, pos) < 0x80) ++pos;
+  while (pos < text.size() && byte(text, pos) < 0x80) ++pos;
   return pos;
 }
 
 }  // namespace
 
-std::size_t ValidSequenceLength(std::string_view text, std::size_t pos) {
+std::size_t validSequenceLength(std::string_view text, std::size_t pos) {
   if (pos >= text.size()) return 0;
-  const unsigned char b0 = Byte(text, pos);
+  const unsigned char b0 = byte(text, pos);
   if (b0 < 0x80) return 1;
 
   // The second byte's range is what rules out overlong forms (E0, F0),
@@ -55,49 +55,49 @@ std::size_t ValidSequenceLength(std::string_view text, std::size_t pos) {
     return 0;
   }
   if (text.size() - pos < length) return 0;
-  const unsigned char b1 = Byte(text, pos + 1);
+  const unsigned char b1 = byte(text, pos + 1);
   if (b1 < low || b1 > high) return 0;
   for (std::size_t i = 2; i < length; ++i) {
-    if (!IsContinuation(Byte(text, pos + i))) return 0;
+    if (!isContinuation(byte(text, pos + i))) return 0;
   }
   return length;
 }
 
-char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
+char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
   assert(pos < text.size());
-  const unsigned char b0 = Byte(text, pos);
+  const unsigned char b0 = byte(text, pos);
   if (b0 < 0x80) {
     ++pos;
     return b0;
   }
-  const std::size_t length = ValidSequenceLength(text, pos);
+  const std::size_t length = validSequenceLength(text, pos);
   if (length == 0) {
     ++pos;
     return kInvalidByteBase + b0;
   }
   // The lead byte keeps 7 - length payload bits.
   char32_t c = b0 & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (Byte(text, pos + i) & 0x3F);
+  for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (byte(text, pos + i) & 0x3F);
   pos += length;
   return c;
 }
 
-std::size_t CodePointCount(std::string_view text) {
+std::size_t codePointCount(std::string_view text) {
   std::size_t count = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    const std::size_t next = SkipAscii(text, pos);
+    const std::size_t next = skipAscii(text, pos);
     count += next - pos;
     pos = next;
     if (pos == text.size()) break;
-    const std::size_t length = ValidSequenceLength(text, pos);
+    const std::size_t length = validSequenceLength(text, pos);
     pos += length == 0 ? 1 : length;
     ++count;
   }
   return count;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+void appendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
   } else if (c < 0x800) {

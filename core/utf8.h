@@ -13,16 +13,16 @@ namespace qorv {
 inline constexpr char32_t kInvalidByteBase = 0x110000;
 
 /// Decodes the character at `pos` and advances `pos` past it.
-char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
+char32_t decodeUtf8(std::string_view text, std::size_t& pos);
 
 /// Length of the valid UTF-8 sequence at `pos`, or 0 when the byte there
 /// does not start one.
-std::size_t ValidSequenceLength(std::string_view text, std::size_t pos);
+std::size_t validSequenceLength(std::string_view text, std::size_t pos);
 
 /// Number of characters: code points, with each invalid byte counted as one.
-std::size_t CodePointCount(std::string_view text);
+std::size_t codePointCount(std::string_view text);
 
 /// Appends the UTF-8 encoding of a code point (or the raw invalid byte it stands for).
-void AppendUtf8(std::string& out, char32_t c);
+void appendUtf8(std::string& out, char32_t c);
 
 }  // namespace qorv

@@ -10,21 +10,21 @@ namespace qorv {
 namespace {
 
 // No early exit, so the compiler can vectorise it; names are short.
-bool IsAscii(std::string_view text) {
+bool isAscii(std::string_view text) {
   unsigned char bits = 0;
   for (const char ch : text) bits |= static_cast<unsigned char>(ch);
   return bits < 0x80;
 }
 
 struct AsciiReader {
-  static char32_t Next(std::string_view text, std::size_t& pos) {
+  static char32_t next(std::string_view text, std::size_t& pos) {
     return static_cast<unsigned char>(text[pos++]);
   }
 };
 
 // A character is a code point, or one byte that is not valid UTF-8.
 struct Utf8Reader {
-  static char32_t Next(std::string_view text, std::size_t& pos) { return DecodeUtf8(text, pos); }
+  static char32_t next(std::string_view text, std::size_t& pos) { return decodeUtf8(text, pos); }
 };
 
 // Iterative matching with backtracking to the last "*" only. Going back to an
@@ -32,7 +32,7 @@ struct Utf8Reader {
 // last one can absorb too. That keeps the cost at O(mask x name) where the
 // recursive form is exponential.
 template <typename Reader>
-bool MatchWhole(std::string_view mask, std::string_view name) {
+bool matchWhole(std::string_view mask, std::string_view name) {
   constexpr std::size_t kNoStar = static_cast<std::size_t>(-1);
   std::size_t m = 0;
   std::size_t n = 0;
@@ -48,9 +48,9 @@ bool MatchWhole(std::string_view mask, std::string_view name) {
         continue;
       }
       std::size_t nextN = n;
-      const char32_t nameChar = Reader::Next(name, nextN);
+      const char32_t nameChar = Reader::next(name, nextN);
       std::size_t nextM = m;
-      const char32_t maskChar = Reader::Next(mask, nextM);
+      const char32_t maskChar = Reader::next(mask, nextM);
       if (maskChar == U'?' || maskChar == nameChar) {
         m = nextM;
         n = nextN;
@@ -58,7 +58,7 @@ bool MatchWhole(std::string_view mask, std::string_view name) {
       }
     }
     if (starAt == kNoStar) return false;
-    Reader::Next(name, resumeAt);
+    Reader::next(name, resumeAt);
     m = starAt;
     n = resumeAt;
   }
@@ -68,12 +68,12 @@ bool MatchWhole(std::string_view mask, std::string_view name) {
 
 }  // namespace
 
-bool WildcardMatch(std::string_view mask, std::string_view name) {
-  if (mask.empty()) throw EWildcardError("Search string cannot be blank");
+bool wildcardMatch(std::string_view mask, std::string_view name) {
+  if (mask.empty()) throw EmptyMaskError("Search string cannot be blank");
   if (mask == "*") return true;
   if (name.empty()) return false;
-  if (IsAscii(mask) && IsAscii(name)) return MatchWhole<AsciiReader>(mask, name);
-  return MatchWhole<Utf8Reader>(mask, name);
+  if (isAscii(mask) && isAscii(name)) return matchWhole<AsciiReader>(mask, name);
+  return matchWhole<Utf8Reader>(mask, name);
 }
 
 }  // namespace qorv

@@ -10,6 +10,6 @@ namespace qorv {
 /// name, the empty one included; otherwise an empty name matches nothing.
 /// Throws EWildcardError "Search string cannot be blank" for an empty mask.
 /// Runs in O(mask x name) time at worst.
-bool WildcardMatch(std::string_view mask, std::string_view name);
+bool wildcardMatch(std::string_view mask, std::string_view name);
 
 }  // namespace qorv

@@ -6,26 +6,26 @@ namespace qorv {
 
 namespace {
 
-void AppendPercent(std::string& out, unsigned char byte) {
+void appendPercent(std::string& out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   out += '%';
   out += kHex[byte >> 4];
   out += kHex[byte & 0x0F];
 }
 
-bool NeedsWork(unsigned char c) {
+bool needsWork(unsigned char c) {
   return c < 0x20 || c == 0x7F || c >= 0x80 || c == '&' || c == '\'' || c == '"' || c == '<' ||
          c == '>';
 }
 
 }  // namespace
 
-void AppendXmlEscaped(std::string& out, std::string_view text) {
+void appendXmlEscaped(std::string& out, std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     // Copy the run of plain characters in one go: most URLs are all plain.
     std::size_t plain = pos;
-    while (plain < text.size() && !NeedsWork(static_cast<unsigned char>(text[plain]))) ++plain;
+    while (plain < text.size() && !needsWork(static_cast<unsigned char>(text[plain]))) ++plain;
     out.append(text, pos, plain - pos);
     pos = plain;
     if (pos == text.size()) break;
@@ -56,21 +56,21 @@ void AppendXmlEscaped(std::string& out, std::string_view text) {
         break;
     }
     if (c < 0x80) {  // a control character
-      AppendPercent(out, c);
+      appendPercent(out, c);
       ++pos;
       continue;
     }
-    const std::size_t length = ValidSequenceLength(text, pos);
+    const std::size_t length = validSequenceLength(text, pos);
     if (length == 0) {
-      AppendPercent(out, c);
+      appendPercent(out, c);
       ++pos;
       continue;
     }
     std::size_t next = pos;
-    const char32_t code = DecodeUtf8(text, next);
+    const char32_t code = decodeUtf8(text, next);
     if (code == 0xFFFE || code == 0xFFFF) {
       for (std::size_t i = pos; i < next; ++i)
-        AppendPercent(out, static_cast<unsigned char>(text[i]));
+        appendPercent(out, static_cast<unsigned char>(text[i]));
     } else {
       out.append(text, pos, next - pos);
     }
@@ -78,10 +78,10 @@ void AppendXmlEscaped(std::string& out, std::string_view text) {
   }
 }
 
-std::string XmlEscape(std::string_view text) {
+std::string xmlEscape(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 16);
-  AppendXmlEscaped(out, text);
+  appendXmlEscaped(out, text);
   return out;
 }
 

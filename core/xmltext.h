@@ -12,9 +12,9 @@ namespace qorv {
 /// not keep (C0 controls including tab and line breaks, DEL, U+FFFE, U+FFFF)
 /// are written as "%XX" per byte, upper-case hex. Nothing else changes: no
 /// other percent-encoding.
-std::string XmlEscape(std::string_view text);
+std::string xmlEscape(std::string_view text);
 
 /// As above, appending to `out`.
-void AppendXmlEscaped(std::string& out, std::string_view text);
+void appendXmlEscaped(std::string& out, std::string_view text);
 
 }  // namespace qorv

@@ -16,15 +16,15 @@
 
 namespace {
 
-using qorv::fuzz::Require;
+using qorv::fuzz::require;
 
-std::vector<qorv::TLocaleFormats>& Locales() {
-  static std::vector<qorv::TLocaleFormats> locales;
+std::vector<qorv::LocaleFormats>& locales() {
+  static std::vector<qorv::LocaleFormats> locales;
   return locales;
 }
 
 /// Takes `count` bytes from the front of `input` as a number; zeros when short.
-unsigned Take(std::string_view& input, std::size_t count) {
+unsigned take(std::string_view& input, std::size_t count) {
   unsigned value = 0;
   for (std::size_t i = 0; i < count; ++i) {
     value = value << 8;
@@ -36,10 +36,10 @@ unsigned Take(std::string_view& input, std::size_t count) {
   return value;
 }
 
-bool TwoDigitYears(const qorv::TLocaleFormats& formats) {
+bool twoDigitYears(const qorv::LocaleFormats& formats) {
   std::size_t run = 0;
   std::size_t longest = 0;
-  for (const char c : formats.ShortDateFormat) {
+  for (const char c : formats.shortDateFormat) {
     run = (c == 'y' || c == 'Y') ? run + 1 : 0;
     if (run > longest) longest = run;
   }
@@ -48,26 +48,26 @@ bool TwoDigitYears(const qorv::TLocaleFormats& formats) {
 
 /// A date the formats write reads back as itself, when its year is one that
 /// a two-digit year text can stand for.
-void RequireDateRoundTrip(const qorv::TDate& date, const qorv::TLocaleFormats& formats,
+void requireDateRoundTrip(const qorv::Date& date, const qorv::LocaleFormats& formats,
                           int currentYear) {
-  if (TwoDigitYears(formats) && (date.Year < currentYear - 50 || date.Year >= currentYear + 50))
+  if (twoDigitYears(formats) && (date.year < currentYear - 50 || date.year >= currentYear + 50))
     return;
-  const std::string text = qorv::FormatDateText(date, formats);
+  const std::string text = qorv::formatDateText(date, formats);
   try {
-    Require(qorv::ReadDateText(text, formats, currentYear) == date, "a written date reads back",
+    require(qorv::readDateText(text, formats, currentYear) == date, "a written date reads back",
             text);
-  } catch (const qorv::EConvertError&) {
-    Require(false, "a written date reads back", text);
+  } catch (const qorv::ConvertError&) {
+    require(false, "a written date reads back", text);
   }
 }
 
-void RequireTimeRoundTrip(const qorv::TTimeOfDay& time, const qorv::TLocaleFormats& formats) {
+void requireTimeRoundTrip(const qorv::TimeOfDay& time, const qorv::LocaleFormats& formats) {
   for (const std::string& text :
-       {qorv::FormatLongTimeText(time, formats), qorv::FormatShortTimeText(time, formats)}) {
+       {qorv::formatLongTimeText(time, formats), qorv::formatShortTimeText(time, formats)}) {
     try {
-      Require(qorv::ReadTimeText(text, formats) == time, "a written time reads back", text);
-    } catch (const qorv::EConvertError&) {
-      Require(false, "a written time reads back", text);
+      require(qorv::readTimeText(text, formats) == time, "a written time reads back", text);
+    } catch (const qorv::ConvertError&) {
+      require(false, "a written time reads back", text);
     }
   }
 }
@@ -76,23 +76,23 @@ void RequireTimeRoundTrip(const qorv::TTimeOfDay& time, const qorv::TLocaleForma
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The synthetic ones first, so that short inputs reach them.
-  qorv::TLocaleFormats dotted;
-  dotted.ShortDateFormat = "d/M/yyyy";
-  qorv::TLocaleFormats american;
-  american.ShortDateFormat = "M/d/yy";
-  american.DateSeparator = "/";
-  american.HourLeadingZero = false;
-  american.TwelveHour = true;
-  qorv::TLocaleFormats iso;
-  iso.ShortDateFormat = "yyyy/MM/dd";
-  iso.DateSeparator = "-";
-  Locales() = {dotted, american, iso};
+  qorv::LocaleFormats dotted;
+  dotted.shortDateFormat = "d/M/yyyy";
+  qorv::LocaleFormats american;
+  american.shortDateFormat = "M/d/yy";
+  american.dateSeparator = "/";
+  american.hourLeadingZero = false;
+  american.twelveHour = true;
+  qorv::LocaleFormats iso;
+  iso.shortDateFormat = "yyyy/MM/dd";
+  iso.dateSeparator = "-";
+  locales() = {dotted, american, iso};
   for (const QLocale& locale :
        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
-    const qorv::TLocaleFormats formats = qorv::LocaleFormatsOf(locale);
+    const qorv::LocaleFormats formats = qorv::localeFormatsOf(locale);
     bool known = false;
-    for (const qorv::TLocaleFormats& seen : Locales()) known = known || seen == formats;
-    if (!known) Locales().push_back(formats);
+    for (const qorv::LocaleFormats& seen : locales()) known = known || seen == formats;
+    if (!known) locales().push_back(formats);
   }
   return 0;
 }
@@ -101,18 +101,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Two bytes choose the locale, two the current year, seven a moment; the
   // rest is a text typed as a date and as a time.
   std::string_view input(reinterpret_cast<const char*>(data), size);
-  const qorv::TLocaleFormats& formats = Locales()[Take(input, 2) % Locales().size()];
-  const int currentYear = 1 + static_cast<int>(Take(input, 2) % 9999);
-  qorv::TDate date;
-  date.Year = 1 + static_cast<int>(Take(input, 2) % 9999);
-  date.Month = 1 + static_cast<int>(Take(input, 1) % 12);
-  date.Day = 1 + static_cast<int>(Take(input, 1) %
-                                  static_cast<unsigned>(qorv::DaysInMonth(date.Year, date.Month)));
-  const qorv::TTimeOfDay time{static_cast<int>(Take(input, 1) % 24),
-                              static_cast<int>(Take(input, 1) % 60),
-                              static_cast<int>(Take(input, 1) % 60)};
-  RequireDateRoundTrip(date, formats, currentYear);
-  RequireTimeRoundTrip(time, formats);
+  const qorv::LocaleFormats& formats = locales()[take(input, 2) % locales().size()];
+  const int currentYear = 1 + static_cast<int>(take(input, 2) % 9999);
+  qorv::Date date;
+  date.year = 1 + static_cast<int>(take(input, 2) % 9999);
+  date.month = 1 + static_cast<int>(take(input, 1) % 12);
+  date.day = 1 + static_cast<int>(take(input, 1) %
+                                  static_cast<unsigned>(qorv::daysInMonth(date.year, date.month)));
+  const qorv::TimeOfDay time{static_cast<int>(take(input, 1) % 24),
+                             static_cast<int>(take(input, 1) % 60),
+                             static_cast<int>(take(input, 1) % 60)};
+  requireDateRoundTrip(date, formats, currentYear);
+  requireTimeRoundTrip(time, formats);
 
   const std::string_view text = input;
   // An error message is a C string: it ends at a zero byte of the text.
@@ -121,18 +121,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return message.substr(0, message.find('\0'));
   };
   try {
-    const qorv::TDate read = qorv::ReadDateText(text, formats, currentYear);
-    Require(qorv::IsValidDate(read.Year, read.Month, read.Day), "a date read is valid", text);
-    RequireDateRoundTrip(read, formats, currentYear);
-  } catch (const qorv::EConvertError& error) {
-    Require(error.Message() == errorFor("date"), "the date error names the text", error.Message());
+    const qorv::Date read = qorv::readDateText(text, formats, currentYear);
+    require(qorv::isValidDate(read.year, read.month, read.day), "a date read is valid", text);
+    requireDateRoundTrip(read, formats, currentYear);
+  } catch (const qorv::ConvertError& error) {
+    require(error.message() == errorFor("date"), "the date error names the text", error.message());
   }
   try {
-    const qorv::TTimeOfDay read = qorv::ReadTimeText(text, formats);
-    Require(qorv::IsValidTime(read.Hour, read.Minute, read.Second), "a time read is valid", text);
-    RequireTimeRoundTrip(read, formats);
-  } catch (const qorv::EConvertError& error) {
-    Require(error.Message() == errorFor("time"), "the time error names the text", error.Message());
+    const qorv::TimeOfDay read = qorv::readTimeText(text, formats);
+    require(qorv::isValidTime(read.hour, read.minute, read.second), "a time read is valid", text);
+    requireTimeRoundTrip(read, formats);
+  } catch (const qorv::ConvertError& error) {
+    require(error.message() == errorFor("time"), "the time error names the text", error.message());
   }
   return 0;
 }

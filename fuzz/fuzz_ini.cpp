@@ -14,15 +14,15 @@
 
 namespace {
 
-using qorv::fuzz::Require;
+using qorv::fuzz::require;
 
-struct TKey {
-  const char* Section;
-  const char* Key;
+struct Key {
+  const char* section;
+  const char* key;
 };
 
 // The entries the program reads, and a few names a mutation reaches easily.
-constexpr TKey kKeys[] = {
+constexpr Key kKeys[] = {
     {"Project", "LocalFolder"},
     {"Project", "FileMask"},
     {"Project", "IndexFile"},
@@ -43,7 +43,7 @@ constexpr TKey kKeys[] = {
     {"", ""},
 };
 
-std::string_view TrimBlanks(std::string_view text) {
+std::string_view trimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
   return text;
@@ -51,68 +51,70 @@ std::string_view TrimBlanks(std::string_view text) {
 
 /// What reading back a written value gives: line breaks become blanks, the
 /// blanks around it go, and it is cut to the longest value a read gives.
-std::string ReadBackOf(std::string_view value) {
+std::string readBackOf(std::string_view value) {
   std::string line(value);
   for (char& c : line) {
     if (c == '\r' || c == '\n') c = ' ';
   }
-  const std::string_view trimmed = TrimBlanks(line);
+  const std::string_view trimmed = trimBlanks(line);
   std::size_t pos = 0;
   for (std::size_t n = 0; n < qorv::kMaxIniValueLength && pos < trimmed.size(); ++n)
-    qorv::DecodeUtf8(trimmed, pos);
+    qorv::decodeUtf8(trimmed, pos);
   return std::string(trimmed.substr(0, pos));
 }
 
-class TWindow final : public qorv::TProjectWindow {
+class Window final : public qorv::ProjectWindow {
  public:
-  std::string LocalFolder() const override { return m_folder; }
-  void SetLocalFolder(const std::string& folder) override { m_folder = folder; }
-  std::string SiteUrl() const override { return m_url; }
-  void SetSiteUrl(const std::string& url) override { m_url = url; }
-  void ClearPages() override {}
+  std::string localFolder() const override { return m_folder; }
+  void setLocalFolder(const std::string& folder) override { m_folder = folder; }
+  std::string siteUrl() const override { return m_url; }
+  void setSiteUrl(const std::string& url) override { m_url = url; }
+  void clearPages() override {}
 
  private:
   std::string m_folder;
   std::string m_url;
 };
 
-struct TProject {
-  qorv::TGeneratorSettings Settings;
-  TWindow Window;
+struct Project {
+  qorv::GeneratorSettings settings;
+  Window window;
 };
 
-TProject Opened(const std::string& content) {
-  TProject opened;
-  qorv::TProjectFile(opened.Settings, opened.Window).Open(qorv::TMemIniFile("fuzz.prj", content));
+Project opened(const std::string& content) {
+  Project opened;
+  qorv::ProjectFile(opened.settings, opened.window)
+      .open(qorv::BufferedIniFile("fuzz.prj", content));
   return opened;
 }
 
-std::string Saved(TProject& project) {
-  qorv::TMemIniFile saved("fuzz.prj", std::string());
-  qorv::TProjectFile(project.Settings, project.Window).Save(saved);
-  return saved.Content();
+std::string saved(Project& project) {
+  qorv::BufferedIniFile saved("fuzz.prj", std::string());
+  qorv::ProjectFile(project.settings, project.window).save(saved);
+  return saved.content();
 }
 
 /// A project opened from any file saves and opens again as it was, as far
 /// as one line of text can hold its values.
-void RequireProjectRoundTrip(const std::string& content) {
-  TProject first = Opened(content);
-  TProject second = Opened(Saved(first));
-  std::string masks = first.Settings.FileMask;
+void requireProjectRoundTrip(const std::string& content) {
+  Project first = opened(content);
+  Project second = opened(saved(first));
+  std::string masks = first.settings.fileMask;
   for (char& c : masks) {
     if (c == '\r') c = ';';
   }
-  const qorv::TGeneratorSettings& a = first.Settings;
-  const qorv::TGeneratorSettings& b = second.Settings;
-  Require(b.FileMask == ReadBackOf(masks), "masks survive a save", b.FileMask);
-  Require(b.IndexFile == ReadBackOf(a.IndexFile), "the index file survives a save", b.IndexFile);
-  Require(second.Window.LocalFolder() == ReadBackOf(first.Window.LocalFolder()),
-          "the folder survives a save", second.Window.LocalFolder());
-  Require(second.Window.SiteUrl() == ReadBackOf(first.Window.SiteUrl()), "the URL survives a save",
-          second.Window.SiteUrl());
-  Require(b.RootChangefreq == a.RootChangefreq && b.RootPriority == a.RootPriority &&
-              b.OtherChangefreq == a.OtherChangefreq && b.OtherPriority == a.OtherPriority &&
-              b.TimeZone == a.TimeZone && b.TimeShort == a.TimeShort && b.Compact == a.Compact,
+  const qorv::GeneratorSettings& a = first.settings;
+  const qorv::GeneratorSettings& b = second.settings;
+  require(b.fileMask == readBackOf(masks), "masks survive a save", b.fileMask);
+  require(b.indexFile == readBackOf(a.indexFile), "the index file survives a save", b.indexFile);
+  require(second.window.localFolder() == readBackOf(first.window.localFolder()),
+          "the folder survives a save", second.window.localFolder());
+  require(second.window.siteUrl() == readBackOf(first.window.siteUrl()), "the URL survives a save",
+          second.window.siteUrl());
+  require(b.rootChangefreq == a.rootChangefreq && b.rootPriority == a.rootPriority &&
+              b.otherChangefreq == a.otherChangefreq && b.otherPriority == a.otherPriority &&
+              b.timeZone == a.timeZone && b.dateOnlyLastmod == a.dateOnlyLastmod &&
+              b.compact == a.compact,
           "the choices and flags survive a save");
 }
 
@@ -125,45 +127,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // write ends; the rest is the file.
   std::string_view input(reinterpret_cast<const char*>(data), size);
   if (input.size() < 2) return 0;
-  const TKey& written = kKeys[static_cast<unsigned char>(input[0]) % std::size(kKeys)];
+  const Key& written = kKeys[static_cast<unsigned char>(input[0]) % std::size(kKeys)];
   const std::size_t valueLength = static_cast<unsigned char>(input[1]);
   input.remove_prefix(2);
   const std::string value(input.substr(0, valueLength));
   const std::string content(input);
 
-  qorv::TMemIniFile ini("fuzz.ini", content);
+  qorv::BufferedIniFile ini("fuzz.ini", content);
   std::string before[std::size(kKeys)];
   for (std::size_t i = 0; i < std::size(kKeys); ++i) {
-    const TKey& key = kKeys[i];
-    before[i] = ini.ReadString(key.Section, key.Key, "\x01");
-    Require(qorv::CodePointCount(before[i]) <= qorv::kMaxIniValueLength, "a value is cut",
+    const Key& key = kKeys[i];
+    before[i] = ini.readString(key.section, key.key, "\x01");
+    require(qorv::codePointCount(before[i]) <= qorv::kMaxIniValueLength, "a value is cut",
             before[i]);
-    Require(before[i].find('\n') == std::string::npos, "a value is one line", before[i]);
-    const int number = ini.ReadInteger(key.Section, key.Key, 7);
-    Require(number == qorv::ParseIniInteger(before[i], 7), "integers are read from the text");
-    Require(ini.ReadBool(key.Section, key.Key, true) == (qorv::ParseIniInteger(before[i], 1) != 0),
+    require(before[i].find('\n') == std::string::npos, "a value is one line", before[i]);
+    const int number = ini.readInteger(key.section, key.key, 7);
+    require(number == qorv::parseIniInteger(before[i], 7), "integers are read from the text");
+    require(ini.readBool(key.section, key.key, true) == (qorv::parseIniInteger(before[i], 1) != 0),
             "yes is any integer but zero");
-    if (number == qorv::ParseIniInteger(before[i], 8)) {
+    if (number == qorv::parseIniInteger(before[i], 8)) {
       // A text read as an integer writes back as one that reads the same.
-      qorv::TMemIniFile copy("fuzz.ini", content);
-      copy.WriteInteger(key.Section, key.Key, number);
-      Require(copy.ReadInteger(key.Section, key.Key, number ^ 1) == number,
+      qorv::BufferedIniFile copy("fuzz.ini", content);
+      copy.writeInteger(key.section, key.key, number);
+      require(copy.readInteger(key.section, key.key, number ^ 1) == number,
               "a written integer reads back");
     }
   }
 
-  ini.WriteString(written.Section, written.Key, value);
+  ini.writeString(written.section, written.key, value);
   for (std::size_t i = 0; i < std::size(kKeys); ++i) {
-    const TKey& key = kKeys[i];
-    const std::string after = ini.ReadString(key.Section, key.Key, "\x01");
-    const bool same = std::string_view(key.Section) == written.Section &&
-                      std::string_view(key.Key) == written.Key;
-    if (same && *written.Key != '\0')
-      Require(after == ReadBackOf(value), "the written value reads back", after);
+    const Key& key = kKeys[i];
+    const std::string after = ini.readString(key.section, key.key, "\x01");
+    const bool same = std::string_view(key.section) == written.section &&
+                      std::string_view(key.key) == written.key;
+    if (same && *written.key != '\0')
+      require(after == readBackOf(value), "the written value reads back", after);
     else if (!same)
-      Require(after == before[i], "a write changes no other entry", key.Key);
+      require(after == before[i], "a write changes no other entry", key.key);
   }
 
-  RequireProjectRoundTrip(content);
+  requireProjectRoundTrip(content);
   return 0;
 }

@@ -24,109 +24,109 @@
 
 namespace {
 
-using qorv::fuzz::Require;
+using qorv::fuzz::require;
 
 /// A folder tree held in memory, entries listed in the order they were added.
-struct TNode {
-  std::vector<std::string> Order;
-  std::map<std::string, std::unique_ptr<TNode>> Folders;  // null for a file
+struct Node {
+  std::vector<std::string> order;
+  std::map<std::string, std::unique_ptr<Node>> folders;  // null for a file
 };
 
-class TMemoryListing final : public qorv::TFolderListing {
+class MemoryListing final : public qorv::FolderListing {
  public:
-  explicit TMemoryListing(const TNode& node) : m_node(node) {}
-  qorv::TListStatus Next(qorv::TListedEntry& entry) override {
-    if (m_next == m_node.Order.size()) return {qorv::TListStatus::NoMoreEntries, 0};
-    const std::string& name = m_node.Order[m_next++];
+  explicit MemoryListing(const Node& node) : m_node(node) {}
+  qorv::ListStatus next(qorv::ListedEntry& entry) override {
+    if (m_next == m_node.order.size()) return {qorv::ListStatus::NoMoreEntries, 0};
+    const std::string& name = m_node.order[m_next++];
     entry = {};
-    entry.Name = name;
-    entry.IsFolder = m_node.Folders.at(name) != nullptr;
-    return qorv::TListStatus::Success();
+    entry.name = name;
+    entry.isFolder = m_node.folders.at(name) != nullptr;
+    return qorv::ListStatus::success();
   }
-  qorv::TListStatus Close() override { return qorv::TListStatus::Success(); }
+  qorv::ListStatus close() override { return qorv::ListStatus::success(); }
 
  private:
-  const TNode& m_node;
+  const Node& m_node;
   std::size_t m_next = 0;
 };
 
-class TMemoryFolder final : public qorv::TFolder {
+class MemoryFolder final : public qorv::Folder {
  public:
-  explicit TMemoryFolder(const TNode& node) : m_node(node) {}
-  qorv::TFolderId Id() const override {
+  explicit MemoryFolder(const Node& node) : m_node(node) {}
+  qorv::FolderId id() const override {
     return {0, static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&m_node))};
   }
-  qorv::TListStatus List(std::unique_ptr<qorv::TFolderListing>& listing) override {
-    listing = std::make_unique<TMemoryListing>(m_node);
-    return qorv::TListStatus::Success();
+  qorv::ListStatus list(std::unique_ptr<qorv::FolderListing>& listing) override {
+    listing = std::make_unique<MemoryListing>(m_node);
+    return qorv::ListStatus::success();
   }
-  qorv::TListStatus OpenSubfolder(std::string_view name,
-                                  std::unique_ptr<qorv::TFolder>& folder) override {
-    const auto found = m_node.Folders.find(std::string(name));
-    if (found == m_node.Folders.end() || !found->second) return {qorv::TListStatus::Failed, 2};
-    folder = std::make_unique<TMemoryFolder>(*found->second);
-    return qorv::TListStatus::Success();
+  qorv::ListStatus openSubfolder(std::string_view name,
+                                 std::unique_ptr<qorv::Folder>& folder) override {
+    const auto found = m_node.folders.find(std::string(name));
+    if (found == m_node.folders.end() || !found->second) return {qorv::ListStatus::Failed, 2};
+    folder = std::make_unique<MemoryFolder>(*found->second);
+    return qorv::ListStatus::success();
   }
-  std::optional<qorv::TDateTime> LastWriteTime(std::string_view) override {
-    return qorv::TDateTime{{2006, 3, 5}, {9, 5, 6}};
+  std::optional<qorv::DateTime> lastWriteTime(std::string_view) override {
+    return qorv::DateTime{{2006, 3, 5}, {9, 5, 6}};
   }
 
  private:
-  const TNode& m_node;
+  const Node& m_node;
 };
 
-class TMemoryFileSystem final : public qorv::TFileSystem {
+class MemoryFileSystem final : public qorv::FileSystem {
  public:
   /// Adds a file by its path relative to the root, folders separated by "/".
-  void Add(std::string_view path) {
-    TNode* node = &m_root;
+  void add(std::string_view path) {
+    Node* node = &m_root;
     for (std::size_t slash; (slash = path.find('/')) != std::string_view::npos;) {
       const std::string name(path.substr(0, slash));
       path.remove_prefix(slash + 1);
-      if (!Usable(name)) continue;
-      auto& folder = node->Folders[name];
+      if (!usable(name)) continue;
+      auto& folder = node->folders[name];
       if (!folder) {
         // A name cannot be a file and a folder at once.
-        if (std::find(node->Order.begin(), node->Order.end(), name) != node->Order.end()) return;
-        folder = std::make_unique<TNode>();
-        node->Order.push_back(name);
+        if (std::find(node->order.begin(), node->order.end(), name) != node->order.end()) return;
+        folder = std::make_unique<Node>();
+        node->order.push_back(name);
       }
       node = folder.get();
     }
     const std::string name(path);
-    if (!Usable(name) || node->Folders.count(name)) return;
-    node->Folders[name] = nullptr;
-    node->Order.push_back(name);
+    if (!usable(name) || node->folders.count(name)) return;
+    node->folders[name] = nullptr;
+    node->order.push_back(name);
   }
 
-  qorv::TListStatus OpenFolder(const std::string& path,
-                               std::unique_ptr<qorv::TFolder>& folder) override {
-    if (path != kRoot) return {qorv::TListStatus::Failed, 2};
-    folder = std::make_unique<TMemoryFolder>(m_root);
-    return qorv::TListStatus::Success();
+  qorv::ListStatus openFolder(const std::string& path,
+                              std::unique_ptr<qorv::Folder>& folder) override {
+    if (path != kRoot) return {qorv::ListStatus::Failed, 2};
+    folder = std::make_unique<MemoryFolder>(m_root);
+    return qorv::ListStatus::success();
   }
 
   static constexpr const char* kRoot = "/site/";
 
  private:
-  static bool Usable(const std::string& name) {
+  static bool usable(const std::string& name) {
     return !name.empty() && name != "." && name != "..";
   }
-  TNode m_root;
+  Node m_root;
 };
 
-struct TInputs final : qorv::TScanInputs {
-  std::string Url;
-  std::string LocalFolder() const override { return TMemoryFileSystem::kRoot; }
-  std::string SiteUrl() const override { return Url; }
+struct Inputs final : qorv::ScanInputs {
+  std::string url;
+  std::string localFolder() const override { return MemoryFileSystem::kRoot; }
+  std::string siteUrl() const override { return url; }
 };
 
-void SetTyped(qorv::TVocabularyChoice& choice, std::string_view text) {
-  choice.SetTyped(std::string(text), qorv::FindIgnoreCase(choice.Vocabulary(), text));
+void setTyped(qorv::VocabularyChoice& choice, std::string_view text) {
+  choice.setTyped(std::string(text), qorv::findIgnoreCase(choice.vocabulary(), text));
 }
 
 /// The next field of the input, up to a zero byte.
-std::string_view Field(std::string_view& input) {
+std::string_view field(std::string_view& input) {
   const std::size_t zero = input.find('\0');
   const std::string_view field = input.substr(0, zero);
   input.remove_prefix(zero == std::string_view::npos ? input.size() : zero + 1);
@@ -142,51 +142,51 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // layout flags, site URL, index file, masks, the two tags and the zone,
   // then the paths of the site's files.
   std::string_view input(reinterpret_cast<const char*>(data), size);
-  const std::string_view flags = Field(input);
-  qorv::TGeneratorSettings settings;
-  settings.Compact = !flags.empty() && (flags[0] & 1) != 0;
-  settings.TimeShort = flags.empty() || (flags[0] & 2) == 0;
-  TInputs inputs;
-  inputs.Url = std::string(Field(input));
-  settings.IndexFile = std::string(Field(input));
-  settings.FileMask = std::string(Field(input));
-  SetTyped(settings.OtherChangefreq, Field(input));
-  SetTyped(settings.OtherPriority, Field(input));
-  SetTyped(settings.TimeZone, Field(input));
-  TMemoryFileSystem fileSystem;
-  while (!input.empty()) fileSystem.Add(Field(input));
+  const std::string_view flags = field(input);
+  qorv::GeneratorSettings settings;
+  settings.compact = !flags.empty() && (flags[0] & 1) != 0;
+  settings.dateOnlyLastmod = flags.empty() || (flags[0] & 2) == 0;
+  Inputs inputs;
+  inputs.url = std::string(field(input));
+  settings.indexFile = std::string(field(input));
+  settings.fileMask = std::string(field(input));
+  setTyped(settings.otherChangefreq, field(input));
+  setTyped(settings.otherPriority, field(input));
+  setTyped(settings.timeZone, field(input));
+  MemoryFileSystem fileSystem;
+  while (!input.empty()) fileSystem.add(field(input));
 
-  qorv::TLocaleFormats formats;
-  formats.ShortDateFormat = "d/M/yyyy";
-  qorv::TPageList pages;
-  qorv::TSiteScanner scanner(settings, pages, inputs, formats, fileSystem);
-  scanner.Now = [] { return qorv::TDateTime{{2006, 6, 1}, {12, 0, 0}}; };
+  qorv::LocaleFormats formats;
+  formats.shortDateFormat = "d/M/yyyy";
+  qorv::PageList pages;
+  qorv::SiteScanner scanner(settings, pages, inputs, formats, fileSystem);
+  scanner.now = [] { return qorv::DateTime{{2006, 6, 1}, {12, 0, 0}}; };
   try {
-    scanner.Run();
-  } catch (const qorv::EWildcardError&) {
+    scanner.run();
+  } catch (const qorv::EmptyMaskError&) {
     // An empty mask ends the scan; the rows so far are written all the same.
   }
-  pages.SelectAll();
+  pages.includeAll();
 
-  qorv::TSitemapWriter writer(formats);
-  writer.Now = scanner.Now;
+  qorv::SitemapWriter writer(formats);
+  writer.now = scanner.now;
   std::string document;
-  const std::uint64_t count = writer.WriteDocument(
+  const std::uint64_t count = writer.writeDocument(
       [&](std::string_view bytes) { document.append(bytes); }, pages, settings);
 
-  const qorv::fuzz::TSitemapCheck check = qorv::fuzz::CheckSitemap(document);
-  Require(check.WellFormed, "the sitemap is well-formed UTF-8 XML", check.Error + "\n" + document);
-  Require(check.UrlCount == count, "every url element is counted");
+  const qorv::fuzz::SitemapCheck check = qorv::fuzz::checkSitemap(document);
+  require(check.wellFormed, "the sitemap is well-formed UTF-8 XML", check.error + "\n" + document);
+  require(check.urlCount == count, "every url element is counted");
   std::size_t written = 0;
-  std::string_view rest = check.Locations;
-  for (const qorv::TPageEntry& row : pages) {
-    if (qorv::UrlLength(row.Url) > qorv::MaxUrlLength) continue;
+  std::string_view rest = check.locations;
+  for (const qorv::PageEntry& row : pages) {
+    if (qorv::urlLength(row.url) > qorv::kMaxUrlLength) continue;
     ++written;
     const std::size_t end = rest.find('\n');
-    Require(qorv::XmlEscape(rest.substr(0, end)) == row.Url, "a URL reads back as its row",
-            row.Url);
+    require(qorv::xmlEscape(rest.substr(0, end)) == row.url, "a URL reads back as its row",
+            row.url);
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
   }
-  Require(written == count, "rows over the length limit are left out");
+  require(written == count, "rows over the length limit are left out");
   return 0;
 }

@@ -15,20 +15,20 @@
 
 namespace {
 
-using qorv::fuzz::Require;
+using qorv::fuzz::require;
 
-std::vector<char32_t> Characters(std::string_view text) {
+std::vector<char32_t> characters(std::string_view text) {
   std::vector<char32_t> characters;
-  for (std::size_t pos = 0; pos < text.size();) characters.push_back(qorv::DecodeUtf8(text, pos));
+  for (std::size_t pos = 0; pos < text.size();) characters.push_back(qorv::decodeUtf8(text, pos));
   return characters;
 }
 
 /// The rule itself, as a table over mask and name prefixes: slow but plain.
-bool ReferenceMatch(std::string_view maskText, std::string_view nameText) {
+bool referenceMatch(std::string_view maskText, std::string_view nameText) {
   if (maskText == "*") return true;
   if (nameText.empty()) return false;
-  const std::vector<char32_t> mask = Characters(maskText);
-  const std::vector<char32_t> name = Characters(nameText);
+  const std::vector<char32_t> mask = characters(maskText);
+  const std::vector<char32_t> name = characters(nameText);
   // matches[j]: whether the mask so far matches the first j characters.
   std::vector<char> matches(name.size() + 1, 0);
   matches[0] = 1;
@@ -58,21 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view nameText =
       zero == std::string_view::npos ? maskText : input.substr(zero + 1);
   // Both sides are upper-cased first, as the walk does.
-  const std::string mask = qorv::ToUpper(maskText);
-  const std::string name = qorv::ToUpper(nameText);
+  const std::string mask = qorv::toUpper(maskText);
+  const std::string name = qorv::toUpper(nameText);
 
   bool matched = false;
   try {
-    matched = qorv::WildcardMatch(mask, name);
-  } catch (const qorv::EWildcardError&) {
-    Require(mask.empty(), "only an empty mask is an error", mask);
+    matched = qorv::wildcardMatch(mask, name);
+  } catch (const qorv::EmptyMaskError&) {
+    require(mask.empty(), "only an empty mask is an error", mask);
     return 0;
   }
-  Require(!mask.empty(), "an empty mask is an error");
+  require(!mask.empty(), "an empty mask is an error");
   // The table costs mask x name for every input; past a size it would only
   // slow the search down, while the matcher still runs against the time limit.
   if (mask.size() * name.size() <= 100000)
-    Require(matched == ReferenceMatch(mask, name), "the matcher follows the rule",
+    require(matched == referenceMatch(mask, name), "the matcher follows the rule",
             mask + std::string(1, '\0') + name);
   return 0;
 }

@@ -8,7 +8,7 @@ namespace qorv::fuzz {
 
 /// Ends the run as a crash, which libFuzzer keeps as a finding and the
 /// regression replay reports as a failure, when a property does not hold.
-inline void Require(bool holds, const char* property, std::string_view detail = {}) {
+inline void require(bool holds, const char* property, std::string_view detail = {}) {
   if (holds) return;
   std::fprintf(stderr, "property violated: %s\n", property);
   if (!detail.empty()) {

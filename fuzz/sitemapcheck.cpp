@@ -10,23 +10,23 @@ namespace qorv::fuzz {
 
 namespace {
 
-bool IsElement(const xmlNode* node, const char* name) {
+bool isElement(const xmlNode* node, const char* name) {
   return node->type == XML_ELEMENT_NODE &&
          xmlStrEqual(node->name, reinterpret_cast<const xmlChar*>(name));
 }
 
 }  // namespace
 
-TSitemapCheck CheckSitemap(std::string_view document) {
-  TSitemapCheck check;
+SitemapCheck checkSitemap(std::string_view document) {
+  SitemapCheck check;
   if (document.size() > static_cast<std::size_t>(INT_MAX)) {
-    check.Error = "document too large to check";
+    check.error = "document too large to check";
     return check;
   }
   const std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> context(xmlNewParserCtxt(),
                                                                              xmlFreeParserCtxt);
   if (!context) {
-    check.Error = "no parser";
+    check.error = "no parser";
     return check;
   }
   // No network, no external entities, and nothing printed: the verdict is
@@ -38,20 +38,20 @@ TSitemapCheck CheckSitemap(std::string_view document) {
       xmlFreeDoc);
   if (!doc || !context->wellFormed || !context->nsWellFormed) {
     const xmlError* error = xmlCtxtGetLastError(context.get());
-    check.Error = error && error->message ? error->message : "not well-formed";
+    check.error = error && error->message ? error->message : "not well-formed";
     return check;
   }
-  check.WellFormed = true;
+  check.wellFormed = true;
   const xmlNode* root = xmlDocGetRootElement(doc.get());
-  if (!root || !IsElement(root, "urlset")) return check;
+  if (!root || !isElement(root, "urlset")) return check;
   for (const xmlNode* url = root->children; url; url = url->next) {
-    if (!IsElement(url, "url")) continue;
-    ++check.UrlCount;
+    if (!isElement(url, "url")) continue;
+    ++check.urlCount;
     for (const xmlNode* field = url->children; field; field = field->next) {
-      if (!IsElement(field, "loc")) continue;
+      if (!isElement(field, "loc")) continue;
       xmlChar* text = xmlNodeGetContent(field);
-      if (!check.Locations.empty()) check.Locations += '\n';
-      if (text) check.Locations += reinterpret_cast<const char*>(text);
+      if (!check.locations.empty()) check.locations += '\n';
+      if (text) check.locations += reinterpret_cast<const char*>(text);
       xmlFree(text);
     }
   }

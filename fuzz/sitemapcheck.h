@@ -7,18 +7,18 @@
 namespace qorv::fuzz {
 
 /// What an XML parser makes of a sitemap document.
-struct TSitemapCheck {
+struct SitemapCheck {
   /// Well-formed XML, namespaces included, in valid UTF-8.
-  bool WellFormed = false;
+  bool wellFormed = false;
   /// The parser's complaint when it is not.
-  std::string Error;
+  std::string error;
   /// The `url` elements of the root element.
-  std::size_t UrlCount = 0;
+  std::size_t urlCount = 0;
   /// The text of every `loc` element, entities resolved, joined by "\n".
-  std::string Locations;
+  std::string locations;
 };
 
 /// Parses `document` with libxml2, which reads nothing from outside it.
-TSitemapCheck CheckSitemap(std::string_view document);
+SitemapCheck checkSitemap(std::string_view document);
 
 }  // namespace qorv::fuzz

@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string_view Trim(std::string_view text) {
+std::string_view trim(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t'; };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
@@ -23,44 +23,44 @@ std::string_view Trim(std::string_view text) {
 }
 
 /// One line of an INI file, as its role is seen by a reader.
-struct TIniLine {
-  enum TKind { Other, Header, Entry };
-  TKind Kind = Other;
-  std::string_view Name;   // section of a header, key of an entry
-  std::string_view Value;  // of an entry
+struct IniLine {
+  enum Kind { Other, Header, Entry };
+  Kind kind = Other;
+  std::string_view name;   // section of a header, key of an entry
+  std::string_view value;  // of an entry
 };
 
-TIniLine Classify(std::string_view line) {
-  const std::string_view text = Trim(line);
+IniLine classify(std::string_view line) {
+  const std::string_view text = trim(line);
   if (text.empty() || text.front() == ';' || text.front() == '#') return {};
   if (text.front() == '[') {
     const std::size_t close = text.find(']');
     if (close != std::string_view::npos)
-      return {TIniLine::Header, Trim(text.substr(1, close - 1)), {}};
+      return {IniLine::Header, trim(text.substr(1, close - 1)), {}};
   }
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) return {};
-  return {TIniLine::Entry, Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+  return {IniLine::Entry, trim(text.substr(0, equals)), trim(text.substr(equals + 1))};
 }
 
 /// A file's lines without their line ends (LF or CRLF), and whether it
 /// began with a byte order mark.
-struct TIniText {
-  bool ByteOrderMark = false;
-  std::vector<std::string_view> Lines;
+struct IniText {
+  bool byteOrderMark = false;
+  std::vector<std::string_view> lines;
 };
 
-TIniText SplitLines(std::string_view content) {
-  TIniText text;
+IniText splitLines(std::string_view content) {
+  IniText text;
   if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    text.ByteOrderMark = true;
+    text.byteOrderMark = true;
     content.remove_prefix(kByteOrderMark.size());
   }
   while (!content.empty()) {
     std::size_t end = content.find('\n');
     std::string_view line = content.substr(0, end);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    text.Lines.push_back(line);
+    text.lines.push_back(line);
     if (end == std::string_view::npos) break;
     content.remove_prefix(end + 1);
   }
@@ -68,15 +68,15 @@ TIniText SplitLines(std::string_view content) {
 }
 
 /// The first `kMaxIniValueLength` characters of a value.
-std::string_view CutValue(std::string_view value) {
+std::string_view cutValue(std::string_view value) {
   if (value.size() <= kMaxIniValueLength) return value;
   std::size_t pos = 0;
-  for (std::size_t n = 0; n < kMaxIniValueLength && pos < value.size(); ++n) DecodeUtf8(value, pos);
+  for (std::size_t n = 0; n < kMaxIniValueLength && pos < value.size(); ++n) decodeUtf8(value, pos);
   return value.substr(0, pos);
 }
 
 /// Line breaks inside a name or value would make new lines of the file.
-std::string OneLine(std::string_view text) {
+std::string oneLine(std::string_view text) {
   std::string line(text);
   for (char& c : line) {
     if (c == '\r' || c == '\n') c = ' ';
@@ -86,7 +86,7 @@ std::string OneLine(std::string_view text) {
 
 }  // namespace
 
-int ParseIniInteger(std::string_view text, int defaultValue) {
+int parseIniInteger(std::string_view text, int defaultValue) {
   std::string replaced;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     replaced = "$" + std::string(text.substr(2));
@@ -134,55 +134,53 @@ int ParseIniInteger(std::string_view text, int defaultValue) {
   return static_cast<int>(value);
 }
 
-int TCustomIniFile::ReadInteger(std::string_view section, std::string_view key,
-                                int defaultValue) const {
-  return ParseIniInteger(ReadString(section, key, ""), defaultValue);
+int IniStore::readInteger(std::string_view section, std::string_view key, int defaultValue) const {
+  return parseIniInteger(readString(section, key, ""), defaultValue);
 }
 
-void TCustomIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
-  WriteString(section, key, std::to_string(value));
+void IniStore::writeInteger(std::string_view section, std::string_view key, int value) {
+  writeString(section, key, std::to_string(value));
 }
 
-bool TCustomIniFile::ReadBool(std::string_view section, std::string_view key,
-                              bool defaultValue) const {
-  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+bool IniStore::readBool(std::string_view section, std::string_view key, bool defaultValue) const {
+  return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void TCustomIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
-  WriteString(section, key, value ? "1" : "0");
+void IniStore::writeBool(std::string_view section, std::string_view key, bool value) {
+  writeString(section, key, value ? "1" : "0");
 }
 
 namespace {
 
 /// The value of the first `key` in the first `section` of an INI text.
-std::optional<std::string_view> FindValue(std::string_view content, std::string_view section,
+std::optional<std::string_view> findValue(std::string_view content, std::string_view section,
                                           std::string_view key) {
   bool inSection = false;
-  for (const std::string_view line : SplitLines(content).Lines) {
-    const TIniLine parsed = Classify(line);
-    if (parsed.Kind == TIniLine::Header) {
+  for (const std::string_view line : splitLines(content).lines) {
+    const IniLine parsed = classify(line);
+    if (parsed.kind == IniLine::Header) {
       // Only the first section of that name counts.
       if (inSection) break;
-      inSection = EqualsIgnoreCase(parsed.Name, section);
-    } else if (inSection && parsed.Kind == TIniLine::Entry && EqualsIgnoreCase(parsed.Name, key)) {
-      return CutValue(parsed.Value);
+      inSection = equalsIgnoreCase(parsed.name, section);
+    } else if (inSection && parsed.kind == IniLine::Entry && equalsIgnoreCase(parsed.name, key)) {
+      return cutValue(parsed.value);
     }
   }
   return std::nullopt;
 }
 
 /// The lines of an INI text with the entry set, each ended by CRLF.
-std::string WithEntry(std::string_view content, std::string_view section, std::string_view key,
+std::string withEntry(std::string_view content, std::string_view section, std::string_view key,
                       std::string_view value) {
-  const TIniText text = SplitLines(content);
-  const std::string entry = OneLine(key) + "=" + OneLine(value);
-  std::vector<std::string_view> lines = text.Lines;
+  const IniText text = splitLines(content);
+  const std::string entry = oneLine(key) + "=" + oneLine(value);
+  std::vector<std::string_view> lines = text.lines;
   std::size_t header = lines.size();
   for (std::size_t i = 0; i < lines.size() && header == lines.size(); ++i) {
-    const TIniLine parsed = Classify(lines[i]);
-    if (parsed.Kind == TIniLine::Header && EqualsIgnoreCase(parsed.Name, section)) header = i;
+    const IniLine parsed = classify(lines[i]);
+    if (parsed.kind == IniLine::Header && equalsIgnoreCase(parsed.name, section)) header = i;
   }
-  const std::string headerLine = "[" + OneLine(section) + "]";
+  const std::string headerLine = "[" + oneLine(section) + "]";
   if (header == lines.size()) {
     lines.push_back(headerLine);
     lines.push_back(entry);
@@ -190,10 +188,10 @@ std::string WithEntry(std::string_view content, std::string_view section, std::s
     std::size_t insertAt = header + 1;
     bool replaced = false;
     for (std::size_t i = header + 1; i < lines.size(); ++i) {
-      const TIniLine parsed = Classify(lines[i]);
-      if (parsed.Kind == TIniLine::Header) break;
-      if (parsed.Kind != TIniLine::Entry) continue;
-      if (EqualsIgnoreCase(parsed.Name, key)) {
+      const IniLine parsed = classify(lines[i]);
+      if (parsed.kind == IniLine::Header) break;
+      if (parsed.kind != IniLine::Entry) continue;
+      if (equalsIgnoreCase(parsed.name, key)) {
         lines[i] = entry;
         replaced = true;
         break;
@@ -204,7 +202,7 @@ std::string WithEntry(std::string_view content, std::string_view section, std::s
   }
 
   std::string result;
-  if (text.ByteOrderMark) result += kByteOrderMark;
+  if (text.byteOrderMark) result += kByteOrderMark;
   for (const std::string_view line : lines) result.append(line).append("\r\n");
   return result;
 }
@@ -212,72 +210,71 @@ std::string WithEntry(std::string_view content, std::string_view section, std::s
 /// The content of the INI file at `path` before it is changed. False when
 /// the file exists but cannot be read or must not be written: its other
 /// lines must survive, and a read-only file is left alone.
-bool ReadForUpdate(const std::string& path, std::string& content) {
+bool readForUpdate(const std::string& path, std::string& content) {
   content.clear();
-  return !PathExists(path) || (ReadFileContent(path, content) && IsWritableFile(path));
+  return !pathExists(path) || (readFileContent(path, content) && isWritableFile(path));
 }
 
 /// Replaces the INI file at `path` with `content` as a whole.
-void ReplaceIniFile(const std::string& path, std::string_view content) {
-  TAtomicFile file;
-  if (file.Begin(path) != 0 || file.Write(content) != 0 || file.Commit() != 0)
-    throw EIniFileException("Unable to write to " + path);
+void replaceIniFile(const std::string& path, std::string_view content) {
+  AtomicFile file;
+  if (file.begin(path) != 0 || file.write(content) != 0 || file.commit() != 0)
+    throw IniWriteError("Unable to write to " + path);
 }
 
 }  // namespace
 
-TIniFile::~TIniFile() { UpdateFile(); }
+IniFile::~IniFile() { commit(); }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view defaultValue) const {
+std::string IniFile::readString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
   std::string content;
-  if (!ReadFileContent(FileName(), content)) return std::string(defaultValue);
-  return std::string(FindValue(content, section, key).value_or(defaultValue));
+  if (!readFileContent(fileName(), content)) return std::string(defaultValue);
+  return std::string(findValue(content, section, key).value_or(defaultValue));
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
   std::string content;
-  if (!ReadForUpdate(FileName(), content))
-    throw EIniFileException("Unable to write to " + FileName());
-  ReplaceIniFile(FileName(), WithEntry(content, section, key, value));
+  if (!readForUpdate(fileName(), content)) throw IniWriteError("Unable to write to " + fileName());
+  replaceIniFile(fileName(), withEntry(content, section, key, value));
 }
 
-void TIniFile::UpdateFile() {
+void IniFile::commit() {
   // Every write is on disk when WriteString returns.
 }
 
-TMemIniFile::TMemIniFile(std::string fileName) : TCustomIniFile(std::move(fileName)) {
-  m_mayReplace = ReadForUpdate(FileName(), m_content);
+BufferedIniFile::BufferedIniFile(std::string path) : IniStore(std::move(path)) {
+  m_mayReplace = readForUpdate(fileName(), m_content);
 }
 
-TMemIniFile::TMemIniFile(std::string fileName, std::string content)
-    : TCustomIniFile(std::move(fileName)), m_content(std::move(content)) {}
+BufferedIniFile::BufferedIniFile(std::string fileName, std::string content)
+    : IniStore(std::move(fileName)), m_content(std::move(content)) {}
 
-std::string TMemIniFile::ReadString(std::string_view section, std::string_view key,
-                                    std::string_view defaultValue) const {
-  return std::string(FindValue(m_content, section, key).value_or(defaultValue));
+std::string BufferedIniFile::readString(std::string_view section, std::string_view key,
+                                        std::string_view defaultValue) const {
+  return std::string(findValue(m_content, section, key).value_or(defaultValue));
 }
 
-void TMemIniFile::WriteString(std::string_view section, std::string_view key,
-                              std::string_view value) {
-  m_content = WithEntry(m_content, section, key, value);
+void BufferedIniFile::writeString(std::string_view section, std::string_view key,
+                                  std::string_view value) {
+  m_content = withEntry(m_content, section, key, value);
   m_changed = true;
 }
 
-void TMemIniFile::UpdateFile() {
+void BufferedIniFile::commit() {
   if (!m_changed) return;
-  if (!m_mayReplace) throw EIniFileException("Unable to write to " + FileName());
-  ReplaceIniFile(FileName(), m_content);
+  if (!m_mayReplace) throw IniWriteError("Unable to write to " + fileName());
+  replaceIniFile(fileName(), m_content);
   m_changed = false;
 }
 
-void WriteAtOnce(const std::string& path, const std::function<void(TCustomIniFile&)>& writes) {
-  TMemIniFile batch(path);
+void writeAtOnce(const std::string& path, const std::function<void(IniStore&)>& writes) {
+  BufferedIniFile batch(path);
   writes(batch);
   try {
-    batch.UpdateFile();
-  } catch (const EIniFileException&) {
-    TIniFile store(path);
+    batch.commit();
+  } catch (const IniWriteError&) {
+    IniFile store(path);
     writes(store);
   }
 }

@@ -9,10 +9,10 @@
 namespace qorv {
 
 /// A settings file could not be written; the message names its path.
-class EIniFileException : public EAppError {
+class IniWriteError : public AppError {
  public:
-  using EAppError::EAppError;
-  const char* ClassName() const noexcept override { return "EIniFileException"; }
+  using AppError::AppError;
+  const char* className() const noexcept override { return "EIniFileException"; }
 };
 
 /// Longest value a read gives, in characters; longer stored values are cut.
@@ -22,53 +22,53 @@ inline constexpr std::size_t kMaxIniValueLength = 2047;
 /// path. Section and key names match without regard to letter case; the
 /// first matching section and key count. Reads never fail: a missing or
 /// unreadable file reads as empty.
-class TCustomIniFile {
+class IniStore {
  public:
-  explicit TCustomIniFile(std::string fileName) : m_fileName(std::move(fileName)) {}
-  virtual ~TCustomIniFile() = default;
+  explicit IniStore(std::string fileName) : m_fileName(std::move(fileName)) {}
+  virtual ~IniStore() = default;
 
-  const std::string& FileName() const { return m_fileName; }
+  const std::string& fileName() const { return m_fileName; }
 
   /// The stored value, or `defaultValue` when the file, the section or the
   /// key is missing. A key with an empty value gives the empty text.
-  virtual std::string ReadString(std::string_view section, std::string_view key,
+  virtual std::string readString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const = 0;
   /// Sets the entry; throws EIniFileException when the file cannot be written.
-  virtual void WriteString(std::string_view section, std::string_view key,
+  virtual void writeString(std::string_view section, std::string_view key,
                            std::string_view value) = 0;
 
   /// Decimal ("-12", "+7", "016") or hexadecimal ("$1F", "x1F", "0x1F",
   /// eight digits at most, read as a 32-bit pattern); `defaultValue` for
   /// anything else, including a value out of range or trailing text.
-  int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
-  void WriteInteger(std::string_view section, std::string_view key, int value);
+  int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
+  void writeInteger(std::string_view section, std::string_view key, int value);
   /// An integer that is not 0 is yes.
-  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
-  void WriteBool(std::string_view section, std::string_view key, bool value);
+  bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
+  void writeBool(std::string_view section, std::string_view key, bool value);
 
   /// Makes sure every write so far is on disk.
-  virtual void UpdateFile() = 0;
+  virtual void commit() = 0;
 
  private:
   std::string m_fileName;
 };
 
 /// The integer a stored text holds, by the rules of `ReadInteger`.
-int ParseIniInteger(std::string_view text, int defaultValue);
+int parseIniInteger(std::string_view text, int defaultValue);
 
 /// The store backed by a file. Every write rewrites the whole file at once,
 /// through a temporary file in the same folder: a crash or a full disk
 /// never leaves a half-written file. Written files have CRLF line ends;
 /// reads accept LF and CRLF alike and skip a UTF-8 byte order mark.
-class TIniFile final : public TCustomIniFile {
+class IniFile final : public IniStore {
  public:
-  using TCustomIniFile::TCustomIniFile;
-  ~TIniFile() override;
+  using IniStore::IniStore;
+  ~IniFile() override;
 
-  std::string ReadString(std::string_view section, std::string_view key,
+  std::string readString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const override;
-  void WriteString(std::string_view section, std::string_view key, std::string_view value) override;
-  void UpdateFile() override;
+  void writeString(std::string_view section, std::string_view key, std::string_view value) override;
+  void commit() override;
 };
 
 /// The store for entries that belong together: it reads its file once,
@@ -76,23 +76,23 @@ class TIniFile final : public TCustomIniFile {
 /// of them at once, the same bytes `TIniFile` would have written. A crash
 /// before or during `UpdateFile` leaves the file as it was, never half old
 /// and half new. Writes not followed by `UpdateFile` are lost.
-class TMemIniFile final : public TCustomIniFile {
+class BufferedIniFile final : public IniStore {
  public:
   /// Reads the file at `fileName`; a missing or unreadable one reads as empty.
-  explicit TMemIniFile(std::string fileName);
+  explicit BufferedIniFile(std::string fileName);
   /// A store over `content`, as if it were the file's.
-  TMemIniFile(std::string fileName, std::string content);
+  BufferedIniFile(std::string fileName, std::string content);
 
-  std::string ReadString(std::string_view section, std::string_view key,
+  std::string readString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const override;
   /// Never fails: the file is written by `UpdateFile`.
-  void WriteString(std::string_view section, std::string_view key, std::string_view value) override;
+  void writeString(std::string_view section, std::string_view key, std::string_view value) override;
   /// Writes the file if anything was written; throws EIniFileException when
   /// it cannot, or when the file existed but could not be read or is read-only.
-  void UpdateFile() override;
+  void commit() override;
 
   /// The file's text as the writes so far have made it.
-  const std::string& Content() const { return m_content; }
+  const std::string& content() const { return m_content; }
 
  private:
   std::string m_content;
@@ -105,6 +105,6 @@ class TMemIniFile final : public TCustomIniFile {
 /// fail, they are made again entry by entry through a `TIniFile`, so that the
 /// entries that can be written are, up to the first that cannot, whose
 /// EIniFileException passes to the caller.
-void WriteAtOnce(const std::string& path, const std::function<void(TCustomIniFile&)>& writes);
+void writeAtOnce(const std::string& path, const std::function<void(IniStore&)>& writes);
 
 }  // namespace qorv

@@ -6,7 +6,7 @@ namespace {
 
 /// The mask box holds one line; a line break in the text would separate
 /// masks as ";" does, so it is stored as one.
-std::string MasksOnOneLine(std::string masks) {
+std::string masksOnOneLine(std::string masks) {
   for (char& c : masks) {
     if (c == '\r' || c == '\n') c = ';';
   }
@@ -15,55 +15,55 @@ std::string MasksOnOneLine(std::string masks) {
 
 }  // namespace
 
-TProjectFile::TProjectFile(TGeneratorSettings& settings, TProjectWindow& window)
+ProjectFile::ProjectFile(GeneratorSettings& settings, ProjectWindow& window)
     : m_settings(settings), m_window(window) {}
 
-void TProjectFile::New() {
-  m_window.SetLocalFolder(kDefaultFolder);
-  m_window.SetSiteUrl(kDefaultUrl);
-  m_window.ClearPages();
-  m_settings.ResetForNewProject();
+void ProjectFile::startNew() {
+  m_window.setLocalFolder(kDefaultFolder);
+  m_window.setSiteUrl(kDefaultUrl);
+  m_window.clearPages();
+  m_settings.resetForNewProject();
 }
 
-void TProjectFile::Open(const TCustomIniFile& store) {
-  const TGeneratorSettings defaults;
-  m_window.SetLocalFolder(store.ReadString(kSection, "LocalFolder", kDefaultFolder));
-  m_settings.FileMask = store.ReadString(kSection, "FileMask", defaults.FileMask);
-  m_settings.IndexFile = store.ReadString(kSection, "IndexFile", defaults.IndexFile);
-  m_window.SetSiteUrl(store.ReadString(kSection, "URL", kDefaultUrl));
-  m_settings.RootChangefreq.SetIndex(
-      store.ReadInteger(kSection, "SetChangefreq1", defaults.RootChangefreq.Index()));
-  m_settings.RootPriority.SetIndex(
-      store.ReadInteger(kSection, "SetPriority1", defaults.RootPriority.Index()));
-  m_settings.OtherChangefreq.SetIndex(
-      store.ReadInteger(kSection, "SetChangefreq2", defaults.OtherChangefreq.Index()));
-  m_settings.OtherPriority.SetIndex(
-      store.ReadInteger(kSection, "SetPriority2", defaults.OtherPriority.Index()));
-  m_settings.TimeShort = store.ReadBool(kSection, "SetTimeShort", defaults.TimeShort);
-  m_settings.TimeZone.SetIndex(
-      store.ReadInteger(kSection, "SetTimezone", defaults.TimeZone.Index()));
-  m_settings.Compact = store.ReadBool(kSection, "TagIndent", defaults.Compact);
+void ProjectFile::open(const IniStore& store) {
+  const GeneratorSettings defaults;
+  m_window.setLocalFolder(store.readString(kSection, "LocalFolder", kDefaultFolder));
+  m_settings.fileMask = store.readString(kSection, "FileMask", defaults.fileMask);
+  m_settings.indexFile = store.readString(kSection, "IndexFile", defaults.indexFile);
+  m_window.setSiteUrl(store.readString(kSection, "URL", kDefaultUrl));
+  m_settings.rootChangefreq.setIndex(
+      store.readInteger(kSection, "SetChangefreq1", defaults.rootChangefreq.index()));
+  m_settings.rootPriority.setIndex(
+      store.readInteger(kSection, "SetPriority1", defaults.rootPriority.index()));
+  m_settings.otherChangefreq.setIndex(
+      store.readInteger(kSection, "SetChangefreq2", defaults.otherChangefreq.index()));
+  m_settings.otherPriority.setIndex(
+      store.readInteger(kSection, "SetPriority2", defaults.otherPriority.index()));
+  m_settings.dateOnlyLastmod = store.readBool(kSection, "SetTimeShort", defaults.dateOnlyLastmod);
+  m_settings.timeZone.setIndex(
+      store.readInteger(kSection, "SetTimezone", defaults.timeZone.index()));
+  m_settings.compact = store.readBool(kSection, "TagIndent", defaults.compact);
 }
 
-void TProjectFile::Open(const std::string& path) { Open(TIniFile(path)); }
+void ProjectFile::open(const std::string& path) { open(IniFile(path)); }
 
-void TProjectFile::Save(TCustomIniFile& store) const {
-  store.WriteString(kSection, "LocalFolder", m_window.LocalFolder());
-  store.WriteString(kSection, "FileMask", MasksOnOneLine(m_settings.FileMask));
-  store.WriteString(kSection, "IndexFile", m_settings.IndexFile);
-  store.WriteString(kSection, "URL", m_window.SiteUrl());
-  store.WriteInteger(kSection, "SetChangefreq1", m_settings.RootChangefreq.Index());
-  store.WriteInteger(kSection, "SetPriority1", m_settings.RootPriority.Index());
-  store.WriteInteger(kSection, "SetChangefreq2", m_settings.OtherChangefreq.Index());
-  store.WriteInteger(kSection, "SetPriority2", m_settings.OtherPriority.Index());
-  store.WriteBool(kSection, "SetTimeShort", m_settings.TimeShort);
-  store.WriteInteger(kSection, "SetTimezone", m_settings.TimeZone.Index());
-  store.WriteBool(kSection, "TagIndent", m_settings.Compact);
+void ProjectFile::save(IniStore& store) const {
+  store.writeString(kSection, "LocalFolder", m_window.localFolder());
+  store.writeString(kSection, "FileMask", masksOnOneLine(m_settings.fileMask));
+  store.writeString(kSection, "IndexFile", m_settings.indexFile);
+  store.writeString(kSection, "URL", m_window.siteUrl());
+  store.writeInteger(kSection, "SetChangefreq1", m_settings.rootChangefreq.index());
+  store.writeInteger(kSection, "SetPriority1", m_settings.rootPriority.index());
+  store.writeInteger(kSection, "SetChangefreq2", m_settings.otherChangefreq.index());
+  store.writeInteger(kSection, "SetPriority2", m_settings.otherPriority.index());
+  store.writeBool(kSection, "SetTimeShort", m_settings.dateOnlyLastmod);
+  store.writeInteger(kSection, "SetTimezone", m_settings.timeZone.index());
+  store.writeBool(kSection, "TagIndent", m_settings.compact);
 }
 
-void TProjectFile::Save(const std::string& path) const {
+void ProjectFile::save(const std::string& path) const {
   // A crash while saving must leave the earlier project whole.
-  WriteAtOnce(path, [this](TCustomIniFile& store) { Save(store); });
+  writeAtOnce(path, [this](IniStore& store) { save(store); });
 }
 
 }  // namespace qorv

@@ -2,45 +2,44 @@
 
 namespace qorv {
 
-TWindowState TWindowPlacementStore::Restore(const TCustomIniFile& store, TScreenSize screen) {
-  TWindowState state;
-  state.Maximized = store.ReadBool(kSection, "Maximized", false);
-  if (state.Maximized) {
-    state.Height = kNormalWindowHeight;
-    state.Width = kNormalWindowWidth;
+WindowState WindowPlacement::restore(const IniStore& store, ScreenSize screen) {
+  WindowState state;
+  state.maximized = store.readBool(kSection, "Maximized", false);
+  if (state.maximized) {
+    state.height = kNormalWindowHeight;
+    state.width = kNormalWindowWidth;
   } else {
-    state.Height = store.ReadInteger(kSection, "Height", kNormalWindowHeight);
-    state.Width = store.ReadInteger(kSection, "Width", kNormalWindowWidth);
+    state.height = store.readInteger(kSection, "Height", kNormalWindowHeight);
+    state.width = store.readInteger(kSection, "Width", kNormalWindowWidth);
   }
-  const int centredLeft = CentredOffset(screen.Width, state.Width);
-  const int centredTop = CentredOffset(screen.Height, state.Height);
-  state.Left = state.Maximized ? centredLeft : store.ReadInteger(kSection, "Left", centredLeft);
-  state.Top = state.Maximized ? centredTop : store.ReadInteger(kSection, "Top", centredTop);
+  const int centredLeft = centredOffset(screen.width, state.width);
+  const int centredTop = centredOffset(screen.height, state.height);
+  state.left = state.maximized ? centredLeft : store.readInteger(kSection, "Left", centredLeft);
+  state.top = state.maximized ? centredTop : store.readInteger(kSection, "Top", centredTop);
   return state;
 }
 
-void TWindowPlacementStore::Save(TCustomIniFile& store, const TWindowState& state,
-                                 TScreenSize screen) {
-  TWindowState written = state;
-  if (state.Maximized) {
-    written.Width = kNormalWindowWidth;
-    written.Height = kNormalWindowHeight;
-    written.Left = CentredOffset(screen.Width, kNormalWindowWidth);
-    written.Top = CentredOffset(screen.Height, kNormalWindowHeight);
+void WindowPlacement::save(IniStore& store, const WindowState& state, ScreenSize screen) {
+  WindowState written = state;
+  if (state.maximized) {
+    written.width = kNormalWindowWidth;
+    written.height = kNormalWindowHeight;
+    written.left = centredOffset(screen.width, kNormalWindowWidth);
+    written.top = centredOffset(screen.height, kNormalWindowHeight);
   }
-  store.WriteBool(kSection, "Maximized", written.Maximized);
-  store.WriteInteger(kSection, "Left", written.Left);
-  store.WriteInteger(kSection, "Top", written.Top);
-  store.WriteInteger(kSection, "Height", written.Height);
-  store.WriteInteger(kSection, "Width", written.Width);
+  store.writeBool(kSection, "Maximized", written.maximized);
+  store.writeInteger(kSection, "Left", written.left);
+  store.writeInteger(kSection, "Top", written.top);
+  store.writeInteger(kSection, "Height", written.height);
+  store.writeInteger(kSection, "Width", written.width);
 }
 
-TWindowState TWindowPlacementStore::Restore(TScreenSize screen) const {
-  return Restore(TIniFile(m_path), screen);
+WindowState WindowPlacement::restore(ScreenSize screen) const {
+  return restore(IniFile(m_path), screen);
 }
 
-void TWindowPlacementStore::Save(const TWindowState& state, TScreenSize screen) const {
-  WriteAtOnce(m_path, [&](TCustomIniFile& store) { Save(store, state, screen); });
+void WindowPlacement::save(const WindowState& state, ScreenSize screen) const {
+  writeAtOnce(m_path, [&](IniStore& store) { save(store, state, screen); });
 }
 
 }  // namespace qorv

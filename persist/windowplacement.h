@@ -7,18 +7,18 @@
 namespace qorv {
 
 /// The main window's state and outer geometry, in screen pixels.
-struct TWindowState {
-  bool Maximized = false;
-  int Left = 0;
-  int Top = 0;
-  int Width = 0;
-  int Height = 0;
-  friend bool operator==(const TWindowState&, const TWindowState&) = default;
+struct WindowState {
+  bool maximized = false;
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const WindowState&, const WindowState&) = default;
 };
 
-struct TScreenSize {
-  int Width = 0;
-  int Height = 0;
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
 };
 
 /// The main window's normal size, also its size in the placement defaults.
@@ -27,25 +27,25 @@ inline constexpr int kNormalWindowHeight = 460;
 
 /// Offset that centres `window` pixels on `screen` pixels, truncated toward
 /// zero: negative when the window is larger than the screen.
-constexpr int CentredOffset(int screen, int window) { return (screen - window) / 2; }
+constexpr int centredOffset(int screen, int window) { return (screen - window) / 2; }
 
 /// Where the main window opens, kept in section "Window" of "qorv.ini".
 /// Values are used as stored, never clamped to the screen.
-class TWindowPlacementStore {
+class WindowPlacement {
  public:
   static constexpr const char* kSection = "Window";
 
   /// What to apply to the window: a maximized window gets the normal size,
   /// centred, as its normal state.
-  static TWindowState Restore(const TCustomIniFile& store, TScreenSize screen);
+  static WindowState restore(const IniStore& store, ScreenSize screen);
   /// Writes Maximized, Left, Top, Height and Width in that order; a
   /// maximized window is written as its centred normal size.
-  static void Save(TCustomIniFile& store, const TWindowState& state, TScreenSize screen);
+  static void save(IniStore& store, const WindowState& state, ScreenSize screen);
 
-  explicit TWindowPlacementStore(std::string iniPath) : m_path(std::move(iniPath)) {}
-  TWindowState Restore(TScreenSize screen) const;
+  explicit WindowPlacement(std::string iniPath) : m_path(std::move(iniPath)) {}
+  WindowState restore(ScreenSize screen) const;
   /// Into "qorv.ini", replacing it in one piece (see WriteAtOnce).
-  void Save(const TWindowState& state, TScreenSize screen) const;
+  void save(const WindowState& state, ScreenSize screen) const;
 
  private:
   std::string m_path;

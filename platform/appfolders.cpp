@@ -10,7 +10,7 @@ namespace qorv {
 
 namespace {
 
-std::string WithSlash(const QString& folder) {
+std::string withSlash(const QString& folder) {
   std::string path = folder.toStdString();
   if (path.empty() || path.back() != '/') path += '/';
   return path;
@@ -18,14 +18,14 @@ std::string WithSlash(const QString& folder) {
 
 }  // namespace
 
-std::string ExecutableFolder() { return WithSlash(QCoreApplication::applicationDirPath()); }
+std::string executableFolder() { return withSlash(QCoreApplication::applicationDirPath()); }
 
-std::string SettingsFolder() {
-  const std::string executable = ExecutableFolder();
-  if (IsWritableFile(executable)) return executable;
+std::string settingsFolder() {
+  const std::string executable = executableFolder();
+  if (isWritableFile(executable)) return executable;
   const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   QDir().mkpath(config);
-  return WithSlash(config);
+  return withSlash(config);
 }
 
 }  // namespace qorv

@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
 
-std::string RandomSuffix() {
+std::string randomSuffix() {
   static std::mt19937_64 generator{std::random_device{}() ^ static_cast<std::uint64_t>(getpid())};
   static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string suffix;
@@ -28,7 +28,7 @@ std::string RandomSuffix() {
   return suffix;
 }
 
-int WriteAll(int fd, const char* data, std::size_t size) {
+int writeAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t written = write(fd, data, size);
     if (written < 0) {
@@ -44,7 +44,7 @@ int WriteAll(int fd, const char* data, std::size_t size) {
 
 /// The file a link at `path` leads to, so that replacing it keeps the link;
 /// `path` itself otherwise.
-std::string ResolveTarget(const std::string& path) {
+std::string resolveTarget(const std::string& path) {
   struct stat st;
   if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
   char resolved[PATH_MAX];
@@ -54,25 +54,25 @@ std::string ResolveTarget(const std::string& path) {
 
 }  // namespace
 
-TAtomicFile::~TAtomicFile() { Discard(); }
+AtomicFile::~AtomicFile() { discard(); }
 
-int TAtomicFile::Fail(int error) {
+int AtomicFile::fail(int error) {
   if (m_error == 0) m_error = error;
   return m_error;
 }
 
-int TAtomicFile::Begin(const std::string& path) {
-  Discard();
+int AtomicFile::begin(const std::string& path) {
+  discard();
   m_error = 0;
   m_path = path;
-  const std::string target = ResolveTarget(path);
+  const std::string target = resolveTarget(path);
   const std::size_t slash = target.rfind('/');
   m_folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   m_name = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (m_name.empty()) return Fail(EISDIR);
+  if (m_name.empty()) return fail(EISDIR);
 
   m_folderFd = open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (m_folderFd < 0) return Fail(errno);
+  if (m_folderFd < 0) return fail(errno);
 
   // A rename would replace anything, so what is there now is checked first:
   // a read-only file is not replaced behind its owner's back, and a device
@@ -80,10 +80,10 @@ int TAtomicFile::Begin(const std::string& path) {
   // a plain file, not even by root.
   struct stat old;
   const bool exists = fstatat(m_folderFd, m_name.c_str(), &old, 0) == 0;
-  if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode)) return Fail(EPERM);
+  if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode)) return fail(EPERM);
   if (exists && S_ISREG(old.st_mode) &&
       faccessat(m_folderFd, m_name.c_str(), W_OK, AT_EACCESS) != 0)
-    return Fail(errno);
+    return fail(errno);
 
   // A nameless file cannot be left behind by a crash; where the file system
   // does not offer one, a named temporary file is the fallback.
@@ -91,13 +91,13 @@ int TAtomicFile::Begin(const std::string& path) {
   m_anonymous = m_fd >= 0;
   if (!m_anonymous) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-      m_tempName = "." + m_name + "." + RandomSuffix() + ".tmp";
+      m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
       m_fd = openat(m_folderFd, m_tempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
       if (m_fd < 0 && errno != EEXIST) break;
     }
     if (m_fd < 0) {
       m_tempName.clear();
-      return Fail(errno);
+      return fail(errno);
     }
   }
 
@@ -107,28 +107,28 @@ int TAtomicFile::Begin(const std::string& path) {
   return 0;
 }
 
-int TAtomicFile::Flush() {
+int AtomicFile::flush() {
   if (m_error != 0) return m_error;
-  if (m_fd < 0) return Fail(EBADF);
-  const int error = WriteAll(m_fd, m_buffer.data(), m_buffer.size());
+  if (m_fd < 0) return fail(EBADF);
+  const int error = writeAll(m_fd, m_buffer.data(), m_buffer.size());
   m_buffer.clear();
-  return error ? Fail(error) : 0;
+  return error ? fail(error) : 0;
 }
 
-int TAtomicFile::Write(std::string_view bytes) {
+int AtomicFile::write(std::string_view bytes) {
   if (m_error != 0) return m_error;
   if (m_buffer.size() + bytes.size() > kBufferSize) {
-    if (Flush() != 0) return m_error;
+    if (flush() != 0) return m_error;
     if (bytes.size() >= kBufferSize) {
-      const int error = WriteAll(m_fd, bytes.data(), bytes.size());
-      return error ? Fail(error) : 0;
+      const int error = writeAll(m_fd, bytes.data(), bytes.size());
+      return error ? fail(error) : 0;
     }
   }
   m_buffer.append(bytes);
   return 0;
 }
 
-int TAtomicFile::NameAnonymousFile() {
+int AtomicFile::nameAnonymousFile() {
   const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
   // The file needs a name for the rename, and a crash between naming it and
   // the rename would leave that name behind. So the name is the same on every
@@ -148,7 +148,7 @@ int TAtomicFile::NameAnonymousFile() {
   // The lock taken (by another replacement in this folder right now) or not
   // offered, or a leftover that is not ours to remove: a fresh name then.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    m_tempName = "." + m_name + "." + RandomSuffix() + ".tmp";
+    m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
     if (linkat(AT_FDCWD, self.c_str(), m_folderFd, m_tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
       return 0;
     const int error = errno;
@@ -158,31 +158,31 @@ int TAtomicFile::NameAnonymousFile() {
   return EEXIST;
 }
 
-int TAtomicFile::Commit() {
-  if (Flush() != 0 || fsync(m_fd) != 0) {
-    Fail(errno);
+int AtomicFile::commit() {
+  if (flush() != 0 || fsync(m_fd) != 0) {
+    fail(errno);
     const int error = m_error;
-    Discard();
+    discard();
     return error;
   }
   if (m_anonymous) {
-    const int error = NameAnonymousFile();
+    const int error = nameAnonymousFile();
     if (error != 0) {
-      Fail(error);
-      Discard();
+      fail(error);
+      discard();
       return error;
     }
   }
   const int fd = m_fd;
   m_fd = -1;
   if (close(fd) != 0) {
-    const int error = Fail(errno);
-    Discard();
+    const int error = fail(errno);
+    discard();
     return error;
   }
   if (renameat(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str()) != 0) {
-    const int error = Fail(errno);
-    Discard();
+    const int error = fail(errno);
+    discard();
     return error;
   }
   m_tempName.clear();
@@ -194,7 +194,7 @@ int TAtomicFile::Commit() {
   return 0;
 }
 
-void TAtomicFile::Discard() {
+void AtomicFile::discard() {
   if (m_fd >= 0) close(m_fd);
   m_fd = -1;
   if (!m_tempName.empty() && m_folderFd >= 0) unlinkat(m_folderFd, m_tempName.c_str(), 0);

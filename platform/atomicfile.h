@@ -16,30 +16,30 @@ namespace qorv {
 ///
 /// Every operation returns 0 or the operating system's error number. The
 /// first error sticks: later writes do nothing and `Commit` returns it.
-class TAtomicFile {
+class AtomicFile {
  public:
-  TAtomicFile() = default;
-  ~TAtomicFile();
-  TAtomicFile(const TAtomicFile&) = delete;
-  TAtomicFile& operator=(const TAtomicFile&) = delete;
+  AtomicFile() = default;
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
 
   /// Prepares the replacement of `path`; nothing is visible there yet.
   /// EACCES when the file there may not be written by this process, EPERM
   /// when it is no plain file (a device or a pipe, also through a link).
-  int Begin(const std::string& path);
+  int begin(const std::string& path);
   /// Buffered; a failed write of the buffer is reported here or by `Commit`.
-  int Write(std::string_view bytes);
+  int write(std::string_view bytes);
   /// Writes out the buffer, syncs, and puts the file in place of `path`.
-  int Commit();
+  int commit();
   /// Abandons the replacement; `path` keeps its old content.
-  void Discard();
+  void discard();
 
-  const std::string& Path() const { return m_path; }
+  const std::string& path() const { return m_path; }
 
  private:
-  int Flush();
-  int NameAnonymousFile();
-  int Fail(int error);
+  int flush();
+  int nameAnonymousFile();
+  int fail(int error);
 
   std::string m_path;
   std::string m_folder;

@@ -4,7 +4,7 @@
 
 namespace qorv {
 
-TDateTime LocalNow() {
+DateTime localNow() {
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
   localtime_r(&now, &tm);

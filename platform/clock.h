@@ -5,6 +5,6 @@
 namespace qorv {
 
 /// The machine's current local time, to the second.
-TDateTime LocalNow();
+DateTime localNow();
 
 }  // namespace qorv

@@ -8,7 +8,7 @@
 
 namespace qorv {
 
-bool ReadFileContent(const std::string& path, std::string& content) {
+bool readFileContent(const std::string& path, std::string& content) {
   content.clear();
   // Non-blocking, so that a pipe at `path` is refused rather than waited on.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -35,16 +35,16 @@ bool ReadFileContent(const std::string& path, std::string& content) {
   return true;
 }
 
-bool PathExists(const std::string& path) {
+bool pathExists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;
 }
 
-bool IsWritableFile(const std::string& path) {
+bool isWritableFile(const std::string& path) {
   return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-bool AppendToFile(const std::string& path, const std::string& text) {
+bool appendToFile(const std::string& path, const std::string& text) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return false;
   // One write call, so that copies of the program appending at the same

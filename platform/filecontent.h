@@ -7,17 +7,17 @@ namespace qorv {
 /// Reads the whole file at `path` into `content`. False, with `content`
 /// empty, when there is no such file or it cannot be read (a folder, no
 /// permission).
-bool ReadFileContent(const std::string& path, std::string& content);
+bool readFileContent(const std::string& path, std::string& content);
 
 /// Whether a file exists at `path` (of any kind, links followed).
-bool PathExists(const std::string& path);
+bool pathExists(const std::string& path);
 
 /// Whether an existing file at `path` may be written by this process; a
 /// read-only file must not be replaced behind its owner's back.
-bool IsWritableFile(const std::string& path);
+bool isWritableFile(const std::string& path);
 
 /// Appends `text` to the file at `path`, creating it when missing. False
 /// when the file cannot be opened or the text not written whole.
-bool AppendToFile(const std::string& path, const std::string& text);
+bool appendToFile(const std::string& path, const std::string& text);
 
 }  // namespace qorv

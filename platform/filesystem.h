@@ -12,71 +12,71 @@ namespace qorv {
 
 /// Outcome of one step of listing a folder. `Code` is the operating
 /// system's error number when `Kind` is not `Ok`.
-struct TListStatus {
-  enum TKind { Ok, NoMoreEntries, AccessDenied, Failed };
-  TKind Kind = Ok;
-  int Code = 0;
+struct ListStatus {
+  enum Kind { Ok, NoMoreEntries, AccessDenied, Failed };
+  Kind kind = Ok;
+  int code = 0;
 
-  static TListStatus Success() { return {}; }
+  static ListStatus success() { return {}; }
 };
 
 /// One entry of a listing. `Name` stays valid until the next call on the
 /// listing that produced it.
-struct TListedEntry {
-  std::string_view Name;
+struct ListedEntry {
+  std::string_view name;
   /// A folder, or a link that leads to one.
-  bool IsFolder = false;
-  bool Hidden = false;
-  bool System = false;
+  bool isFolder = false;
+  bool hidden = false;
+  bool system = false;
 };
 
 /// An open listing of one folder: entries in the order the file system
 /// keeps them, "." and ".." included.
-class TFolderListing {
+class FolderListing {
  public:
-  virtual ~TFolderListing() = default;
+  virtual ~FolderListing() = default;
   /// The next entry; `NoMoreEntries` at the end, anything else is a failure.
-  virtual TListStatus Next(TListedEntry& entry) = 0;
+  virtual ListStatus next(ListedEntry& entry) = 0;
   /// Ends the listing, which can fail too.
-  virtual TListStatus Close() = 0;
+  virtual ListStatus close() = 0;
 };
 
 /// Identity of a folder on the machine, so that a walk can tell when a link
 /// leads back to a folder it is already inside.
-struct TFolderId {
-  std::uint64_t Device = 0;
-  std::uint64_t Inode = 0;
-  friend auto operator<=>(const TFolderId&, const TFolderId&) = default;
+struct FolderId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend auto operator<=>(const FolderId&, const FolderId&) = default;
 };
 
 /// An open folder. Sub-folders and file times are reached relative to it,
 /// so paths of any length work.
-class TFolder {
+class Folder {
  public:
-  virtual ~TFolder() = default;
-  virtual TFolderId Id() const = 0;
+  virtual ~Folder() = default;
+  virtual FolderId id() const = 0;
   /// Starts a listing of this folder.
-  virtual TListStatus List(std::unique_ptr<TFolderListing>& listing) = 0;
+  virtual ListStatus list(std::unique_ptr<FolderListing>& listing) = 0;
   /// Opens the entry `name` of this folder as a folder.
-  virtual TListStatus OpenSubfolder(std::string_view name, std::unique_ptr<TFolder>& folder) = 0;
+  virtual ListStatus openSubfolder(std::string_view name, std::unique_ptr<Folder>& folder) = 0;
   /// Last-write time of the entry `name` in local time, seconds held to
   /// two-second steps; nothing when the entry is gone or its time cannot be
   /// read or lies outside the years 1 to 9999.
-  virtual std::optional<TDateTime> LastWriteTime(std::string_view name) = 0;
+  virtual std::optional<DateTime> lastWriteTime(std::string_view name) = 0;
 };
 
-class TFileSystem {
+class FileSystem {
  public:
-  virtual ~TFileSystem() = default;
+  virtual ~FileSystem() = default;
   /// Opens the folder at `path` (absolute, or relative to the working folder).
-  virtual TListStatus OpenFolder(const std::string& path, std::unique_ptr<TFolder>& folder) = 0;
+  virtual ListStatus openFolder(const std::string& path, std::unique_ptr<Folder>& folder) = 0;
 };
 
 /// The machine's own file system.
-TFileSystem& LocalFileSystem();
+FileSystem& localFileSystem();
 
 /// Size of the file at `path` as its folder entry gives it (links followed);
 /// nothing when there is no such entry.
-std::optional<std::uint64_t> FileSize(const std::string& path);
+std::optional<std::uint64_t> fileSize(const std::string& path);
 
 }  // namespace qorv

@@ -7,28 +7,28 @@ namespace qorv {
 /// The user's date and time conventions, reduced to what the date and time
 /// texts of the page list need. The platform's locale adapter fills it; the
 /// core only reads it, so tests can hand in any locale as a plain value.
-struct TLocaleFormats {
+struct LocaleFormats {
   /// Numeric date pattern: the fields d or dd (day), M or MM (month), yy or
   /// yyyy (year), letters in either case, each separated by "/", which
   /// stands for `DateSeparator`. Example: "d/M/yyyy" with separator "."
   /// gives 5.3.2006.
-  std::string ShortDateFormat = "dd/MM/yyyy";
+  std::string shortDateFormat = "dd/MM/yyyy";
   /// One character (UTF-8 encoded).
-  std::string DateSeparator = ".";
+  std::string dateSeparator = ".";
   /// One character (UTF-8 encoded), used by both time forms.
-  std::string TimeSeparator = ":";
+  std::string timeSeparator = ":";
 
   // The long time form: hour, separator, minutes, separator, seconds.
-  bool HourLeadingZero = true;
+  bool hourLeadingZero = true;
   /// A 12-hour clock: hour 1 to 12 and an AM or PM marker.
-  bool TwelveHour = false;
-  std::string AmText = "AM";
-  std::string PmText = "PM";
+  bool twelveHour = false;
+  std::string amText = "AM";
+  std::string pmText = "PM";
   /// The marker goes before the hour (followed by a blank) rather than
   /// after the seconds (preceded by a blank).
-  bool MarkerFirst = false;
+  bool markerFirst = false;
 
-  friend bool operator==(const TLocaleFormats&, const TLocaleFormats&) = default;
+  friend bool operator==(const LocaleFormats&, const LocaleFormats&) = default;
 };
 
 }  // namespace qorv

@@ -15,15 +15,15 @@ namespace {
 // single quotes is literal, anything else is literal too. The core only
 // knows numeric fields and one separator, so the patterns are boiled down.
 
-struct TPatternItem {
-  bool IsField = false;
-  char16_t Letter = 0;   // fields: the pattern letter
-  int Count = 0;         // fields: how often it repeats
-  char32_t Literal = 0;  // literals outside quotes
+struct PatternItem {
+  bool isField = false;
+  char16_t letter = 0;   // fields: the pattern letter
+  int count = 0;         // fields: how often it repeats
+  char32_t literal = 0;  // literals outside quotes
 };
 
-std::vector<TPatternItem> Tokenize(QStringView pattern) {
-  std::vector<TPatternItem> items;
+std::vector<PatternItem> tokenize(QStringView pattern) {
+  std::vector<PatternItem> items;
   qsizetype i = 0;
   const qsizetype n = pattern.size();
   while (i < n) {
@@ -57,52 +57,52 @@ std::vector<TPatternItem> Tokenize(QStringView pattern) {
 // Blanks, words (Korean "시", Japanese "時") and invisible bidi marks
 // (U+200F in the Arabic patterns) sit between fields without separating
 // them in the sense the core needs.
-bool IsSeparatorCharacter(char32_t c) {
+bool isSeparatorCharacter(char32_t c) {
   if (QChar::isSpace(c) || QChar::isLetterOrNumber(c) || QChar::isMark(c)) return false;
   const QChar::Category category = QChar::category(c);
   return category != QChar::Other_Format && category != QChar::Other_Control;
 }
 
 // The first separator character among items (from, to), exclusive.
-std::optional<char32_t> SeparatorBetween(const std::vector<TPatternItem>& items, std::size_t from,
+std::optional<char32_t> separatorBetween(const std::vector<PatternItem>& items, std::size_t from,
                                          std::size_t to) {
   for (std::size_t i = from + 1; i < to; ++i) {
-    if (!items[i].IsField && IsSeparatorCharacter(items[i].Literal)) return items[i].Literal;
+    if (!items[i].isField && isSeparatorCharacter(items[i].literal)) return items[i].literal;
   }
   return std::nullopt;
 }
 
-std::string Utf8Of(char32_t c) { return QString::fromUcs4(&c, 1).toStdString(); }
+std::string utf8Of(char32_t c) { return QString::fromUcs4(&c, 1).toStdString(); }
 
-std::optional<std::size_t> FirstField(const std::vector<TPatternItem>& items,
+std::optional<std::size_t> firstField(const std::vector<PatternItem>& items,
                                       std::u16string_view letters) {
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (items[i].IsField && letters.find(items[i].Letter) != std::u16string_view::npos) return i;
+    if (items[i].isField && letters.find(items[i].letter) != std::u16string_view::npos) return i;
   }
   return std::nullopt;
 }
 
-void ReduceDatePattern(QStringView pattern, TLocaleFormats& formats) {
-  const std::vector<TPatternItem> items = Tokenize(pattern);
+void reduceDatePattern(QStringView pattern, LocaleFormats& formats) {
+  const std::vector<PatternItem> items = tokenize(pattern);
   std::vector<std::size_t> fields;
   std::string reduced;
   bool day = false;
   bool month = false;
   bool year = false;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    const TPatternItem& item = items[i];
-    if (!item.IsField) continue;
+    const PatternItem& item = items[i];
+    if (!item.isField) continue;
     const char* text = nullptr;
-    if (item.Letter == u'd' && item.Count <= 2 && !day) {
+    if (item.letter == u'd' && item.count <= 2 && !day) {
       // ddd and dddd are weekday names, not the day of the month.
-      text = item.Count == 2 ? "dd" : "d";
+      text = item.count == 2 ? "dd" : "d";
       day = true;
-    } else if (item.Letter == u'M' && !month) {
+    } else if (item.letter == u'M' && !month) {
       // A month name (MMM, MMMM) becomes its number.
-      text = item.Count == 2 ? "MM" : "M";
+      text = item.count == 2 ? "MM" : "M";
       month = true;
-    } else if (item.Letter == u'y' && !year) {
-      text = item.Count <= 2 ? "yy" : "yyyy";
+    } else if (item.letter == u'y' && !year) {
+      text = item.count <= 2 ? "yy" : "yyyy";
       year = true;
     }
     if (text == nullptr) continue;
@@ -113,72 +113,72 @@ void ReduceDatePattern(QStringView pattern, TLocaleFormats& formats) {
 
   std::optional<char32_t> separator;
   if (fields.size() == 3) {
-    separator = SeparatorBetween(items, fields[0], fields[1]);
-    if (!separator) separator = SeparatorBetween(items, fields[1], fields[2]);
+    separator = separatorBetween(items, fields[0], fields[1]);
+    if (!separator) separator = separatorBetween(items, fields[1], fields[2]);
   }
   if (!separator) {
     // Qt's C locale ("d MMM yyyy") and the like: nothing that could stand
     // between numbers, so fall back to the unambiguous ISO order.
-    formats.ShortDateFormat = "yyyy/MM/dd";
-    formats.DateSeparator = "-";
+    formats.shortDateFormat = "yyyy/MM/dd";
+    formats.dateSeparator = "-";
     return;
   }
-  formats.ShortDateFormat = reduced;
-  formats.DateSeparator = Utf8Of(*separator);
+  formats.shortDateFormat = reduced;
+  formats.dateSeparator = utf8Of(*separator);
 }
 
-void ReduceTimePattern(QStringView pattern, TLocaleFormats& formats) {
-  const std::vector<TPatternItem> items = Tokenize(pattern);
-  const std::optional<std::size_t> hour = FirstField(items, u"hH");
-  const std::optional<std::size_t> minute = FirstField(items, u"m");
-  const std::optional<std::size_t> second = FirstField(items, u"s");
-  const std::optional<std::size_t> marker = FirstField(items, u"aA");
+void reduceTimePattern(QStringView pattern, LocaleFormats& formats) {
+  const std::vector<PatternItem> items = tokenize(pattern);
+  const std::optional<std::size_t> hour = firstField(items, u"hH");
+  const std::optional<std::size_t> minute = firstField(items, u"m");
+  const std::optional<std::size_t> second = firstField(items, u"s");
+  const std::optional<std::size_t> marker = firstField(items, u"aA");
 
   if (hour) {
-    formats.HourLeadingZero = items[*hour].Count >= 2;
-    formats.TwelveHour = marker.has_value() && items[*hour].Letter == u'h';
-    formats.MarkerFirst = formats.TwelveHour && *marker < *hour;
+    formats.hourLeadingZero = items[*hour].count >= 2;
+    formats.twelveHour = marker.has_value() && items[*hour].letter == u'h';
+    formats.markerFirst = formats.twelveHour && *marker < *hour;
   }
 
   std::optional<char32_t> separator;
-  if (minute && second && *minute < *second) separator = SeparatorBetween(items, *minute, *second);
+  if (minute && second && *minute < *second) separator = separatorBetween(items, *minute, *second);
   if (!separator && hour && minute && *hour < *minute) {
-    separator = SeparatorBetween(items, *hour, *minute);
+    separator = separatorBetween(items, *hour, *minute);
   }
-  formats.TimeSeparator = separator ? Utf8Of(*separator) : std::string(":");
+  formats.timeSeparator = separator ? utf8Of(*separator) : std::string(":");
 }
 
-void TakeMarkers(const QString& amText, const QString& pmText, TLocaleFormats& formats) {
+void takeMarkers(const QString& amText, const QString& pmText, LocaleFormats& formats) {
   const QString am = amText.trimmed();
   const QString pm = pmText.trimmed();
   // Markers that cannot be told apart would not read back.
   if (am.isEmpty() || pm.isEmpty() || am.compare(pm, Qt::CaseInsensitive) == 0) {
-    formats.AmText = "AM";
-    formats.PmText = "PM";
+    formats.amText = "AM";
+    formats.pmText = "PM";
     return;
   }
-  formats.AmText = am.toStdString();
-  formats.PmText = pm.toStdString();
+  formats.amText = am.toStdString();
+  formats.pmText = pm.toStdString();
 }
 
 }  // namespace
 
-TLocaleFormats LocaleFormatsOfPatterns(const QString& shortDatePattern,
-                                       const QString& longTimePattern, const QString& amText,
-                                       const QString& pmText) {
-  TLocaleFormats formats;
-  ReduceDatePattern(shortDatePattern, formats);
-  ReduceTimePattern(longTimePattern, formats);
-  TakeMarkers(amText, pmText, formats);
+LocaleFormats localeFormatsOfPatterns(const QString& shortDatePattern,
+                                      const QString& longTimePattern, const QString& amText,
+                                      const QString& pmText) {
+  LocaleFormats formats;
+  reduceDatePattern(shortDatePattern, formats);
+  reduceTimePattern(longTimePattern, formats);
+  takeMarkers(amText, pmText, formats);
   return formats;
 }
 
-TLocaleFormats LocaleFormatsOf(const QLocale& locale) {
-  return LocaleFormatsOfPatterns(locale.dateFormat(QLocale::ShortFormat),
+LocaleFormats localeFormatsOf(const QLocale& locale) {
+  return localeFormatsOfPatterns(locale.dateFormat(QLocale::ShortFormat),
                                  locale.timeFormat(QLocale::LongFormat), locale.amText(),
                                  locale.pmText());
 }
 
-TLocaleFormats SystemLocaleFormats() { return LocaleFormatsOf(QLocale::system()); }
+LocaleFormats systemLocaleFormats() { return localeFormatsOf(QLocale::system()); }
 
 }  // namespace qorv

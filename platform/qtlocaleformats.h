@@ -14,15 +14,15 @@ namespace qorv {
 /// pattern gives the hour's leading zero, the 12-hour clock and the place of
 /// its marker, and the separator between minutes and seconds (else hours and
 /// minutes, else ":").
-TLocaleFormats LocaleFormatsOf(const QLocale& locale);
+LocaleFormats localeFormatsOf(const QLocale& locale);
 
 /// The same reduction for patterns as QLocale gives them: the short date
 /// pattern, the long time pattern and the AM/PM texts.
-TLocaleFormats LocaleFormatsOfPatterns(const QString& shortDatePattern,
-                                       const QString& longTimePattern, const QString& amText,
-                                       const QString& pmText);
+LocaleFormats localeFormatsOfPatterns(const QString& shortDatePattern,
+                                      const QString& longTimePattern, const QString& amText,
+                                      const QString& pmText);
 
 /// The formats of the user's locale (LC_ALL, LC_TIME, LANG), as Qt reports it.
-TLocaleFormats SystemLocaleFormats();
+LocaleFormats systemLocaleFormats();
 
 }  // namespace qorv

@@ -12,12 +12,12 @@
 
 namespace qorv {
 
-TAboutBox* AboutBox = nullptr;
+AboutDialog* AboutBox = nullptr;
 
 namespace {
 
 /// A panel with a lowered outer and a raised inner edge.
-class TBevelPanel final : public QFrame {
+class BevelPanel final : public QFrame {
  public:
   using QFrame::QFrame;
 
@@ -29,13 +29,13 @@ class TBevelPanel final : public QFrame {
   }
 };
 
-void OpenLink(const QString& link) {
-  TQorvApplication::Instance()->Context().Services.OpenUrl(QUrl(link));
+void openLink(const QString& link) {
+  Application::instance()->context().services.openUrl(QUrl(link));
 }
 
 }  // namespace
 
-TLinkLabel::TLinkLabel(const QString& text, const QString& link, QWidget* parent)
+LinkLabel::LinkLabel(const QString& text, const QString& link, QWidget* parent)
     : QLabel(text, parent), m_link(link) {
   QPalette palette = this->palette();
   palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
@@ -44,50 +44,49 @@ TLinkLabel::TLinkLabel(const QString& text, const QString& link, QWidget* parent
   setToolTip(link);
 }
 
-void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
-    OnClick();
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick)
+    onClick();
 }
 
-TAboutBox::TAboutBox(QWidget* parent)
-    : TFixedDialog(parent, QStringLiteral("O programe"), QSize(298, 220), false) {
-  Panel1 = new TBevelPanel(this);
-  Panel1->setGeometry(7, 8, 282, 168);
-  ProgramIcon = new QLabel(Panel1);
-  ProgramIcon->setGeometry(15, 8, 42, 42);
-  ProgramIcon->setPixmap(qorv::ProgramIcon().pixmap(42, 42));
-  ProgramIcon->setScaledContents(true);
-  ProductName = PlaceLabel(QStringLiteral("Quorvex"), Panel1, 70, 7);
-  Version = PlaceLabel(QString(), Panel1, 70, 21);
-  Label6 = PlaceLabel(QStringLiteral("Freeware"), Panel1, 70, 49);
-  Comments = PlaceLabel(QStringLiteral("e-mail:"), Panel1, 70, 91);
+AboutDialog::AboutDialog(QWidget* parent)
+    : FixedDialog(parent, QStringLiteral("O programe"), QSize(298, 220), false) {
+  m_panel = new BevelPanel(this);
+  m_panel->setGeometry(7, 8, 282, 168);
+  m_iconLabel = new QLabel(m_panel);
+  m_iconLabel->setGeometry(15, 8, 42, 42);
+  m_iconLabel->setPixmap(qorv::programIcon().pixmap(42, 42));
+  m_iconLabel->setScaledContents(true);
+  m_productNameLabel = placeLabel(QStringLiteral("Quorvex"), m_panel, 70, 7);
+  m_versionLabel = placeLabel(QString(), m_panel, 70, 21);
+  m_freewareLabel = placeLabel(QStringLiteral("Freeware"), m_panel, 70, 49);
+  m_mailCaptionLabel = placeLabel(QStringLiteral("e-mail:"), m_panel, 70, 91);
   // The links show in full: they are sized to their text, not cut.
-  Label4 = new TLinkLabel(kMakerMail, QStringLiteral("mailto:") + kMakerMail, Panel1);
-  Label4->move(112, 91);
-  Label4->adjustSize();
-  Label1 = PlaceLabel(QStringLiteral("www:"), Panel1, 70, 105);
-  Label5 = new TLinkLabel(kMakerWeb, kMakerWeb, Panel1);
-  Label5->move(112, 105);
-  Label5->adjustSize();
-  Label4->OnClick = Guarded([this] { Label4Click(); });
-  Label5->OnClick = Guarded([this] { Label5Click(); });
+  m_mailLink = new LinkLabel(kMakerMail, QStringLiteral("mailto:") + kMakerMail, m_panel);
+  m_mailLink->move(112, 91);
+  m_mailLink->adjustSize();
+  m_webCaptionLabel = placeLabel(QStringLiteral("www:"), m_panel, 70, 105);
+  m_webLink = new LinkLabel(kMakerWeb, kMakerWeb, m_panel);
+  m_webLink->move(112, 105);
+  m_webLink->adjustSize();
+  m_mailLink->onClick = guarded([this] { openMailLink(); });
+  m_webLink->onClick = guarded([this] { openWebLink(); });
 
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setGeometry(111, 187, 75, 25);
-  OKButton->setDefault(true);
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-  FormCreate();
+  m_okButton = new QPushButton(QStringLiteral("OK"), this);
+  m_okButton->setGeometry(111, 187, 75, 25);
+  m_okButton->setDefault(true);
+  connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+  showVersion();
 }
 
-void TAboutBox::FormCreate() {
-  const std::string version =
-      FullProductVersionText(TQorvApplication::Instance()->Context().Version);
-  Version->setText(QStringLiteral("Verzia ") + QString::fromStdString(version));
-  Version->adjustSize();
+void AboutDialog::showVersion() {
+  const std::string version = fullProductVersionText(Application::instance()->context().version);
+  m_versionLabel->setText(QStringLiteral("Verzia ") + QString::fromStdString(version));
+  m_versionLabel->adjustSize();
 }
 
-void TAboutBox::Label4Click() { OpenLink(Label4->Link()); }
-void TAboutBox::Label5Click() { OpenLink(Label5->Link()); }
+void AboutDialog::openMailLink() { openLink(m_mailLink->link()); }
+void AboutDialog::openWebLink() { openLink(m_webLink->link()); }
 
 }  // namespace qorv

@@ -11,11 +11,11 @@ namespace qorv {
 
 /// A label that opens a link when clicked: blue, the hand pointer, and
 /// the link as its tooltip.
-class TLinkLabel final : public QLabel {
+class LinkLabel final : public QLabel {
  public:
-  TLinkLabel(const QString& text, const QString& link, QWidget* parent);
-  const QString& Link() const { return m_link; }
-  std::function<void()> OnClick;
+  LinkLabel(const QString& text, const QString& link, QWidget* parent);
+  const QString& link() const { return m_link; }
+  std::function<void()> onClick;
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -26,30 +26,30 @@ class TLinkLabel final : public QLabel {
 
 /// The About box: icon, name, full version, "Freeware" and the maker's
 /// two links, which open on the desktop while the box stays open.
-class TAboutBox final : public TFixedDialog {
+class AboutDialog final : public FixedDialog {
  public:
-  explicit TAboutBox(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 
-  void FormCreate();
-  void Label4Click();
-  void Label5Click();
+  void showVersion();
+  void openMailLink();
+  void openWebLink();
 
-  QFrame* Panel1;
-  QLabel* ProgramIcon;
-  QLabel* ProductName;
-  QLabel* Version;
-  QLabel* Label6;
-  QLabel* Comments;
-  TLinkLabel* Label4;
-  QLabel* Label1;
-  TLinkLabel* Label5;
-  QPushButton* OKButton;
+  QFrame* m_panel;
+  QLabel* m_iconLabel;
+  QLabel* m_productNameLabel;
+  QLabel* m_versionLabel;
+  QLabel* m_freewareLabel;
+  QLabel* m_mailCaptionLabel;
+  LinkLabel* m_mailLink;
+  QLabel* m_webCaptionLabel;
+  LinkLabel* m_webLink;
+  QPushButton* m_okButton;
 };
 
 /// The maker's addresses, placeholders under a reserved example domain.
 inline const QString kMakerMail = QStringLiteral("info@example.com");
 inline const QString kMakerWeb = QStringLiteral("https://example.com");
 
-extern TAboutBox* AboutBox;
+extern AboutDialog* AboutBox;
 
 }  // namespace qorv

@@ -18,17 +18,17 @@
 
 namespace qorv {
 
-TEditBox* EditBox = nullptr;
+PageEditDialog* EditBox = nullptr;
 
 namespace {
 
 /// The short date format as the picker's display format, so that the
 /// picker and the row's date text show a date alike.
-QString PickerDateFormat(const TLocaleFormats& formats) {
+QString pickerDateFormat(const LocaleFormats& formats) {
   QString format;
-  for (const char c : formats.ShortDateFormat) {
+  for (const char c : formats.shortDateFormat) {
     if (c == '/')
-      format += QString::fromStdString(formats.DateSeparator);
+      format += QString::fromStdString(formats.dateSeparator);
     else if (c == 'D' || c == 'd')
       format += QLatin1Char('d');
     else if (c == 'M' || c == 'm')
@@ -44,7 +44,7 @@ QString PickerDateFormat(const TLocaleFormats& formats) {
 /// Tab leaves a picker for the next control, as in the rest of the dialog;
 /// the picker's own fields are reached with the arrow keys and by typing.
 template <class Picker>
-class TPicker final : public Picker {
+class TabLeavingPicker final : public Picker {
  public:
   using Picker::Picker;
 
@@ -52,85 +52,86 @@ class TPicker final : public Picker {
   bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
 };
 
-void ShowMessage(QWidget* parent, const QString& text) {
-  TQorvApplication::Instance()->Context().Services.ShowMessage(parent, text);
+void showMessage(QWidget* parent, const QString& text) {
+  Application::instance()->context().services.showMessage(parent, text);
 }
 
 }  // namespace
 
-TEditBox::TEditBox(QWidget* parent)
-    : TFixedDialog(parent, QStringLiteral("Editácia"), QSize(341, 283), true) {
-  GroupBox2 = new QGroupBox(QStringLiteral(" Nastavenie tagov "), this);
-  GroupBox2->setGeometry(14, 91, 316, 134);
-  Label3 = PlaceLabel(QStringLiteral("lastmod"), GroupBox2, 14, 31);
-  DateTimePicker1 = new TPicker<QDateEdit>(GroupBox2);
-  DateTimePicker1->setGeometry(77, 28, 113, 21);
-  DateTimePicker1->setCalendarPopup(true);
-  DateTimePicker1->setMinimumDate(QDate(1, 1, 1));
-  DateTimePicker1->setMaximumDate(QDate(9999, 12, 31));
-  DateTimePicker2 = new TPicker<QTimeEdit>(GroupBox2);
-  DateTimePicker2->setGeometry(203, 28, 78, 21);
-  DateTimePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-  Label4 = PlaceLabel(QStringLiteral("changefreq"), GroupBox2, 14, 67);
-  ComboBox1 = new TVocabularyBox(ChangefreqVocabulary, GroupBox2);
-  ComboBox1->setGeometry(77, 64, 113, 21);
-  Label5 = PlaceLabel(QStringLiteral("priority"), GroupBox2, 14, 102);
-  ComboBox2 = new TVocabularyBox(PriorityVocabulary, GroupBox2);
-  ComboBox2->setGeometry(77, 99, 113, 21);
+PageEditDialog::PageEditDialog(QWidget* parent)
+    : FixedDialog(parent, QStringLiteral("Editácia"), QSize(341, 283), true) {
+  m_tagsGroup = new QGroupBox(QStringLiteral(" Nastavenie tagov "), this);
+  m_tagsGroup->setGeometry(14, 91, 316, 134);
+  m_lastmodLabel = placeLabel(QStringLiteral("lastmod"), m_tagsGroup, 14, 31);
+  m_dateEdit = new TabLeavingPicker<QDateEdit>(m_tagsGroup);
+  m_dateEdit->setGeometry(77, 28, 113, 21);
+  m_dateEdit->setCalendarPopup(true);
+  m_dateEdit->setMinimumDate(QDate(1, 1, 1));
+  m_dateEdit->setMaximumDate(QDate(9999, 12, 31));
+  m_timeEdit = new TabLeavingPicker<QTimeEdit>(m_tagsGroup);
+  m_timeEdit->setGeometry(203, 28, 78, 21);
+  m_timeEdit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  m_changefreqLabel = placeLabel(QStringLiteral("changefreq"), m_tagsGroup, 14, 67);
+  m_changefreqBox = new VocabularyBox(kChangefreqVocabulary, m_tagsGroup);
+  m_changefreqBox->setGeometry(77, 64, 113, 21);
+  m_priorityLabel = placeLabel(QStringLiteral("priority"), m_tagsGroup, 14, 102);
+  m_priorityBox = new VocabularyBox(kPriorityVocabulary, m_tagsGroup);
+  m_priorityBox->setGeometry(77, 99, 113, 21);
 
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setGeometry(170, 243, 75, 25);
-  OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Storno"), this);
-  CancelBtn->setGeometry(257, 243, 75, 25);
+  m_okButton = new QPushButton(QStringLiteral("OK"), this);
+  m_okButton->setGeometry(170, 243, 75, 25);
+  m_okButton->setDefault(true);
+  m_cancelButton = new QPushButton(QStringLiteral("Storno"), this);
+  m_cancelButton->setGeometry(257, 243, 75, 25);
 
-  GroupBox1 = new QGroupBox(QStringLiteral(" Url "), this);
-  GroupBox1->setGeometry(14, 14, 316, 64);
-  Edit1 = new QLineEdit(GroupBox1);
-  Edit1->setGeometry(14, 21, 288, 21);
-  Edit1->setReadOnly(true);
-  QPalette palette = Edit1->palette();
+  m_urlGroup = new QGroupBox(QStringLiteral(" Url "), this);
+  m_urlGroup->setGeometry(14, 14, 316, 64);
+  m_urlEdit = new QLineEdit(m_urlGroup);
+  m_urlEdit->setGeometry(14, 21, 288, 21);
+  m_urlEdit->setReadOnly(true);
+  QPalette palette = m_urlEdit->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-  Edit1->setPalette(palette);
+  m_urlEdit->setPalette(palette);
 
-  setTabOrder(DateTimePicker1, DateTimePicker2);
-  setTabOrder(DateTimePicker2, ComboBox1);
-  setTabOrder(ComboBox1, ComboBox2);
-  setTabOrder(ComboBox2, OKBtn);
-  setTabOrder(OKBtn, CancelBtn);
-  setTabOrder(CancelBtn, Edit1);
+  setTabOrder(m_dateEdit, m_timeEdit);
+  setTabOrder(m_timeEdit, m_changefreqBox);
+  setTabOrder(m_changefreqBox, m_priorityBox);
+  setTabOrder(m_priorityBox, m_okButton);
+  setTabOrder(m_okButton, m_cancelButton);
+  setTabOrder(m_cancelButton, m_urlEdit);
 
-  connect(OKBtn, &QPushButton::clicked, this, Guarded([this] {
-            OKBtnClick();
+  connect(m_okButton, &QPushButton::clicked, this, guarded([this] {
+            storeRow();
             accept();
           }));
-  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+  connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool TEditBox::Fill(std::size_t row) {
-  const TPageEntry& entry = Form1->Pages().Item(row);
-  const TLocaleFormats& formats = Form1->Formats();
+bool PageEditDialog::fill(std::size_t row) {
+  const PageEntry& entry = Form1->pages().at(row);
+  const LocaleFormats& formats = Form1->formats();
   try {
-    const TDate date = ReadDateText(entry.DateText, formats, LocalNow().Date.Year);
-    const TTimeOfDay time = ReadTimeText(entry.TimeText, formats);
-    DateTimePicker1->setDisplayFormat(PickerDateFormat(formats));
-    DateTimePicker1->setDate(QDate(date.Year, date.Month, date.Day));
-    DateTimePicker2->setTime(QTime(time.Hour, time.Minute, time.Second));
-  } catch (const EConvertError&) {
+    const Date date = readDateText(entry.dateText, formats, localNow().date.year);
+    const TimeOfDay time = readTimeText(entry.timeText, formats);
+    m_dateEdit->setDisplayFormat(pickerDateFormat(formats));
+    m_dateEdit->setDate(QDate(date.year, date.month, date.day));
+    m_timeEdit->setTime(QTime(time.hour, time.minute, time.second));
+  } catch (const ConvertError&) {
     return false;
   }
-  const QString url = QString::fromStdString(entry.Url);
-  Edit1->setText(url);
-  Edit1->setCursorPosition(0);
-  Edit1->setToolTip(url);
-  ComboBox1->ShowChoice(entry.Changefreq, FindIgnoreCase(ChangefreqVocabulary, entry.Changefreq));
-  ComboBox2->ShowChoice(entry.Priority, FindIgnoreCase(PriorityVocabulary, entry.Priority));
+  const QString url = QString::fromStdString(entry.url);
+  m_urlEdit->setText(url);
+  m_urlEdit->setCursorPosition(0);
+  m_urlEdit->setToolTip(url);
+  m_changefreqBox->showChoice(entry.changefreq,
+                              findIgnoreCase(kChangefreqVocabulary, entry.changefreq));
+  m_priorityBox->showChoice(entry.priority, findIgnoreCase(kPriorityVocabulary, entry.priority));
   return true;
 }
 
-void TEditBox::EditRow(std::optional<std::size_t> row) {
-  if (!row || !Form1 || *row >= Form1->Pages().Count() || !Fill(*row)) {
-    ShowMessage(parentWidget(), QStringLiteral("Nie je vybraná stránka."));
+void PageEditDialog::editRow(std::optional<std::size_t> row) {
+  if (!row || !Form1 || *row >= Form1->pages().size() || !fill(*row)) {
+    showMessage(parentWidget(), QStringLiteral("Nie je vybraná stránka."));
     return;
   }
   m_row = row;
@@ -138,15 +139,15 @@ void TEditBox::EditRow(std::optional<std::size_t> row) {
   m_row.reset();
 }
 
-void TEditBox::OKBtnClick() {
+void PageEditDialog::storeRow() {
   if (!m_row || !Form1) return;
-  const TLocaleFormats& formats = Form1->Formats();
-  const QDate date = DateTimePicker1->date();
-  const QTime time = DateTimePicker2->time();
-  Form1->Pages().SetRowDetails(
-      *m_row, FormatDateText({date.year(), date.month(), date.day()}, formats),
-      FormatLongTimeText({time.hour(), time.minute(), time.second()}, formats), ComboBox1->Text(),
-      ComboBox2->Text());
+  const LocaleFormats& formats = Form1->formats();
+  const QDate date = m_dateEdit->date();
+  const QTime time = m_timeEdit->time();
+  Form1->pages().setDetails(
+      *m_row, formatDateText({date.year(), date.month(), date.day()}, formats),
+      formatLongTimeText({time.hour(), time.minute(), time.second()}, formats),
+      m_changefreqBox->text(), m_priorityBox->text());
 }
 
 }  // namespace qorv

@@ -14,37 +14,37 @@ class QTimeEdit;
 
 namespace qorv {
 
-class TVocabularyBox;
+class VocabularyBox;
 
 /// The page edit dialog: the date, time and tags of one row of the main
 /// window's list. OK writes them into the row; Storno, Esc and the close box
 /// change nothing.
-class TEditBox final : public TFixedDialog {
+class PageEditDialog final : public FixedDialog {
  public:
-  explicit TEditBox(QWidget* parent = nullptr);
+  explicit PageEditDialog(QWidget* parent = nullptr);
 
   /// The edit command on the main window's selected row (none: a message).
-  void EditRow(std::optional<std::size_t> row);
-  void OKBtnClick();
+  void editRow(std::optional<std::size_t> row);
+  void storeRow();
 
-  QGroupBox* GroupBox2;
-  QLabel* Label3;
-  QDateEdit* DateTimePicker1;
-  QTimeEdit* DateTimePicker2;
-  QLabel* Label4;
-  TVocabularyBox* ComboBox1;
-  QLabel* Label5;
-  TVocabularyBox* ComboBox2;
-  QPushButton* OKBtn;
-  QPushButton* CancelBtn;
-  QGroupBox* GroupBox1;
-  QLineEdit* Edit1;
+  QGroupBox* m_tagsGroup;
+  QLabel* m_lastmodLabel;
+  QDateEdit* m_dateEdit;
+  QTimeEdit* m_timeEdit;
+  QLabel* m_changefreqLabel;
+  VocabularyBox* m_changefreqBox;
+  QLabel* m_priorityLabel;
+  VocabularyBox* m_priorityBox;
+  QPushButton* m_okButton;
+  QPushButton* m_cancelButton;
+  QGroupBox* m_urlGroup;
+  QLineEdit* m_urlEdit;
 
  private:
-  bool Fill(std::size_t row);
+  bool fill(std::size_t row);
   std::optional<std::size_t> m_row;
 };
 
-extern TEditBox* EditBox;
+extern PageEditDialog* EditBox;
 
 }  // namespace qorv

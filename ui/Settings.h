@@ -11,51 +11,51 @@ class QRadioButton;
 
 namespace qorv {
 
-struct TGeneratorSettings;
-class TVocabularyBox;
+struct GeneratorSettings;
+class VocabularyBox;
 
 /// The settings dialog. Its controls are the live generator settings: a
 /// change in a control is a change of the setting at once, and there is no
 /// copy and no cancel (Esc does nothing; every way of closing keeps all).
-class TSetBox final : public TFixedDialog {
+class SettingsDialog final : public FixedDialog {
  public:
-  TSetBox(TGeneratorSettings& settings, QWidget* parent = nullptr);
+  SettingsDialog(GeneratorSettings& settings, QWidget* parent = nullptr);
 
   /// The settings were set elsewhere (a project): the controls show them.
-  void SettingsChanged();
+  void showSettings();
 
-  QGroupBox* GroupBox5;
-  QGroupBox* GroupBox6;
-  QLabel* Label8;
-  QLineEdit* Edit1;
-  QLabel* Label9;
-  QLineEdit* Edit2;
-  QGroupBox* GroupBox2;
-  QLabel* Label4;
-  TVocabularyBox* ComboBox2;
-  QLabel* Label5;
-  TVocabularyBox* ComboBox3;
-  QGroupBox* GroupBox4;
-  QLabel* Label6;
-  TVocabularyBox* ComboBox4;
-  QLabel* Label7;
-  TVocabularyBox* ComboBox5;
-  QGroupBox* GroupBox1;
-  QGroupBox* GroupBox3;
-  QRadioButton* RadioButton1;
-  QLabel* Label1;
-  QRadioButton* RadioButton2;
-  QLabel* Label2;
-  QLabel* Label3;
-  TVocabularyBox* ComboBox1;
-  QCheckBox* CheckBox1;
-  QPushButton* OKBtn;
+  QGroupBox* m_siteMapGroup;
+  QGroupBox* m_folderScanGroup;
+  QLabel* m_fileMaskLabel;
+  QLineEdit* m_fileMaskEdit;
+  QLabel* m_indexFileLabel;
+  QLineEdit* m_indexFileEdit;
+  QGroupBox* m_rootTagsGroup;
+  QLabel* m_rootChangefreqLabel;
+  VocabularyBox* m_rootChangefreqBox;
+  QLabel* m_rootPriorityLabel;
+  VocabularyBox* m_rootPriorityBox;
+  QGroupBox* m_otherTagsGroup;
+  QLabel* m_otherChangefreqLabel;
+  VocabularyBox* m_otherChangefreqBox;
+  QLabel* m_otherPriorityLabel;
+  VocabularyBox* m_otherPriorityBox;
+  QGroupBox* m_generationGroup;
+  QGroupBox* m_lastmodFormatGroup;
+  QRadioButton* m_shortLastmodRadio;
+  QLabel* m_shortLastmodExample;
+  QRadioButton* m_longLastmodRadio;
+  QLabel* m_longLastmodExample;
+  QLabel* m_timeZoneLabel;
+  VocabularyBox* m_timeZoneBox;
+  QCheckBox* m_compactCheckBox;
+  QPushButton* m_okButton;
 
  private:
-  TGeneratorSettings& m_settings;
+  GeneratorSettings& m_settings;
   bool m_showing = false;
 };
 
-extern TSetBox* SetBox;
+extern SettingsDialog* SetBox;
 
 }  // namespace qorv

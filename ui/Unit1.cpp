@@ -26,29 +26,29 @@
 
 namespace qorv {
 
-TForm1* Form1 = nullptr;
+MainWindow* Form1 = nullptr;
 
 namespace {
 
 /// The busy pointer for the length of a command, also when it fails.
-class TBusyCursor {
+class BusyCursor {
  public:
-  TBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
+  BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-QString Text(const std::string& text) {
+QString toQString(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 /// Message boxes break lines at "\n"; the core's messages use "\r".
-QString MessageText(std::string text) {
+QString messageText(std::string text) {
   for (char& c : text) {
     if (c == '\r') c = '\n';
   }
-  return Text(text);
+  return toQString(text);
 }
 
 constexpr int kListTop = 126;
@@ -63,316 +63,327 @@ constexpr std::chrono::milliseconds kRowsInterval{100};
 
 }  // namespace
 
-TForm1::TForm1(TQorvContext& context)
+MainWindow::MainWindow(AppContext& context)
     : m_context(context),
-      m_formats(context.LocaleFormats()),
-      m_model(new TPageListModel(m_pages, this)),
-      m_scanner(context.Settings, m_pages, *this, m_formats),
-      m_project(context.Settings, *this) {
+      m_formats(context.localeFormats()),
+      m_model(new PageListModel(m_pages, this)),
+      m_scanner(context.settings, m_pages, *this, m_formats),
+      m_project(context.settings, *this) {
   setWindowTitle(kApplicationTitle);
   setMinimumSize(kNormalWindowWidth, kNormalWindowHeight);
   resize(kNormalWindowWidth, kNormalWindowHeight);
-  CreateControls();
-  CreateMenus();
-  m_scanner.OnFileDone = [this] { LetEventsRun(); };
-  FormCreate();
+  createControls();
+  createMenus();
+  m_scanner.onFileDone = [this] { letEventsRun(); };
+  restorePlacement();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::CreateControls() {
+void MainWindow::createControls() {
   auto* client = new QWidget(this);
   setCentralWidget(client);
 
-  Bevel1 = new QFrame(client);
-  Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-  Bevel1->setGeometry(0, 0, 610, 2);
+  m_topLine = new QFrame(client);
+  m_topLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  m_topLine->setGeometry(0, 0, 610, 2);
 
-  Label1 = PlaceLabel(QStringLiteral("Lokálny adresár webu"), client, 7, 21);
-  BrowseEdit1 = new QLineEdit(client);
-  BrowseEdit1->setGeometry(7, 35, 274, 21);
-  BrowseEdit1->setToolTip(QStringLiteral("Určenie lokálneho adresára webu"));
-  BrowseButton = BrowseEdit1->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                        QLineEdit::TrailingPosition);
+  m_folderLabel = placeLabel(QStringLiteral("Lokálny adresár webu"), client, 7, 21);
+  m_folderEdit = new QLineEdit(client);
+  m_folderEdit->setGeometry(7, 35, 274, 21);
+  m_folderEdit->setToolTip(QStringLiteral("Určenie lokálneho adresára webu"));
+  m_browseAction = m_folderEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                           QLineEdit::TrailingPosition);
 
-  Label2 = PlaceLabel(QStringLiteral("Url webu"), client, 7, 63);
-  Edit1 = new QLineEdit(QStringLiteral("http://"), client);
-  Edit1->setGeometry(7, 77, 274, 21);
-  Edit1->setToolTip(QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));
+  m_urlLabel = placeLabel(QStringLiteral("Url webu"), client, 7, 63);
+  m_urlEdit = new QLineEdit(QStringLiteral("http://"), client);
+  m_urlEdit->setGeometry(7, 77, 274, 21);
+  m_urlEdit->setToolTip(
+      QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));
 
-  Button1 = new QPushButton(QStringLiteral("Zobraziť mapu webu"), client);
-  Button1->setGeometry(301, 73, kButtonWidth, 25);
-  Button1->setToolTip(QStringLiteral("Zobrazenie mapy webu, z ktorej bude generovaný SITEMAP.XML"));
-  Button2 = new QPushButton(QStringLiteral("Generovať Tessaly"), client);
-  Button2->setGeometry(469, 73, kButtonWidth, 25);
-  Button2->setToolTip(QStringLiteral("Vygenerovanie súboru SITEMAP.XML pre službu Tessaly"));
+  m_scanButton = new QPushButton(QStringLiteral("Zobraziť mapu webu"), client);
+  m_scanButton->setGeometry(301, 73, kButtonWidth, 25);
+  m_scanButton->setToolTip(
+      QStringLiteral("Zobrazenie mapy webu, z ktorej bude generovaný SITEMAP.XML"));
+  m_generateButton = new QPushButton(QStringLiteral("Generovať Tessaly"), client);
+  m_generateButton->setGeometry(469, 73, kButtonWidth, 25);
+  m_generateButton->setToolTip(
+      QStringLiteral("Vygenerovanie súboru SITEMAP.XML pre službu Tessaly"));
 
-  Label3 = PlaceLabel(QStringLiteral("Mapa webu"), client, 7, 112);
+  m_pageListLabel = placeLabel(QStringLiteral("Mapa webu"), client, 7, 112);
 
-  ListView1 = new QTreeView(client);
-  ListView1->setGeometry(7, kListTop, 610, 281);
-  ListView1->setModel(m_model);
-  ListView1->setRootIsDecorated(false);
-  ListView1->setItemsExpandable(false);
-  ListView1->setUniformRowHeights(true);  // keeps 100,000 rows cheap
-  ListView1->setAllColumnsShowFocus(true);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ListView1->setSortingEnabled(false);
-  ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  QHeaderView* header = ListView1->header();
+  m_pageListView = new QTreeView(client);
+  m_pageListView->setGeometry(7, kListTop, 610, 281);
+  m_pageListView->setModel(m_model);
+  m_pageListView->setRootIsDecorated(false);
+  m_pageListView->setItemsExpandable(false);
+  m_pageListView->setUniformRowHeights(true);  // keeps 100,000 rows cheap
+  m_pageListView->setAllColumnsShowFocus(true);
+  m_pageListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_pageListView->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_pageListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_pageListView->setSortingEnabled(false);
+  m_pageListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  QHeaderView* header = m_pageListView->header();
   header->setSectionsClickable(false);
   header->setSectionsMovable(false);
   header->setStretchLastSection(false);
-  header->setSectionResizeMode(TPageListModel::UrlColumn, QHeaderView::Stretch);
-  for (int column = TPageListModel::DateColumn; column < TPageListModel::ColumnCount; ++column) {
+  header->setSectionResizeMode(PageListModel::UrlColumn, QHeaderView::Stretch);
+  for (int column = PageListModel::DateColumn; column < PageListModel::ColumnCount; ++column) {
     header->setSectionResizeMode(column, QHeaderView::Fixed);
     header->resizeSection(column, kTagColumnWidth);
   }
 
-  setTabOrder(BrowseEdit1, Edit1);
-  setTabOrder(Edit1, Button1);
-  setTabOrder(Button1, Button2);
-  setTabOrder(Button2, ListView1);
+  setTabOrder(m_folderEdit, m_urlEdit);
+  setTabOrder(m_urlEdit, m_scanButton);
+  setTabOrder(m_scanButton, m_generateButton);
+  setTabOrder(m_generateButton, m_pageListView);
 
-  connect(BrowseEdit1, &QLineEdit::textChanged, this, Guarded([this] { BrowseEdit1Change(); }));
-  connect(BrowseButton, &QAction::triggered, this, Guarded([this] { BrowseButtonClick(); }));
-  connect(Button1, &QPushButton::clicked, this, Guarded([this] { Button1Click(); }));
-  connect(Button2, &QPushButton::clicked, this, Guarded([this] { Button2Click(); }));
-  connect(ListView1, &QTreeView::doubleClicked, this, Guarded([this] { ListView1DblClick(); }));
+  connect(m_folderEdit, &QLineEdit::textChanged, this, guarded([this] { updateCommandButtons(); }));
+  connect(m_browseAction, &QAction::triggered, this, guarded([this] { chooseFolder(); }));
+  connect(m_scanButton, &QPushButton::clicked, this, guarded([this] { scanSite(); }));
+  connect(m_generateButton, &QPushButton::clicked, this, guarded([this] { generateSitemap(); }));
+  connect(m_pageListView, &QTreeView::doubleClicked, this, guarded([this] { editSelectedPage(); }));
 }
 
-void TForm1::CreateMenus() {
+void MainWindow::createMenus() {
   const auto add = [this](QMenu* menu, const QString& caption, const QKeySequence& shortcut,
-                          void (TForm1::*handler)()) {
+                          void (MainWindow::*handler)()) {
     QAction* action = menu->addAction(caption);
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, Guarded([this, handler] { (this->*handler)(); }));
+    connect(action, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
     return action;
   };
 
-  Prog = menuBar()->addMenu(QStringLiteral("&Projekt"));
-  Novprojekt1 = add(Prog, QStringLiteral("&Nový"), QKeySequence(Qt::CTRL | Qt::Key_N),
-                    &TForm1::Novprojekt1Click);
-  Otvoriprojekt1 = add(Prog, QStringLiteral("&Otvoriť..."), QKeySequence(Qt::CTRL | Qt::Key_O),
-                       &TForm1::Otvoriprojekt1Click);
-  Prog->addSeparator();
-  Uloiprojekt1 = add(Prog, QStringLiteral("&Uložiť..."), QKeySequence(Qt::CTRL | Qt::Key_S),
-                     &TForm1::Uloiprojekt1Click);
-  Prog->addSeparator();
-  Koniec = add(Prog, QStringLiteral("&Koniec"), QKeySequence(Qt::ALT | Qt::Key_F4),
-               &TForm1::KoniecClick);
+  m_projectMenu = menuBar()->addMenu(QStringLiteral("&Projekt"));
+  m_newProjectAction = add(m_projectMenu, QStringLiteral("&Nový"),
+                           QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::newProject);
+  m_openProjectAction = add(m_projectMenu, QStringLiteral("&Otvoriť..."),
+                            QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::openProject);
+  m_projectMenu->addSeparator();
+  m_saveProjectAction = add(m_projectMenu, QStringLiteral("&Uložiť..."),
+                            QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveProject);
+  m_projectMenu->addSeparator();
+  m_exitAction = add(m_projectMenu, QStringLiteral("&Koniec"), QKeySequence(Qt::ALT | Qt::Key_F4),
+                     &MainWindow::exitProgram);
 
-  Vber1 = menuBar()->addMenu(QStringLiteral("&Stránka"));
-  VybravetkoMenu1 =
-      add(Vber1, QStringLiteral("&Vybrať všetky"), QKeySequence(), &TForm1::Oznaivetko1Click);
-  InvertovavberMenu1 =
-      add(Vber1, QStringLiteral("&Invertovať výber"), QKeySequence(), &TForm1::Invertovavber1Click);
-  ZruivberMenu1 =
-      add(Vber1, QStringLiteral("&Zrušiť výber"), QKeySequence(), &TForm1::Zruioznaenie1Click);
-  Vber1->addSeparator();
-  Editova1 = add(Vber1, QStringLiteral("&Editovať..."), QKeySequence(Qt::CTRL | Qt::Key_E),
-                 &TForm1::ListView1DblClick);
+  m_pageMenu = menuBar()->addMenu(QStringLiteral("&Stránka"));
+  m_includeAllAction = add(m_pageMenu, QStringLiteral("&Vybrať všetky"), QKeySequence(),
+                           &MainWindow::includeAllPages);
+  m_invertIncludedAction = add(m_pageMenu, QStringLiteral("&Invertovať výber"), QKeySequence(),
+                               &MainWindow::invertIncludedPages);
+  m_excludeAllAction = add(m_pageMenu, QStringLiteral("&Zrušiť výber"), QKeySequence(),
+                           &MainWindow::excludeAllPages);
+  m_pageMenu->addSeparator();
+  m_editPageAction = add(m_pageMenu, QStringLiteral("&Editovať..."),
+                         QKeySequence(Qt::CTRL | Qt::Key_E), &MainWindow::editSelectedPage);
 
-  Nastavenie1 = menuBar()->addMenu(QStringLiteral("&Nastavenie"));
-  Nastaveniegenertora1 = add(Nastavenie1, QStringLiteral("&Nastavenie..."), QKeySequence(),
-                             &TForm1::Nastaveniegenertora1Click);
+  m_settingsMenu = menuBar()->addMenu(QStringLiteral("&Nastavenie"));
+  m_settingsAction = add(m_settingsMenu, QStringLiteral("&Nastavenie..."), QKeySequence(),
+                         &MainWindow::showSettingsDialog);
 
-  Pomoc = menuBar()->addMenu(QStringLiteral("P&omoc"));
-  Oprograme = add(Pomoc, QStringLiteral("&O programe..."), QKeySequence(), &TForm1::OprogrameClick);
+  m_helpMenu = menuBar()->addMenu(QStringLiteral("P&omoc"));
+  m_aboutAction = add(m_helpMenu, QStringLiteral("&O programe..."), QKeySequence(),
+                      &MainWindow::showAboutDialog);
 
   // The context menu's shortcut is shown only: the menu bar's Ctrl+E is the
   // one that acts, so the key never triggers the command twice.
-  PopupMenu1 = new QMenu(this);
-  Oznaivetko1 =
-      add(PopupMenu1, QStringLiteral("Vybrať všetky"), QKeySequence(), &TForm1::Oznaivetko1Click);
-  Invertovavber1 = add(PopupMenu1, QStringLiteral("Invertovať výber"), QKeySequence(),
-                       &TForm1::Invertovavber1Click);
-  Zruioznaenie1 =
-      add(PopupMenu1, QStringLiteral("Zrušiť výber"), QKeySequence(), &TForm1::Zruioznaenie1Click);
-  PopupMenu1->addSeparator();
-  Editova2 =
-      add(PopupMenu1, QStringLiteral("Editovať"), QKeySequence(), &TForm1::ListView1DblClick);
-  Editova2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-  Editova2->setShortcutContext(Qt::WidgetShortcut);
-  connect(ListView1, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
+  m_pageContextMenu = new QMenu(this);
+  m_contextIncludeAllAction = add(m_pageContextMenu, QStringLiteral("Vybrať všetky"),
+                                  QKeySequence(), &MainWindow::includeAllPages);
+  m_contextInvertIncludedAction = add(m_pageContextMenu, QStringLiteral("Invertovať výber"),
+                                      QKeySequence(), &MainWindow::invertIncludedPages);
+  m_contextExcludeAllAction = add(m_pageContextMenu, QStringLiteral("Zrušiť výber"), QKeySequence(),
+                                  &MainWindow::excludeAllPages);
+  m_pageContextMenu->addSeparator();
+  m_contextEditPageAction = add(m_pageContextMenu, QStringLiteral("Editovať"), QKeySequence(),
+                                &MainWindow::editSelectedPage);
+  m_contextEditPageAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  m_contextEditPageAction->setShortcutContext(Qt::WidgetShortcut);
+  connect(m_pageListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    m_pageContextMenu->popup(m_pageListView->viewport()->mapToGlobal(at));
+  });
 }
 
-void TForm1::FormCreate() {
-  setWindowTitle(windowTitle() + QLatin1Char(' ') + Text(ProductVersionText(m_context.Version)));
-  const TWindowState state = TWindowPlacementStore(PlacementPath()).Restore(PrimaryScreen());
-  resize(state.Width, state.Height);
-  move(state.Left, state.Top);
-  if (state.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+void MainWindow::restorePlacement() {
+  setWindowTitle(windowTitle() + QLatin1Char(' ') +
+                 toQString(productVersionText(m_context.version)));
+  const WindowState state = WindowPlacement(placementPath()).restore(primaryScreenSize());
+  resize(state.width, state.height);
+  move(state.left, state.top);
+  if (state.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void TForm1::FormShow() {
-  BrowseEdit1->setFocus();
-  BrowseEdit1->setText(QStringLiteral("/"));
+void MainWindow::onFirstShow() {
+  m_folderEdit->setFocus();
+  m_folderEdit->setText(QStringLiteral("/"));
 }
 
-void TForm1::FormResize() {
-  ListView1->resize(width() - 20, height() - kListTop - 53);
-  Bevel1->resize(width(), Bevel1->height());
-  Button2->move(ListView1->width() - Button2->width(), Button2->y());
+void MainWindow::layoutControls() {
+  m_pageListView->resize(width() - 20, height() - kListTop - 53);
+  m_topLine->resize(width(), m_topLine->height());
+  m_generateButton->move(m_pageListView->width() - m_generateButton->width(),
+                         m_generateButton->y());
 }
 
-void TForm1::FormClose() {
-  TWindowState state;
-  state.Maximized = isMaximized();
-  state.Left = x();
-  state.Top = y();
-  state.Width = width();
-  state.Height = height();
-  TWindowPlacementStore(PlacementPath()).Save(state, PrimaryScreen());
+void MainWindow::savePlacement() {
+  WindowState state;
+  state.maximized = isMaximized();
+  state.left = x();
+  state.top = y();
+  state.width = width();
+  state.height = height();
+  WindowPlacement(placementPath()).save(state, primaryScreenSize());
 }
 
-void TForm1::BrowseEdit1Change() {
-  const bool hasFolder = !BrowseEdit1->text().isEmpty();
-  Button1->setEnabled(hasFolder);
-  Button2->setEnabled(hasFolder);
+void MainWindow::updateCommandButtons() {
+  const bool hasFolder = !m_folderEdit->text().isEmpty();
+  m_scanButton->setEnabled(hasFolder);
+  m_generateButton->setEnabled(hasFolder);
 }
 
-void TForm1::BrowseButtonClick() {
-  if (!BrowseEdit1->hasFocus()) BrowseEdit1->setFocus();
-  const QString folder = m_context.Services.ChooseFolder(this);
-  if (!folder.isEmpty()) BrowseEdit1->setText(folder);
+void MainWindow::chooseFolder() {
+  if (!m_folderEdit->hasFocus()) m_folderEdit->setFocus();
+  const QString folder = m_context.services.chooseFolder(this);
+  if (!folder.isEmpty()) m_folderEdit->setText(folder);
 }
 
-void TForm1::Button1Click() {
+void MainWindow::scanSite() {
   // One scan at a time: this one would clear the rows the running one fills.
-  if (m_scanner.IsRunning()) return;
+  if (m_scanner.isRunning()) return;
   {
-    TBusyCursor busy;
-    struct THeldRows {
-      TPageListModel& Model;
-      explicit THeldRows(TPageListModel& model) : Model(model) { Model.HoldRows(true); }
-      ~THeldRows() {
-        Model.HoldRows(false);
-        Model.Flush();
+    BusyCursor busy;
+    struct HeldRows {
+      PageListModel& model;
+      explicit HeldRows(PageListModel& model) : model(model) { model.holdRows(true); }
+      ~HeldRows() {
+        model.holdRows(false);
+        model.flush();
       }
     } heldRows(*m_model);
-    m_scanner.Run();
+    m_scanner.run();
   }
-  if (m_scanner.OverlongCount() > 0 && !m_closing)
-    m_context.Services.ShowMessage(this, Text(OverlongWarning(m_scanner.OverlongCount())));
+  if (m_scanner.overlongCount() > 0 && !m_closing)
+    m_context.services.showMessage(this, toQString(overlongWarning(m_scanner.overlongCount())));
 }
 
-void TForm1::Button2Click() {
-  if (m_scanner.IsRunning()) return;
-  TSitemapResult result;
+void MainWindow::generateSitemap() {
+  if (m_scanner.isRunning()) return;
+  SitemapResult result;
   {
-    TBusyCursor busy;
+    BusyCursor busy;
     result =
-        TSitemapWriter(m_formats).WriteSitemap(m_scanner.ScanFolder(), m_pages, m_context.Settings);
+        SitemapWriter(m_formats).writeSitemap(m_scanner.scanFolder(), m_pages, m_context.settings);
   }
-  m_context.Services.ShowMessage(this, MessageText(TSitemapWriter::ReportText(result)));
+  m_context.services.showMessage(this, messageText(SitemapWriter::reportText(result)));
 }
 
-std::optional<std::size_t> TForm1::SelectedRow() const {
-  const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+std::optional<std::size_t> MainWindow::selectedRow() const {
+  const QModelIndexList rows = m_pageListView->selectionModel()->selectedRows();
   if (rows.isEmpty()) return std::nullopt;
   return std::size_t(rows.constFirst().row());
 }
 
-void TForm1::ListView1DblClick() {
-  if (EditBox) EditBox->EditRow(SelectedRow());
+void MainWindow::editSelectedPage() {
+  if (EditBox) EditBox->editRow(selectedRow());
 }
 
-void TForm1::TickCommand(void (TPageList::*command)()) {
-  TBusyCursor busy;
-  if (m_pages.Count() > 0) (m_pages.*command)();
+void MainWindow::runTickCommand(void (PageList::*command)()) {
+  BusyCursor busy;
+  if (m_pages.size() > 0) (m_pages.*command)();
 }
 
-void TForm1::Oznaivetko1Click() { TickCommand(&TPageList::SelectAll); }
-void TForm1::Invertovavber1Click() { TickCommand(&TPageList::InvertAll); }
-void TForm1::Zruioznaenie1Click() { TickCommand(&TPageList::ClearAll); }
+void MainWindow::includeAllPages() { runTickCommand(&PageList::includeAll); }
+void MainWindow::invertIncludedPages() { runTickCommand(&PageList::invertIncluded); }
+void MainWindow::excludeAllPages() { runTickCommand(&PageList::excludeAll); }
 
-void TForm1::Novprojekt1Click() {
-  if (m_scanner.IsRunning()) return;
-  m_project.New();
-  if (SetBox) SetBox->SettingsChanged();
+void MainWindow::newProject() {
+  if (m_scanner.isRunning()) return;
+  m_project.startNew();
+  if (SetBox) SetBox->showSettings();
 }
 
-void TForm1::Otvoriprojekt1Click() {
-  const QString name = m_context.Services.OpenProjectName(this, Text(m_context.SettingsFolder));
+void MainWindow::openProject() {
+  const QString name =
+      m_context.services.openProjectName(this, toQString(m_context.settingsFolder));
   if (name.isEmpty()) return;
-  m_project.Open(name.toStdString());
-  if (SetBox) SetBox->SettingsChanged();
+  m_project.open(name.toStdString());
+  if (SetBox) SetBox->showSettings();
 }
 
-void TForm1::Uloiprojekt1Click() {
-  const QString name = m_context.Services.SaveProjectName(this, Text(m_context.SettingsFolder));
+void MainWindow::saveProject() {
+  const QString name =
+      m_context.services.saveProjectName(this, toQString(m_context.settingsFolder));
   if (name.isEmpty()) return;
-  m_project.Save(name.toStdString());
+  m_project.save(name.toStdString());
 }
 
-void TForm1::KoniecClick() { close(); }
+void MainWindow::exitProgram() { close(); }
 
-void TForm1::Nastaveniegenertora1Click() {
+void MainWindow::showSettingsDialog() {
   if (SetBox) SetBox->exec();
 }
 
-void TForm1::OprogrameClick() {
+void MainWindow::showAboutDialog() {
   if (AboutBox) AboutBox->exec();
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (m_shown) return;
   m_shown = true;
-  FormShow();
+  onFirstShow();
 }
 
-void TForm1::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
-  FormResize();
+  layoutControls();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   m_closing = true;
   // A scan in progress ends at its next file; the program ends after it.
-  if (m_scanner.IsRunning()) m_scanner.RequestStop();
+  if (m_scanner.isRunning()) m_scanner.requestStop();
   try {
-    FormClose();
+    savePlacement();
   } catch (const std::exception& error) {
     // The placement is lost, but the window still closes once told so.
-    TQorvApplication::Instance()->AppException(this, error);
+    Application::instance()->reportUnexpectedError(this, error);
   }
   event->accept();
 }
 
-void TForm1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::LocaleChange) m_formats = m_context.LocaleFormats();
+  if (event->type() == QEvent::LocaleChange) m_formats = m_context.localeFormats();
 }
 
-void TForm1::LetEventsRun() {
+void MainWindow::letEventsRun() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
   const qint64 ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
   if (ms - m_lastEvents < kEventInterval.count()) return;
   m_lastEvents = ms;
   if (ms - m_lastRows >= kRowsInterval.count()) {
     m_lastRows = ms;
-    m_model->Flush();
+    m_model->flush();
   }
   QCoreApplication::processEvents();
 }
 
-TScreenSize TForm1::PrimaryScreen() const {
+ScreenSize MainWindow::primaryScreenSize() const {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return {kNormalWindowWidth, kNormalWindowHeight};
   return {screen->geometry().width(), screen->geometry().height()};
 }
 
-std::string TForm1::PlacementPath() const { return m_context.SettingsFolder + "qorv.ini"; }
+std::string MainWindow::placementPath() const { return m_context.settingsFolder + "qorv.ini"; }
 
-std::string TForm1::LocalFolder() const { return BrowseEdit1->text().toStdString(); }
-std::string TForm1::SiteUrl() const { return Edit1->text().toStdString(); }
-void TForm1::SetLocalFolder(const std::string& folder) { BrowseEdit1->setText(Text(folder)); }
-void TForm1::SetSiteUrl(const std::string& url) { Edit1->setText(Text(url)); }
-void TForm1::ClearPages() { m_pages.Clear(); }
+std::string MainWindow::localFolder() const { return m_folderEdit->text().toStdString(); }
+std::string MainWindow::siteUrl() const { return m_urlEdit->text().toStdString(); }
+void MainWindow::setLocalFolder(const std::string& folder) {
+  m_folderEdit->setText(toQString(folder));
+}
+void MainWindow::setSiteUrl(const std::string& url) { m_urlEdit->setText(toQString(url)); }
+void MainWindow::clearPages() { m_pages.clear(); }
 
 }  // namespace qorv

@@ -20,76 +20,76 @@ class QTreeView;
 
 namespace qorv {
 
-struct TQorvContext;
-class TPageListModel;
+struct AppContext;
+class PageListModel;
 
 /// The main window: the folder and URL of a run, the scan and generate
 /// buttons, and the site map list with a check box per row. Its menus reach
 /// every other command. It holds no business logic of its own: it hands the
 /// work to the core and shows the results.
-class TForm1 final : public QMainWindow, private TScanInputs, private TProjectWindow {
+class MainWindow final : public QMainWindow, private ScanInputs, private ProjectWindow {
  public:
-  explicit TForm1(TQorvContext& context);
-  ~TForm1() override;
+  explicit MainWindow(AppContext& context);
+  ~MainWindow() override;
 
   // Controls, named as in the window's design.
-  QFrame* Bevel1;
-  QLabel* Label1;
-  QLineEdit* BrowseEdit1;
-  QAction* BrowseButton;
-  QLabel* Label2;
-  QLineEdit* Edit1;
-  QPushButton* Button1;
-  QPushButton* Button2;
-  QLabel* Label3;
-  QTreeView* ListView1;
+  QFrame* m_topLine;
+  QLabel* m_folderLabel;
+  QLineEdit* m_folderEdit;
+  QAction* m_browseAction;
+  QLabel* m_urlLabel;
+  QLineEdit* m_urlEdit;
+  QPushButton* m_scanButton;
+  QPushButton* m_generateButton;
+  QLabel* m_pageListLabel;
+  QTreeView* m_pageListView;
 
-  QMenu* Prog;
-  QAction* Novprojekt1;
-  QAction* Otvoriprojekt1;
-  QAction* Uloiprojekt1;
-  QAction* Koniec;
-  QMenu* Vber1;
-  QAction* VybravetkoMenu1;
-  QAction* InvertovavberMenu1;
-  QAction* ZruivberMenu1;
-  QAction* Editova1;
-  QMenu* Nastavenie1;
-  QAction* Nastaveniegenertora1;
-  QMenu* Pomoc;
-  QAction* Oprograme;
-  QMenu* PopupMenu1;
-  QAction* Oznaivetko1;
-  QAction* Invertovavber1;
-  QAction* Zruioznaenie1;
-  QAction* Editova2;
+  QMenu* m_projectMenu;
+  QAction* m_newProjectAction;
+  QAction* m_openProjectAction;
+  QAction* m_saveProjectAction;
+  QAction* m_exitAction;
+  QMenu* m_pageMenu;
+  QAction* m_includeAllAction;
+  QAction* m_invertIncludedAction;
+  QAction* m_excludeAllAction;
+  QAction* m_editPageAction;
+  QMenu* m_settingsMenu;
+  QAction* m_settingsAction;
+  QMenu* m_helpMenu;
+  QAction* m_aboutAction;
+  QMenu* m_pageContextMenu;
+  QAction* m_contextIncludeAllAction;
+  QAction* m_contextInvertIncludedAction;
+  QAction* m_contextExcludeAllAction;
+  QAction* m_contextEditPageAction;
 
-  TPageList& Pages() { return m_pages; }
-  TPageListModel& Model() { return *m_model; }
-  TSiteScanner& Scanner() { return m_scanner; }
-  const TLocaleFormats& Formats() const { return m_formats; }
+  PageList& pages() { return m_pages; }
+  PageListModel& model() { return *m_model; }
+  SiteScanner& scanner() { return m_scanner; }
+  const LocaleFormats& formats() const { return m_formats; }
   /// The row the edit command works on, if one is selected.
-  std::optional<std::size_t> SelectedRow() const;
+  std::optional<std::size_t> selectedRow() const;
 
   // Handlers, named after control and event.
-  void FormCreate();
-  void FormShow();
-  void FormResize();
-  void FormClose();
-  void BrowseEdit1Change();
-  void BrowseButtonClick();
-  void Button1Click();
-  void Button2Click();
-  void ListView1DblClick();
-  void Oznaivetko1Click();
-  void Invertovavber1Click();
-  void Zruioznaenie1Click();
-  void Novprojekt1Click();
-  void Otvoriprojekt1Click();
-  void Uloiprojekt1Click();
-  void KoniecClick();
-  void Nastaveniegenertora1Click();
-  void OprogrameClick();
+  void restorePlacement();
+  void onFirstShow();
+  void layoutControls();
+  void savePlacement();
+  void updateCommandButtons();
+  void chooseFolder();
+  void scanSite();
+  void generateSitemap();
+  void editSelectedPage();
+  void includeAllPages();
+  void invertIncludedPages();
+  void excludeAllPages();
+  void newProject();
+  void openProject();
+  void saveProject();
+  void exitProgram();
+  void showSettingsDialog();
+  void showAboutDialog();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -98,26 +98,26 @@ class TForm1 final : public QMainWindow, private TScanInputs, private TProjectWi
   void changeEvent(QEvent* event) override;
 
  private:
-  void CreateControls();
-  void CreateMenus();
-  void LetEventsRun();
-  TScreenSize PrimaryScreen() const;
-  std::string PlacementPath() const;
-  void TickCommand(void (TPageList::*command)());
+  void createControls();
+  void createMenus();
+  void letEventsRun();
+  ScreenSize primaryScreenSize() const;
+  std::string placementPath() const;
+  void runTickCommand(void (PageList::*command)());
 
   // TScanInputs and TProjectWindow: the two texts, as the core reads them.
-  std::string LocalFolder() const override;
-  std::string SiteUrl() const override;
-  void SetLocalFolder(const std::string& folder) override;
-  void SetSiteUrl(const std::string& url) override;
-  void ClearPages() override;
+  std::string localFolder() const override;
+  std::string siteUrl() const override;
+  void setLocalFolder(const std::string& folder) override;
+  void setSiteUrl(const std::string& url) override;
+  void clearPages() override;
 
-  TQorvContext& m_context;
-  TLocaleFormats m_formats;
-  TPageList m_pages;
-  TPageListModel* m_model;
-  TSiteScanner m_scanner;
-  TProjectFile m_project;
+  AppContext& m_context;
+  LocaleFormats m_formats;
+  PageList m_pages;
+  PageListModel* m_model;
+  SiteScanner m_scanner;
+  ProjectFile m_project;
   bool m_shown = false;
   bool m_closing = false;
   qint64 m_lastEvents = 0;
@@ -125,6 +125,6 @@ class TForm1 final : public QMainWindow, private TScanInputs, private TProjectWi
 };
 
 /// The program's main window, created first at start-up.
-extern TForm1* Form1;
+extern MainWindow* Form1;
 
 }  // namespace qorv

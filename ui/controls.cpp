@@ -4,7 +4,7 @@
 
 namespace qorv {
 
-QLabel* PlaceLabel(const QString& text, QWidget* parent, int left, int top) {
+QLabel* placeLabel(const QString& text, QWidget* parent, int left, int top) {
   auto* label = new QLabel(text, parent);
   label->move(left, top);
   label->adjustSize();

@@ -8,6 +8,6 @@ class QWidget;
 namespace qorv {
 
 /// A label at its designed place, as wide as its text.
-QLabel* PlaceLabel(const QString& text, QWidget* parent, int left, int top);
+QLabel* placeLabel(const QString& text, QWidget* parent, int left, int top);
 
 }  // namespace qorv

@@ -5,16 +5,16 @@
 
 namespace qorv {
 
-std::string TErrorLog::Line(const TDateTime& now, const TLocaleFormats& formats,
-                            const std::string& className, const std::string& message) {
-  std::string when = FormatDateText(now.Date, formats);
-  if (now.Time != TTimeOfDay{}) when += " " + FormatLongTimeText(now.Time, formats);
+std::string ErrorLog::line(const DateTime& now, const LocaleFormats& formats,
+                           const std::string& className, const std::string& message) {
+  std::string when = formatDateText(now.date, formats);
+  if (now.time != TimeOfDay{}) when += " " + formatLongTimeText(now.time, formats);
   return when + " : " + className + " - " + message + "\r\n";
 }
 
-void TErrorLog::Append(const TDateTime& now, const TLocaleFormats& formats,
-                       const std::string& className, const std::string& message) const {
-  AppendToFile(m_path, Line(now, formats, className, message));
+void ErrorLog::append(const DateTime& now, const LocaleFormats& formats,
+                      const std::string& className, const std::string& message) const {
+  appendToFile(m_path, line(now, formats, className, message));
 }
 
 }  // namespace qorv

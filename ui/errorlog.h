@@ -8,18 +8,18 @@
 namespace qorv {
 
 /// "error.log": one line per unexpected error, appended, never read back.
-class TErrorLog {
+class ErrorLog {
  public:
-  explicit TErrorLog(std::string path) : m_path(std::move(path)) {}
+  explicit ErrorLog(std::string path) : m_path(std::move(path)) {}
 
   /// "<date>[ <time>] : <class> - <message>\r\n"; the time is left out at
   /// exactly midnight.
-  static std::string Line(const TDateTime& now, const TLocaleFormats& formats,
+  static std::string line(const DateTime& now, const LocaleFormats& formats,
                           const std::string& className, const std::string& message);
 
   /// Appends the line; a log that cannot be written is given up silently,
   /// since there is nowhere left to report that.
-  void Append(const TDateTime& now, const TLocaleFormats& formats, const std::string& className,
+  void append(const DateTime& now, const LocaleFormats& formats, const std::string& className,
               const std::string& message) const;
 
  private:

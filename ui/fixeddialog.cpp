@@ -6,8 +6,8 @@
 
 namespace qorv {
 
-TFixedDialog::TFixedDialog(QWidget* parent, const QString& caption, QSize clientSize,
-                           bool escapeCancels)
+FixedDialog::FixedDialog(QWidget* parent, const QString& caption, QSize clientSize,
+                         bool escapeCancels)
     : QDialog(parent), m_escapeCancels(escapeCancels) {
   setWindowTitle(caption);
   setFixedSize(clientSize);
@@ -15,7 +15,7 @@ TFixedDialog::TFixedDialog(QWidget* parent, const QString& caption, QSize client
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-void TFixedDialog::showEvent(QShowEvent* event) {
+void FixedDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (m_placed) return;
   m_placed = true;
@@ -27,7 +27,7 @@ void TFixedDialog::showEvent(QShowEvent* event) {
   }
 }
 
-void TFixedDialog::keyPressEvent(QKeyEvent* event) {
+void FixedDialog::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && !m_escapeCancels) {
     event->accept();
     return;

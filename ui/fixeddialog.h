@@ -6,11 +6,11 @@ namespace qorv {
 
 /// A modal dialog of fixed size. It opens centred on the screen the first
 /// time and, later, where it was when it last closed.
-class TFixedDialog : public QDialog {
+class FixedDialog : public QDialog {
  public:
   /// `escapeCancels`: whether Esc closes the dialog; a dialog without a
   /// cancel button ignores it.
-  TFixedDialog(QWidget* parent, const QString& caption, QSize clientSize, bool escapeCancels);
+  FixedDialog(QWidget* parent, const QString& caption, QSize clientSize, bool escapeCancels);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

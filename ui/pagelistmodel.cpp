@@ -7,78 +7,78 @@ namespace qorv {
 
 namespace {
 
-QString Text(const std::string& text) {
+QString toQString(const std::string& text) {
   return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 }  // namespace
 
-TPageListModel::TPageListModel(TPageList& pages, QObject* parent)
-    : QAbstractTableModel(parent), m_pages(pages), m_shown(int(pages.Count())) {
-  m_pages.SetObserver(this);
+PageListModel::PageListModel(PageList& pages, QObject* parent)
+    : QAbstractTableModel(parent), m_pages(pages), m_shown(int(pages.size())) {
+  m_pages.setObserver(this);
 }
 
-TPageListModel::~TPageListModel() { m_pages.SetObserver(nullptr); }
+PageListModel::~PageListModel() { m_pages.setObserver(nullptr); }
 
-void TPageListModel::Flush() {
+void PageListModel::flush() {
   m_flushPosted = false;
-  const int count = int(m_pages.Count());
+  const int count = int(m_pages.size());
   if (count <= m_shown) return;
   beginInsertRows(QModelIndex(), m_shown, count - 1);
   m_shown = count;
   endInsertRows();
 }
 
-int TPageListModel::rowCount(const QModelIndex& parent) const {
+int PageListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : m_shown;
 }
 
-int TPageListModel::columnCount(const QModelIndex& parent) const {
+int PageListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant TPageListModel::data(const QModelIndex& index, int role) const {
+QVariant PageListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= m_shown) return {};
-  const TPageEntry& row = m_pages.Item(std::size_t(index.row()));
+  const PageEntry& row = m_pages.at(std::size_t(index.row()));
   switch (role) {
     case Qt::DisplayRole:
       switch (index.column()) {
         case UrlColumn:
-          return Text(row.Url);
+          return toQString(row.url);
         case DateColumn:
-          return Text(row.DateText);
+          return toQString(row.dateText);
         case TimeColumn:
-          return Text(row.TimeText);
+          return toQString(row.timeText);
         case ChangefreqColumn:
-          return Text(row.Changefreq);
+          return toQString(row.changefreq);
         case PriorityColumn:
-          return Text(row.Priority);
+          return toQString(row.priority);
         default:
           return {};
       }
     case Qt::CheckStateRole:
       if (index.column() != UrlColumn) return {};
-      return row.Included ? Qt::Checked : Qt::Unchecked;
+      return row.included ? Qt::Checked : Qt::Unchecked;
     case Qt::ForegroundRole:
-      return QBrush(row.Included ? QColor(255, 0, 0) : QColor(0, 0, 0));
+      return QBrush(row.included ? QColor(255, 0, 0) : QColor(0, 0, 0));
     default:
       return {};
   }
 }
 
-bool TPageListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+bool PageListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || role != Qt::CheckStateRole || index.column() != UrlColumn) return false;
-  m_pages.SetIncluded(std::size_t(index.row()), value.value<Qt::CheckState>() == Qt::Checked);
+  m_pages.setIncluded(std::size_t(index.row()), value.value<Qt::CheckState>() == Qt::Checked);
   return true;
 }
 
-Qt::ItemFlags TPageListModel::flags(const QModelIndex& index) const {
+Qt::ItemFlags PageListModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   if (index.column() == UrlColumn) flags |= Qt::ItemIsUserCheckable;
   return flags;
 }
 
-QVariant TPageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant PageListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
     case UrlColumn:
@@ -96,26 +96,26 @@ QVariant TPageListModel::headerData(int section, Qt::Orientation orientation, in
   }
 }
 
-void TPageListModel::RowsAboutToBeCleared() { beginResetModel(); }
+void PageListModel::rowsAboutToBeCleared() { beginResetModel(); }
 
-void TPageListModel::RowsCleared() {
+void PageListModel::rowsCleared() {
   m_shown = 0;
   endResetModel();
 }
 
-void TPageListModel::RowAdded(std::size_t) {
+void PageListModel::rowAdded(std::size_t) {
   if (m_flushPosted || m_holding) return;
   m_flushPosted = true;
-  QTimer::singleShot(0, this, [this] { Flush(); });
+  QTimer::singleShot(0, this, [this] { flush(); });
 }
 
-void TPageListModel::RowChanged(std::size_t row) {
-  Flush();
+void PageListModel::rowChanged(std::size_t row) {
+  flush();
   emit dataChanged(index(int(row), 0), index(int(row), ColumnCount - 1));
 }
 
-void TPageListModel::AllRowsChanged() {
-  Flush();
+void PageListModel::allRowsChanged() {
+  flush();
   if (m_shown > 0) emit dataChanged(index(0, 0), index(m_shown - 1, ColumnCount - 1));
 }
 

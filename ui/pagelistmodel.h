@@ -11,18 +11,18 @@ namespace qorv {
 /// a copy of it. Rows added in a burst (a scan) are announced to the view
 /// together on the next pass of the event loop, so that a large scan does
 /// not lay the view out once per file.
-class TPageListModel final : public QAbstractTableModel, private TPageListObserver {
+class PageListModel final : public QAbstractTableModel, private PageListObserver {
  public:
-  enum TColumn { UrlColumn, DateColumn, TimeColumn, ChangefreqColumn, PriorityColumn, ColumnCount };
+  enum Column { UrlColumn, DateColumn, TimeColumn, ChangefreqColumn, PriorityColumn, ColumnCount };
 
-  explicit TPageListModel(TPageList& pages, QObject* parent = nullptr);
-  ~TPageListModel() override;
+  explicit PageListModel(PageList& pages, QObject* parent = nullptr);
+  ~PageListModel() override;
 
   /// Announces the rows added since the last announcement.
-  void Flush();
+  void flush();
   /// While held, added rows wait for an explicit `Flush`: a scan announces
   /// them a few times a second rather than on every pass of the event loop.
-  void HoldRows(bool hold) { m_holding = hold; }
+  void holdRows(bool hold) { m_holding = hold; }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -32,13 +32,13 @@ class TPageListModel final : public QAbstractTableModel, private TPageListObserv
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
-  void RowsAboutToBeCleared() override;
-  void RowsCleared() override;
-  void RowAdded(std::size_t row) override;
-  void RowChanged(std::size_t row) override;
-  void AllRowsChanged() override;
+  void rowsAboutToBeCleared() override;
+  void rowsCleared() override;
+  void rowAdded(std::size_t row) override;
+  void rowChanged(std::size_t row) override;
+  void allRowsChanged() override;
 
-  TPageList& m_pages;
+  PageList& m_pages;
   int m_shown = 0;  // rows the view knows of
   bool m_flushPosted = false;
   bool m_holding = false;

@@ -8,7 +8,7 @@ namespace qorv {
 
 namespace {
 
-QPixmap Paint(int size) {
+QPixmap paint(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -43,9 +43,9 @@ QPixmap Paint(int size) {
 
 }  // namespace
 
-QIcon ProgramIcon() {
+QIcon programIcon() {
   QIcon icon;
-  for (const int size : {16, 24, 32, 48, 64, 128}) icon.addPixmap(Paint(size));
+  for (const int size : {16, 24, 32, 48, 64, 128}) icon.addPixmap(paint(size));
   return icon;
 }
 

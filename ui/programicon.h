@@ -6,6 +6,6 @@ namespace qorv {
 
 /// The program's icon, painted here so the program needs no image plugin;
 /// quorvex.svg is the same picture for the desktop's menus.
-QIcon ProgramIcon();
+QIcon programIcon();
 
 }  // namespace qorv

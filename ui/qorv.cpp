@@ -6,11 +6,11 @@
 #include "ui/qorvshell.h"
 
 int main(int argc, char** argv) {
-  qorv::TQorvApplication application(argc, argv);
-  application.Context().SettingsFolder = qorv::SettingsFolder();
-  qorv::CreateWindows(application);
+  qorv::Application application(argc, argv);
+  application.context().settingsFolder = qorv::settingsFolder();
+  qorv::createWindows(application);
   qorv::Form1->show();
   const int status = application.exec();
-  qorv::DestroyWindows();
+  qorv::destroyWindows();
   return status;
 }

@@ -11,9 +11,9 @@
 
 namespace qorv {
 
-TQorvApplication::TQorvApplication(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kApplicationTitle);
-  setWindowIcon(ProgramIcon());
+  setWindowIcon(programIcon());
   // The windows are laid out for an interface font whose lines are 13
   // pixels high: an 8-point font at 96 dots per inch, 11 pixels to the em.
   // Liberation Sans has the narrow metrics the layout was made for; where
@@ -22,32 +22,32 @@ TQorvApplication::TQorvApplication(int& argc, char** argv) : QApplication(argc, 
   font.setFamilies({QStringLiteral("Liberation Sans"), font.family()});
   font.setPixelSize(11);
   setFont(font);
-  m_context.LocaleFormats = SystemLocaleFormats;
-  m_context.Version = kProductVersion;
-  m_context.Services = TUiServices::Desktop();
+  m_context.localeFormats = systemLocaleFormats;
+  m_context.version = kProductVersion;
+  m_context.services = UiServices::desktop();
 }
 
-TQorvApplication* TQorvApplication::Instance() {
-  return static_cast<TQorvApplication*>(QCoreApplication::instance());
+Application* Application::instance() {
+  return static_cast<Application*>(QCoreApplication::instance());
 }
 
-void TQorvApplication::AppException(const QObject* /*sender*/, const std::exception& error) {
+void Application::reportUnexpectedError(const QObject* /*sender*/, const std::exception& error) {
   try {
-    TErrorLog(m_context.SettingsFolder + "error.log")
-        .Append(LocalNow(), m_context.LocaleFormats(), ErrorClassName(error), error.what());
+    ErrorLog(m_context.settingsFolder + "error.log")
+        .append(localNow(), m_context.localeFormats(), errorClassName(error), error.what());
   } catch (...) {
     // The message below still tells the user.
   }
-  m_context.Services.ShowMessage(nullptr, QStringLiteral("V programe došlo k nečakanej chybe."));
+  m_context.services.showMessage(nullptr, QStringLiteral("V programe došlo k nečakanej chybe."));
 }
 
-bool TQorvApplication::notify(QObject* receiver, QEvent* event) {
+bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    AppException(receiver, error);
+    reportUnexpectedError(receiver, error);
   } catch (...) {
-    AppException(receiver, std::runtime_error("Unknown error"));
+    reportUnexpectedError(receiver, std::runtime_error("Unknown error"));
   }
   return false;
 }

@@ -15,44 +15,44 @@
 namespace qorv {
 
 /// What the windows share for the whole run.
-struct TQorvContext {
+struct AppContext {
   /// The one settings object; the settings dialog edits it in place.
-  TGeneratorSettings Settings;
+  GeneratorSettings settings;
   /// Holds "qorv.ini" and "error.log", and is where the project file
   /// dialogs start; ends in "/".
-  std::string SettingsFolder;
-  std::optional<TProductVersion> Version;
+  std::string settingsFolder;
+  std::optional<TProductVersion> version;
   /// The user's date and time formats, asked again when the system's
   /// locale settings change.
-  std::function<TLocaleFormats()> LocaleFormats;
-  TUiServices Services;
+  std::function<LocaleFormats()> localeFormats;
+  UiServices services;
 };
 
 /// The application object. Every error that escapes an event handler or a
 /// slot reaches `AppException`, which logs it and tells the user; the
 /// program then goes on running.
-class TQorvApplication : public QApplication {
+class Application : public QApplication {
  public:
-  TQorvApplication(int& argc, char** argv);
+  Application(int& argc, char** argv);
 
-  TQorvContext& Context() { return m_context; }
-  static TQorvApplication* Instance();
+  AppContext& context() { return m_context; }
+  static Application* instance();
 
   /// The one handler of unexpected errors: a line in "error.log", then
   /// "V programe došlo k nečakanej chybe.".
-  void AppException(const QObject* sender, const std::exception& error);
+  void reportUnexpectedError(const QObject* sender, const std::exception& error);
 
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
-  TQorvContext m_context;
+  AppContext m_context;
 };
 
 /// Wraps a slot so that an error it throws reaches `AppException` rather
 /// than unwinding through the toolkit. The slot may take the signal's
 /// arguments or none.
 template <class Handler>
-auto Guarded(Handler handler) {
+auto guarded(Handler handler) {
   return [handler = std::move(handler)](auto&&... args) {
     try {
       if constexpr (std::is_invocable_v<Handler&, decltype(args)...>)
@@ -60,7 +60,7 @@ auto Guarded(Handler handler) {
       else
         handler();
     } catch (const std::exception& error) {
-      TQorvApplication::Instance()->AppException(nullptr, error);
+      Application::instance()->reportUnexpectedError(nullptr, error);
     }
   };
 }

@@ -8,15 +8,15 @@
 
 namespace qorv {
 
-void CreateWindows(TQorvApplication& application) {
-  TQorvContext& context = application.Context();
-  Form1 = new TForm1(context);
-  AboutBox = new TAboutBox(Form1);
-  SetBox = new TSetBox(context.Settings, Form1);
-  EditBox = new TEditBox(Form1);
+void createWindows(Application& application) {
+  AppContext& context = application.context();
+  Form1 = new MainWindow(context);
+  AboutBox = new AboutDialog(Form1);
+  SetBox = new SettingsDialog(context.settings, Form1);
+  EditBox = new PageEditDialog(Form1);
 }
 
-void DestroyWindows() {
+void destroyWindows() {
   // The dialogs are children of the main window and go with it.
   delete Form1;
   Form1 = nullptr;

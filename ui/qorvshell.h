@@ -2,11 +2,11 @@
 
 namespace qorv {
 
-class TQorvApplication;
+class Application;
 
 /// Creates the four windows once, in their order: main window, About box,
 /// settings dialog, page edit dialog; `DestroyWindows` ends them.
-void CreateWindows(TQorvApplication& application);
-void DestroyWindows();
+void createWindows(Application& application);
+void destroyWindows();
 
 }  // namespace qorv

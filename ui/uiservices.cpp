@@ -10,7 +10,7 @@ namespace {
 
 const QString kProjectFilter = QStringLiteral("Project (*.prj)");
 
-QString ProjectFileName(QWidget* parent, const QString& folder, QFileDialog::AcceptMode mode) {
+QString projectFileName(QWidget* parent, const QString& folder, QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent, QString(), folder, kProjectFilter);
   dialog.setAcceptMode(mode);
   // Opening accepts a name that does not exist too: it reads as empty.
@@ -24,23 +24,23 @@ QString ProjectFileName(QWidget* parent, const QString& folder, QFileDialog::Acc
 
 }  // namespace
 
-TUiServices TUiServices::Desktop() {
-  TUiServices services;
-  services.ShowMessage = [](QWidget* parent, const QString& text) {
+UiServices UiServices::desktop() {
+  UiServices services;
+  services.showMessage = [](QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent);
     box.exec();
   };
-  services.ChooseFolder = [](QWidget* parent) {
+  services.chooseFolder = [](QWidget* parent) {
     return QFileDialog::getExistingDirectory(parent, QString(), QString(),
                                              QFileDialog::ShowDirsOnly);
   };
-  services.OpenProjectName = [](QWidget* parent, const QString& folder) {
-    return ProjectFileName(parent, folder, QFileDialog::AcceptOpen);
+  services.openProjectName = [](QWidget* parent, const QString& folder) {
+    return projectFileName(parent, folder, QFileDialog::AcceptOpen);
   };
-  services.SaveProjectName = [](QWidget* parent, const QString& folder) {
-    return ProjectFileName(parent, folder, QFileDialog::AcceptSave);
+  services.saveProjectName = [](QWidget* parent, const QString& folder) {
+    return projectFileName(parent, folder, QFileDialog::AcceptSave);
   };
-  services.OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   return services;
 }
 

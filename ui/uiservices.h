@@ -10,19 +10,19 @@ namespace qorv {
 
 /// What the windows ask of the desktop. Tests replace these with recorders,
 /// so nothing blocks on a modal box or opens a real chooser.
-struct TUiServices {
+struct UiServices {
   /// A plain modal box titled "Quorvex" with one OK button and no icon.
-  std::function<void(QWidget* parent, const QString& text)> ShowMessage;
+  std::function<void(QWidget* parent, const QString& text)> showMessage;
   /// The platform's folder chooser; an empty text when cancelled.
-  std::function<QString(QWidget* parent)> ChooseFolder;
+  std::function<QString(QWidget* parent)> chooseFolder;
   /// File dialogs for project files starting in `folder`; empty when cancelled.
-  std::function<QString(QWidget* parent, const QString& folder)> OpenProjectName;
-  std::function<QString(QWidget* parent, const QString& folder)> SaveProjectName;
+  std::function<QString(QWidget* parent, const QString& folder)> openProjectName;
+  std::function<QString(QWidget* parent, const QString& folder)> saveProjectName;
   /// Hands a link to the desktop (mail program, browser).
-  std::function<void(const QUrl& url)> OpenUrl;
+  std::function<void(const QUrl& url)> openUrl;
 
   /// The real dialogs and the desktop's URL handler.
-  static TUiServices Desktop();
+  static UiServices desktop();
 };
 
 /// The application title, also the title of every message box.

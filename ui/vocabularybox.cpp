@@ -7,7 +7,7 @@
 
 namespace qorv {
 
-TVocabularyBox::TVocabularyBox(TVocabulary vocabulary, QWidget* parent) : QComboBox(parent) {
+VocabularyBox::VocabularyBox(Vocabulary vocabulary, QWidget* parent) : QComboBox(parent) {
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
   // Completion follows the rules above, not the toolkit's inline completer.
@@ -16,26 +16,26 @@ TVocabularyBox::TVocabularyBox(TVocabulary vocabulary, QWidget* parent) : QCombo
     addItem(QString::fromUtf8(entry.data(), qsizetype(entry.size())));
   lineEdit()->installEventFilter(this);
   connect(lineEdit(), &QLineEdit::textEdited, this,
-          [this](const QString& text) { TextEdited(text); });
+          [this](const QString& text) { completeTypedText(text); });
   connect(this, &QComboBox::currentIndexChanged, this, [this](int) {
-    if (!m_updating) Report();
+    if (!m_updating) reportChoice();
   });
 }
 
-void TVocabularyBox::ShowChoice(const std::string& text, int index) {
+void VocabularyBox::showChoice(const std::string& text, int index) {
   m_updating = true;
   setCurrentIndex(index >= 0 && index < count() ? index : -1);
   lineEdit()->setText(QString::fromStdString(text));
   m_updating = false;
 }
 
-std::string TVocabularyBox::Text() const { return currentText().toStdString(); }
+std::string VocabularyBox::text() const { return currentText().toStdString(); }
 
-void TVocabularyBox::Report() {
-  if (OnChange) OnChange(Text(), currentIndex());
+void VocabularyBox::reportChoice() {
+  if (onChange) onChange(text(), currentIndex());
 }
 
-void TVocabularyBox::TextEdited(const QString& text) {
+void VocabularyBox::completeTypedText(const QString& text) {
   int match = -1;
   if (!m_deleting && !text.isEmpty()) {
     for (int i = 0; i < count() && match < 0; ++i) {
@@ -53,10 +53,10 @@ void TVocabularyBox::TextEdited(const QString& text) {
     lineEdit()->setText(text);
   }
   m_updating = false;
-  Report();
+  reportChoice();
 }
 
-bool TVocabularyBox::eventFilter(QObject* watched, QEvent* event) {
+bool VocabularyBox::eventFilter(QObject* watched, QEvent* event) {
   if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) m_deleting = true;

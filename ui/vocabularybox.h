@@ -14,24 +14,24 @@ namespace qorv {
 /// match, or a deletion, leaves no entry selected. The list never grows,
 /// and Enter does not rewrite the text: it presses the dialog's default
 /// button.
-class TVocabularyBox final : public QComboBox {
+class VocabularyBox final : public QComboBox {
  public:
-  TVocabularyBox(TVocabulary vocabulary, QWidget* parent);
+  VocabularyBox(Vocabulary vocabulary, QWidget* parent);
 
   /// The text in the box and the selected entry (-1 for none), after every
   /// change the user makes.
-  std::function<void(const std::string& text, int index)> OnChange;
+  std::function<void(const std::string& text, int index)> onChange;
 
   /// Shows a value without reporting it as a change.
-  void ShowChoice(const std::string& text, int index);
-  std::string Text() const;
+  void showChoice(const std::string& text, int index);
+  std::string text() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void TextEdited(const QString& text);
-  void Report();
+  void completeTypedText(const QString& text);
+  void reportChoice();
 
   bool m_updating = false;
   bool m_deleting = false;

@@ -20,23 +20,23 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
 };
 
 /// Runs qorv-cli with `args` under `prefix` (e.g. setpriv), with the locale
 /// variables of `env` in place of the caller's.
-TRun RunCli(const std::vector<std::string>& args,
-            const std::vector<std::string>& env = {"LC_ALL=C.UTF-8"},
-            const std::vector<std::string>& prefix = {}) {
+CliRun runCli(const std::vector<std::string>& args,
+              const std::vector<std::string>& env = {"LC_ALL=C.UTF-8"},
+              const std::vector<std::string>& prefix = {}) {
   const char* cli = std::getenv("QORV_CLI");
   if (!cli) {
     ADD_FAILURE() << "QORV_CLI names the qorv-cli to test; ctest sets it";
     return {};
   }
-  test::TTempDir outputs;
+  test::TempDir outputs;
   const std::string out = outputs / "out";
   const std::string err = outputs / "err";
   std::vector<std::string> argv = prefix;
@@ -61,19 +61,19 @@ TRun RunCli(const std::vector<std::string>& args,
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid;
-  TRun run;
+  CliRun run;
   if (posix_spawnp(&pid, argvZ[0], &actions, nullptr, argvZ.data(), envZ.data()) == 0) {
     int status = 0;
     waitpid(pid, &status, 0);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   posix_spawn_file_actions_destroy(&actions);
-  run.Out = test::ReadFile(out);
-  run.Err = test::ReadFile(err);
+  run.out = test::readFile(out);
+  run.err = test::readFile(err);
   return run;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -86,21 +86,21 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST(Cli, HelpAndVersion) {
-  const TRun help = RunCli({"--help"});
-  EXPECT_EQ(help.Status, 0);
-  EXPECT_THAT(help.Out, StartsWith("Usage: qorv-cli [OPTIONS] FOLDER URL"));
-  const TRun version = RunCli({"--version"});
-  EXPECT_EQ(version.Status, 0);
-  EXPECT_THAT(version.Out, ::testing::MatchesRegex("qorv-cli [0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\n"));
+  const CliRun help = runCli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_THAT(help.out, StartsWith("Usage: qorv-cli [OPTIONS] FOLDER URL"));
+  const CliRun version = runCli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_THAT(version.out, ::testing::MatchesRegex("qorv-cli [0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\n"));
 }
 
 class CliBadUsage : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(CliBadUsage, ExitsWithTwoAndTheUsage) {
-  const TRun run = RunCli(GetParam());
-  EXPECT_EQ(run.Status, 2);
-  EXPECT_THAT(run.Err, HasSubstr("Usage: qorv-cli"));
-  EXPECT_EQ(run.Out, "");
+  const CliRun run = runCli(GetParam());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("Usage: qorv-cli"));
+  EXPECT_EQ(run.out, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliBadUsage,
@@ -114,29 +114,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliBadUsage,
                                            std::vector<std::string>{"", "http://s"}));
 
 TEST(Cli, ListsRowsTabSeparatedAllTickedByDefault) {
-  test::TTempDir dir;
-  dir.WriteFile("a.htm");
-  dir.SetLocalMTime("a.htm", 2005, 12, 31, 14, 3, 7);
-  dir.WriteFile("style.css");
-  const TRun run = RunCli({"--list", dir.Path(), "http://example.com"});
-  EXPECT_EQ(run.Status, 0) << run.Err;
-  const auto lines = Lines(run.Out);
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.setLocalMTime("a.htm", 2005, 12, 31, 14, 3, 7);
+  dir.writeFile("style.css");
+  const CliRun run = runCli({"--list", dir.path(), "http://example.com"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_THAT(lines[0],
               ::testing::MatchesRegex("http://example.com/\t[0-9-]+\t[0-9:]+\tdaily\t0.5\t1"));
   EXPECT_EQ(lines[1], "http://example.com/a.htm\t2005-12-31\t14:03:06\tnone\tnone\t1");
-  EXPECT_FALSE(test::FileExists(dir / "sitemap.xml")) << "listing writes nothing";
+  EXPECT_FALSE(test::fileExists(dir / "sitemap.xml")) << "listing writes nothing";
 }
 
 TEST(Cli, OptionsSetMasksIndexFileTagsAndTicks) {
-  test::TTempDir dir;
-  dir.WriteFile("index.php");
-  dir.WriteFile("a.htm");
-  const TRun run = RunCli({"--mask", "*.php", "--index=", "--changefreq", "None", "--priority",
-                           "0.55", "--root-changefreq", "WEEKLY", "--include", "none", "--list",
-                           dir.Path(), "http://s/"});
-  EXPECT_EQ(run.Status, 0) << run.Err;
-  const auto lines = Lines(run.Out);
+  test::TempDir dir;
+  dir.writeFile("index.php");
+  dir.writeFile("a.htm");
+  const CliRun run = runCli({"--mask", "*.php", "--index=", "--changefreq", "None", "--priority",
+                             "0.55", "--root-changefreq", "WEEKLY", "--include", "none", "--list",
+                             dir.path(), "http://s/"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_THAT(lines[0], ::testing::EndsWith("\tWEEKLY\t0.5\t0"));
   EXPECT_THAT(lines[1], StartsWith("http://s/index.php\t"));
@@ -144,104 +144,104 @@ TEST(Cli, OptionsSetMasksIndexFileTagsAndTicks) {
 }
 
 TEST(Cli, WritesTheSitemapAndPrintsTheReport) {
-  test::TTempDir dir;
-  dir.WriteFile("a.htm");
-  dir.SetLocalMTime("a.htm", 2005, 12, 31, 12, 0, 0);
-  const TRun run = RunCli({"--long", "--zone", "+00:00", "--compact", dir.Path(), "http://s"});
-  EXPECT_EQ(run.Status, 0) << run.Err;
-  const std::string written = test::ReadFile(dir / "sitemap.xml");
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.setLocalMTime("a.htm", 2005, 12, 31, 12, 0, 0);
+  const CliRun run = runCli({"--long", "--zone", "+00:00", "--compact", dir.path(), "http://s"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string written = test::readFile(dir / "sitemap.xml");
   EXPECT_THAT(written, HasSubstr("<url><loc>http://s/a.htm</loc>"
                                  "<lastmod>2005-12-31T12:00:00+00:00</lastmod></url>\r\n"));
-  EXPECT_EQ(run.Out, "Tessaly vytvorená do súboru:\n" + dir.Path() +
+  EXPECT_EQ(run.out, "Tessaly vytvorená do súboru:\n" + dir.path() +
                          "sitemap.xml\n\nVeľkosť súboru: " + std::to_string(written.size()) +
                          " B\n\nPočet Url: 2\n");
-  EXPECT_EQ(run.Err, "") << "no live count when stderr is not a terminal";
+  EXPECT_EQ(run.err, "") << "no live count when stderr is not a terminal";
 }
 
 TEST(Cli, ExceedingALimitStillWritesButExitsWithThree) {
-  test::TTempDir dir;
+  test::TempDir dir;
   // About 2 KB per URL: 5200 files pass the 10 MB limit.
-  for (int i = 0; i < 5200; ++i) dir.WriteFile(std::to_string(i) + ".htm");
+  for (int i = 0; i < 5200; ++i) dir.writeFile(std::to_string(i) + ".htm");
   const std::string url = "http://s/" + std::string(2000, 'u');
-  const TRun run = RunCli({dir.Path(), url});
-  EXPECT_EQ(run.Status, 3) << run.Err;
-  EXPECT_THAT(run.Out, HasSubstr("\nChyba - je prekročená maximálna veľkosť súboru 10485760 B.\n"));
-  EXPECT_GT(test::ReadFile(dir / "sitemap.xml").size(), 10485760u);
+  const CliRun run = runCli({dir.path(), url});
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("\nChyba - je prekročená maximálna veľkosť súboru 10485760 B.\n"));
+  EXPECT_GT(test::readFile(dir / "sitemap.xml").size(), 10485760u);
 }
 
 TEST(Cli, OverlongUrlsAreWarnedAboutOnStderr) {
-  test::TTempDir dir;
-  dir.WriteFile("a.htm");
-  const TRun run = RunCli({"--list", dir.Path(), "http://s/" + std::string(2100, 'u')});
-  EXPECT_EQ(run.Status, 0);
-  EXPECT_EQ(run.Err, "qorv-cli: 1 Url presiahlo max. povolenú dĺžku 2048 znakov.\n");
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  const CliRun run = runCli({"--list", dir.path(), "http://s/" + std::string(2100, 'u')});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "qorv-cli: 1 Url presiahlo max. povolenú dĺžku 2048 znakov.\n");
 }
 
 TEST(Cli, FailuresExitWithOneNamingTheErrorClass) {
-  test::TTempDir dir;
-  dir.WriteFile("a.gif");
-  TRun run = RunCli({"--mask", ";*.htm", dir.Path(), "http://s"});
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Err, "qorv-cli: EWildcardError: Search string cannot be blank\n");
-  EXPECT_FALSE(test::FileExists(dir / "sitemap.xml"));
+  test::TempDir dir;
+  dir.writeFile("a.gif");
+  CliRun run = runCli({"--mask", ";*.htm", dir.path(), "http://s"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "qorv-cli: EWildcardError: Search string cannot be blank\n");
+  EXPECT_FALSE(test::fileExists(dir / "sitemap.xml"));
 
-  run = RunCli({dir / "missing", "http://s"});
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_THAT(run.Err, StartsWith("qorv-cli: EInOutError: Cannot create \"" + dir.Path() +
+  run = runCli({dir / "missing", "http://s"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, StartsWith("qorv-cli: EInOutError: Cannot create \"" + dir.path() +
                                   "missing/sitemap.xml\""));
 }
 
-struct TLocaleCase {
-  const char* Env;
-  const char* Date;
-  const char* Time;
-  friend void PrintTo(const TLocaleCase& c, std::ostream* os) { *os << c.Env; }
+struct LocaleCase {
+  const char* env;
+  const char* date;
+  const char* time;
+  friend void PrintTo(const LocaleCase& c, std::ostream* os) { *os << c.env; }
 };
 
-class CliLocale : public ::testing::TestWithParam<TLocaleCase> {};
+class CliLocale : public ::testing::TestWithParam<LocaleCase> {};
 
 TEST_P(CliLocale, DatesAndTimesFollowTheUserLocale) {
-  test::TTempDir dir;
-  dir.WriteFile("a.htm");
-  dir.SetLocalMTime("a.htm", 2006, 3, 5, 14, 3, 7);
-  const TRun run = RunCli({"--list", dir.Path(), "http://s"}, {GetParam().Env});
-  const auto lines = Lines(run.Out);
-  ASSERT_EQ(lines.size(), 2u) << run.Err;
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.setLocalMTime("a.htm", 2006, 3, 5, 14, 3, 7);
+  const CliRun run = runCli({"--list", dir.path(), "http://s"}, {GetParam().env});
+  const auto lines = splitLines(run.out);
+  ASSERT_EQ(lines.size(), 2u) << run.err;
   EXPECT_THAT(lines[1],
-              HasSubstr(std::string("\t") + GetParam().Date + "\t" + GetParam().Time + "\t"));
+              HasSubstr(std::string("\t") + GetParam().date + "\t" + GetParam().time + "\t"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CliLocale,
-    ::testing::Values(TLocaleCase{"LC_ALL=C.UTF-8", "2006-03-05", "14:03:06"},
-                      TLocaleCase{"LC_ALL=en_US.UTF-8", "3/5/06", "14:03:06"},
-                      TLocaleCase{"LC_TIME=de_DE.UTF-8", "05.03.06", "14:03:06"},
-                      TLocaleCase{"LANG=fi_FI.UTF-8", "5.3.2006", "14.03.06"}));
+INSTANTIATE_TEST_SUITE_P(Cases, CliLocale,
+                         ::testing::Values(LocaleCase{"LC_ALL=C.UTF-8", "2006-03-05", "14:03:06"},
+                                           LocaleCase{"LC_ALL=en_US.UTF-8", "3/5/06", "14:03:06"},
+                                           LocaleCase{"LC_TIME=de_DE.UTF-8", "05.03.06",
+                                                      "14:03:06"},
+                                           LocaleCase{"LANG=fi_FI.UTF-8", "5.3.2006", "14.03.06"}));
 
 TEST(Cli, UnreadableFolderCountsAsEmptyForAnOrdinaryUser) {
-  test::TTempDir dir;
-  dir.WriteFile("locked/secret.htm");
-  dir.WriteFile("open/page.htm");
+  test::TempDir dir;
+  dir.writeFile("locked/secret.htm");
+  dir.writeFile("open/page.htm");
   ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
-  ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
-  const TRun run = RunCli({"--list", dir.Path(), "http://s"}, {"LC_ALL=C.UTF-8"},
-                          {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  const auto lines = Lines(run.Out);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  const CliRun run = runCli({"--list", dir.path(), "http://s"}, {"LC_ALL=C.UTF-8"},
+                            {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_THAT(lines[1], StartsWith("http://s/open/page.htm\t"));
 }
 
 TEST(CliProject, FolderUrlAndSettingsComeFromTheProject) {
-  test::TTempDir dir;
-  dir.WriteFile("site/a.htm");
-  dir.WriteFile("site/b.php");
-  dir.WriteFile("site.prj", "[Project]\r\nLocalFolder=" + dir.Path() +
+  test::TempDir dir;
+  dir.writeFile("site/a.htm");
+  dir.writeFile("site/b.php");
+  dir.writeFile("site.prj", "[Project]\r\nLocalFolder=" + dir.path() +
                                 "site\r\nURL=http://from.project\r\nFileMask=*.php\r\n"
                                 "SetChangefreq2=4\r\nSetPriority1=12\r\n");
-  const TRun run = RunCli({"--project", dir / "site.prj", "--list"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  const auto lines = Lines(run.Out);
+  const CliRun run = runCli({"--project", dir / "site.prj", "--list"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = splitLines(run.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_THAT(lines[0], ::testing::MatchesRegex("http://from.project/\t.*\tdaily\t\t1"));
   EXPECT_THAT(lines[1], StartsWith("http://from.project/b.php\t"));
@@ -249,46 +249,46 @@ TEST(CliProject, FolderUrlAndSettingsComeFromTheProject) {
 }
 
 TEST(CliProject, CommandLineOverridesTheProjectAndIsSavedBeforeTheScan) {
-  test::TTempDir dir;
-  dir.WriteFile("site/a.htm");
-  dir.WriteFile("old.prj",
+  test::TempDir dir;
+  dir.writeFile("site/a.htm");
+  dir.writeFile("old.prj",
                 "[Project]\r\nLocalFolder=/nowhere\r\nURL=http://old\r\nTagIndent=1\r\n");
-  const TRun run = RunCli({"--project", dir / "old.prj", "--save-project", dir / "new.prj",
-                           "--changefreq", "Monthly", "--long", dir / "site", "http://new"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_EQ(test::ReadFile(dir / "new.prj"), "[Project]\r\nLocalFolder=" + dir.Path() +
+  const CliRun run = runCli({"--project", dir / "old.prj", "--save-project", dir / "new.prj",
+                             "--changefreq", "Monthly", "--long", dir / "site", "http://new"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::readFile(dir / "new.prj"), "[Project]\r\nLocalFolder=" + dir.path() +
                                                  "site\r\nFileMask=*.htm;*.html\r\n"
                                                  "IndexFile=index.htm\r\nURL=http://new\r\n"
                                                  "SetChangefreq1=3\r\nSetPriority1=6\r\n"
                                                  "SetChangefreq2=5\r\nSetPriority2=0\r\n"
                                                  "SetTimeShort=0\r\nSetTimezone=13\r\n"
                                                  "TagIndent=1\r\n");
-  EXPECT_THAT(test::ReadFile(dir / "site/sitemap.xml"),
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
               HasSubstr("<url><loc>http://new/a.htm</loc><lastmod>"));
 }
 
 TEST(CliProject, MissingProjectFileIsAnErrorNotAnEmptyProject) {
-  test::TTempDir dir;
-  const TRun run = RunCli({"--project", dir / "typo.prj"});
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Err, "qorv-cli: EInOutError: Cannot open project \"" + dir.Path() +
+  test::TempDir dir;
+  const CliRun run = runCli({"--project", dir / "typo.prj"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "qorv-cli: EInOutError: Cannot open project \"" + dir.path() +
                          "typo.prj\": No such file or directory\n");
 }
 
 TEST(CliProject, ProjectWithoutAFolderIsBadUsage) {
-  test::TTempDir dir;
-  dir.WriteFile("empty.prj", "[Project]\r\nLocalFolder=\r\n");
-  EXPECT_EQ(RunCli({"--project", dir / "empty.prj"}).Status, 2);
+  test::TempDir dir;
+  dir.writeFile("empty.prj", "[Project]\r\nLocalFolder=\r\n");
+  EXPECT_EQ(runCli({"--project", dir / "empty.prj"}).status, 2);
 }
 
 TEST(CliProject, SaveFailureIsReportedAndNothingIsScanned) {
-  test::TTempDir dir;
-  dir.WriteFile("a.htm");
-  const TRun run = RunCli({"--save-project", dir / "missing/p.prj", dir.Path(), "http://s"});
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Err,
-            "qorv-cli: EIniFileException: Unable to write to " + dir.Path() + "missing/p.prj\n");
-  EXPECT_FALSE(test::FileExists(dir / "sitemap.xml"));
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  const CliRun run = runCli({"--save-project", dir / "missing/p.prj", dir.path(), "http://s"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "qorv-cli: EIniFileException: Unable to write to " + dir.path() + "missing/p.prj\n");
+  EXPECT_FALSE(test::fileExists(dir / "sitemap.xml"));
 }
 
 }  // namespace

@@ -11,313 +11,313 @@
 namespace qorv {
 namespace {
 
-using test::TFakeFileSystem;
+using test::FakeFileSystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 
 /// A walker over `fs` that records what it reports.
-struct TWalkFixture {
-  explicit TWalkFixture(TFileSystem& fs, std::vector<std::string> masks = {"*.htm", "*.html"})
-      : Walker(fs) {
-    Walker.RootDirectory = TFakeFileSystem::kRoot;
-    Walker.FileParams.SearchTypes = TJvSearchParams::stFileMask;
-    Walker.FileParams.SetFileMasks(std::move(masks));
-    Walker.OnFindFile = [this](TJvSearchFiles&, const TFoundFile& file) {
-      Reported.push_back(file.Path);
+struct WalkFixture {
+  explicit WalkFixture(FileSystem& fs, std::vector<std::string> masks = {"*.htm", "*.html"})
+      : walker(fs) {
+    walker.rootFolder = FakeFileSystem::kRoot;
+    walker.filter.searchTypes = FileFilter::stFileMask;
+    walker.filter.setMasks(std::move(masks));
+    walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) {
+      reported.push_back(file.path);
     };
   }
-  TJvSearchFiles Walker;
-  std::vector<std::string> Reported;
+  DirectoryWalker walker;
+  std::vector<std::string> reported;
 };
 
-TEST(DirWalk, ReportsFilesOfAFolderInListingOrderBeforeItsSubfolders) {
-  TFakeFileSystem fs;
-  fs.AddFile("b.html");
-  fs.AddFolder("sub");
-  fs.AddFile("sub/d.htm");
-  fs.AddFile("a.htm");
-  fs.AddFile("c.gif");
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/b.html", "ROOT/a.htm", "ROOT/sub/d.htm"));
-  EXPECT_EQ(walk.Walker.FoundFiles, walk.Reported);
-  EXPECT_THAT(walk.Walker.FoundFolders, IsEmpty());
+TEST(DirectoryWalker, ReportsFilesOfAFolderInListingOrderBeforeItsSubfolders) {
+  FakeFileSystem fs;
+  fs.addFile("b.html");
+  fs.addFolder("sub");
+  fs.addFile("sub/d.htm");
+  fs.addFile("a.htm");
+  fs.addFile("c.gif");
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/b.html", "ROOT/a.htm", "ROOT/sub/d.htm"));
+  EXPECT_EQ(walk.walker.foundFiles, walk.reported);
+  EXPECT_THAT(walk.walker.foundFolders, IsEmpty());
 }
 
-TEST(DirWalk, WalksDepthFirstWithOneListingOpenAtATime) {
-  TFakeFileSystem fs;
-  fs.AddFile("A/A1/x.htm");
-  fs.AddFile("A/y.htm");
-  fs.AddFile("B/z.htm");
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/A/y.htm", "ROOT/A/A1/x.htm", "ROOT/B/z.htm"));
-  EXPECT_THAT(fs.ListedFolders(), ElementsAre("", "A", "A/A1", "B"));
-  EXPECT_EQ(fs.MaxOpenListings, 1);
+TEST(DirectoryWalker, WalksDepthFirstWithOneListingOpenAtATime) {
+  FakeFileSystem fs;
+  fs.addFile("A/A1/x.htm");
+  fs.addFile("A/y.htm");
+  fs.addFile("B/z.htm");
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/A/y.htm", "ROOT/A/A1/x.htm", "ROOT/B/z.htm"));
+  EXPECT_THAT(fs.listedFolders(), ElementsAre("", "A", "A/A1", "B"));
+  EXPECT_EQ(fs.maxOpenListings, 1);
 }
 
-struct TFilterCase {
-  const char* Name;
-  std::vector<std::string> Masks;
-  std::vector<std::string> Files;
-  std::vector<std::string> Reported;
-  friend void PrintTo(const TFilterCase& c, std::ostream* os) { *os << c.Name; }
+struct FilterCase {
+  const char* name;
+  std::vector<std::string> masks;
+  std::vector<std::string> files;
+  std::vector<std::string> reported;
+  friend void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class DirWalkFilter : public ::testing::TestWithParam<TFilterCase> {};
+class DirectoryWalkerFilter : public ::testing::TestWithParam<FilterCase> {};
 
-TEST_P(DirWalkFilter, ReportsExactlyTheMatchingFiles) {
-  TFakeFileSystem fs;
-  for (const auto& file : GetParam().Files) fs.AddFile(file);
-  TWalkFixture walk(fs, GetParam().Masks);
-  EXPECT_TRUE(walk.Walker.Walk());
+TEST_P(DirectoryWalkerFilter, ReportsExactlyTheMatchingFiles) {
+  FakeFileSystem fs;
+  for (const auto& file : GetParam().files) fs.addFile(file);
+  WalkFixture walk(fs, GetParam().masks);
+  EXPECT_TRUE(walk.walker.walk());
   std::vector<std::string> expected;
-  for (const auto& file : GetParam().Reported) expected.push_back(std::string("ROOT/") + file);
-  EXPECT_EQ(walk.Reported, expected);
+  for (const auto& file : GetParam().reported) expected.push_back(std::string("ROOT/") + file);
+  EXPECT_EQ(walk.reported, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DirWalkFilter,
+    Cases, DirectoryWalkerFilter,
     ::testing::Values(
-        TFilterCase{"CaseIgnoredNameKeptAsListed",
-                    {"*.htm"},
-                    {"INDEX.HTM", "index.htm"},
-                    {"INDEX.HTM", "index.htm"}},
-        TFilterCase{"WholeNameMatch", {"*.htm"}, {"index.html", "a.htm.bak", "a.htm"}, {"a.htm"}},
-        TFilterCase{"OneReportPerFile", {"*.htm", "*"}, {"a.htm", "README"}, {"a.htm", "README"}},
-        TFilterCase{"StarDotStarNeedsAFullStop", {"*.*"}, {"README", "a.b"}, {"a.b"}},
-        TFilterCase{"QuestionMarkIsOneCharacter",
-                    {"?.htm"},
-                    {"a.htm", "ab.htm", "š.htm"},
-                    {"a.htm", "š.htm"}},
-        TFilterCase{"EmptyListLetsEverythingThrough", {}, {"a.gif", "b"}, {"a.gif", "b"}},
-        TFilterCase{"FolderNamesAreNeverMatched",
-                    {"*.htm"},
-                    {"x.htm/page.htm", "x.htm/p.gif"},
-                    {"x.htm/page.htm"}},
-        TFilterCase{
+        FilterCase{"CaseIgnoredNameKeptAsListed",
+                   {"*.htm"},
+                   {"INDEX.HTM", "index.htm"},
+                   {"INDEX.HTM", "index.htm"}},
+        FilterCase{"WholeNameMatch", {"*.htm"}, {"index.html", "a.htm.bak", "a.htm"}, {"a.htm"}},
+        FilterCase{"OneReportPerFile", {"*.htm", "*"}, {"a.htm", "README"}, {"a.htm", "README"}},
+        FilterCase{"StarDotStarNeedsAFullStop", {"*.*"}, {"README", "a.b"}, {"a.b"}},
+        FilterCase{"QuestionMarkIsOneCharacter",
+                   {"?.htm"},
+                   {"a.htm", "ab.htm", "š.htm"},
+                   {"a.htm", "š.htm"}},
+        FilterCase{"EmptyListLetsEverythingThrough", {}, {"a.gif", "b"}, {"a.gif", "b"}},
+        FilterCase{"FolderNamesAreNeverMatched",
+                   {"*.htm"},
+                   {"x.htm/page.htm", "x.htm/p.gif"},
+                   {"x.htm/page.htm"}},
+        FilterCase{
             "BlanksArePartOfTheMask", {"*.htm", " *.html"}, {"a.html", " b.html"}, {" b.html"}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DirWalk, KeepsNoPathsWhenToldNot) {
-  TFakeFileSystem fs;
-  fs.AddFile("a.htm");
-  TWalkFixture walk(fs);
-  walk.Walker.KeepFoundFiles = false;
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/a.htm"));
-  EXPECT_THAT(walk.Walker.FoundFiles, IsEmpty());
+TEST(DirectoryWalker, KeepsNoPathsWhenToldNot) {
+  FakeFileSystem fs;
+  fs.addFile("a.htm");
+  WalkFixture walk(fs);
+  walk.walker.keepFoundFiles = false;
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm"));
+  EXPECT_THAT(walk.walker.foundFiles, IsEmpty());
 }
 
-TEST(DirWalk, WithoutTheMaskSearchTypeEveryFilePasses) {
-  TFakeFileSystem fs;
-  fs.AddFile("a.gif");
-  TWalkFixture walk(fs);
-  walk.Walker.FileParams.SearchTypes = 0;
-  walk.Walker.Walk();
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/a.gif"));
+TEST(DirectoryWalker, WithoutTheMaskSearchTypeEveryFilePasses) {
+  FakeFileSystem fs;
+  fs.addFile("a.gif");
+  WalkFixture walk(fs);
+  walk.walker.filter.searchTypes = 0;
+  walk.walker.walk();
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.gif"));
 }
 
-TEST(DirWalk, EmptyMaskEndsTheWalkAtTheFirstFileThatReachesIt) {
-  TFakeFileSystem fs;
-  fs.AddFile("a.htm");
-  fs.AddFile("b.HTM");
-  fs.AddFile("c.html");
-  fs.AddFile("d.htm");
-  TWalkFixture walk(fs, {"*.htm", "", "*.html"});
+TEST(DirectoryWalker, EmptyMaskEndsTheWalkAtTheFirstFileThatReachesIt) {
+  FakeFileSystem fs;
+  fs.addFile("a.htm");
+  fs.addFile("b.HTM");
+  fs.addFile("c.html");
+  fs.addFile("d.htm");
+  WalkFixture walk(fs, {"*.htm", "", "*.html"});
   try {
-    walk.Walker.Walk();
+    walk.walker.walk();
     FAIL() << "no error";
-  } catch (const EWildcardError& error) {
+  } catch (const EmptyMaskError& error) {
     EXPECT_STREQ(error.what(), "Search string cannot be blank");
   }
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/a.htm", "ROOT/b.HTM"));
-  EXPECT_FALSE(walk.Walker.IsWalking());
-  EXPECT_EQ(fs.OpenListings, 0);
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm", "ROOT/b.HTM"));
+  EXPECT_FALSE(walk.walker.isWalking());
+  EXPECT_EQ(fs.openListings, 0);
 }
 
-TEST(DirWalk, SkipsOnlyEntriesThatAreBothHiddenAndSystem) {
-  TFakeFileSystem fs;
-  fs.AddFile("hidden.htm").Hidden = true;
-  fs.AddFile("system.htm").System = true;
-  auto& both = fs.AddFile("both.htm");
-  both.Hidden = both.System = true;
-  fs.AddFile("hs/inside.htm");
-  for (auto& entry : fs.Folder("").Entries) {
-    if (entry.Name == "hs") entry.Hidden = entry.System = true;
+TEST(DirectoryWalker, SkipsOnlyEntriesThatAreBothHiddenAndSystem) {
+  FakeFileSystem fs;
+  fs.addFile("hidden.htm").hidden = true;
+  fs.addFile("system.htm").system = true;
+  auto& both = fs.addFile("both.htm");
+  both.hidden = both.system = true;
+  fs.addFile("hs/inside.htm");
+  for (auto& entry : fs.folder("").entries) {
+    if (entry.name == "hs") entry.hidden = entry.system = true;
   }
-  fs.AddFile(".dotted.htm");
-  TWalkFixture walk(fs);
-  walk.Walker.Walk();
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/hidden.htm", "ROOT/system.htm", "ROOT/.dotted.htm"));
+  fs.addFile(".dotted.htm");
+  WalkFixture walk(fs);
+  walk.walker.walk();
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/hidden.htm", "ROOT/system.htm", "ROOT/.dotted.htm"));
 }
 
-TEST(DirWalk, SkipsDotAndDotDot) {
-  TFakeFileSystem fs;
-  fs.AddLink("", ".", "");
-  fs.AddLink("", "..", "");
-  fs.AddFile("a.htm");
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/a.htm"));
-  EXPECT_EQ(fs.ListedFolders().size(), 1u);
+TEST(DirectoryWalker, SkipsDotAndDotDot) {
+  FakeFileSystem fs;
+  fs.addLink("", ".", "");
+  fs.addLink("", "..", "");
+  fs.addFile("a.htm");
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm"));
+  EXPECT_EQ(fs.listedFolders().size(), 1u);
 }
 
-TEST(DirWalk, MissingRootReportsNothingAndFails) {
-  TFakeFileSystem fs;
-  fs.AddFile("a.htm");
-  TWalkFixture walk(fs);
-  walk.Walker.RootDirectory = "elsewhere/";
-  EXPECT_FALSE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, IsEmpty());
+TEST(DirectoryWalker, MissingRootReportsNothingAndFails) {
+  FakeFileSystem fs;
+  fs.addFile("a.htm");
+  WalkFixture walk(fs);
+  walk.walker.rootFolder = "elsewhere/";
+  EXPECT_FALSE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, IsEmpty());
 }
 
-TEST(DirWalk, RefusedFolderCountsAsEmptyAndTheWalkGoesOn) {
-  TFakeFileSystem fs;
-  fs.AddFile("locked/a.htm");
-  fs.AddFile("locked/deeper/b.htm");
-  fs.AddFile("open/c.htm");
-  fs.Folder("locked").ListStatus = {TListStatus::AccessDenied, 13};
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/open/c.htm"));
+TEST(DirectoryWalker, RefusedFolderCountsAsEmptyAndTheWalkGoesOn) {
+  FakeFileSystem fs;
+  fs.addFile("locked/a.htm");
+  fs.addFile("locked/deeper/b.htm");
+  fs.addFile("open/c.htm");
+  fs.folder("locked").listStatus = {ListStatus::AccessDenied, 13};
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/open/c.htm"));
 }
 
-TEST(DirWalk, FolderThatCannotBeOpenedForLackOfRightsCountsAsEmpty) {
-  TFakeFileSystem fs;
-  fs.AddFile("locked/a.htm");
-  fs.AddFile("z.htm");
-  fs.Folder("locked").OpenStatus = {TListStatus::AccessDenied, 13};
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/z.htm"));
+TEST(DirectoryWalker, FolderThatCannotBeOpenedForLackOfRightsCountsAsEmpty) {
+  FakeFileSystem fs;
+  fs.addFile("locked/a.htm");
+  fs.addFile("z.htm");
+  fs.folder("locked").openStatus = {ListStatus::AccessDenied, 13};
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/z.htm"));
 }
 
-struct TFailureCase {
-  const char* Name;
-  void (*Break)(TFakeFileSystem::TFakeFolder&);
-  friend void PrintTo(const TFailureCase& c, std::ostream* os) { *os << c.Name; }
+struct FailureCase {
+  const char* name;
+  void (*breakFolder)(FakeFileSystem::FakeFolder&);
+  friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class DirWalkFailure : public ::testing::TestWithParam<TFailureCase> {};
+class DirectoryWalkerFailure : public ::testing::TestWithParam<FailureCase> {};
 
-TEST_P(DirWalkFailure, EndsTheWholeWalkKeepingWhatWasReported) {
-  TFakeFileSystem fs;
-  fs.AddFile("A/a1.htm");
-  fs.AddFile("A/a2.htm");
-  fs.AddFile("A/A1/deep.htm");
-  fs.AddFile("B/b.htm");
-  GetParam().Break(fs.Folder("A"));
-  TWalkFixture walk(fs);
-  EXPECT_FALSE(walk.Walker.Walk());
-  for (const auto& path : walk.Reported) EXPECT_TRUE(path.rfind("ROOT/A/a", 0) == 0) << path;
-  EXPECT_THAT(fs.ListedFolders(), ElementsAre("", "A"));
-  EXPECT_FALSE(walk.Walker.IsWalking());
-  EXPECT_EQ(fs.OpenListings, 0);
+TEST_P(DirectoryWalkerFailure, EndsTheWholeWalkKeepingWhatWasReported) {
+  FakeFileSystem fs;
+  fs.addFile("A/a1.htm");
+  fs.addFile("A/a2.htm");
+  fs.addFile("A/A1/deep.htm");
+  fs.addFile("B/b.htm");
+  GetParam().breakFolder(fs.folder("A"));
+  WalkFixture walk(fs);
+  EXPECT_FALSE(walk.walker.walk());
+  for (const auto& path : walk.reported) EXPECT_TRUE(path.rfind("ROOT/A/a", 0) == 0) << path;
+  EXPECT_THAT(fs.listedFolders(), ElementsAre("", "A"));
+  EXPECT_FALSE(walk.walker.isWalking());
+  EXPECT_EQ(fs.openListings, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DirWalkFailure,
-                         ::testing::Values(TFailureCase{"ListingCannotStart",
-                                                        [](auto& f) {
-                                                          f.ListStatus = {TListStatus::Failed, 2};
-                                                        }},
-                                           TFailureCase{"NextEntryFailsMidway",
-                                                        [](auto& f) { f.FailNextAfter = 1; }},
-                                           TFailureCase{"ClosingFails",
-                                                        [](auto& f) {
-                                                          f.CloseStatus = {TListStatus::Failed, 5};
-                                                        }}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Cases, DirectoryWalkerFailure,
+                         ::testing::Values(FailureCase{"ListingCannotStart",
+                                                       [](auto& f) {
+                                                         f.listStatus = {ListStatus::Failed, 2};
+                                                       }},
+                                           FailureCase{"NextEntryFailsMidway",
+                                                       [](auto& f) { f.failNextAfter = 1; }},
+                                           FailureCase{"ClosingFails",
+                                                       [](auto& f) {
+                                                         f.closeStatus = {ListStatus::Failed, 5};
+                                                       }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DirWalk, SubfolderThatVanishedEndsTheWalk) {
-  TFakeFileSystem fs;
-  fs.AddFile("A/a.htm");
-  fs.AddFile("B/b.htm");
-  fs.Folder("A").OpenStatus = {TListStatus::Failed, 2};
-  TWalkFixture walk(fs);
-  EXPECT_FALSE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, IsEmpty());
+TEST(DirectoryWalker, SubfolderThatVanishedEndsTheWalk) {
+  FakeFileSystem fs;
+  fs.addFile("A/a.htm");
+  fs.addFile("B/b.htm");
+  fs.folder("A").openStatus = {ListStatus::Failed, 2};
+  WalkFixture walk(fs);
+  EXPECT_FALSE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, IsEmpty());
 }
 
-TEST(DirWalk, WalkInsideAWalkIsRefusedAndChangesNothing) {
-  TFakeFileSystem fs;
-  fs.AddFile("a.htm");
-  fs.AddFile("b.htm");
-  TWalkFixture walk(fs);
+TEST(DirectoryWalker, WalkInsideAWalkIsRefusedAndChangesNothing) {
+  FakeFileSystem fs;
+  fs.addFile("a.htm");
+  fs.addFile("b.htm");
+  WalkFixture walk(fs);
   std::vector<bool> inner;
-  walk.Walker.OnFindFile = [&](TJvSearchFiles& sender, const TFoundFile& file) {
-    walk.Reported.push_back(file.Path);
-    inner.push_back(sender.Walk());
+  walk.walker.onFileFound = [&](DirectoryWalker& sender, const FoundFile& file) {
+    walk.reported.push_back(file.path);
+    inner.push_back(sender.walk());
   };
-  EXPECT_TRUE(walk.Walker.Walk());
+  EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(inner, ElementsAre(false, false));
-  EXPECT_THAT(walk.Walker.FoundFiles, ElementsAre("ROOT/a.htm", "ROOT/b.htm"));
-  EXPECT_TRUE(walk.Walker.Walk()) << "a finished walk leaves the walker idle";
+  EXPECT_THAT(walk.walker.foundFiles, ElementsAre("ROOT/a.htm", "ROOT/b.htm"));
+  EXPECT_TRUE(walk.walker.walk()) << "a finished walk leaves the walker idle";
 }
 
-TEST(DirWalk, ErrorFromTheHandlerEndsTheWalkAndReachesTheCaller) {
-  TFakeFileSystem fs;
-  fs.AddFile("a.htm");
-  fs.AddFile("b.htm");
-  TWalkFixture walk(fs);
-  walk.Walker.OnFindFile = [](TJvSearchFiles&, const TFoundFile&) {
+TEST(DirectoryWalker, ErrorFromTheHandlerEndsTheWalkAndReachesTheCaller) {
+  FakeFileSystem fs;
+  fs.addFile("a.htm");
+  fs.addFile("b.htm");
+  WalkFixture walk(fs);
+  walk.walker.onFileFound = [](DirectoryWalker&, const FoundFile&) {
     throw std::runtime_error("handler failed");
   };
-  EXPECT_THROW(walk.Walker.Walk(), std::runtime_error);
-  EXPECT_FALSE(walk.Walker.IsWalking());
-  EXPECT_THAT(walk.Walker.FoundFiles, ElementsAre("ROOT/a.htm"));
-  EXPECT_EQ(fs.OpenListings, 0);
+  EXPECT_THROW(walk.walker.walk(), std::runtime_error);
+  EXPECT_FALSE(walk.walker.isWalking());
+  EXPECT_THAT(walk.walker.foundFiles, ElementsAre("ROOT/a.htm"));
+  EXPECT_EQ(fs.openListings, 0);
 }
 
-TEST(DirWalk, MasksChangedDuringTheWalkApplyToTheFilesAfter) {
-  TFakeFileSystem fs;
-  fs.AddFile("a.htm");
-  fs.AddFile("b.gif");
-  TWalkFixture walk(fs, {"*.htm"});
-  walk.Walker.OnFindFile = [&](TJvSearchFiles& sender, const TFoundFile& file) {
-    walk.Reported.push_back(file.Path);
-    sender.FileParams.SetFileMasks({"*.GIF"});
+TEST(DirectoryWalker, MasksChangedDuringTheWalkApplyToTheFilesAfter) {
+  FakeFileSystem fs;
+  fs.addFile("a.htm");
+  fs.addFile("b.gif");
+  WalkFixture walk(fs, {"*.htm"});
+  walk.walker.onFileFound = [&](DirectoryWalker& sender, const FoundFile& file) {
+    walk.reported.push_back(file.path);
+    sender.filter.setMasks({"*.GIF"});
   };
-  walk.Walker.Walk();
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/a.htm", "ROOT/b.gif"));
+  walk.walker.walk();
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm", "ROOT/b.gif"));
 }
 
-TEST(DirWalk, LinkBackToAFolderOnTheDescentPathIsNotEntered) {
-  TFakeFileSystem fs;
-  fs.AddFile("A/a.htm");
-  fs.AddFile("B/b.htm");
-  fs.AddLink("A", "up", "");        // back to the root
-  fs.AddLink("A", "self", "A");     // to itself
-  fs.AddLink("A", "sibling", "B");  // not on the path: walked
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/A/a.htm", "ROOT/A/sibling/b.htm", "ROOT/B/b.htm"));
+TEST(DirectoryWalker, LinkBackToAFolderOnTheDescentPathIsNotEntered) {
+  FakeFileSystem fs;
+  fs.addFile("A/a.htm");
+  fs.addFile("B/b.htm");
+  fs.addLink("A", "up", "");        // back to the root
+  fs.addLink("A", "self", "A");     // to itself
+  fs.addLink("A", "sibling", "B");  // not on the path: walked
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/A/a.htm", "ROOT/A/sibling/b.htm", "ROOT/B/b.htm"));
 }
 
-TEST(DirWalk, RecurseDepthLimitsTheLevelsBelowTheRoot) {
-  TFakeFileSystem fs;
-  fs.AddFile("r.htm");
-  fs.AddFile("A/a.htm");
-  fs.AddFile("A/B/b.htm");
-  TWalkFixture walk(fs);
-  walk.Walker.RecurseDepth = 1;
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_THAT(walk.Reported, ElementsAre("ROOT/r.htm", "ROOT/A/a.htm"));
+TEST(DirectoryWalker, RecurseDepthLimitsTheLevelsBelowTheRoot) {
+  FakeFileSystem fs;
+  fs.addFile("r.htm");
+  fs.addFile("A/a.htm");
+  fs.addFile("A/B/b.htm");
+  WalkFixture walk(fs);
+  walk.walker.maxDepth = 1;
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/r.htm", "ROOT/A/a.htm"));
 }
 
-TEST(DirWalk, VeryDeepTreeDoesNotExhaustTheStack) {
-  TFakeFileSystem fs;
+TEST(DirectoryWalker, VeryDeepTreeDoesNotExhaustTheStack) {
+  FakeFileSystem fs;
   std::string path;
   for (int i = 0; i < 100000; ++i) path += "d/";
-  fs.AddFile(path + "deep.htm");
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  ASSERT_EQ(walk.Reported.size(), 1u);
-  EXPECT_EQ(walk.Reported[0], "ROOT/" + path + "deep.htm");
+  fs.addFile(path + "deep.htm");
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  ASSERT_EQ(walk.reported.size(), 1u);
+  EXPECT_EQ(walk.reported[0], "ROOT/" + path + "deep.htm");
 }
 
-TEST(DirWalk, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
+TEST(DirectoryWalker, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
   // A chain of 100 levels with a file on each, a second folder after the
   // chain at level 50, and at level 70 a link to a chain of 40 levels with
   // a second folder at its level 10. Coming back up, the walk needs levels
@@ -328,13 +328,13 @@ TEST(DirWalk, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
     for (int i = 0; i < times; ++i) text += piece;
     return text;
   };
-  TFakeFileSystem fs;
-  fs.AddFolder("d");
-  for (int level = 0; level < 40; ++level) fs.AddFile("B/" + repeat("b/", level) + "g.htm");
-  fs.AddFile("B/" + repeat("b/", 10) + "c/c.htm");
-  for (int level = 0; level < 100; ++level) fs.AddFile(repeat("d/", level) + "f.htm");
-  fs.AddFile(repeat("d/", 50) + "e/e.htm");
-  fs.AddLink(repeat("d/", 70), "x", "B");
+  FakeFileSystem fs;
+  fs.addFolder("d");
+  for (int level = 0; level < 40; ++level) fs.addFile("B/" + repeat("b/", level) + "g.htm");
+  fs.addFile("B/" + repeat("b/", 10) + "c/c.htm");
+  for (int level = 0; level < 100; ++level) fs.addFile(repeat("d/", level) + "f.htm");
+  fs.addFile(repeat("d/", 50) + "e/e.htm");
+  fs.addLink(repeat("d/", 70), "x", "B");
 
   const auto walkOfB = [&](const std::string& prefix, std::vector<std::string>& paths) {
     for (int level = 0; level < 40; ++level)
@@ -348,36 +348,36 @@ TEST(DirWalk, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
   expected.push_back("ROOT/" + repeat("d/", 50) + "e/e.htm");
   walkOfB("ROOT/B/", expected);
 
-  TWalkFixture walk(fs);
-  EXPECT_TRUE(walk.Walker.Walk());
-  EXPECT_EQ(walk.Reported, expected);
-  EXPECT_LE(fs.MaxOpenFolders, 40);
-  EXPECT_EQ(fs.OpenFolders, 0);
+  WalkFixture walk(fs);
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_EQ(walk.reported, expected);
+  EXPECT_LE(fs.maxOpenFolders, 40);
+  EXPECT_EQ(fs.openFolders, 0);
 }
 
 // The same walk on the machine's own file system.
 
-TEST(DirWalkOnDisk, ReportsFullPathsOfNestedFilesOnceEachFollowingLinksWithoutLooping) {
-  test::TTempDir dir;
-  dir.WriteFile("a.htm");
-  dir.WriteFile("news/page.htm");
-  dir.WriteFile("news/old/x.html");
-  dir.WriteFile("news/pic.gif");
-  test::TTempDir outside;
-  outside.WriteFile("ext.htm");
+TEST(DirectoryWalkerOnDisk, ReportsFullPathsOfNestedFilesOnceEachFollowingLinksWithoutLooping) {
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.writeFile("news/page.htm");
+  dir.writeFile("news/old/x.html");
+  dir.writeFile("news/pic.gif");
+  test::TempDir outside;
+  outside.writeFile("ext.htm");
   ASSERT_EQ(symlink("..", (dir / "news/up").c_str()), 0);
-  ASSERT_EQ(symlink(outside.Path().c_str(), (dir / "linked").c_str()), 0);
+  ASSERT_EQ(symlink(outside.path().c_str(), (dir / "linked").c_str()), 0);
   ASSERT_EQ(symlink("missing.htm", (dir / "dangling.htm").c_str()), 0);
 
-  TJvSearchFiles walker;
-  walker.RootDirectory = dir.Path();
-  walker.FileParams.SearchTypes = TJvSearchParams::stFileMask;
-  walker.FileParams.SetFileMasks({"*.htm", "*.html"});
+  DirectoryWalker walker;
+  walker.rootFolder = dir.path();
+  walker.filter.searchTypes = FileFilter::stFileMask;
+  walker.filter.setMasks({"*.htm", "*.html"});
   std::vector<std::string> reported;
-  walker.OnFindFile = [&](TJvSearchFiles&, const TFoundFile& file) {
-    reported.push_back(file.Path);
+  walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {
+    reported.push_back(file.path);
   };
-  EXPECT_TRUE(walker.Walk());
+  EXPECT_TRUE(walker.walk());
   EXPECT_THAT(reported,
               UnorderedElementsAre(dir / "a.htm", dir / "dangling.htm", dir / "news/page.htm",
                                    dir / "news/old/x.html", dir / "linked/ext.htm"));
@@ -387,13 +387,13 @@ TEST(DirWalkOnDisk, ReportsFullPathsOfNestedFilesOnceEachFollowingLinksWithoutLo
   EXPECT_LT(page, old);
 }
 
-TEST(DirWalkOnDisk, MissingRootFails) {
-  test::TTempDir dir;
-  TJvSearchFiles walker;
-  walker.RootDirectory = dir / "missing/";
-  EXPECT_FALSE(walker.Walk());
-  walker.RootDirectory = dir.WriteFile("file");
-  EXPECT_FALSE(walker.Walk());
+TEST(DirectoryWalkerOnDisk, MissingRootFails) {
+  test::TempDir dir;
+  DirectoryWalker walker;
+  walker.rootFolder = dir / "missing/";
+  EXPECT_FALSE(walker.walk());
+  walker.rootFolder = dir.writeFile("file");
+  EXPECT_FALSE(walker.walk());
 }
 
 }  // namespace

@@ -6,114 +6,113 @@ namespace qorv {
 namespace {
 
 TEST(Vocabularies, HoldTheirFixedTexts) {
-  ASSERT_EQ(ChangefreqVocabulary.size(), 8u);
-  EXPECT_EQ(ChangefreqVocabulary[0], "none");
-  EXPECT_EQ(ChangefreqVocabulary[3], "daily");
-  EXPECT_EQ(ChangefreqVocabulary[7], "never");
-  ASSERT_EQ(PriorityVocabulary.size(), 12u);
-  EXPECT_EQ(PriorityVocabulary[0], "none");
+  ASSERT_EQ(kChangefreqVocabulary.size(), 8u);
+  EXPECT_EQ(kChangefreqVocabulary[0], "none");
+  EXPECT_EQ(kChangefreqVocabulary[3], "daily");
+  EXPECT_EQ(kChangefreqVocabulary[7], "never");
+  ASSERT_EQ(kPriorityVocabulary.size(), 12u);
+  EXPECT_EQ(kPriorityVocabulary[0], "none");
   for (std::size_t i = 1; i < 11; ++i)
-    EXPECT_EQ(PriorityVocabulary[i], "0." + std::to_string(i - 1));
-  EXPECT_EQ(PriorityVocabulary[11], "1.0");
-  ASSERT_EQ(TimeZoneList.size(), 25u);
-  EXPECT_EQ(TimeZoneList[0], "-12:00");
-  EXPECT_EQ(TimeZoneList[11], "-01:00");
-  EXPECT_EQ(TimeZoneList[12], "+00:00");
-  EXPECT_EQ(TimeZoneList[13], "+01:00");
-  EXPECT_EQ(TimeZoneList[24], "+12:00");
+    EXPECT_EQ(kPriorityVocabulary[i], "0." + std::to_string(i - 1));
+  EXPECT_EQ(kPriorityVocabulary[11], "1.0");
+  ASSERT_EQ(kTimeZoneList.size(), 25u);
+  EXPECT_EQ(kTimeZoneList[0], "-12:00");
+  EXPECT_EQ(kTimeZoneList[11], "-01:00");
+  EXPECT_EQ(kTimeZoneList[12], "+00:00");
+  EXPECT_EQ(kTimeZoneList[13], "+01:00");
+  EXPECT_EQ(kTimeZoneList[24], "+12:00");
 }
 
 TEST(GeneratorSettings, StartWithTheirDefaults) {
-  const TGeneratorSettings settings;
-  EXPECT_EQ(settings.FileMask, "*.htm;*.html");
-  EXPECT_EQ(settings.IndexFile, "index.htm");
-  EXPECT_EQ(settings.RootChangefreq.Text(), "daily");
-  EXPECT_EQ(settings.RootPriority.Text(), "0.5");
-  EXPECT_EQ(settings.OtherChangefreq.Text(), "none");
-  EXPECT_EQ(settings.OtherPriority.Text(), "none");
-  EXPECT_TRUE(settings.TimeShort);
-  EXPECT_EQ(settings.TimeZone.Index(), 13);
-  EXPECT_EQ(settings.TimeZone.Text(), "+01:00");
-  EXPECT_FALSE(settings.Compact);
+  const GeneratorSettings settings;
+  EXPECT_EQ(settings.fileMask, "*.htm;*.html");
+  EXPECT_EQ(settings.indexFile, "index.htm");
+  EXPECT_EQ(settings.rootChangefreq.text(), "daily");
+  EXPECT_EQ(settings.rootPriority.text(), "0.5");
+  EXPECT_EQ(settings.otherChangefreq.text(), "none");
+  EXPECT_EQ(settings.otherPriority.text(), "none");
+  EXPECT_TRUE(settings.dateOnlyLastmod);
+  EXPECT_EQ(settings.timeZone.index(), 13);
+  EXPECT_EQ(settings.timeZone.text(), "+01:00");
+  EXPECT_FALSE(settings.compact);
 }
 
-struct TIndexCase {
-  const char* Name;
-  int TypedIndex;  // the index the typed text "Typed" was matched to
-  int NewIndex;
-  int Index;
-  const char* Text;
-  friend void PrintTo(const TIndexCase& c, std::ostream* os) { *os << c.Name; }
+struct IndexCase {
+  const char* name;
+  int typedIndex;  // the index the typed text "Typed" was matched to
+  int newIndex;
+  int index;
+  const char* text;
+  friend void PrintTo(const IndexCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class VocabularyChoice : public ::testing::TestWithParam<TIndexCase> {};
+class VocabularyChoiceTest : public ::testing::TestWithParam<IndexCase> {};
 
-TEST_P(VocabularyChoice, SettingTheIndexFollowsItsThreeRules) {
-  TVocabularyChoice choice(ChangefreqVocabulary, 3);
-  choice.SetTyped("Typed", GetParam().TypedIndex);
-  choice.SetIndex(GetParam().NewIndex);
-  EXPECT_EQ(choice.Index(), GetParam().Index);
-  EXPECT_EQ(choice.Text(), GetParam().Text);
+TEST_P(VocabularyChoiceTest, SettingTheIndexFollowsItsThreeRules) {
+  VocabularyChoice choice(kChangefreqVocabulary, 3);
+  choice.setTyped("Typed", GetParam().typedIndex);
+  choice.setIndex(GetParam().newIndex);
+  EXPECT_EQ(choice.index(), GetParam().index);
+  EXPECT_EQ(choice.text(), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, VocabularyChoice,
-    ::testing::Values(TIndexCase{"SameMinusOneKeepsTypedText", -1, -1, -1, "Typed"},
-                      TIndexCase{"SameEntryKeepsTypedText", 3, 3, 3, "Typed"},
-                      TIndexCase{"OtherEntrySetsItsText", -1, 4, 4, "weekly"},
-                      TIndexCase{"MinusOneAfterAMatchEmptiesText", 3, -1, -1, ""},
-                      TIndexCase{"OutOfRangeEmptiesText", -1, 12, -1, ""},
-                      TIndexCase{"NegativeOutOfRangeEmptiesText", 3, -7, -1, ""}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    Cases, VocabularyChoiceTest,
+    ::testing::Values(IndexCase{"SameMinusOneKeepsTypedText", -1, -1, -1, "Typed"},
+                      IndexCase{"SameEntryKeepsTypedText", 3, 3, 3, "Typed"},
+                      IndexCase{"OtherEntrySetsItsText", -1, 4, 4, "weekly"},
+                      IndexCase{"MinusOneAfterAMatchEmptiesText", 3, -1, -1, ""},
+                      IndexCase{"OutOfRangeEmptiesText", -1, 12, -1, ""},
+                      IndexCase{"NegativeOutOfRangeEmptiesText", 3, -7, -1, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GeneratorSettings, ResetForNewProjectKeepsMasksIndexFileAndLayout) {
-  TGeneratorSettings settings;
-  settings.FileMask = "*.php";
-  settings.IndexFile = "default.htm";
-  settings.Compact = true;
-  settings.TimeShort = false;
-  settings.RootChangefreq.SetIndex(1);
-  settings.RootPriority.SetTyped("0.55", -1);
-  settings.OtherChangefreq.SetIndex(7);
-  settings.OtherPriority.SetIndex(11);
-  settings.TimeZone.SetTyped("+05:30", -1);
-  settings.ResetForNewProject();
-  TGeneratorSettings expected;
-  expected.FileMask = "*.php";
-  expected.IndexFile = "default.htm";
-  expected.Compact = true;
+  GeneratorSettings settings;
+  settings.fileMask = "*.php";
+  settings.indexFile = "default.htm";
+  settings.compact = true;
+  settings.dateOnlyLastmod = false;
+  settings.rootChangefreq.setIndex(1);
+  settings.rootPriority.setTyped("0.55", -1);
+  settings.otherChangefreq.setIndex(7);
+  settings.otherPriority.setIndex(11);
+  settings.timeZone.setTyped("+05:30", -1);
+  settings.resetForNewProject();
+  GeneratorSettings expected;
+  expected.fileMask = "*.php";
+  expected.indexFile = "default.htm";
+  expected.compact = true;
   EXPECT_EQ(settings, expected);
 }
 
 TEST(GeneratorSettings, ProjectIndexMinusOneEmptiesAfterResetButKeepsATypedText) {
-  TGeneratorSettings settings;
-  settings.OtherChangefreq.SetTyped("sometimes", -1);
-  settings.OtherChangefreq.SetIndex(-1);  // opening a project that stored -1
-  EXPECT_EQ(settings.OtherChangefreq.Text(), "sometimes");
-  settings.ResetForNewProject();
-  settings.OtherChangefreq.SetIndex(-1);
-  EXPECT_EQ(settings.OtherChangefreq.Text(), "");
+  GeneratorSettings settings;
+  settings.otherChangefreq.setTyped("sometimes", -1);
+  settings.otherChangefreq.setIndex(-1);  // opening a project that stored -1
+  EXPECT_EQ(settings.otherChangefreq.text(), "sometimes");
+  settings.resetForNewProject();
+  settings.otherChangefreq.setIndex(-1);
+  EXPECT_EQ(settings.otherChangefreq.text(), "");
 }
 
-struct TFindCase {
-  const char* Text;
-  int Changefreq;
-  int TimeZone;
-  friend void PrintTo(const TFindCase& c, std::ostream* os) { *os << '"' << c.Text << '"'; }
+struct FindCase {
+  const char* text;
+  int changefreq;
+  int timeZone;
+  friend void PrintTo(const FindCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 
-class FindIgnoringCase : public ::testing::TestWithParam<TFindCase> {};
+class FindIgnoringCase : public ::testing::TestWithParam<FindCase> {};
 
 TEST_P(FindIgnoringCase, GivesTheFirstEqualEntry) {
-  EXPECT_EQ(FindIgnoreCase(ChangefreqVocabulary, GetParam().Text), GetParam().Changefreq);
-  EXPECT_EQ(FindIgnoreCase(TimeZoneList, GetParam().Text), GetParam().TimeZone);
+  EXPECT_EQ(findIgnoreCase(kChangefreqVocabulary, GetParam().text), GetParam().changefreq);
+  EXPECT_EQ(findIgnoreCase(kTimeZoneList, GetParam().text), GetParam().timeZone);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FindIgnoringCase,
-                         ::testing::Values(TFindCase{"None", 0, -1}, TFindCase{"DAILY", 3, -1},
-                                           TFindCase{"dail", -1, -1}, TFindCase{"", -1, -1},
-                                           TFindCase{"+00:00", -1, 12},
-                                           TFindCase{"+05:30", -1, -1}));
+                         ::testing::Values(FindCase{"None", 0, -1}, FindCase{"DAILY", 3, -1},
+                                           FindCase{"dail", -1, -1}, FindCase{"", -1, -1},
+                                           FindCase{"+00:00", -1, 12}, FindCase{"+05:30", -1, -1}));
 
 }  // namespace
 }  // namespace qorv

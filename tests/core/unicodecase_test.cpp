@@ -24,7 +24,7 @@ void PrintTo(const CharCase& c, std::ostream* os) { *os << c.what; }
 class UnicodeCaseChar : public ::testing::TestWithParam<CharCase> {};
 
 TEST_P(UnicodeCaseChar, MapsToSimpleUpperCase) {
-  EXPECT_EQ(static_cast<unsigned>(ToUpper(GetParam().in)), static_cast<unsigned>(GetParam().out))
+  EXPECT_EQ(static_cast<unsigned>(toUpper(GetParam().in)), static_cast<unsigned>(GetParam().out))
       << GetParam().what;
 }
 
@@ -73,9 +73,9 @@ class UnicodeCaseText : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(UnicodeCaseText, UpperCasesEachCharacter) {
   const TextCase& c = GetParam();
-  EXPECT_EQ(ToUpper(c.in), c.out) << c.what;
+  EXPECT_EQ(toUpper(c.in), c.out) << c.what;
   std::string reused = "left over from before";
-  ToUpper(c.in, reused);
+  toUpper(c.in, reused);
   EXPECT_EQ(reused, c.out) << c.what;
 }
 
@@ -109,9 +109,9 @@ class UnicodeCaseEquals : public ::testing::TestWithParam<EqualsCase> {};
 
 TEST_P(UnicodeCaseEquals, ComparesUpperCasedTexts) {
   const EqualsCase& c = GetParam();
-  EXPECT_EQ(EqualsIgnoreCase(c.a, c.b), c.equal) << c.what;
-  EXPECT_EQ(EqualsIgnoreCase(c.b, c.a), c.equal) << c.what << " (swapped)";
-  EXPECT_EQ(ToUpper(c.a) == ToUpper(c.b), c.equal) << c.what << " (upper-cased texts)";
+  EXPECT_EQ(equalsIgnoreCase(c.a, c.b), c.equal) << c.what;
+  EXPECT_EQ(equalsIgnoreCase(c.b, c.a), c.equal) << c.what << " (swapped)";
+  EXPECT_EQ(toUpper(c.a) == toUpper(c.b), c.equal) << c.what << " (upper-cased texts)";
 }
 
 // clang-format off

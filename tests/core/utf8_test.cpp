@@ -13,12 +13,12 @@ namespace {
 
 using test::CaseName;
 
-constexpr char32_t Invalid(unsigned char byte) { return kInvalidByteBase + byte; }
+constexpr char32_t invalid(unsigned char byte) { return kInvalidByteBase + byte; }
 
-std::vector<char32_t> DecodeAll(std::string_view text) {
+std::vector<char32_t> decodeAll(std::string_view text) {
   std::vector<char32_t> out;
   std::size_t pos = 0;
-  while (pos < text.size()) out.push_back(DecodeUtf8(text, pos));
+  while (pos < text.size()) out.push_back(decodeUtf8(text, pos));
   return out;
 }
 
@@ -34,14 +34,14 @@ class Utf8Decode : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Utf8Decode, GivesCharactersAndCountAgrees) {
   const DecodeCase& c = GetParam();
-  EXPECT_EQ(DecodeAll(c.bytes), c.chars) << c.what;
-  EXPECT_EQ(CodePointCount(c.bytes), c.chars.size()) << c.what;
-  const std::size_t firstLength = ValidSequenceLength(c.bytes, 0);
+  EXPECT_EQ(decodeAll(c.bytes), c.chars) << c.what;
+  EXPECT_EQ(codePointCount(c.bytes), c.chars.size()) << c.what;
+  const std::size_t firstLength = validSequenceLength(c.bytes, 0);
   if (c.chars.empty() || c.chars[0] >= kInvalidByteBase) {
     EXPECT_EQ(firstLength, 0u) << c.what;
   } else {
     std::string first;
-    AppendUtf8(first, c.chars[0]);
+    appendUtf8(first, c.chars[0]);
     EXPECT_EQ(firstLength, first.size()) << c.what;
   }
 }
@@ -57,21 +57,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, Utf8Decode, ::testing::Values(
     DecodeCase{"edges of each length", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
                {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000, 0x10FFFF}},
     DecodeCase{"around the surrogates", "\xED\x9F\xBF\xEE\x80\x80", {0xD7FF, 0xE000}},
-    DecodeCase{"overlong two bytes", "\xC0\xAF", {Invalid(0xC0), Invalid(0xAF)}},
-    DecodeCase{"overlong C1", "\xC1\xBF", {Invalid(0xC1), Invalid(0xBF)}},
-    DecodeCase{"overlong three bytes", "\xE0\x9F\xBF", {Invalid(0xE0), Invalid(0x9F), Invalid(0xBF)}},
+    DecodeCase{"overlong two bytes", "\xC0\xAF", {invalid(0xC0), invalid(0xAF)}},
+    DecodeCase{"overlong C1", "\xC1\xBF", {invalid(0xC1), invalid(0xBF)}},
+    DecodeCase{"overlong three bytes", "\xE0\x9F\xBF", {invalid(0xE0), invalid(0x9F), invalid(0xBF)}},
     DecodeCase{"overlong four bytes", "\xF0\x8F\xBF\xBF",
-               {Invalid(0xF0), Invalid(0x8F), Invalid(0xBF), Invalid(0xBF)}},
-    DecodeCase{"high surrogate", "\xED\xA0\x80", {Invalid(0xED), Invalid(0xA0), Invalid(0x80)}},
-    DecodeCase{"low surrogate", "\xED\xBF\xBF", {Invalid(0xED), Invalid(0xBF), Invalid(0xBF)}},
+               {invalid(0xF0), invalid(0x8F), invalid(0xBF), invalid(0xBF)}},
+    DecodeCase{"high surrogate", "\xED\xA0\x80", {invalid(0xED), invalid(0xA0), invalid(0x80)}},
+    DecodeCase{"low surrogate", "\xED\xBF\xBF", {invalid(0xED), invalid(0xBF), invalid(0xBF)}},
     DecodeCase{"above U+10FFFF", "\xF4\x90\x80\x80",
-               {Invalid(0xF4), Invalid(0x90), Invalid(0x80), Invalid(0x80)}},
-    DecodeCase{"lead bytes F5 to FF", "\xF5\xFE\xFF", {Invalid(0xF5), Invalid(0xFE), Invalid(0xFF)}},
-    DecodeCase{"stray continuation", "a\x80" "b", {U'a', Invalid(0x80), U'b'}},
-    DecodeCase{"truncated at the end", "a\xE2\x82", {U'a', Invalid(0xE2), Invalid(0x82)}},
-    DecodeCase{"truncated before ascii", "\xE2\x82" "a", {Invalid(0xE2), Invalid(0x82), U'a'}},
-    DecodeCase{"truncated before a valid one", "\xC5\xC5\xA0", {Invalid(0xC5), 0x0160}},
-    DecodeCase{"latin-1 name", "caf\xE9.htm", {U'c', U'a', U'f', Invalid(0xE9), U'.', U'h', U't', U'm'}},
+               {invalid(0xF4), invalid(0x90), invalid(0x80), invalid(0x80)}},
+    DecodeCase{"lead bytes F5 to FF", "\xF5\xFE\xFF", {invalid(0xF5), invalid(0xFE), invalid(0xFF)}},
+    DecodeCase{"stray continuation", "a\x80" "b", {U'a', invalid(0x80), U'b'}},
+    DecodeCase{"truncated at the end", "a\xE2\x82", {U'a', invalid(0xE2), invalid(0x82)}},
+    DecodeCase{"truncated before ascii", "\xE2\x82" "a", {invalid(0xE2), invalid(0x82), U'a'}},
+    DecodeCase{"truncated before a valid one", "\xC5\xC5\xA0", {invalid(0xC5), 0x0160}},
+    DecodeCase{"latin-1 name", "caf\xE9.htm", {U'c', U'a', U'f', invalid(0xE9), U'.', U'h', U't', U'm'}},
     DecodeCase{"long ascii run then utf-8", "abcdefghijklmnopq\xC5\xA0" "abcdefgh",
                {U'a', U'b', U'c', U'd', U'e', U'f', U'g', U'h', U'i', U'j', U'k', U'l', U'm',
                 U'n', U'o', U'p', U'q', 0x0160, U'a', U'b', U'c', U'd', U'e', U'f', U'g', U'h'}}),
@@ -79,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, Utf8Decode, ::testing::Values(
 // clang-format on
 
 TEST(Utf8, ValidSequenceLengthPastTheEndIsZero) {
-  EXPECT_EQ(ValidSequenceLength("ab", 2), 0u);
-  EXPECT_EQ(ValidSequenceLength("", 0), 0u);
+  EXPECT_EQ(validSequenceLength("ab", 2), 0u);
+  EXPECT_EQ(validSequenceLength("", 0), 0u);
 }
 
 TEST(Utf8, EveryScalarValueRoundTrips) {
@@ -88,10 +88,10 @@ TEST(Utf8, EveryScalarValueRoundTrips) {
   for (char32_t c = 0; c <= 0x10FFFF; ++c) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;
     text.clear();
-    AppendUtf8(text, c);
+    appendUtf8(text, c);
     std::size_t pos = 0;
-    ASSERT_EQ(ValidSequenceLength(text, 0), text.size()) << std::hex << static_cast<unsigned>(c);
-    ASSERT_EQ(DecodeUtf8(text, pos), c) << std::hex << static_cast<unsigned>(c);
+    ASSERT_EQ(validSequenceLength(text, 0), text.size()) << std::hex << static_cast<unsigned>(c);
+    ASSERT_EQ(decodeUtf8(text, pos), c) << std::hex << static_cast<unsigned>(c);
     ASSERT_EQ(pos, text.size()) << std::hex << static_cast<unsigned>(c);
   }
 }
@@ -99,7 +99,7 @@ TEST(Utf8, EveryScalarValueRoundTrips) {
 TEST(Utf8, InvalidByteValuesAppendTheRawByte) {
   for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
     std::string text;
-    AppendUtf8(text, Invalid(static_cast<unsigned char>(byte)));
+    appendUtf8(text, invalid(static_cast<unsigned char>(byte)));
     EXPECT_EQ(text, std::string(1, static_cast<char>(byte)));
   }
 }
@@ -108,7 +108,7 @@ TEST(Utf8, ValuesThatAreNoCharacterAppendReplacementCharacter) {
   for (const char32_t c :
        {char32_t{0xD800}, char32_t{0xDFFF}, char32_t{kInvalidByteBase + 0x100}}) {
     std::string text;
-    AppendUtf8(text, c);
+    appendUtf8(text, c);
     EXPECT_EQ(text, "\xEF\xBF\xBD") << std::hex << static_cast<unsigned>(c);
   }
 }
@@ -124,11 +124,11 @@ TEST(Utf8, ArbitraryBytesSurviveDecodeAndAppend) {
   for (int round = 0; round < 20000; ++round) {
     std::string bytes;
     for (int i = length(random); i > 0; --i) bytes.push_back(alphabet[pick(random)]);
-    const std::vector<char32_t> chars = DecodeAll(bytes);
+    const std::vector<char32_t> chars = decodeAll(bytes);
     std::string again;
-    for (const char32_t c : chars) AppendUtf8(again, c);
+    for (const char32_t c : chars) appendUtf8(again, c);
     ASSERT_EQ(again, bytes);
-    ASSERT_EQ(CodePointCount(bytes), chars.size());
+    ASSERT_EQ(codePointCount(bytes), chars.size());
   }
 }
 

@@ -28,12 +28,12 @@ class WildcardMatchTable : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(WildcardMatchTable, Matches) {
   const MatchCase& c = GetParam();
-  EXPECT_EQ(WildcardMatch(c.mask, c.name), c.matches)
+  EXPECT_EQ(wildcardMatch(c.mask, c.name), c.matches)
       << c.what << ": mask \"" << c.mask << "\", name \"" << c.name << "\"";
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Walk, WildcardMatchTable, ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(walk, WildcardMatchTable, ::testing::Values(
     MatchCase{"extension", "*.HTM", "INDEX.HTM", true},
     MatchCase{"longer extension is not a match", "*.HTM", "INDEX.HTML", false},
     MatchCase{"whole name, not a prefix", "*.HTM", "A.HTM.BAK", false},
@@ -109,11 +109,11 @@ INSTANTIATE_TEST_SUITE_P(NonAscii, WildcardMatchTable, ::testing::Values(
 TEST(WildcardMatch, EmptyMaskIsAnError) {
   for (const char* name : {"INDEX.HTM", ""}) {
     try {
-      WildcardMatch("", name);
+      wildcardMatch("", name);
       ADD_FAILURE() << "no error for name \"" << name << "\"";
-    } catch (const EWildcardError& e) {
+    } catch (const EmptyMaskError& e) {
       EXPECT_STREQ(e.what(), "Search string cannot be blank");
-      EXPECT_STREQ(e.ClassName(), "EWildcardError");
+      EXPECT_STREQ(e.className(), "EWildcardError");
     }
   }
 }
@@ -128,37 +128,37 @@ TEST(WildcardMatch, ManyStarsAgainstLongNames) {
   const std::string maskA = "*A*A*A*A*A*A*A*B";
   const std::string maskS = "*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*\xC5\xA0*B";
 
-  EXPECT_FALSE(WildcardMatch(maskA, manyA));
-  EXPECT_FALSE(WildcardMatch(maskS, manyS));
-  EXPECT_TRUE(WildcardMatch(maskA, manyA + "B"));
-  EXPECT_TRUE(WildcardMatch(maskS, manyS + "B"));
-  EXPECT_FALSE(WildcardMatch("*?*?*?*?*?*?*?*?B", manyA));
+  EXPECT_FALSE(wildcardMatch(maskA, manyA));
+  EXPECT_FALSE(wildcardMatch(maskS, manyS));
+  EXPECT_TRUE(wildcardMatch(maskA, manyA + "B"));
+  EXPECT_TRUE(wildcardMatch(maskS, manyS + "B"));
+  EXPECT_FALSE(wildcardMatch("*?*?*?*?*?*?*?*?B", manyA));
 }
 
 // An obviously right, exponential matcher over characters (code points or
 // invalid bytes), straight from the rule.
-bool ReferenceMatch(const std::vector<char32_t>& mask, std::size_t m,
+bool referenceMatch(const std::vector<char32_t>& mask, std::size_t m,
                     const std::vector<char32_t>& name, std::size_t n) {
   if (m == mask.size()) return n == name.size();
   if (mask[m] == U'*') {
     for (std::size_t k = n; k <= name.size(); ++k) {
-      if (ReferenceMatch(mask, m + 1, name, k)) return true;
+      if (referenceMatch(mask, m + 1, name, k)) return true;
     }
     return false;
   }
   if (n == name.size()) return false;
   if (mask[m] != U'?' && mask[m] != name[n]) return false;
-  return ReferenceMatch(mask, m + 1, name, n + 1);
+  return referenceMatch(mask, m + 1, name, n + 1);
 }
 
-std::vector<char32_t> Characters(std::string_view text) {
+std::vector<char32_t> characters(std::string_view text) {
   std::vector<char32_t> out;
   std::size_t pos = 0;
-  while (pos < text.size()) out.push_back(DecodeUtf8(text, pos));
+  while (pos < text.size()) out.push_back(decodeUtf8(text, pos));
   return out;
 }
 
-void AllTexts(const std::vector<std::string>& symbols, std::size_t maxLength,
+void allTexts(const std::vector<std::string>& symbols, std::size_t maxLength,
               std::vector<std::string>& out) {
   std::vector<std::string> level{""};
   out = level;
@@ -177,18 +177,18 @@ void AllTexts(const std::vector<std::string>& symbols, std::size_t maxLength,
 TEST(WildcardMatch, AgreesWithReferenceOnAllShortTexts) {
   std::vector<std::string> masks;
   std::vector<std::string> names;
-  AllTexts({"*", "?", "A", "\xC5\xA0", "\xA0"}, 4, masks);
-  AllTexts({"A", "\xC5\xA0", "\xA0", "\xC5", "*"}, 4, names);
+  allTexts({"*", "?", "A", "\xC5\xA0", "\xA0"}, 4, masks);
+  allTexts({"A", "\xC5\xA0", "\xA0", "\xC5", "*"}, 4, names);
   std::vector<std::vector<char32_t>> nameChars;
-  for (const std::string& name : names) nameChars.push_back(Characters(name));
+  for (const std::string& name : names) nameChars.push_back(characters(name));
   for (const std::string& mask : masks) {
     if (mask.empty()) continue;
-    const std::vector<char32_t> maskChars = Characters(mask);
+    const std::vector<char32_t> maskChars = characters(mask);
     for (std::size_t i = 0; i < names.size(); ++i) {
       const std::string& name = names[i];
       const bool expected =
-          mask == "*" || (!name.empty() && ReferenceMatch(maskChars, 0, nameChars[i], 0));
-      ASSERT_EQ(WildcardMatch(mask, name), expected)
+          mask == "*" || (!name.empty() && referenceMatch(maskChars, 0, nameChars[i], 0));
+      ASSERT_EQ(wildcardMatch(mask, name), expected)
           << "mask \"" << mask << "\", name \"" << name << "\"";
     }
   }

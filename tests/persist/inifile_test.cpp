@@ -9,75 +9,72 @@
 namespace qorv {
 namespace {
 
-struct TIntegerCase {
-  const char* Text;
-  int Value;  // 99 is the default
-  friend void PrintTo(const TIntegerCase& c, std::ostream* os) { *os << '"' << c.Text << '"'; }
+struct IntegerCase {
+  const char* text;
+  int value;  // 99 is the default
+  friend void PrintTo(const IntegerCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 
-class IniInteger : public ::testing::TestWithParam<TIntegerCase> {};
+class IniInteger : public ::testing::TestWithParam<IntegerCase> {};
 
 TEST_P(IniInteger, ParsesDecimalAndHexadecimalOrGivesTheDefault) {
-  EXPECT_EQ(ParseIniInteger(GetParam().Text, 99), GetParam().Value);
+  EXPECT_EQ(parseIniInteger(GetParam().text, 99), GetParam().value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IniInteger,
-    ::testing::Values(TIntegerCase{"x10", 16}, TIntegerCase{"$10", 16}, TIntegerCase{"0x10", 16},
-                      TIntegerCase{"0X1f", 31}, TIntegerCase{"016", 16}, TIntegerCase{"+7", 7},
-                      TIntegerCase{"-0", 0}, TIntegerCase{"  12", 12},
-                      TIntegerCase{"-2147483648", -2147483647 - 1},
-                      TIntegerCase{"2147483647", 2147483647}, TIntegerCase{"$FFFFFFFF", -1},
-                      TIntegerCase{"$000000001", 1}, TIntegerCase{"-$10", 99},
-                      TIntegerCase{"+$10", 99}, TIntegerCase{"12a", 99}, TIntegerCase{"12 ", 99},
-                      TIntegerCase{"0x", 99}, TIntegerCase{"$", 99}, TIntegerCase{"x", 99},
-                      TIntegerCase{"2147483648", 99}, TIntegerCase{"-2147483649", 99},
-                      TIntegerCase{"99999999999999999999", 99}, TIntegerCase{"$100000000", 99},
-                      TIntegerCase{"", 99}, TIntegerCase{"-", 99}, TIntegerCase{"--1", 99},
-                      TIntegerCase{"1.5", 99}));
+    ::testing::Values(
+        IntegerCase{"x10", 16}, IntegerCase{"$10", 16}, IntegerCase{"0x10", 16},
+        IntegerCase{"0X1f", 31}, IntegerCase{"016", 16}, IntegerCase{"+7", 7}, IntegerCase{"-0", 0},
+        IntegerCase{"  12", 12}, IntegerCase{"-2147483648", -2147483647 - 1},
+        IntegerCase{"2147483647", 2147483647}, IntegerCase{"$FFFFFFFF", -1},
+        IntegerCase{"$000000001", 1}, IntegerCase{"-$10", 99}, IntegerCase{"+$10", 99},
+        IntegerCase{"12a", 99}, IntegerCase{"12 ", 99}, IntegerCase{"0x", 99}, IntegerCase{"$", 99},
+        IntegerCase{"x", 99}, IntegerCase{"2147483648", 99}, IntegerCase{"-2147483649", 99},
+        IntegerCase{"99999999999999999999", 99}, IntegerCase{"$100000000", 99}, IntegerCase{"", 99},
+        IntegerCase{"-", 99}, IntegerCase{"--1", 99}, IntegerCase{"1.5", 99}));
 
-class IniTest : public ::testing::Test {
+class IniFileTest : public ::testing::Test {
  protected:
-  std::string Path() const { return Dir / "test.ini"; }
-  std::string Content() const { return test::ReadFile(Path()); }
-  test::TTempDir Dir;
+  std::string path() const { return dir / "test.ini"; }
+  std::string content() const { return test::readFile(path()); }
+  test::TempDir dir;
 };
 
-struct TBoolCase {
-  const char* Text;
-  bool WithDefaultYes;
-  bool WithDefaultNo;
-  friend void PrintTo(const TBoolCase& c, std::ostream* os) { *os << '"' << c.Text << '"'; }
+struct BoolCase {
+  const char* text;
+  bool withDefaultYes;
+  bool withDefaultNo;
+  friend void PrintTo(const BoolCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 
-class IniBool : public IniTest, public ::testing::WithParamInterface<TBoolCase> {};
+class IniBool : public IniFileTest, public ::testing::WithParamInterface<BoolCase> {};
 
 TEST_P(IniBool, AnyIntegerButZeroIsYes) {
-  Dir.WriteFile("test.ini", std::string("[S]\r\nB=") + GetParam().Text + "\r\n");
-  const TIniFile ini(Path());
-  EXPECT_EQ(ini.ReadBool("S", "B", true), GetParam().WithDefaultYes);
-  EXPECT_EQ(ini.ReadBool("S", "B", false), GetParam().WithDefaultNo);
+  dir.writeFile("test.ini", std::string("[S]\r\nB=") + GetParam().text + "\r\n");
+  const IniFile ini(path());
+  EXPECT_EQ(ini.readBool("S", "B", true), GetParam().withDefaultYes);
+  EXPECT_EQ(ini.readBool("S", "B", false), GetParam().withDefaultNo);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IniBool,
-                         ::testing::Values(TBoolCase{"1", true, true}, TBoolCase{"2", true, true},
-                                           TBoolCase{"-1", true, true},
-                                           TBoolCase{"0", false, false},
-                                           TBoolCase{"true", true, false},
-                                           TBoolCase{"yes", true, false},
-                                           TBoolCase{"", true, false}));
+                         ::testing::Values(BoolCase{"1", true, true}, BoolCase{"2", true, true},
+                                           BoolCase{"-1", true, true}, BoolCase{"0", false, false},
+                                           BoolCase{"true", true, false},
+                                           BoolCase{"yes", true, false},
+                                           BoolCase{"", true, false}));
 
-TEST_F(IniTest, FirstWriteCreatesTheFileWithHeaderAndEntry) {
-  TIniFile ini(Path());
-  ini.WriteString("Window", "Top", "12");
-  EXPECT_EQ(Content(), "[Window]\r\nTop=12\r\n");
-  ini.WriteInteger("Window", "Left", -5);
-  ini.WriteBool("Window", "Maximized", true);
-  EXPECT_EQ(Content(), "[Window]\r\nTop=12\r\nLeft=-5\r\nMaximized=1\r\n");
+TEST_F(IniFileTest, FirstWriteCreatesTheFileWithHeaderAndEntry) {
+  IniFile ini(path());
+  ini.writeString("Window", "Top", "12");
+  EXPECT_EQ(content(), "[Window]\r\nTop=12\r\n");
+  ini.writeInteger("Window", "Left", -5);
+  ini.writeBool("Window", "Maximized", true);
+  EXPECT_EQ(content(), "[Window]\r\nTop=12\r\nLeft=-5\r\nMaximized=1\r\n");
 }
 
-TEST_F(IniTest, UpdatesInPlaceKeepingEveryOtherLine) {
-  Dir.WriteFile("test.ini",
+TEST_F(IniFileTest, UpdatesInPlaceKeepingEveryOtherLine) {
+  dir.writeFile("test.ini",
                 "; a comment\n"
                 "[Other]\n"
                 "Key=other\n"
@@ -88,11 +85,11 @@ TEST_F(IniTest, UpdatesInPlaceKeepingEveryOtherLine) {
                 "\n"
                 "[Last]\n"
                 "X=1");
-  TIniFile ini(Path());
-  ini.WriteString("PROJECT", "Key", "new");
-  ini.WriteString("project", "Added", "a");
-  ini.WriteString("Fresh", "F", "f");
-  EXPECT_EQ(Content(),
+  IniFile ini(path());
+  ini.writeString("PROJECT", "Key", "new");
+  ini.writeString("project", "Added", "a");
+  ini.writeString("Fresh", "F", "f");
+  EXPECT_EQ(content(),
             "; a comment\r\n"
             "[Other]\r\n"
             "Key=other\r\n"
@@ -108,157 +105,157 @@ TEST_F(IniTest, UpdatesInPlaceKeepingEveryOtherLine) {
             "F=f\r\n");
 }
 
-TEST_F(IniTest, ReadsIgnoringCaseFirstMatchOnlyAndTrimmed) {
-  Dir.WriteFile("test.ini",
+TEST_F(IniFileTest, ReadsIgnoringCaseFirstMatchOnlyAndTrimmed) {
+  dir.writeFile("test.ini",
                 "[Window]\nTop = 1 \ntop=2\n[window]\nLeft=3\n[Other]\nLeft=4\n[S]\nEmpty=\n");
-  const TIniFile ini(Path());
-  EXPECT_EQ(ini.ReadString("WINDOW", "TOP", "d"), "1");
-  EXPECT_EQ(ini.ReadString("Window", "Left", "d"), "d") << "only the first section counts";
-  EXPECT_EQ(ini.ReadString("S", "Empty", "d"), "") << "present but empty is not missing";
-  EXPECT_EQ(ini.ReadInteger("S", "Empty", 7), 7);
-  EXPECT_EQ(ini.ReadString("S", "Missing", "d"), "d");
-  EXPECT_EQ(ini.ReadString("Missing", "Top", "d"), "d");
-  EXPECT_EQ(TIniFile(Dir / "missing.ini").ReadString("Window", "Top", "d"), "d");
+  const IniFile ini(path());
+  EXPECT_EQ(ini.readString("WINDOW", "TOP", "d"), "1");
+  EXPECT_EQ(ini.readString("Window", "Left", "d"), "d") << "only the first section counts";
+  EXPECT_EQ(ini.readString("S", "Empty", "d"), "") << "present but empty is not missing";
+  EXPECT_EQ(ini.readInteger("S", "Empty", 7), 7);
+  EXPECT_EQ(ini.readString("S", "Missing", "d"), "d");
+  EXPECT_EQ(ini.readString("Missing", "Top", "d"), "d");
+  EXPECT_EQ(IniFile(dir / "missing.ini").readString("Window", "Top", "d"), "d");
 }
 
-TEST_F(IniTest, WriteReplacesTheFirstOfDuplicateKeys) {
-  Dir.WriteFile("test.ini", "[S]\r\nK=1\r\nK=2\r\n[S]\r\nK=3\r\n");
-  TIniFile(Path()).WriteString("s", "k", "x");
-  EXPECT_EQ(Content(), "[S]\r\nk=x\r\nK=2\r\n[S]\r\nK=3\r\n");
+TEST_F(IniFileTest, WriteReplacesTheFirstOfDuplicateKeys) {
+  dir.writeFile("test.ini", "[S]\r\nK=1\r\nK=2\r\n[S]\r\nK=3\r\n");
+  IniFile(path()).writeString("s", "k", "x");
+  EXPECT_EQ(content(), "[S]\r\nk=x\r\nK=2\r\n[S]\r\nK=3\r\n");
 }
 
-TEST_F(IniTest, LongValuesReadBackCutTo2047Characters) {
-  TIniFile ini(Path());
-  ini.WriteString("S", "Ascii", std::string(3000, 'a'));
+TEST_F(IniFileTest, LongValuesReadBackCutTo2047Characters) {
+  IniFile ini(path());
+  ini.writeString("S", "Ascii", std::string(3000, 'a'));
   std::string letters;
   for (int i = 0; i < 3000; ++i) letters += "š";
-  ini.WriteString("S", "Letters", letters);
-  EXPECT_EQ(ini.ReadString("S", "Ascii", ""), std::string(2047, 'a'));
-  EXPECT_EQ(ini.ReadString("S", "Letters", ""), letters.substr(0, 2047 * 2));
+  ini.writeString("S", "Letters", letters);
+  EXPECT_EQ(ini.readString("S", "Ascii", ""), std::string(2047, 'a'));
+  EXPECT_EQ(ini.readString("S", "Letters", ""), letters.substr(0, 2047 * 2));
 }
 
-TEST_F(IniTest, ByteOrderMarkIsNotPartOfTheFirstLineAndIsKept) {
-  Dir.WriteFile("test.ini", "\xEF\xBB\xBF[Project]\r\nURL=http://s/\r\n");
-  TIniFile ini(Path());
-  EXPECT_EQ(ini.ReadString("Project", "URL", ""), "http://s/");
-  ini.WriteString("Project", "URL", "http://t/");
-  EXPECT_EQ(Content(), "\xEF\xBB\xBF[Project]\r\nURL=http://t/\r\n");
+TEST_F(IniFileTest, ByteOrderMarkIsNotPartOfTheFirstLineAndIsKept) {
+  dir.writeFile("test.ini", "\xEF\xBB\xBF[Project]\r\nURL=http://s/\r\n");
+  IniFile ini(path());
+  EXPECT_EQ(ini.readString("Project", "URL", ""), "http://s/");
+  ini.writeString("Project", "URL", "http://t/");
+  EXPECT_EQ(content(), "\xEF\xBB\xBF[Project]\r\nURL=http://t/\r\n");
 }
 
-TEST_F(IniTest, LineBreaksInAValueCannotMakeNewLines) {
-  TIniFile ini(Path());
-  ini.WriteString("S", "K", "a\r\n[Evil]\nX=1");
-  EXPECT_EQ(Content(), "[S]\r\nK=a  [Evil] X=1\r\n");
+TEST_F(IniFileTest, LineBreaksInAValueCannotMakeNewLines) {
+  IniFile ini(path());
+  ini.writeString("S", "K", "a\r\n[Evil]\nX=1");
+  EXPECT_EQ(content(), "[S]\r\nK=a  [Evil] X=1\r\n");
 }
 
-TEST_F(IniTest, MalformedLinesAreIgnoredNotMisread) {
+TEST_F(IniFileTest, MalformedLinesAreIgnoredNotMisread) {
   static constexpr char kContent[] =
       "[Broken\nK=broken\n[S]\nno equals sign\n\0\xff\xfe=\x01\nK=good\n";
-  Dir.WriteFile("test.ini", std::string(kContent, sizeof kContent - 1));
-  const TIniFile ini(Path());
-  EXPECT_EQ(ini.ReadString("Broken", "K", "d"), "d");
-  EXPECT_EQ(ini.ReadString("S", "K", "d"), "good");
+  dir.writeFile("test.ini", std::string(kContent, sizeof kContent - 1));
+  const IniFile ini(path());
+  EXPECT_EQ(ini.readString("Broken", "K", "d"), "d");
+  EXPECT_EQ(ini.readString("S", "K", "d"), "good");
 }
 
-TEST_F(IniTest, BinaryGarbageReadsAsDefaultsAndCanBeWrittenInto) {
+TEST_F(IniFileTest, BinaryGarbageReadsAsDefaultsAndCanBeWrittenInto) {
   std::string garbage;
   for (int i = 0; i < 100000; ++i) garbage += static_cast<char>((i * 7919) % 256);
-  Dir.WriteFile("test.ini", garbage);
-  TIniFile ini(Path());
-  EXPECT_EQ(ini.ReadInteger("Window", "Top", 5), 5);
-  ini.WriteString("Window", "Top", "6");
-  EXPECT_EQ(ini.ReadInteger("Window", "Top", 5), 6);
+  dir.writeFile("test.ini", garbage);
+  IniFile ini(path());
+  EXPECT_EQ(ini.readInteger("Window", "Top", 5), 5);
+  ini.writeString("Window", "Top", "6");
+  EXPECT_EQ(ini.readInteger("Window", "Top", 5), 6);
 }
 
-TEST_F(IniTest, HugeFileAndHugeLinesAreRead) {
-  std::string content = "[Filler]\n";
+TEST_F(IniFileTest, HugeFileAndHugeLinesAreRead) {
+  std::string original = "[Filler]\n";
   const std::string line(1024 * 1024, 'z');
-  for (int i = 0; i < 50; ++i) content += "K" + std::to_string(i) + "=" + line + "\n";
-  content += "[S]\nK=found\n";
-  Dir.WriteFile("test.ini", content);
-  TIniFile ini(Path());
-  EXPECT_EQ(ini.ReadString("S", "K", ""), "found");
-  EXPECT_EQ(ini.ReadString("Filler", "K3", "").size(), 2047u);
-  ini.WriteString("S", "K", "changed");
+  for (int i = 0; i < 50; ++i) original += "K" + std::to_string(i) + "=" + line + "\n";
+  original += "[S]\nK=found\n";
+  dir.writeFile("test.ini", original);
+  IniFile ini(path());
+  EXPECT_EQ(ini.readString("S", "K", ""), "found");
+  EXPECT_EQ(ini.readString("Filler", "K3", "").size(), 2047u);
+  ini.writeString("S", "K", "changed");
   // 53 lines now end in CRLF, and the new value is two bytes longer.
-  EXPECT_EQ(Content().size(), content.size() + 53 + 2);
+  EXPECT_EQ(content().size(), original.size() + 53 + 2);
 }
 
-TEST_F(IniTest, FolderWhereTheFileShouldBe) {
-  Dir.MakeDir("test.ini");
-  TIniFile ini(Path());
-  EXPECT_EQ(ini.ReadString("S", "K", "d"), "d");
+TEST_F(IniFileTest, FolderWhereTheFileShouldBe) {
+  dir.makeDir("test.ini");
+  IniFile ini(path());
+  EXPECT_EQ(ini.readString("S", "K", "d"), "d");
   try {
-    ini.WriteString("S", "K", "v");
+    ini.writeString("S", "K", "v");
     FAIL() << "no error";
-  } catch (const EIniFileException& error) {
-    EXPECT_EQ(error.Message(), "Unable to write to " + Path());
-    EXPECT_STREQ(error.ClassName(), "EIniFileException");
+  } catch (const IniWriteError& error) {
+    EXPECT_EQ(error.message(), "Unable to write to " + path());
+    EXPECT_STREQ(error.className(), "EIniFileException");
   }
 }
 
-TEST_F(IniTest, PathInAMissingFolderCannotBeWritten) {
-  TIniFile ini(Dir / "missing/test.ini");
-  EXPECT_THROW(ini.WriteString("S", "K", "v"), EIniFileException);
-  EXPECT_EQ(test::ListNames(Dir.Path()), "");
+TEST_F(IniFileTest, PathInAMissingFolderCannotBeWritten) {
+  IniFile ini(dir / "missing/test.ini");
+  EXPECT_THROW(ini.writeString("S", "K", "v"), IniWriteError);
+  EXPECT_EQ(test::listNames(dir.path()), "");
 }
 
-TEST_F(IniTest, ReadOnlyFileIsNotReplaced) {
-  Dir.WriteFile("test.ini", "[S]\r\nK=old\r\n");
-  ASSERT_EQ(chmod(Path().c_str(), 0444), 0);
-  ASSERT_EQ(chmod(Dir.Path().c_str(), 0777), 0);
-  const int result = test::RunAsNobody([&] {
-    TIniFile ini(Path());
-    if (ini.ReadString("S", "K", "") != "old") return 1;
+TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
+  dir.writeFile("test.ini", "[S]\r\nK=old\r\n");
+  ASSERT_EQ(chmod(path().c_str(), 0444), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+  const int result = test::runAsNobody([&] {
+    IniFile ini(path());
+    if (ini.readString("S", "K", "") != "old") return 1;
     try {
-      ini.WriteString("S", "K", "new");
+      ini.writeString("S", "K", "new");
       return 2;
-    } catch (const EIniFileException&) {
+    } catch (const IniWriteError&) {
       return 0;
     }
   });
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(Content(), "[S]\r\nK=old\r\n");
-  EXPECT_EQ(test::ListNames(Dir.Path()), "test.ini");
+  EXPECT_EQ(content(), "[S]\r\nK=old\r\n");
+  EXPECT_EQ(test::listNames(dir.path()), "test.ini");
 }
 
-TEST_F(IniTest, MemoryStoreChangesTheFileOnlyOnUpdateAndWithTheSameBytes) {
+TEST_F(IniFileTest, MemoryStoreChangesTheFileOnlyOnUpdateAndWithTheSameBytes) {
   const std::string original = "\xEF\xBB\xBF; kept\n[Project]\nURL=old\n[Other]\nK=1\n";
-  Dir.WriteFile("test.ini", original);
-  Dir.WriteFile("copy.ini", original);
-  const auto writes = [](TCustomIniFile& ini) {
-    ini.WriteString("project", "URL", "new");
-    ini.WriteInteger("Project", "Index", -1);
-    ini.WriteBool("Fresh", "Flag", true);
+  dir.writeFile("test.ini", original);
+  dir.writeFile("copy.ini", original);
+  const auto writes = [](IniStore& ini) {
+    ini.writeString("project", "URL", "new");
+    ini.writeInteger("Project", "Index", -1);
+    ini.writeBool("Fresh", "Flag", true);
   };
-  TMemIniFile batch(Path());
+  BufferedIniFile batch(path());
   writes(batch);
-  EXPECT_EQ(batch.ReadString("Project", "URL", ""), "new");
-  EXPECT_EQ(batch.ReadInteger("Project", "Index", 5), -1);
-  EXPECT_EQ(Content(), original);
-  batch.UpdateFile();
-  TIniFile copy(Dir / "copy.ini");
+  EXPECT_EQ(batch.readString("Project", "URL", ""), "new");
+  EXPECT_EQ(batch.readInteger("Project", "Index", 5), -1);
+  EXPECT_EQ(content(), original);
+  batch.commit();
+  IniFile copy(dir / "copy.ini");
   writes(copy);
-  EXPECT_EQ(Content(), test::ReadFile(Dir / "copy.ini"));
+  EXPECT_EQ(content(), test::readFile(dir / "copy.ini"));
 }
 
-TEST_F(IniTest, MemoryStoreLeavesAReadOnlyFileAlone) {
-  Dir.WriteFile("test.ini", "[S]\r\nK=old\r\n");
-  ASSERT_EQ(chmod(Path().c_str(), 0444), 0);
-  ASSERT_EQ(chmod(Dir.Path().c_str(), 0777), 0);
-  const int result = test::RunAsNobody([&] {
-    TMemIniFile ini(Path());
-    ini.WriteString("S", "K", "new");
+TEST_F(IniFileTest, MemoryStoreLeavesAReadOnlyFileAlone) {
+  dir.writeFile("test.ini", "[S]\r\nK=old\r\n");
+  ASSERT_EQ(chmod(path().c_str(), 0444), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+  const int result = test::runAsNobody([&] {
+    BufferedIniFile ini(path());
+    ini.writeString("S", "K", "new");
     try {
-      ini.UpdateFile();
+      ini.commit();
       return 2;
-    } catch (const EIniFileException& error) {
-      return error.Message() == "Unable to write to " + Path() ? 0 : 3;
+    } catch (const IniWriteError& error) {
+      return error.message() == "Unable to write to " + path() ? 0 : 3;
     }
   });
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(Content(), "[S]\r\nK=old\r\n");
-  EXPECT_EQ(test::ListNames(Dir.Path()), "test.ini");
+  EXPECT_EQ(content(), "[S]\r\nK=old\r\n");
+  EXPECT_EQ(test::listNames(dir.path()), "test.ini");
 }
 
 }  // namespace

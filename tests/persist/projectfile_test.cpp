@@ -8,15 +8,15 @@ namespace qorv {
 namespace {
 
 /// The main window's side of a project: its two texts and its rows.
-struct TWindow final : TProjectWindow {
-  std::string Folder = "/site";
-  std::string Url = "http://example.com/";
-  int Rows = 3;
-  std::string LocalFolder() const override { return Folder; }
-  void SetLocalFolder(const std::string& folder) override { Folder = folder; }
-  std::string SiteUrl() const override { return Url; }
-  void SetSiteUrl(const std::string& url) override { Url = url; }
-  void ClearPages() override { Rows = 0; }
+struct Window final : ProjectWindow {
+  std::string folder = "/site";
+  std::string url = "http://example.com/";
+  int rows = 3;
+  std::string localFolder() const override { return folder; }
+  void setLocalFolder(const std::string& text) override { folder = text; }
+  std::string siteUrl() const override { return url; }
+  void setSiteUrl(const std::string& text) override { url = text; }
+  void clearPages() override { rows = 0; }
 };
 
 constexpr const char* kDefaultProject =
@@ -33,112 +33,112 @@ constexpr const char* kDefaultProject =
     "SetTimezone=13\r\n"
     "TagIndent=0\r\n";
 
-class ProjectFile : public ::testing::Test {
+class ProjectFileTest : public ::testing::Test {
  protected:
-  std::string Path() const { return Dir / "site.prj"; }
-  test::TTempDir Dir;
-  TGeneratorSettings Settings;
-  TWindow Window;
-  TProjectFile Project{Settings, Window};
+  std::string path() const { return dir / "site.prj"; }
+  test::TempDir dir;
+  GeneratorSettings settings;
+  Window window;
+  ProjectFile project{settings, window};
 };
 
-TEST_F(ProjectFile, NewProjectSavedHoldsTheElevenEntriesInOrder) {
-  Project.New();
-  Project.Save(Path());
-  EXPECT_EQ(test::ReadFile(Path()), kDefaultProject);
+TEST_F(ProjectFileTest, NewProjectSavedHoldsTheElevenEntriesInOrder) {
+  project.startNew();
+  project.save(path());
+  EXPECT_EQ(test::readFile(path()), kDefaultProject);
 }
 
-TEST_F(ProjectFile, SaveThenOpenRestoresEverySetting) {
-  Settings.FileMask = "*.php;*.asp";
-  Settings.IndexFile = "default.asp";
-  Settings.RootChangefreq.SetIndex(1);
-  Settings.RootPriority.SetIndex(11);
-  Settings.OtherChangefreq.SetIndex(7);
-  Settings.OtherPriority.SetIndex(1);
-  Settings.TimeShort = false;
-  Settings.TimeZone.SetIndex(0);
-  Settings.Compact = true;
-  Window.Folder = "/home/me/my site";
-  Window.Url = "https://example.com/a&b";
-  const TGeneratorSettings saved = Settings;
-  Project.Save(Path());
+TEST_F(ProjectFileTest, SaveThenOpenRestoresEverySetting) {
+  settings.fileMask = "*.php;*.asp";
+  settings.indexFile = "default.asp";
+  settings.rootChangefreq.setIndex(1);
+  settings.rootPriority.setIndex(11);
+  settings.otherChangefreq.setIndex(7);
+  settings.otherPriority.setIndex(1);
+  settings.dateOnlyLastmod = false;
+  settings.timeZone.setIndex(0);
+  settings.compact = true;
+  window.folder = "/home/me/my site";
+  window.url = "https://example.com/a&b";
+  const GeneratorSettings saved = settings;
+  project.save(path());
 
-  TGeneratorSettings opened;
-  TWindow other;
-  TProjectFile(opened, other).Open(Path());
+  GeneratorSettings opened;
+  Window other;
+  ProjectFile(opened, other).open(path());
   EXPECT_EQ(opened, saved);
-  EXPECT_EQ(other.Folder, "/home/me/my site");
-  EXPECT_EQ(other.Url, "https://example.com/a&b");
-  EXPECT_EQ(other.Rows, 3) << "opening leaves the page list alone";
+  EXPECT_EQ(other.folder, "/home/me/my site");
+  EXPECT_EQ(other.url, "https://example.com/a&b");
+  EXPECT_EQ(other.rows, 3) << "opening leaves the page list alone";
 }
 
-TEST_F(ProjectFile, OpeningAFileWithoutTheSectionGivesTheDefaults) {
-  Dir.WriteFile("site.prj", "[Other]\r\nLocalFolder=/x\r\n");
-  Settings.Compact = true;
-  Settings.FileMask = "*.php";
-  Settings.OtherPriority.SetIndex(4);
-  Project.Open(Path());
-  EXPECT_EQ(Settings, TGeneratorSettings{});
-  EXPECT_EQ(Window.Folder, "/");
-  EXPECT_EQ(Window.Url, "http://");
+TEST_F(ProjectFileTest, OpeningAFileWithoutTheSectionGivesTheDefaults) {
+  dir.writeFile("site.prj", "[Other]\r\nLocalFolder=/x\r\n");
+  settings.compact = true;
+  settings.fileMask = "*.php";
+  settings.otherPriority.setIndex(4);
+  project.open(path());
+  EXPECT_EQ(settings, GeneratorSettings{});
+  EXPECT_EQ(window.folder, "/");
+  EXPECT_EQ(window.url, "http://");
 }
 
-TEST_F(ProjectFile, FlagsAreReadFromTheirKeys) {
-  Dir.WriteFile("site.prj", "[Project]\r\nTagIndent=1\r\nSetTimeShort=0\r\n");
-  Project.Open(Path());
-  EXPECT_TRUE(Settings.Compact);
-  EXPECT_FALSE(Settings.TimeShort);
+TEST_F(ProjectFileTest, FlagsAreReadFromTheirKeys) {
+  dir.writeFile("site.prj", "[Project]\r\nTagIndent=1\r\nSetTimeShort=0\r\n");
+  project.open(path());
+  EXPECT_TRUE(settings.compact);
+  EXPECT_FALSE(settings.dateOnlyLastmod);
 }
 
-TEST_F(ProjectFile, IndexesOutsideTheVocabularyGiveAnEmptyText) {
-  Dir.WriteFile("site.prj",
+TEST_F(ProjectFileTest, IndexesOutsideTheVocabularyGiveAnEmptyText) {
+  dir.writeFile("site.prj",
                 "[Project]\r\nSetChangefreq1=12\r\nSetPriority2=-1\r\nSetTimezone=x\r\n");
-  Project.Open(Path());
-  EXPECT_EQ(Settings.RootChangefreq.Index(), -1);
-  EXPECT_EQ(Settings.RootChangefreq.Text(), "");
-  EXPECT_EQ(Settings.OtherPriority.Text(), "");
-  EXPECT_EQ(Settings.TimeZone.Text(), "+01:00") << "not an integer: the default";
+  project.open(path());
+  EXPECT_EQ(settings.rootChangefreq.index(), -1);
+  EXPECT_EQ(settings.rootChangefreq.text(), "");
+  EXPECT_EQ(settings.otherPriority.text(), "");
+  EXPECT_EQ(settings.timeZone.text(), "+01:00") << "not an integer: the default";
 }
 
-TEST_F(ProjectFile, TypedTextIsSavedAsMinusOneAndSurvivesOnlyWhileInForce) {
-  Settings.OtherChangefreq.SetTyped("sometimes", -1);
-  Project.Save(Path());
-  EXPECT_NE(test::ReadFile(Path()).find("SetChangefreq2=-1\r\n"), std::string::npos);
-  Project.Open(Path());
-  EXPECT_EQ(Settings.OtherChangefreq.Text(), "sometimes");
-  Project.New();
-  Project.Open(Path());
-  EXPECT_EQ(Settings.OtherChangefreq.Text(), "");
+TEST_F(ProjectFileTest, TypedTextIsSavedAsMinusOneAndSurvivesOnlyWhileInForce) {
+  settings.otherChangefreq.setTyped("sometimes", -1);
+  project.save(path());
+  EXPECT_NE(test::readFile(path()).find("SetChangefreq2=-1\r\n"), std::string::npos);
+  project.open(path());
+  EXPECT_EQ(settings.otherChangefreq.text(), "sometimes");
+  project.startNew();
+  project.open(path());
+  EXPECT_EQ(settings.otherChangefreq.text(), "");
 }
 
-TEST_F(ProjectFile, LineBreaksInTheMasksAreSavedAsSemicolons) {
-  Settings.FileMask = "*.htm\r*.html\n*.php\r\n*.asp";
-  Project.Save(Path());
-  EXPECT_NE(test::ReadFile(Path()).find("FileMask=*.htm;*.html;*.php;;*.asp\r\n"),
+TEST_F(ProjectFileTest, LineBreaksInTheMasksAreSavedAsSemicolons) {
+  settings.fileMask = "*.htm\r*.html\n*.php\r\n*.asp";
+  project.save(path());
+  EXPECT_NE(test::readFile(path()).find("FileMask=*.htm;*.html;*.php;;*.asp\r\n"),
             std::string::npos);
 }
 
-TEST_F(ProjectFile, NewKeepsMasksIndexFileAndLayoutAndEmptiesTheList) {
-  Settings.FileMask = "*.php";
-  Settings.IndexFile = "main.php";
-  Settings.Compact = true;
-  Settings.TimeShort = false;
-  Settings.TimeZone.SetIndex(2);
-  Project.New();
-  EXPECT_EQ(Window.Folder, "/");
-  EXPECT_EQ(Window.Url, "http://");
-  EXPECT_EQ(Window.Rows, 0);
-  TGeneratorSettings expected;
-  expected.FileMask = "*.php";
-  expected.IndexFile = "main.php";
-  expected.Compact = true;
-  EXPECT_EQ(Settings, expected);
+TEST_F(ProjectFileTest, NewKeepsMasksIndexFileAndLayoutAndEmptiesTheList) {
+  settings.fileMask = "*.php";
+  settings.indexFile = "main.php";
+  settings.compact = true;
+  settings.dateOnlyLastmod = false;
+  settings.timeZone.setIndex(2);
+  project.startNew();
+  EXPECT_EQ(window.folder, "/");
+  EXPECT_EQ(window.url, "http://");
+  EXPECT_EQ(window.rows, 0);
+  GeneratorSettings expected;
+  expected.fileMask = "*.php";
+  expected.indexFile = "main.php";
+  expected.compact = true;
+  EXPECT_EQ(settings, expected);
 }
 
-TEST_F(ProjectFile, SavingOverAFileKeepsItsOtherSectionsAndKeys) {
-  Dir.WriteFile("site.prj", "[Notes]\r\nWho=me\r\n[Project]\r\nURL=old\r\nExtra=kept\r\n");
-  Project.Save(Path());
-  const std::string saved = test::ReadFile(Path());
+TEST_F(ProjectFileTest, SavingOverAFileKeepsItsOtherSectionsAndKeys) {
+  dir.writeFile("site.prj", "[Notes]\r\nWho=me\r\n[Project]\r\nURL=old\r\nExtra=kept\r\n");
+  project.save(path());
+  const std::string saved = test::readFile(path());
   EXPECT_EQ(
       saved.rfind("[Notes]\r\nWho=me\r\n[Project]\r\nURL=http://example.com/\r\nExtra=kept\r\n"
                   "LocalFolder=/site\r\n",
@@ -147,30 +147,30 @@ TEST_F(ProjectFile, SavingOverAFileKeepsItsOtherSectionsAndKeys) {
 }
 
 /// A store whose writes fail from the `FailAt`-th on, like a disk filling up.
-class TFailingStore final : public TCustomIniFile {
+class FailingStore final : public IniStore {
  public:
-  TFailingStore(const std::string& path, int failAt)
-      : TCustomIniFile(path), m_inner(path), m_failAt(failAt) {}
-  std::string ReadString(std::string_view s, std::string_view k,
+  FailingStore(const std::string& path, int failAt)
+      : IniStore(path), m_inner(path), m_failAt(failAt) {}
+  std::string readString(std::string_view s, std::string_view k,
                          std::string_view d) const override {
-    return m_inner.ReadString(s, k, d);
+    return m_inner.readString(s, k, d);
   }
-  void WriteString(std::string_view s, std::string_view k, std::string_view v) override {
-    if (++m_writes >= m_failAt) throw EIniFileException("Unable to write to " + FileName());
-    m_inner.WriteString(s, k, v);
+  void writeString(std::string_view s, std::string_view k, std::string_view v) override {
+    if (++m_writes >= m_failAt) throw IniWriteError("Unable to write to " + fileName());
+    m_inner.writeString(s, k, v);
   }
-  void UpdateFile() override {}
+  void commit() override {}
 
  private:
-  TIniFile m_inner;
+  IniFile m_inner;
   int m_failAt;
   int m_writes = 0;
 };
 
-TEST_F(ProjectFile, FailedSaveKeepsTheEntriesWrittenBeforeIt) {
-  TFailingStore store(Path(), 5);
-  EXPECT_THROW(Project.Save(store), EIniFileException);
-  EXPECT_EQ(test::ReadFile(Path()),
+TEST_F(ProjectFileTest, FailedSaveKeepsTheEntriesWrittenBeforeIt) {
+  FailingStore store(path(), 5);
+  EXPECT_THROW(project.save(store), IniWriteError);
+  EXPECT_EQ(test::readFile(path()),
             "[Project]\r\nLocalFolder=/site\r\nFileMask=*.htm;*.html\r\nIndexFile=index.htm\r\n"
             "URL=http://example.com/\r\n");
 }

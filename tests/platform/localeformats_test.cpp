@@ -19,15 +19,15 @@
 
 namespace qorv {
 
-static void PrintTo(const TLocaleFormats& f, std::ostream* os) {
-  *os << "{\"" << f.ShortDateFormat << "\" \"" << f.DateSeparator << "\" \"" << f.TimeSeparator
-      << "\" zero=" << f.HourLeadingZero << " 12h=" << f.TwelveHour << " \"" << f.AmText << "\" \""
-      << f.PmText << "\" first=" << f.MarkerFirst << "}";
+static void PrintTo(const LocaleFormats& f, std::ostream* os) {
+  *os << "{\"" << f.shortDateFormat << "\" \"" << f.dateSeparator << "\" \"" << f.timeSeparator
+      << "\" zero=" << f.hourLeadingZero << " 12h=" << f.twelveHour << " \"" << f.amText << "\" \""
+      << f.pmText << "\" first=" << f.markerFirst << "}";
 }
 
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
 struct Expected {
   const char* date;
@@ -39,16 +39,16 @@ struct Expected {
   const char* pm;
   bool markerFirst;
 
-  TLocaleFormats Formats() const {
-    TLocaleFormats f;
-    f.ShortDateFormat = date;
-    f.DateSeparator = dateSeparator;
-    f.TimeSeparator = timeSeparator;
-    f.HourLeadingZero = leadingZero;
-    f.TwelveHour = twelveHour;
-    f.AmText = am;
-    f.PmText = pm;
-    f.MarkerFirst = markerFirst;
+  LocaleFormats formats() const {
+    LocaleFormats f;
+    f.shortDateFormat = date;
+    f.dateSeparator = dateSeparator;
+    f.timeSeparator = timeSeparator;
+    f.hourLeadingZero = leadingZero;
+    f.twelveHour = twelveHour;
+    f.amText = am;
+    f.pmText = pm;
+    f.markerFirst = markerFirst;
     return f;
   }
 };
@@ -203,8 +203,8 @@ TEST(LocaleFormatsOfPatterns, ReducesToNumericFieldsAndOneSeparator) {
        {"M/d/yy", "/", ":", false, true, "vorm.", "nachm.", false}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(LocaleFormatsOfPatterns(Q(c.datePattern), Q(c.timePattern), Q(c.am), Q(c.pm)),
-              c.expected.Formats())
+    EXPECT_EQ(localeFormatsOfPatterns(qs(c.datePattern), qs(c.timePattern), qs(c.am), qs(c.pm)),
+              c.expected.formats())
         << c.name;
   }
 }
@@ -231,7 +231,7 @@ TEST(LocaleFormatsOf, NamedLocales) {
       {"eo", {"yy/MM/dd", "-", ":", false, false, "atm", "ptm", false}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(LocaleFormatsOf(QLocale(Q(c.locale))), c.expected.Formats()) << c.locale;
+    EXPECT_EQ(localeFormatsOf(QLocale(qs(c.locale))), c.expected.formats()) << c.locale;
   }
 }
 
@@ -240,15 +240,15 @@ TEST(LocaleFormatsOf, NamedLocales) {
 TEST(LocaleFormatsOf, TextsReadBackUnderEveryLocale) {
   // Each date with a current year whose two-digit-year window holds it.
   struct Moment {
-    TDate date;
+    Date date;
     int currentYear;
   };
   const Moment dates[] = {
       {{1999, 12, 31}, 2026}, {{2006, 3, 5}, 2026},  {{2049, 10, 9}, 2026}, {{2050, 1, 31}, 2026},
       {{2050, 6, 15}, 2100},  {{2107, 11, 1}, 2100}, {{2075, 2, 28}, 2026}, {{1976, 9, 10}, 2026},
   };
-  const TTimeOfDay times[] = {{0, 0, 0},    {12, 0, 0}, {23, 59, 58}, {1, 2, 4},
-                              {11, 59, 58}, {13, 0, 0}, {9, 5, 6},    {14, 3, 6}};
+  const TimeOfDay times[] = {{0, 0, 0},    {12, 0, 0}, {23, 59, 58}, {1, 2, 4},
+                             {11, 59, 58}, {13, 0, 0}, {9, 5, 6},    {14, 3, 6}};
 
   const QList<QLocale> locales =
       QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
@@ -260,21 +260,21 @@ TEST(LocaleFormatsOf, TextsReadBackUnderEveryLocale) {
     failures.push_back(locale.name().toStdString() + ": " + what);
   };
   for (const QLocale& locale : locales) {
-    const TLocaleFormats f = LocaleFormatsOf(locale);
+    const LocaleFormats f = localeFormatsOf(locale);
     for (const Moment& m : dates) {
-      const std::string text = FormatDateText(m.date, f);
+      const std::string text = formatDateText(m.date, f);
       try {
-        if (!(ReadDateText(text, f, m.currentYear) == m.date)) fail(locale, "date " + text);
-      } catch (const EConvertError& e) {
-        fail(locale, e.Message());
+        if (!(readDateText(text, f, m.currentYear) == m.date)) fail(locale, "date " + text);
+      } catch (const ConvertError& e) {
+        fail(locale, e.message());
       }
     }
-    for (const TTimeOfDay& t : times) {
-      for (const std::string& text : {FormatLongTimeText(t, f), FormatShortTimeText(t, f)}) {
+    for (const TimeOfDay& t : times) {
+      for (const std::string& text : {formatLongTimeText(t, f), formatShortTimeText(t, f)}) {
         try {
-          if (!(ReadTimeText(text, f) == t)) fail(locale, "time " + text);
-        } catch (const EConvertError& e) {
-          fail(locale, e.Message());
+          if (!(readTimeText(text, f) == t)) fail(locale, "time " + text);
+        } catch (const ConvertError& e) {
+          fail(locale, e.message());
         }
       }
     }
@@ -286,7 +286,7 @@ TEST(LocaleFormatsOf, TextsReadBackUnderEveryLocale) {
                                 << shown;
 }
 
-void SetOrUnset(const char* name, const char* value) {
+void setOrUnset(const char* name, const char* value) {
   if (value != nullptr) {
     setenv(name, value, 1);
   } else {
@@ -295,14 +295,14 @@ void SetOrUnset(const char* name, const char* value) {
 }
 
 // Puts a variable back as it was, for the tests that run after.
-class TSavedVariable {
+class SavedVariable {
  public:
-  explicit TSavedVariable(const char* name) : m_name(name) {
+  explicit SavedVariable(const char* name) : m_name(name) {
     if (const char* value = std::getenv(name)) m_value = value;
   }
-  ~TSavedVariable() { SetOrUnset(m_name, m_value ? m_value->c_str() : nullptr); }
-  TSavedVariable(const TSavedVariable&) = delete;
-  TSavedVariable& operator=(const TSavedVariable&) = delete;
+  ~SavedVariable() { setOrUnset(m_name, m_value ? m_value->c_str() : nullptr); }
+  SavedVariable(const SavedVariable&) = delete;
+  SavedVariable& operator=(const SavedVariable&) = delete;
 
  private:
   const char* m_name;
@@ -326,18 +326,18 @@ TEST(SystemLocaleFormats, FollowsLcAllThenLcTimeThenLang) {
       {nullptr, "en_US.UTF-8", "C", "en_US"},
       {"C", "en_US.UTF-8", "sk_SK.UTF-8", "C"},
   };
-  const TSavedVariable lcAll("LC_ALL");
-  const TSavedVariable lcTime("LC_TIME");
-  const TSavedVariable lang("LANG");
+  const SavedVariable lcAll("LC_ALL");
+  const SavedVariable lcTime("LC_TIME");
+  const SavedVariable lang("LANG");
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   for (const Case& c : cases) {
-    SetOrUnset("LC_ALL", c.lcAll);
-    SetOrUnset("LC_TIME", c.lcTime);
-    SetOrUnset("LANG", c.lang);
+    setOrUnset("LC_ALL", c.lcAll);
+    setOrUnset("LC_TIME", c.lcTime);
+    setOrUnset("LANG", c.lang);
     EXPECT_EXIT(
         {
-          const TLocaleFormats system = SystemLocaleFormats();
-          const TLocaleFormats expected = LocaleFormatsOf(QLocale(Q(c.expected)));
+          const LocaleFormats system = systemLocaleFormats();
+          const LocaleFormats expected = localeFormatsOf(QLocale(qs(c.expected)));
           if (!(system == expected)) {
             std::ostringstream shown;
             PrintTo(system, &shown);

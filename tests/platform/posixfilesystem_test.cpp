@@ -14,98 +14,98 @@ namespace {
 
 using ::testing::UnorderedElementsAre;
 
-std::unique_ptr<TFolder> Open(const std::string& path) {
-  std::unique_ptr<TFolder> folder;
-  const TListStatus status = LocalFileSystem().OpenFolder(path, folder);
-  EXPECT_EQ(status.Kind, TListStatus::Ok) << path << ": " << status.Code;
+std::unique_ptr<Folder> openFolderAt(const std::string& path) {
+  std::unique_ptr<Folder> folder;
+  const ListStatus status = localFileSystem().openFolder(path, folder);
+  EXPECT_EQ(status.kind, ListStatus::Ok) << path << ": " << status.code;
   return folder;
 }
 
 /// "name/" for folders, "name" for files.
-std::vector<std::string> List(TFolder& folder) {
-  std::unique_ptr<TFolderListing> listing;
-  EXPECT_EQ(folder.List(listing).Kind, TListStatus::Ok);
+std::vector<std::string> entryNames(Folder& folder) {
+  std::unique_ptr<FolderListing> listing;
+  EXPECT_EQ(folder.list(listing).kind, ListStatus::Ok);
   std::vector<std::string> names;
-  TListedEntry entry;
-  TListStatus status;
-  while ((status = listing->Next(entry)).Kind == TListStatus::Ok)
-    names.push_back(std::string(entry.Name) + (entry.IsFolder ? "/" : ""));
-  EXPECT_EQ(status.Kind, TListStatus::NoMoreEntries);
-  EXPECT_EQ(listing->Close().Kind, TListStatus::Ok);
+  ListedEntry entry;
+  ListStatus status;
+  while ((status = listing->next(entry)).kind == ListStatus::Ok)
+    names.push_back(std::string(entry.name) + (entry.isFolder ? "/" : ""));
+  EXPECT_EQ(status.kind, ListStatus::NoMoreEntries);
+  EXPECT_EQ(listing->close().kind, ListStatus::Ok);
   return names;
 }
 
 TEST(PosixFileSystem, ListsEveryEntryTellingFoldersAndLinksToFoldersFromFiles) {
-  test::TTempDir dir;
-  dir.WriteFile("a.htm");
-  dir.WriteFile(".hidden");
-  dir.WriteFile("line\nbreak");
-  dir.WriteFile("bad\xff");
-  dir.MakeDir("sub");
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.writeFile(".hidden");
+  dir.writeFile("line\nbreak");
+  dir.writeFile("bad\xff");
+  dir.makeDir("sub");
   ASSERT_EQ(symlink("sub", (dir / "to-sub").c_str()), 0);
   ASSERT_EQ(symlink("a.htm", (dir / "to-file").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", (dir / "dangling").c_str()), 0);
-  auto folder = Open(dir.Path());
-  EXPECT_THAT(List(*folder),
+  auto folder = openFolderAt(dir.path());
+  EXPECT_THAT(entryNames(*folder),
               UnorderedElementsAre("./", "../", "a.htm", ".hidden", "line\nbreak", "bad\xff",
                                    "sub/", "to-sub/", "to-file", "dangling"));
-  EXPECT_THAT(List(*folder).size(), 10u) << "a second listing starts from the beginning";
+  EXPECT_THAT(entryNames(*folder).size(), 10u) << "a second listing starts from the beginning";
 }
 
 TEST(PosixFileSystem, OpensSubfoldersAndKnowsTheirIdentity) {
-  test::TTempDir dir;
-  dir.WriteFile("sub/x");
+  test::TempDir dir;
+  dir.writeFile("sub/x");
   ASSERT_EQ(symlink("sub", (dir / "link").c_str()), 0);
-  auto root = Open(dir.Path());
-  std::unique_ptr<TFolder> sub, link, file;
-  ASSERT_EQ(root->OpenSubfolder("sub", sub).Kind, TListStatus::Ok);
-  ASSERT_EQ(root->OpenSubfolder("link", link).Kind, TListStatus::Ok);
-  EXPECT_EQ(sub->Id(), link->Id());
-  EXPECT_NE(sub->Id(), root->Id());
-  const TListStatus notFolder = sub->OpenSubfolder("x", file);
-  EXPECT_EQ(notFolder.Kind, TListStatus::Failed);
-  EXPECT_EQ(notFolder.Code, ENOTDIR);
-  const TListStatus missing = root->OpenSubfolder("missing", file);
-  EXPECT_EQ(missing.Kind, TListStatus::Failed);
-  EXPECT_EQ(missing.Code, ENOENT);
+  auto root = openFolderAt(dir.path());
+  std::unique_ptr<Folder> sub, link, file;
+  ASSERT_EQ(root->openSubfolder("sub", sub).kind, ListStatus::Ok);
+  ASSERT_EQ(root->openSubfolder("link", link).kind, ListStatus::Ok);
+  EXPECT_EQ(sub->id(), link->id());
+  EXPECT_NE(sub->id(), root->id());
+  const ListStatus notFolder = sub->openSubfolder("x", file);
+  EXPECT_EQ(notFolder.kind, ListStatus::Failed);
+  EXPECT_EQ(notFolder.code, ENOTDIR);
+  const ListStatus missing = root->openSubfolder("missing", file);
+  EXPECT_EQ(missing.kind, ListStatus::Failed);
+  EXPECT_EQ(missing.code, ENOENT);
 }
 
 TEST(PosixFileSystem, OpeningAMissingFolderFails) {
-  test::TTempDir dir;
-  std::unique_ptr<TFolder> folder;
-  EXPECT_EQ(LocalFileSystem().OpenFolder(dir / "missing/", folder).Kind, TListStatus::Failed);
-  EXPECT_EQ(LocalFileSystem().OpenFolder(dir.WriteFile("f"), folder).Code, ENOTDIR);
+  test::TempDir dir;
+  std::unique_ptr<Folder> folder;
+  EXPECT_EQ(localFileSystem().openFolder(dir / "missing/", folder).kind, ListStatus::Failed);
+  EXPECT_EQ(localFileSystem().openFolder(dir.writeFile("f"), folder).code, ENOTDIR);
 }
 
 TEST(PosixFileSystem, LastWriteTimeIsLocalAndHeldToEvenSeconds) {
-  test::TTempDir dir;
-  dir.WriteFile("odd");
-  dir.SetLocalMTime("odd", 2005, 12, 31, 14, 3, 7);
-  dir.WriteFile("even");
-  dir.SetLocalMTime("even", 1999, 1, 2, 0, 0, 58);
-  auto folder = Open(dir.Path());
-  EXPECT_EQ(folder->LastWriteTime("odd"), (TDateTime{{2005, 12, 31}, {14, 3, 6}}));
-  EXPECT_EQ(folder->LastWriteTime("even"), (TDateTime{{1999, 1, 2}, {0, 0, 58}}));
-  EXPECT_EQ(folder->LastWriteTime("missing"), std::nullopt);
+  test::TempDir dir;
+  dir.writeFile("odd");
+  dir.setLocalMTime("odd", 2005, 12, 31, 14, 3, 7);
+  dir.writeFile("even");
+  dir.setLocalMTime("even", 1999, 1, 2, 0, 0, 58);
+  auto folder = openFolderAt(dir.path());
+  EXPECT_EQ(folder->lastWriteTime("odd"), (DateTime{{2005, 12, 31}, {14, 3, 6}}));
+  EXPECT_EQ(folder->lastWriteTime("even"), (DateTime{{1999, 1, 2}, {0, 0, 58}}));
+  EXPECT_EQ(folder->lastWriteTime("missing"), std::nullopt);
 }
 
 TEST(PosixFileSystem, FileSizeComesFromTheFolderEntry) {
-  test::TTempDir dir;
-  EXPECT_EQ(FileSize(dir.WriteFile("f", "12345")), 5u);
-  EXPECT_EQ(FileSize(dir / "missing"), std::nullopt);
+  test::TempDir dir;
+  EXPECT_EQ(fileSize(dir.writeFile("f", "12345")), 5u);
+  EXPECT_EQ(fileSize(dir / "missing"), std::nullopt);
 }
 
 TEST(PosixFileSystem, RefusedFolderIsReportedAsAccessDenied) {
-  test::TTempDir dir;
-  dir.WriteFile("locked/x.htm");
+  test::TempDir dir;
+  dir.writeFile("locked/x.htm");
   ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
-  ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
-  const int result = test::RunAsNobody([&] {
-    std::unique_ptr<TFolder> root, locked;
-    if (LocalFileSystem().OpenFolder(dir.Path(), root).Kind != TListStatus::Ok) return 1;
-    const TListStatus status = root->OpenSubfolder("locked", locked);
-    if (status.Kind != TListStatus::AccessDenied || status.Code != EACCES) return 2;
-    if (LocalFileSystem().OpenFolder(dir / "locked/", locked).Kind != TListStatus::AccessDenied)
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  const int result = test::runAsNobody([&] {
+    std::unique_ptr<Folder> root, locked;
+    if (localFileSystem().openFolder(dir.path(), root).kind != ListStatus::Ok) return 1;
+    const ListStatus status = root->openSubfolder("locked", locked);
+    if (status.kind != ListStatus::AccessDenied || status.code != EACCES) return 2;
+    if (localFileSystem().openFolder(dir / "locked/", locked).kind != ListStatus::AccessDenied)
       return 3;
     return 0;
   });

@@ -14,9 +14,9 @@ TEST(UnicodeCaseQt, TableAgreesWithQtForEveryCodePoint) {
   int mismatches = 0;
   for (char32_t c = 0; c <= 0x10FFFF; ++c) {
     const char32_t expected = QChar::toUpper(c);
-    if (ToUpper(c) != expected && ++mismatches <= 20) {
+    if (toUpper(c) != expected && ++mismatches <= 20) {
       ADD_FAILURE() << std::hex << "U+" << static_cast<unsigned>(c) << ": table gives U+"
-                    << static_cast<unsigned>(ToUpper(c)) << ", Qt gives U+"
+                    << static_cast<unsigned>(toUpper(c)) << ", Qt gives U+"
                     << static_cast<unsigned>(expected);
     }
   }

@@ -21,21 +21,21 @@ namespace qorv::test {
 
 namespace {
 
-struct TInputs final : TScanInputs {
-  std::string Folder;
-  std::string LocalFolder() const override { return Folder; }
-  std::string SiteUrl() const override { return kSiteUrl; }
+struct Inputs final : ScanInputs {
+  std::string folder;
+  std::string localFolder() const override { return folder; }
+  std::string siteUrl() const override { return kSiteUrl; }
 };
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
+std::vector<char*> pointers(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
   for (std::string& text : texts) pointers.push_back(text.data());
   pointers.push_back(nullptr);
   return pointers;
 }
 
-pid_t Spawn(std::vector<std::string> argv, const std::string& outPath, const std::string& errPath) {
-  std::vector<char*> args = Pointers(argv);
+pid_t spawn(std::vector<std::string> argv, const std::string& outPath, const std::string& errPath) {
+  std::vector<char*> args = pointers(argv);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -50,9 +50,9 @@ pid_t Spawn(std::vector<std::string> argv, const std::string& outPath, const std
 
 }  // namespace
 
-void RemoveTree(const std::string& path) { Run({"rm", "-rf", "--", path}); }
+void removeTree(const std::string& path) { run({"rm", "-rf", "--", path}); }
 
-bool MakePathAt(const std::string& root, const std::vector<std::string>& folders,
+bool makePathAt(const std::string& root, const std::vector<std::string>& folders,
                 const std::string& fileName) {
   int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   for (const std::string& folder : folders) {
@@ -70,74 +70,74 @@ bool MakePathAt(const std::string& root, const std::vector<std::string>& folders
   return close(file) == 0 && written;
 }
 
-std::vector<std::string> TScanOutcome::FileUrls() const {
+std::vector<std::string> ScanOutcome::fileUrls() const {
   std::vector<std::string> urls;
-  for (std::size_t i = 1; i < Pages.Count(); ++i) urls.push_back(Pages.Item(i).Url);
+  for (std::size_t i = 1; i < pages.size(); ++i) urls.push_back(pages.at(i).url);
   return urls;
 }
 
-TScanOutcome ScanAndWrite(const std::string& folder, const std::string& fileMask,
-                          const std::function<void()>& onFileDone) {
-  TScanOutcome outcome;
-  TGeneratorSettings settings;
-  settings.FileMask = fileMask;
-  TInputs inputs;
-  inputs.Folder = folder;
-  TLocaleFormats formats;
-  formats.ShortDateFormat = "d/M/yyyy";
-  TSiteScanner scanner(settings, outcome.Pages, inputs, formats);
-  scanner.OnFileDone = onFileDone;
+ScanOutcome scanAndWrite(const std::string& folder, const std::string& fileMask,
+                         const std::function<void()>& onFileDone) {
+  ScanOutcome outcome;
+  GeneratorSettings settings;
+  settings.fileMask = fileMask;
+  Inputs inputs;
+  inputs.folder = folder;
+  LocaleFormats formats;
+  formats.shortDateFormat = "d/M/yyyy";
+  SiteScanner scanner(settings, outcome.pages, inputs, formats);
+  scanner.onFileDone = onFileDone;
   try {
-    scanner.Run();
-    outcome.OverlongCount = scanner.OverlongCount();
-    outcome.Pages.SelectAll();
-    const TSitemapWriter writer(formats);
-    outcome.Result = writer.WriteSitemap(scanner.ScanFolder(), outcome.Pages, settings);
-    std::ifstream in(outcome.Result.FilePath, std::ios::binary);
-    outcome.Document.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    outcome.Check = fuzz::CheckSitemap(outcome.Document);
-  } catch (const EAppError& error) {
-    outcome.Error = std::string(error.ClassName()) + ": " + error.Message();
+    scanner.run();
+    outcome.overlongCount = scanner.overlongCount();
+    outcome.pages.includeAll();
+    const SitemapWriter writer(formats);
+    outcome.result = writer.writeSitemap(scanner.scanFolder(), outcome.pages, settings);
+    std::ifstream in(outcome.result.filePath, std::ios::binary);
+    outcome.document.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    outcome.check = fuzz::checkSitemap(outcome.document);
+  } catch (const AppError& error) {
+    outcome.error = std::string(error.className()) + ": " + error.message();
   }
   return outcome;
 }
 
-TLimit::TLimit(int resource, rlim_t soft) : m_resource(resource) {
+Limit::Limit(int resource, rlim_t soft) : m_resource(resource) {
   if (getrlimit(resource, &m_old) != 0) return;
   rlimit lowered = m_old;
   lowered.rlim_cur = soft;
   m_set = setrlimit(resource, &lowered) == 0;
 }
 
-TLimit::~TLimit() {
+Limit::~Limit() {
   if (m_set) setrlimit(m_resource, &m_old);
 }
 
-TExit Run(const std::vector<std::string>& argv, const std::string& outPath) {
+Exit run(const std::vector<std::string>& argv, const std::string& outPath) {
   char errPath[] = "/tmp/qorv-err-XXXXXX";
   const int errFd = mkstemp(errPath);
   if (errFd >= 0) close(errFd);
-  TExit result;
-  const pid_t pid = Spawn(argv, outPath, errPath);
+  Exit result;
+  const pid_t pid = spawn(argv, outPath, errPath);
   int status = 0;
   if (pid > 0 && waitpid(pid, &status, 0) == pid) {
-    if (WIFEXITED(status)) result.Status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.Signal = WTERMSIG(status);
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
   }
   std::ifstream in(errPath, std::ios::binary);
-  result.Err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  result.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   unlink(errPath);
   return result;
 }
 
-pid_t Start(const std::vector<std::string>& argv) { return Spawn(argv, "/dev/null", "/dev/null"); }
+pid_t start(const std::vector<std::string>& argv) { return spawn(argv, "/dev/null", "/dev/null"); }
 
-std::string CliPath() {
+std::string cliPath() {
   const char* cli = std::getenv("QORV_CLI");
   return cli ? cli : "";
 }
 
-std::vector<std::string> Names(const std::string& folder) {
+std::vector<std::string> names(const std::string& folder) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return names;

@@ -6,7 +6,7 @@
 
 namespace qorv::test {
 
-int RunAsNobody(const std::function<int()>& body) {
+int runAsNobody(const std::function<int()>& body) {
   const pid_t child = fork();
   if (child < 0) return -1;
   if (child == 0) {

@@ -8,6 +8,6 @@ namespace qorv::test {
 /// (uid and gid 65534, no groups), where file permissions are enforced as
 /// they are not for root. Returns the body's result, or -1 when the child
 /// could not switch users or did not end normally.
-int RunAsNobody(const std::function<int()>& body);
+int runAsNobody(const std::function<int()>& body);
 
 }  // namespace qorv::test

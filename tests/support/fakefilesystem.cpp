@@ -5,116 +5,116 @@
 
 namespace qorv::test {
 
-class TFakeFolderHandle;
+class FakeFolderHandle;
 
 namespace {
 
-class TFakeListing final : public TFolderListing {
+class FakeListing final : public FolderListing {
  public:
-  TFakeListing(TFakeFileSystem& fs, const TFakeFileSystem::TFakeFolder& folder)
+  FakeListing(FakeFileSystem& fs, const FakeFileSystem::FakeFolder& folder)
       : m_fs(fs), m_folder(folder) {
-    m_fs.MaxOpenListings = std::max(m_fs.MaxOpenListings, ++m_fs.OpenListings);
+    m_fs.maxOpenListings = std::max(m_fs.maxOpenListings, ++m_fs.openListings);
   }
-  ~TFakeListing() override {
-    if (m_open) --m_fs.OpenListings;
-  }
-
-  TListStatus Next(TListedEntry& entry) override {
-    if (m_folder.FailNextAfter >= 0 && m_next == static_cast<std::size_t>(m_folder.FailNextAfter))
-      return m_folder.NextFailure;
-    if (m_next == m_folder.Entries.size()) return {TListStatus::NoMoreEntries, 0};
-    const auto& e = m_folder.Entries[m_next++];
-    entry.Name = e.Name;
-    entry.IsFolder = e.IsFolder;
-    entry.Hidden = e.Hidden;
-    entry.System = e.System;
-    return TListStatus::Success();
+  ~FakeListing() override {
+    if (m_open) --m_fs.openListings;
   }
 
-  TListStatus Close() override {
-    if (m_open) --m_fs.OpenListings;
+  ListStatus next(ListedEntry& entry) override {
+    if (m_folder.failNextAfter >= 0 && m_next == static_cast<std::size_t>(m_folder.failNextAfter))
+      return m_folder.nextFailure;
+    if (m_next == m_folder.entries.size()) return {ListStatus::NoMoreEntries, 0};
+    const auto& e = m_folder.entries[m_next++];
+    entry.name = e.name;
+    entry.isFolder = e.isFolder;
+    entry.hidden = e.hidden;
+    entry.system = e.system;
+    return ListStatus::success();
+  }
+
+  ListStatus close() override {
+    if (m_open) --m_fs.openListings;
     m_open = false;
-    return m_folder.CloseStatus;
+    return m_folder.closeStatus;
   }
 
  private:
-  TFakeFileSystem& m_fs;
-  const TFakeFileSystem::TFakeFolder& m_folder;
+  FakeFileSystem& m_fs;
+  const FakeFileSystem::FakeFolder& m_folder;
   std::size_t m_next = 0;
   bool m_open = true;
 };
 
 }  // namespace
 
-class TFakeFolderHandle final : public TFolder {
+class FakeFolderHandle final : public Folder {
  public:
-  TFakeFolderHandle(TFakeFileSystem& fs, int index) : m_fs(fs), m_index(index) {
-    m_fs.MaxOpenFolders = std::max(m_fs.MaxOpenFolders, ++m_fs.OpenFolders);
+  FakeFolderHandle(FakeFileSystem& fs, int index) : m_fs(fs), m_index(index) {
+    m_fs.maxOpenFolders = std::max(m_fs.maxOpenFolders, ++m_fs.openFolders);
   }
-  ~TFakeFolderHandle() override { --m_fs.OpenFolders; }
+  ~FakeFolderHandle() override { --m_fs.openFolders; }
 
-  TFolderId Id() const override { return {1, static_cast<std::uint64_t>(m_index)}; }
+  FolderId id() const override { return {1, static_cast<std::uint64_t>(m_index)}; }
 
-  TListStatus List(std::unique_ptr<TFolderListing>& listing) override {
+  ListStatus list(std::unique_ptr<FolderListing>& listing) override {
     const auto& folder = m_fs.m_folders[static_cast<std::size_t>(m_index)];
     m_fs.m_listed.push_back(m_index);
-    if (folder.ListStatus.Kind != TListStatus::Ok) return folder.ListStatus;
-    listing = std::make_unique<TFakeListing>(m_fs, folder);
-    return TListStatus::Success();
+    if (folder.listStatus.kind != ListStatus::Ok) return folder.listStatus;
+    listing = std::make_unique<FakeListing>(m_fs, folder);
+    return ListStatus::success();
   }
 
-  TListStatus OpenSubfolder(std::string_view name, std::unique_ptr<TFolder>& out) override {
+  ListStatus openSubfolder(std::string_view name, std::unique_ptr<Folder>& out) override {
     // As on a real file system, ".." is the folder's own parent, also when
     // the folder was reached through a link.
-    if (name == "..") return Open(m_fs, std::max(m_fs.m_parents[Index()].first, 0), out);
-    const TFakeFileSystem::TEntry* entry = Find(name);
-    if (!entry || !entry->IsFolder) return {TListStatus::Failed, 2};
-    return Open(m_fs, entry->Target, out);
+    if (name == "..") return open(m_fs, std::max(m_fs.m_parents[index()].first, 0), out);
+    const FakeFileSystem::Entry* entry = find(name);
+    if (!entry || !entry->isFolder) return {ListStatus::Failed, 2};
+    return open(m_fs, entry->target, out);
   }
 
-  std::optional<TDateTime> LastWriteTime(std::string_view name) override {
-    const TFakeFileSystem::TEntry* entry = Find(name);
+  std::optional<DateTime> lastWriteTime(std::string_view name) override {
+    const FakeFileSystem::Entry* entry = find(name);
     if (!entry) return std::nullopt;
-    return entry->Time;
+    return entry->time;
   }
 
-  static TListStatus Open(TFakeFileSystem& fs, int index, std::unique_ptr<TFolder>& out) {
+  static ListStatus open(FakeFileSystem& fs, int index, std::unique_ptr<Folder>& out) {
     const auto& folder = fs.m_folders[static_cast<std::size_t>(index)];
-    if (folder.OpenStatus.Kind != TListStatus::Ok) return folder.OpenStatus;
-    out = std::make_unique<TFakeFolderHandle>(fs, index);
-    return TListStatus::Success();
+    if (folder.openStatus.kind != ListStatus::Ok) return folder.openStatus;
+    out = std::make_unique<FakeFolderHandle>(fs, index);
+    return ListStatus::success();
   }
 
  private:
-  std::size_t Index() const { return static_cast<std::size_t>(m_index); }
-  const TFakeFileSystem::TEntry* Find(std::string_view name) const {
-    for (const auto& e : m_fs.m_folders[static_cast<std::size_t>(m_index)].Entries)
-      if (e.Name == name) return &e;
+  std::size_t index() const { return static_cast<std::size_t>(m_index); }
+  const FakeFileSystem::Entry* find(std::string_view name) const {
+    for (const auto& e : m_fs.m_folders[static_cast<std::size_t>(m_index)].entries)
+      if (e.name == name) return &e;
     return nullptr;
   }
-  TFakeFileSystem& m_fs;
+  FakeFileSystem& m_fs;
   int m_index;
 };
 
-TFakeFileSystem::TFakeFileSystem() {
+FakeFileSystem::FakeFileSystem() {
   m_folders.emplace_back();
   m_parents.emplace_back(-1, "");
 }
 
-std::string TFakeFileSystem::FolderPath(int index) const {
+std::string FakeFileSystem::folderPath(int index) const {
   std::string path;
   for (; index > 0; index = m_parents[static_cast<std::size_t>(index)].first)
     path = m_parents[static_cast<std::size_t>(index)].second + (path.empty() ? "" : "/") + path;
   return path;
 }
 
-std::vector<std::string> TFakeFileSystem::ListedFolders() const {
+std::vector<std::string> FakeFileSystem::listedFolders() const {
   std::vector<std::string> paths;
-  for (const int index : m_listed) paths.push_back(FolderPath(index));
+  for (const int index : m_listed) paths.push_back(folderPath(index));
   return paths;
 }
 
-int TFakeFileSystem::FolderIndex(const std::string& path, bool create) {
+int FakeFileSystem::folderIndex(const std::string& path, bool create) {
   int index = 0;
   std::size_t start = 0;
   while (start < path.size()) {
@@ -123,20 +123,20 @@ int TFakeFileSystem::FolderIndex(const std::string& path, bool create) {
     const std::string name = path.substr(start, slash - start);
     start = slash + 1;
     if (name.empty()) continue;
-    auto& entries = m_folders[static_cast<std::size_t>(index)].Entries;
+    auto& entries = m_folders[static_cast<std::size_t>(index)].entries;
     auto it = std::find_if(entries.begin(), entries.end(),
-                           [&](const TEntry& e) { return e.Name == name && e.IsFolder; });
+                           [&](const Entry& e) { return e.name == name && e.isFolder; });
     if (it != entries.end()) {
-      index = it->Target;
+      index = it->target;
       continue;
     }
     if (!create) throw std::runtime_error("no folder " + path);
     const int created = static_cast<int>(m_folders.size());
-    TEntry entry;
-    entry.Name = name;
-    entry.IsFolder = true;
-    entry.Target = created;
-    m_folders[static_cast<std::size_t>(index)].Entries.push_back(entry);
+    Entry entry;
+    entry.name = name;
+    entry.isFolder = true;
+    entry.target = created;
+    m_folders[static_cast<std::size_t>(index)].entries.push_back(entry);
     m_folders.emplace_back();
     m_parents.emplace_back(index, name);
     index = created;
@@ -144,34 +144,34 @@ int TFakeFileSystem::FolderIndex(const std::string& path, bool create) {
   return index;
 }
 
-TFakeFileSystem::TEntry& TFakeFileSystem::AddFile(const std::string& path) {
+FakeFileSystem::Entry& FakeFileSystem::addFile(const std::string& path) {
   const std::size_t slash = path.rfind('/');
-  const int folder = slash == std::string::npos ? 0 : FolderIndex(path.substr(0, slash), true);
-  TEntry entry;
-  entry.Name = slash == std::string::npos ? path : path.substr(slash + 1);
-  auto& entries = m_folders[static_cast<std::size_t>(folder)].Entries;
+  const int folder = slash == std::string::npos ? 0 : folderIndex(path.substr(0, slash), true);
+  Entry entry;
+  entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  auto& entries = m_folders[static_cast<std::size_t>(folder)].entries;
   entries.push_back(entry);
   return entries.back();
 }
 
-int TFakeFileSystem::AddFolder(const std::string& path) { return FolderIndex(path, true); }
+int FakeFileSystem::addFolder(const std::string& path) { return folderIndex(path, true); }
 
-void TFakeFileSystem::AddLink(const std::string& folder, const std::string& name,
-                              const std::string& target) {
-  TEntry entry;
-  entry.Name = name;
-  entry.IsFolder = true;
-  entry.Target = FolderIndex(target, false);
-  m_folders[static_cast<std::size_t>(FolderIndex(folder, true))].Entries.push_back(entry);
+void FakeFileSystem::addLink(const std::string& folder, const std::string& name,
+                             const std::string& target) {
+  Entry entry;
+  entry.name = name;
+  entry.isFolder = true;
+  entry.target = folderIndex(target, false);
+  m_folders[static_cast<std::size_t>(folderIndex(folder, true))].entries.push_back(entry);
 }
 
-TFakeFileSystem::TFakeFolder& TFakeFileSystem::Folder(const std::string& path) {
-  return m_folders[static_cast<std::size_t>(FolderIndex(path, false))];
+FakeFileSystem::FakeFolder& FakeFileSystem::folder(const std::string& path) {
+  return m_folders[static_cast<std::size_t>(folderIndex(path, false))];
 }
 
-TListStatus TFakeFileSystem::OpenFolder(const std::string& path, std::unique_ptr<TFolder>& folder) {
-  if (path != kRoot) return {TListStatus::Failed, 2};
-  return TFakeFolderHandle::Open(*this, 0, folder);
+ListStatus FakeFileSystem::openFolder(const std::string& path, std::unique_ptr<Folder>& folder) {
+  if (path != kRoot) return {ListStatus::Failed, 2};
+  return FakeFolderHandle::open(*this, 0, folder);
 }
 
 }  // namespace qorv::test

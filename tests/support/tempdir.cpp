@@ -16,13 +16,13 @@ namespace qorv::test {
 
 namespace fs = std::filesystem;
 
-TTempDir::TTempDir() {
+TempDir::TempDir() {
   std::string pattern = (fs::temp_directory_path() / "qorv-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   m_path = pattern + "/";
 }
 
-TTempDir::~TTempDir() {
+TempDir::~TempDir() {
   std::error_code ignored;
   // Folders a test made unreadable must be opened up again to be removed.
   for (auto it = fs::recursive_directory_iterator(
@@ -34,11 +34,11 @@ TTempDir::~TTempDir() {
   fs::remove_all(m_path, ignored);
 }
 
-std::string TTempDir::operator/(std::string_view relative) const {
+std::string TempDir::operator/(std::string_view relative) const {
   return m_path + std::string(relative);
 }
 
-std::string TTempDir::WriteFile(std::string_view relative, std::string_view content) const {
+std::string TempDir::writeFile(std::string_view relative, std::string_view content) const {
   const std::string path = *this / relative;
   fs::create_directories(fs::path(path).parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -47,14 +47,14 @@ std::string TTempDir::WriteFile(std::string_view relative, std::string_view cont
   return path;
 }
 
-std::string TTempDir::MakeDir(std::string_view relative) const {
+std::string TempDir::makeDir(std::string_view relative) const {
   const std::string path = *this / relative;
   fs::create_directories(path);
   return path;
 }
 
-void TTempDir::SetLocalMTime(std::string_view relative, int year, int month, int day, int hour,
-                             int minute, int second) const {
+void TempDir::setLocalMTime(std::string_view relative, int year, int month, int day, int hour,
+                            int minute, int second) const {
   std::tm tm{};
   tm.tm_year = year - 1900;
   tm.tm_mon = month - 1;
@@ -69,7 +69,7 @@ void TTempDir::SetLocalMTime(std::string_view relative, int year, int month, int
   if (lutimes(path.c_str(), times) != 0) throw std::runtime_error("cannot set time of " + path);
 }
 
-std::string ReadFile(const std::string& path) {
+std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream content;
@@ -77,12 +77,12 @@ std::string ReadFile(const std::string& path) {
   return content.str();
 }
 
-bool FileExists(const std::string& path) {
+bool fileExists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
 }
 
-std::string ListNames(const std::string& folder) {
+std::string listNames(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());

@@ -8,23 +8,23 @@ namespace qorv::test {
 
 /// A fresh folder under the system's temporary folder, removed with all it
 /// holds when the object goes. `Path()` ends in "/".
-class TTempDir {
+class TempDir {
  public:
-  TTempDir();
-  ~TTempDir();
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
 
-  const std::string& Path() const { return m_path; }
+  const std::string& path() const { return m_path; }
   /// Path() + relative.
   std::string operator/(std::string_view relative) const;
 
   /// Creates the file (and its folders), with `content`.
-  std::string WriteFile(std::string_view relative, std::string_view content = "x") const;
+  std::string writeFile(std::string_view relative, std::string_view content = "x") const;
   /// Creates the folder and its parents.
-  std::string MakeDir(std::string_view relative) const;
+  std::string makeDir(std::string_view relative) const;
   /// Sets the file's modification time to a local moment.
-  void SetLocalMTime(std::string_view relative, int year, int month, int day, int hour, int minute,
+  void setLocalMTime(std::string_view relative, int year, int month, int day, int hour, int minute,
                      int second) const;
 
  private:
@@ -32,9 +32,9 @@ class TTempDir {
 };
 
 /// The whole content of a file; throws when it cannot be read.
-std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
 /// Names in a folder, "." and ".." left out, sorted.
-std::string ListNames(const std::string& folder);
+std::string listNames(const std::string& folder);
 
 }  // namespace qorv::test

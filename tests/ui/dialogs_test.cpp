@@ -23,13 +23,13 @@
 #include "ui/vocabularybox.h"
 
 using namespace qorv;
-using test::Environment;
+using test::currentEnvironment;
 
 namespace {
 
 /// Runs `open` (which shows a modal dialog) and, once the dialog is up,
 /// `body` on it; the dialog is closed afterwards if `body` left it open.
-void WhileModal(const std::function<void()>& open, const std::function<void(QDialog*)>& body) {
+void whileModal(const std::function<void()>& open, const std::function<void(QDialog*)>& body) {
   QTimer::singleShot(0, [body] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
@@ -39,9 +39,9 @@ void WhileModal(const std::function<void()>& open, const std::function<void(QDia
   open();
 }
 
-TGeneratorSettings& Settings() { return Environment->App.Context().Settings; }
+GeneratorSettings& settings() { return currentEnvironment->app.context().settings; }
 
-void Type(TVocabularyBox* box, const QString& keys) {
+void typeKeys(VocabularyBox* box, const QString& keys) {
   box->setFocus();
   box->lineEdit()->clear();
   QTest::keyClicks(box->lineEdit(), keys);
@@ -54,36 +54,37 @@ class DialogsTest : public QObject {
 
  private slots:
   void init() {
-    Environment->Messages.clear();
-    Environment->OpenedUrls.clear();
-    Environment->Formats = test::DayFirstFormats();
-    Settings() = TGeneratorSettings{};
-    CreateWindows(Environment->App);
+    currentEnvironment->messages.clear();
+    currentEnvironment->openedUrls.clear();
+    currentEnvironment->formats = test::dayFirstFormats();
+    settings() = GeneratorSettings{};
+    createWindows(currentEnvironment->app);
     Form1->show();
     QVERIFY(QTest::qWaitForWindowExposed(Form1));
   }
 
-  void cleanup() { DestroyWindows(); }
+  void cleanup() { destroyWindows(); }
 
   // The settings dialog.
 
   void settingsDialogStartsWithTheDefaults() {
     QCOMPARE(SetBox->size(), QSize(622, 392));
-    QCOMPARE(SetBox->Edit1->text(), QStringLiteral("*.htm;*.html"));
-    QCOMPARE(SetBox->Edit2->text(), QStringLiteral("index.htm"));
-    QCOMPARE(SetBox->ComboBox2->currentText(), QStringLiteral("daily"));
-    QCOMPARE(SetBox->ComboBox2->currentIndex(), 3);
-    QCOMPARE(SetBox->ComboBox3->currentText(), QStringLiteral("0.5"));
-    QCOMPARE(SetBox->ComboBox4->currentText(), QStringLiteral("none"));
-    QCOMPARE(SetBox->ComboBox5->currentText(), QStringLiteral("none"));
-    QCOMPARE(SetBox->ComboBox1->currentText(), QStringLiteral("+01:00"));
-    QCOMPARE(SetBox->ComboBox1->count(), 25);
-    QCOMPARE(SetBox->ComboBox3->count(), 12);
-    QVERIFY(SetBox->RadioButton1->isChecked());
-    QVERIFY(!SetBox->CheckBox1->isChecked());
-    QCOMPARE(SetBox->Label2->text(), QStringLiteral("(2005-12-31T12:00:00+00:00)"));
-    QCOMPARE(SetBox->CheckBox1->text(), QStringLiteral("Generovať úsporne (neodsadzovať tagy)"));
-    QVERIFY(SetBox->OKBtn->isDefault());
+    QCOMPARE(SetBox->m_fileMaskEdit->text(), QStringLiteral("*.htm;*.html"));
+    QCOMPARE(SetBox->m_indexFileEdit->text(), QStringLiteral("index.htm"));
+    QCOMPARE(SetBox->m_rootChangefreqBox->currentText(), QStringLiteral("daily"));
+    QCOMPARE(SetBox->m_rootChangefreqBox->currentIndex(), 3);
+    QCOMPARE(SetBox->m_rootPriorityBox->currentText(), QStringLiteral("0.5"));
+    QCOMPARE(SetBox->m_otherChangefreqBox->currentText(), QStringLiteral("none"));
+    QCOMPARE(SetBox->m_otherPriorityBox->currentText(), QStringLiteral("none"));
+    QCOMPARE(SetBox->m_timeZoneBox->currentText(), QStringLiteral("+01:00"));
+    QCOMPARE(SetBox->m_timeZoneBox->count(), 25);
+    QCOMPARE(SetBox->m_rootPriorityBox->count(), 12);
+    QVERIFY(SetBox->m_shortLastmodRadio->isChecked());
+    QVERIFY(!SetBox->m_compactCheckBox->isChecked());
+    QCOMPARE(SetBox->m_longLastmodExample->text(), QStringLiteral("(2005-12-31T12:00:00+00:00)"));
+    QCOMPARE(SetBox->m_compactCheckBox->text(),
+             QStringLiteral("Generovať úsporne (neodsadzovať tagy)"));
+    QVERIFY(SetBox->m_okButton->isDefault());
   }
 
   void typingCompletesAgainstTheList_data() {
@@ -116,115 +117,115 @@ class DialogsTest : public QObject {
     QFETCH(QString, keys);
     QFETCH(QString, text);
     QFETCH(int, index);
-    TVocabularyBox* combo = box == 2   ? SetBox->ComboBox2
-                            : box == 3 ? SetBox->ComboBox3
-                                       : SetBox->ComboBox1;
-    const TVocabularyChoice& choice = box == 2   ? Settings().RootChangefreq
-                                      : box == 3 ? Settings().RootPriority
-                                                 : Settings().TimeZone;
+    VocabularyBox* combo = box == 2   ? SetBox->m_rootChangefreqBox
+                           : box == 3 ? SetBox->m_rootPriorityBox
+                                      : SetBox->m_timeZoneBox;
+    const VocabularyChoice& choice = box == 2   ? settings().rootChangefreq
+                                     : box == 3 ? settings().rootPriority
+                                                : settings().timeZone;
     const int entries = combo->count();
-    Type(combo, keys);
+    typeKeys(combo, keys);
     QCOMPARE(combo->currentText(), text);
-    QCOMPARE(QString::fromStdString(choice.Text()), text);
-    QCOMPARE(choice.Index(), index);
+    QCOMPARE(QString::fromStdString(choice.text()), text);
+    QCOMPARE(choice.index(), index);
     QCOMPARE(combo->count(), entries);
   }
 
   void completedRestIsHighlightedAndReplacedByTheNextKey() {
-    Type(SetBox->ComboBox4, QStringLiteral("m"));
-    QCOMPARE(SetBox->ComboBox4->lineEdit()->selectedText(), QStringLiteral("onthly"));
-    QTest::keyClick(SetBox->ComboBox4->lineEdit(), Qt::Key_Backspace);
-    QCOMPARE(SetBox->ComboBox4->currentText(), QStringLiteral("m"));
-    QCOMPARE(Settings().OtherChangefreq.Index(), -1);
-    QCOMPARE(Settings().OtherChangefreq.Text(), std::string("m"));
+    typeKeys(SetBox->m_otherChangefreqBox, QStringLiteral("m"));
+    QCOMPARE(SetBox->m_otherChangefreqBox->lineEdit()->selectedText(), QStringLiteral("onthly"));
+    QTest::keyClick(SetBox->m_otherChangefreqBox->lineEdit(), Qt::Key_Backspace);
+    QCOMPARE(SetBox->m_otherChangefreqBox->currentText(), QStringLiteral("m"));
+    QCOMPARE(settings().otherChangefreq.index(), -1);
+    QCOMPARE(settings().otherChangefreq.text(), std::string("m"));
   }
 
   void pickingAnEntrySetsTheChoice() {
-    SetBox->ComboBox5->setCurrentIndex(11);
-    QCOMPARE(Settings().OtherPriority.Index(), 11);
-    QCOMPARE(Settings().OtherPriority.Text(), std::string("1.0"));
+    SetBox->m_otherPriorityBox->setCurrentIndex(11);
+    QCOMPARE(settings().otherPriority.index(), 11);
+    QCOMPARE(settings().otherPriority.text(), std::string("1.0"));
   }
 
   void otherControlsAreTheirSettings() {
-    SetBox->Edit1->setText(QStringLiteral("*.php"));
-    SetBox->Edit2->clear();
-    SetBox->RadioButton2->click();
-    SetBox->CheckBox1->click();
-    QCOMPARE(Settings().FileMask, std::string("*.php"));
-    QCOMPARE(Settings().IndexFile, std::string());
-    QVERIFY(!Settings().TimeShort);
-    QVERIFY(Settings().Compact);
-    QCOMPARE(SetBox->ComboBox1->currentText(), QStringLiteral("+01:00"));
+    SetBox->m_fileMaskEdit->setText(QStringLiteral("*.php"));
+    SetBox->m_indexFileEdit->clear();
+    SetBox->m_longLastmodRadio->click();
+    SetBox->m_compactCheckBox->click();
+    QCOMPARE(settings().fileMask, std::string("*.php"));
+    QCOMPARE(settings().indexFile, std::string());
+    QVERIFY(!settings().dateOnlyLastmod);
+    QVERIFY(settings().compact);
+    QCOMPARE(SetBox->m_timeZoneBox->currentText(), QStringLiteral("+01:00"));
   }
 
   void enterPressesOkKeepingTheTypedTextAndEscDoesNothing() {
     QString afterEnter;
     bool openAfterEsc = false;
-    WhileModal([] { Form1->Nastaveniegenertora1Click(); },
+    whileModal([] { Form1->showSettingsDialog(); },
                [&](QDialog* dialog) {
                  QTest::keyClick(dialog, Qt::Key_Escape);
                  openAfterEsc = dialog->isVisible();
-                 Type(SetBox->ComboBox2, QStringLiteral("Daily"));
-                 QTest::keyClick(SetBox->ComboBox2->lineEdit(), Qt::Key_Return);
-                 afterEnter = SetBox->ComboBox2->currentText();
+                 typeKeys(SetBox->m_rootChangefreqBox, QStringLiteral("Daily"));
+                 QTest::keyClick(SetBox->m_rootChangefreqBox->lineEdit(), Qt::Key_Return);
+                 afterEnter = SetBox->m_rootChangefreqBox->currentText();
                });
     QVERIFY(openAfterEsc);
     QVERIFY(!SetBox->isVisible());
     QCOMPARE(afterEnter, QStringLiteral("Daily"));
-    QCOMPARE(Settings().RootChangefreq.Text(), std::string("Daily"));
-    QCOMPARE(SetBox->ComboBox2->count(), 8);
+    QCOMPARE(settings().rootChangefreq.text(), std::string("Daily"));
+    QCOMPARE(SetBox->m_rootChangefreqBox->count(), 8);
     bool closedByEnterInTextBox = false;
-    WhileModal([] { Form1->Nastaveniegenertora1Click(); },
+    whileModal([] { Form1->showSettingsDialog(); },
                [&](QDialog* dialog) {
-                 SetBox->Edit1->setFocus();
-                 QTest::keyClick(SetBox->Edit1, Qt::Key_Return);
+                 SetBox->m_fileMaskEdit->setFocus();
+                 QTest::keyClick(SetBox->m_fileMaskEdit, Qt::Key_Return);
                  closedByEnterInTextBox = !dialog->isVisible();
                });
     QVERIFY(closedByEnterInTextBox);
   }
 
   void projectValuesShowInTheControlsAtOnce() {
-    test::TTempDir dir;
-    dir.WriteFile("p.prj",
+    test::TempDir dir;
+    dir.writeFile("p.prj",
                   "[Project]\r\nFileMask=*.php\r\nSetChangefreq1=12\r\nSetPriority2=9\r\n"
                   "SetTimeShort=0\r\nTagIndent=1\r\n");
-    Environment->ChosenFile = QString::fromStdString(dir / "p.prj");
-    Form1->Otvoriprojekt1->trigger();
-    QCOMPARE(SetBox->Edit1->text(), QStringLiteral("*.php"));
-    QCOMPARE(SetBox->ComboBox2->currentText(), QString());
-    QCOMPARE(SetBox->ComboBox2->currentIndex(), -1);
-    QCOMPARE(SetBox->ComboBox5->currentText(), QStringLiteral("0.8"));
-    QVERIFY(SetBox->RadioButton2->isChecked());
-    QVERIFY(SetBox->CheckBox1->isChecked());
-    Form1->Novprojekt1->trigger();
-    QCOMPARE(SetBox->ComboBox2->currentText(), QStringLiteral("daily"));
-    QVERIFY(SetBox->RadioButton1->isChecked());
-    QVERIFY(SetBox->CheckBox1->isChecked());
+    currentEnvironment->chosenFile = QString::fromStdString(dir / "p.prj");
+    Form1->m_openProjectAction->trigger();
+    QCOMPARE(SetBox->m_fileMaskEdit->text(), QStringLiteral("*.php"));
+    QCOMPARE(SetBox->m_rootChangefreqBox->currentText(), QString());
+    QCOMPARE(SetBox->m_rootChangefreqBox->currentIndex(), -1);
+    QCOMPARE(SetBox->m_otherPriorityBox->currentText(), QStringLiteral("0.8"));
+    QVERIFY(SetBox->m_longLastmodRadio->isChecked());
+    QVERIFY(SetBox->m_compactCheckBox->isChecked());
+    Form1->m_newProjectAction->trigger();
+    QCOMPARE(SetBox->m_rootChangefreqBox->currentText(), QStringLiteral("daily"));
+    QVERIFY(SetBox->m_shortLastmodRadio->isChecked());
+    QVERIFY(SetBox->m_compactCheckBox->isChecked());
   }
 
   void typedZoneReachesTheLongLastmod() {
-    test::TTempDir site;
-    site.WriteFile("a.htm");
-    Type(SetBox->ComboBox1, QStringLiteral("+05:30"));
-    SetBox->RadioButton2->click();
-    Form1->BrowseEdit1->setText(QString::fromStdString(site.Path()));
-    Form1->Button1->click();
-    Form1->Oznaivetko1->trigger();
-    Form1->Button2->click();
-    const std::string written = test::ReadFile(site / "sitemap.xml");
+    test::TempDir site;
+    site.writeFile("a.htm");
+    typeKeys(SetBox->m_timeZoneBox, QStringLiteral("+05:30"));
+    SetBox->m_longLastmodRadio->click();
+    Form1->m_folderEdit->setText(QString::fromStdString(site.path()));
+    Form1->m_scanButton->click();
+    Form1->m_contextIncludeAllAction->trigger();
+    Form1->m_generateButton->click();
+    const std::string written = test::readFile(site / "sitemap.xml");
     QVERIFY2(written.find("+05:30</lastmod>") != std::string::npos, written.c_str());
   }
 
   void dialogOpensCentredThenWhereItWasLeft() {
     QPoint first;
-    WhileModal([] { Form1->Nastaveniegenertora1Click(); },
+    whileModal([] { Form1->showSettingsDialog(); },
                [&](QDialog* dialog) {
                  first = dialog->frameGeometry().center();
                  dialog->move(dialog->pos() + QPoint(30, 20));
                });
     QCOMPARE(first, QGuiApplication::primaryScreen()->geometry().center());
     QPoint second;
-    WhileModal([] { Form1->Nastaveniegenertora1Click(); },
+    whileModal([] { Form1->showSettingsDialog(); },
                [&](QDialog* dialog) { second = dialog->frameGeometry().center(); });
     QCOMPARE(second, first + QPoint(30, 20));
   }
@@ -249,87 +250,90 @@ class DialogsTest : public QObject {
       return order;
     };
     QList<QWidget*> settings, edit;
-    WhileModal([] { Form1->Nastaveniegenertora1Click(); },
-               [&](QDialog* dialog) { settings = visited(dialog, SetBox->Edit1, 10); });
-    QCOMPARE(settings,
-             (QList<QWidget*>{SetBox->Edit1, SetBox->Edit2, SetBox->ComboBox2, SetBox->ComboBox3,
-                              SetBox->ComboBox4, SetBox->ComboBox5, SetBox->RadioButton1,
-                              SetBox->ComboBox1, SetBox->CheckBox1, SetBox->OKBtn}));
-    Form1->Pages().Add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    Form1->Model().Flush();
-    Form1->ListView1->setCurrentIndex(Form1->ListView1->model()->index(0, 0));
-    WhileModal([] { Form1->ListView1DblClick(); },
-               [&](QDialog* dialog) { edit = visited(dialog, EditBox->DateTimePicker1, 7); });
-    QCOMPARE(edit, (QList<QWidget*>{EditBox->DateTimePicker1, EditBox->DateTimePicker2,
-                                    EditBox->ComboBox1, EditBox->ComboBox2, EditBox->OKBtn,
-                                    EditBox->CancelBtn, EditBox->Edit1}));
+    whileModal([] { Form1->showSettingsDialog(); },
+               [&](QDialog* dialog) { settings = visited(dialog, SetBox->m_fileMaskEdit, 10); });
+    QCOMPARE(settings, (QList<QWidget*>{SetBox->m_fileMaskEdit, SetBox->m_indexFileEdit,
+                                        SetBox->m_rootChangefreqBox, SetBox->m_rootPriorityBox,
+                                        SetBox->m_otherChangefreqBox, SetBox->m_otherPriorityBox,
+                                        SetBox->m_shortLastmodRadio, SetBox->m_timeZoneBox,
+                                        SetBox->m_compactCheckBox, SetBox->m_okButton}));
+    Form1->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    Form1->model().flush();
+    Form1->m_pageListView->setCurrentIndex(Form1->m_pageListView->model()->index(0, 0));
+    whileModal([] { Form1->editSelectedPage(); },
+               [&](QDialog* dialog) { edit = visited(dialog, EditBox->m_dateEdit, 7); });
+    QCOMPARE(edit,
+             (QList<QWidget*>{EditBox->m_dateEdit, EditBox->m_timeEdit, EditBox->m_changefreqBox,
+                              EditBox->m_priorityBox, EditBox->m_okButton, EditBox->m_cancelButton,
+                              EditBox->m_urlEdit}));
   }
 
   // The page edit dialog.
 
   void editRoundTripRewritesTheTimeInTheLongForm() {
-    Form1->Pages().Add("http://s/a.htm", "5.3.2006", "09:05:06", "None", "0.55");
-    Form1->Model().Flush();
-    Form1->ListView1->setCurrentIndex(Form1->ListView1->model()->index(0, 0));
+    Form1->pages().add("http://s/a.htm", "5.3.2006", "09:05:06", "None", "0.55");
+    Form1->model().flush();
+    Form1->m_pageListView->setCurrentIndex(Form1->m_pageListView->model()->index(0, 0));
     QString tooltip, dateFormat;
-    WhileModal([] { Form1->ListView1DblClick(); },
+    whileModal([] { Form1->editSelectedPage(); },
                [&](QDialog*) {
-                 tooltip = EditBox->Edit1->toolTip();
-                 dateFormat = EditBox->DateTimePicker1->displayFormat();
-                 EditBox->OKBtn->click();
+                 tooltip = EditBox->m_urlEdit->toolTip();
+                 dateFormat = EditBox->m_dateEdit->displayFormat();
+                 EditBox->m_okButton->click();
                });
     QCOMPARE(tooltip, QStringLiteral("http://s/a.htm"));
     QCOMPARE(dateFormat, QStringLiteral("d.M.yyyy"));
-    QCOMPARE(Form1->Pages().Item(0),
-             (TPageEntry{"http://s/a.htm", "5.3.2006", "9:05:06", "None", "0.55", false}));
+    QCOMPARE(Form1->pages().at(0),
+             (PageEntry{"http://s/a.htm", "5.3.2006", "9:05:06", "None", "0.55", false}));
   }
 
   void editWritesWhatWasTyped() {
-    Form1->Pages().Add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    Form1->Pages().SetIncluded(0, true);
-    Form1->ListView1->setCurrentIndex(Form1->ListView1->model()->index(0, 0));
-    WhileModal([] { QTest::keyClick(Form1, Qt::Key_E, Qt::ControlModifier); },
+    Form1->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    Form1->pages().setIncluded(0, true);
+    Form1->m_pageListView->setCurrentIndex(Form1->m_pageListView->model()->index(0, 0));
+    whileModal([] { QTest::keyClick(Form1, Qt::Key_E, Qt::ControlModifier); },
                [&](QDialog* dialog) {
-                 EditBox->DateTimePicker1->setDate(QDate(2007, 1, 2));
-                 EditBox->DateTimePicker2->setTime(QTime(23, 4, 5));
-                 Type(EditBox->ComboBox1, QStringLiteral("None"));
-                 Type(EditBox->ComboBox2, QStringLiteral("0.55"));
+                 EditBox->m_dateEdit->setDate(QDate(2007, 1, 2));
+                 EditBox->m_timeEdit->setTime(QTime(23, 4, 5));
+                 typeKeys(EditBox->m_changefreqBox, QStringLiteral("None"));
+                 typeKeys(EditBox->m_priorityBox, QStringLiteral("0.55"));
                  QTest::keyClick(dialog, Qt::Key_Return);
                });
-    QCOMPARE(Form1->Pages().Item(0),
-             (TPageEntry{"http://s/", "2.1.2007", "23:04:05", "None", "0.55", true}));
-    QCOMPARE(Form1->ListView1->model()->index(0, 3).data().toString(), QStringLiteral("None"));
+    QCOMPARE(Form1->pages().at(0),
+             (PageEntry{"http://s/", "2.1.2007", "23:04:05", "None", "0.55", true}));
+    QCOMPARE(Form1->m_pageListView->model()->index(0, 3).data().toString(), QStringLiteral("None"));
   }
 
   void escStornoAndCloseChangeNothing() {
-    Form1->Pages().Add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    Form1->Model().Flush();
-    Form1->ListView1->setCurrentIndex(Form1->ListView1->model()->index(0, 0));
-    const TPageEntry before = Form1->Pages().Item(0);
+    Form1->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    Form1->model().flush();
+    Form1->m_pageListView->setCurrentIndex(Form1->m_pageListView->model()->index(0, 0));
+    const PageEntry before = Form1->pages().at(0);
     const std::vector<std::function<void(QDialog*)>> closers = {
         [](QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); },
-        [](QDialog*) { EditBox->CancelBtn->click(); }, [](QDialog* dialog) { dialog->close(); }};
+        [](QDialog*) { EditBox->m_cancelButton->click(); },
+        [](QDialog* dialog) { dialog->close(); }};
     int opened = 0;
     for (const auto& close : closers) {
-      WhileModal([] { Form1->ListView1DblClick(); },
+      whileModal([] { Form1->editSelectedPage(); },
                  [&](QDialog* dialog) {
                    ++opened;
-                   EditBox->DateTimePicker1->setDate(QDate(2001, 1, 1));
-                   Type(EditBox->ComboBox1, QStringLiteral("never"));
+                   EditBox->m_dateEdit->setDate(QDate(2001, 1, 1));
+                   typeKeys(EditBox->m_changefreqBox, QStringLiteral("never"));
                    close(dialog);
                  });
-      QCOMPARE(Form1->Pages().Item(0), before);
+      QCOMPARE(Form1->pages().at(0), before);
     }
     QCOMPARE(opened, 3);
   }
 
   void rowWhoseTextsDoNotReadBackIsNotEdited() {
-    Form1->Pages().Add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
-    Form1->Model().Flush();
-    Form1->ListView1->setCurrentIndex(Form1->ListView1->model()->index(0, 0));
-    QVERIFY(Form1->SelectedRow());
-    Form1->ListView1DblClick();
-    QCOMPARE(Environment->Messages, QStringList{QStringLiteral("Nie je vybraná stránka.")});
+    Form1->pages().add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
+    Form1->model().flush();
+    Form1->m_pageListView->setCurrentIndex(Form1->m_pageListView->model()->index(0, 0));
+    QVERIFY(Form1->selectedRow());
+    Form1->editSelectedPage();
+    QCOMPARE(currentEnvironment->messages, QStringList{QStringLiteral("Nie je vybraná stránka.")});
     QVERIFY(!EditBox->isVisible());
   }
 
@@ -351,31 +355,31 @@ class DialogsTest : public QObject {
     QFETCH(int, release);
     QFETCH(int, build);
     QFETCH(QString, line);
-    DestroyWindows();
-    Environment->App.Context().Version = TProductVersion{major, minor, release, build};
-    CreateWindows(Environment->App);
-    QCOMPARE(AboutBox->Version->text(), line);
-    Environment->App.Context().Version = TProductVersion{1, 2, 3, 4};
+    destroyWindows();
+    currentEnvironment->app.context().version = TProductVersion{major, minor, release, build};
+    createWindows(currentEnvironment->app);
+    QCOMPARE(AboutBox->m_versionLabel->text(), line);
+    currentEnvironment->app.context().version = TProductVersion{1, 2, 3, 4};
   }
 
   void linksOpenOnTheDesktopAndTheBoxStaysOpen() {
-    QCOMPARE(AboutBox->ProductName->text(), QStringLiteral("Quorvex"));
-    QCOMPARE(AboutBox->Label6->text(), QStringLiteral("Freeware"));
-    QCOMPARE(AboutBox->Label4->toolTip(), QStringLiteral("mailto:") + kMakerMail);
-    QCOMPARE(AboutBox->Label5->toolTip(), kMakerWeb);
-    QCOMPARE(AboutBox->Label4->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QCOMPARE(AboutBox->Label5->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(AboutBox->m_productNameLabel->text(), QStringLiteral("Quorvex"));
+    QCOMPARE(AboutBox->m_freewareLabel->text(), QStringLiteral("Freeware"));
+    QCOMPARE(AboutBox->m_mailLink->toolTip(), QStringLiteral("mailto:") + kMakerMail);
+    QCOMPARE(AboutBox->m_webLink->toolTip(), kMakerWeb);
+    QCOMPARE(AboutBox->m_mailLink->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QCOMPARE(AboutBox->m_webLink->cursor().shape(), Qt::PointingHandCursor);
     bool openAfterClicks = false;
-    WhileModal([] { Form1->OprogrameClick(); },
+    whileModal([] { Form1->showAboutDialog(); },
                [&](QDialog* dialog) {
-                 QTest::mouseClick(AboutBox->Label4, Qt::LeftButton);
-                 QTest::mouseClick(AboutBox->Label4, Qt::LeftButton);
-                 QTest::mouseClick(AboutBox->Label5, Qt::LeftButton);
+                 QTest::mouseClick(AboutBox->m_mailLink, Qt::LeftButton);
+                 QTest::mouseClick(AboutBox->m_mailLink, Qt::LeftButton);
+                 QTest::mouseClick(AboutBox->m_webLink, Qt::LeftButton);
                  QTest::keyClick(dialog, Qt::Key_Escape);
                  openAfterClicks = dialog->isVisible();
                });
     QVERIFY(openAfterClicks);
-    QCOMPARE(Environment->OpenedUrls,
+    QCOMPARE(currentEnvironment->openedUrls,
              (QStringList{QStringLiteral("mailto:") + kMakerMail,
                           QStringLiteral("mailto:") + kMakerMail, kMakerWeb}));
   }

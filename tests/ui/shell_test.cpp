@@ -16,20 +16,20 @@
 #include "ui/qorvshell.h"
 
 using namespace qorv;
-using test::Environment;
+using test::currentEnvironment;
 
 namespace {
 
 /// An object whose event handler fails, as any window's might.
-class TFailingObject : public QObject {
+class FailingObject : public QObject {
  public:
   bool event(QEvent* event) override {
-    if (event->type() == QEvent::User) throw EConvertError("'x' is not a valid date");
+    if (event->type() == QEvent::User) throw ConvertError("'x' is not a valid date");
     return QObject::event(event);
   }
 };
 
-std::string Log() { return test::ReadFile(Environment->Settings / "error.log"); }
+std::string errorLogText() { return test::readFile(currentEnvironment->settings / "error.log"); }
 
 }  // namespace
 
@@ -38,12 +38,12 @@ class ShellTest : public QObject {
 
  private slots:
   void init() {
-    Environment->Messages.clear();
-    std::remove((Environment->Settings / "error.log").c_str());
+    currentEnvironment->messages.clear();
+    std::remove((currentEnvironment->settings / "error.log").c_str());
   }
 
   void windowsAreCreatedOnceInTheirOrderWithTheDialogsHidden() {
-    CreateWindows(Environment->App);
+    createWindows(currentEnvironment->app);
     QVERIFY(Form1 && AboutBox && SetBox && EditBox);
     QList<QDialog*> dialogs = Form1->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
     QCOMPARE(dialogs, (QList<QDialog*>{AboutBox, SetBox, EditBox}));
@@ -51,25 +51,25 @@ class ShellTest : public QObject {
     QCOMPARE(AboutBox->windowTitle(), QStringLiteral("O programe"));
     QCOMPARE(SetBox->windowTitle(), QStringLiteral("Nastavenie"));
     QCOMPARE(EditBox->windowTitle(), QStringLiteral("Editácia"));
-    DestroyWindows();
+    destroyWindows();
   }
 
   void captionWithoutAVersionEndsInABlank() {
-    const auto version = Environment->App.Context().Version;
-    Environment->App.Context().Version.reset();
-    CreateWindows(Environment->App);
+    const auto version = currentEnvironment->app.context().version;
+    currentEnvironment->app.context().version.reset();
+    createWindows(currentEnvironment->app);
     QCOMPARE(Form1->windowTitle(), QStringLiteral("Quorvex "));
-    DestroyWindows();
-    Environment->App.Context().Version = version;
+    destroyWindows();
+    currentEnvironment->app.context().version = version;
   }
 
   void errorInAnEventHandlerIsLoggedAndShown() {
-    TFailingObject failing;
+    FailingObject failing;
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&failing, &event);
-    QCOMPARE(Environment->Messages,
+    QCOMPARE(currentEnvironment->messages,
              QStringList{QStringLiteral("V programe došlo k nečakanej chybe.")});
-    const std::string log = Log();
+    const std::string log = errorLogText();
     QVERIFY2(log.size() > 2 && log.substr(log.size() - 2) == "\r\n", log.c_str());
     QVERIFY2(log.find(" : EConvertError - 'x' is not a valid date\r\n") != std::string::npos,
              log.c_str());
@@ -79,37 +79,37 @@ class ShellTest : public QObject {
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &timer,
-                     Guarded([] { throw std::runtime_error("slot failed"); }));
+                     guarded([] { throw std::runtime_error("slot failed"); }));
     timer.start(0);
-    QTRY_COMPARE(Environment->Messages.size(), 1);
-    QVERIFY(Log().find(" : Exception - slot failed\r\n") != std::string::npos);
+    QTRY_COMPARE(currentEnvironment->messages.size(), 1);
+    QVERIFY(errorLogText().find(" : Exception - slot failed\r\n") != std::string::npos);
   }
 
   void eachErrorAppendsOneLine() {
-    TFailingObject failing;
+    FailingObject failing;
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&failing, &event);
-    const std::string first = Log();
+    const std::string first = errorLogText();
     QCoreApplication::sendEvent(&failing, &event);
-    const std::string both = Log();
+    const std::string both = errorLogText();
     QCOMPARE(both.substr(0, first.size()), first);
     QCOMPARE(std::count(both.begin(), both.end(), '\n'), 2);
   }
 
   void unwritableLogStillShowsTheMessage() {
-    Environment->Settings.MakeDir("error.log");
-    TFailingObject failing;
+    currentEnvironment->settings.makeDir("error.log");
+    FailingObject failing;
     QEvent event(QEvent::User);
     QCoreApplication::sendEvent(&failing, &event);
-    QCOMPARE(Environment->Messages.size(), 1);
-    std::filesystem::remove(Environment->Settings / "error.log");
+    QCOMPARE(currentEnvironment->messages.size(), 1);
+    std::filesystem::remove(currentEnvironment->settings / "error.log");
   }
 
   void logLineLeavesTheTimeOutAtMidnight() {
-    const TLocaleFormats formats = test::DayFirstFormats();
-    QCOMPARE(TErrorLog::Line({{2006, 3, 5}, {0, 0, 0}}, formats, "EInOutError", "disk full"),
+    const LocaleFormats formats = test::dayFirstFormats();
+    QCOMPARE(ErrorLog::line({{2006, 3, 5}, {0, 0, 0}}, formats, "EInOutError", "disk full"),
              std::string("5.3.2006 : EInOutError - disk full\r\n"));
-    QCOMPARE(TErrorLog::Line({{2006, 3, 5}, {0, 0, 1}}, formats, "E", ""),
+    QCOMPARE(ErrorLog::line({{2006, 3, 5}, {0, 0, 1}}, formats, "E", ""),
              std::string("5.3.2006 0:00:01 : E - \r\n"));
   }
 };

@@ -14,34 +14,34 @@ namespace qorv::test {
 /// The application for a GUI test: headless unless a platform was asked
 /// for, its settings folder a fresh temporary one, and message boxes and
 /// choosers replaced by recorders so that nothing blocks.
-class TUiTestEnvironment {
+class UiTestEnvironment {
  public:
-  TUiTestEnvironment(TQorvApplication& app) : App(app) {
-    TQorvContext& context = app.Context();
-    context.SettingsFolder = Settings.Path();
-    context.Version = TProductVersion{1, 2, 3, 4};
-    context.LocaleFormats = [this] { return Formats; };
-    context.Services.ShowMessage = [this](QWidget*, const QString& text) { Messages << text; };
-    context.Services.ChooseFolder = [this](QWidget*) { return ChosenFolder; };
-    context.Services.OpenProjectName = [this](QWidget*, const QString& folder) {
-      DialogFolders << folder;
-      return ChosenFile;
+  UiTestEnvironment(Application& app) : app(app) {
+    AppContext& context = app.context();
+    context.settingsFolder = settings.path();
+    context.version = TProductVersion{1, 2, 3, 4};
+    context.localeFormats = [this] { return formats; };
+    context.services.showMessage = [this](QWidget*, const QString& text) { messages << text; };
+    context.services.chooseFolder = [this](QWidget*) { return chosenFolder; };
+    context.services.openProjectName = [this](QWidget*, const QString& folder) {
+      dialogFolders << folder;
+      return chosenFile;
     };
-    context.Services.SaveProjectName = context.Services.OpenProjectName;
-    context.Services.OpenUrl = [this](const QUrl& url) { OpenedUrls << url.toString(); };
+    context.services.saveProjectName = context.services.openProjectName;
+    context.services.openUrl = [this](const QUrl& url) { openedUrls << url.toString(); };
   }
 
-  TQorvApplication& App;
-  TTempDir Settings;
-  TLocaleFormats Formats = DayFirstFormats();
-  QStringList Messages;
-  QString ChosenFolder;
-  QString ChosenFile;
-  QStringList DialogFolders;
-  QStringList OpenedUrls;
+  Application& app;
+  TempDir settings;
+  LocaleFormats formats = dayFirstFormats();
+  QStringList messages;
+  QString chosenFolder;
+  QString chosenFile;
+  QStringList dialogFolders;
+  QStringList openedUrls;
 };
 
-inline TUiTestEnvironment* Environment = nullptr;
+inline UiTestEnvironment* currentEnvironment = nullptr;
 
 }  // namespace qorv::test
 
@@ -49,9 +49,9 @@ inline TUiTestEnvironment* Environment = nullptr;
 #define QORV_UI_TEST_MAIN(TestClass)                                                \
   int main(int argc, char** argv) {                                                 \
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1); \
-    qorv::TQorvApplication app(argc, argv);                                         \
-    qorv::test::TUiTestEnvironment environment(app);                                \
-    qorv::test::Environment = &environment;                                         \
+    qorv::Application app(argc, argv);                                              \
+    qorv::test::UiTestEnvironment environment(app);                                 \
+    qorv::test::currentEnvironment = &environment;                                  \
     TestClass test;                                                                 \
     return QTest::qExec(&test, argc, argv);                                         \
   }

@@ -27,7 +27,7 @@
 
 namespace {
 
-bool Save(QWidget* window, const QString& folder, const QString& name) {
+bool save(QWidget* window, const QString& folder, const QString& name) {
   window->raise();
   window->activateWindow();
   QTest::qWait(300);
@@ -42,12 +42,12 @@ bool Save(QWidget* window, const QString& folder, const QString& name) {
 
 /// Runs `open`, which shows a modal dialog, and saves the dialog's picture
 /// once it is up, then closes it.
-bool SaveModal(const std::function<void()>& open, const QString& folder, const QString& name) {
+bool saveModal(const std::function<void()>& open, const QString& folder, const QString& name) {
   bool saved = false;
   QTimer::singleShot(0, [&] {
     QWidget* dialog = QApplication::activeModalWidget();
     if (!dialog) return;
-    saved = Save(dialog, folder, name);
+    saved = save(dialog, folder, name);
     dialog->close();
   });
   open();
@@ -57,7 +57,7 @@ bool SaveModal(const std::function<void()>& open, const QString& folder, const Q
 }  // namespace
 
 int main(int argc, char** argv) {
-  qorv::TQorvApplication app(argc, argv);
+  qorv::Application app(argc, argv);
   if (argc != 3) {
     std::fprintf(stderr, "usage: qorv-screenshots OUTPUT_FOLDER SITE_FOLDER\n");
     return 2;
@@ -67,33 +67,33 @@ int main(int argc, char** argv) {
   QDir().mkpath(output);
 
   QTemporaryDir settings;
-  qorv::TQorvContext& context = app.Context();
-  context.SettingsFolder = QDir(settings.path()).absolutePath().toStdString() + "/";
-  context.Services.ShowMessage = [](QWidget*, const QString& text) {
+  qorv::AppContext& context = app.context();
+  context.settingsFolder = QDir(settings.path()).absolutePath().toStdString() + "/";
+  context.services.showMessage = [](QWidget*, const QString& text) {
     std::printf("message: %s\n", qPrintable(text));
   };
 
-  qorv::CreateWindows(app);
-  qorv::TForm1* form = qorv::Form1;
+  qorv::createWindows(app);
+  qorv::MainWindow* form = qorv::Form1;
   form->show();
   if (!QTest::qWaitForWindowExposed(form)) return 1;
 
-  form->BrowseEdit1->setText(site);
-  form->Edit1->setText(QStringLiteral("https://www.example.com/"));
-  form->Button1->click();
+  form->m_folderEdit->setText(site);
+  form->m_urlEdit->setText(QStringLiteral("https://www.example.com/"));
+  form->m_scanButton->click();
   // Some rows ticked, one selected, as in daily use.
-  form->Oznaivetko1->trigger();
-  QAbstractItemModel* model = form->ListView1->model();
+  form->m_contextIncludeAllAction->trigger();
+  QAbstractItemModel* model = form->m_pageListView->model();
   for (const int row : {3, 4, 7})
     model->setData(model->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
-  form->ListView1->setCurrentIndex(model->index(2, 0));
-  bool saved = Save(form, output, QStringLiteral("main-window.png"));
+  form->m_pageListView->setCurrentIndex(model->index(2, 0));
+  bool saved = save(form, output, QStringLiteral("main-window.png"));
   saved &=
-      SaveModal([form] { form->ListView1DblClick(); }, output, QStringLiteral("edit-dialog.png"));
-  saved &= SaveModal([form] { form->Nastaveniegenertora1Click(); }, output,
+      saveModal([form] { form->editSelectedPage(); }, output, QStringLiteral("edit-dialog.png"));
+  saved &= saveModal([form] { form->showSettingsDialog(); }, output,
                      QStringLiteral("settings-dialog.png"));
-  saved &= SaveModal([form] { form->OprogrameClick(); }, output, QStringLiteral("about-box.png"));
+  saved &= saveModal([form] { form->showAboutDialog(); }, output, QStringLiteral("about-box.png"));
 
-  qorv::DestroyWindows();
+  qorv::destroyWindows();
   return saved ? 0 : 1;
 }
