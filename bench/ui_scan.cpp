@@ -15,9 +15,8 @@
 
 #include "bench/procstatus.h"
 
-#include "ui/Unit1.h"
-#include "ui/qorvapp.h"
-#include "ui/qorvshell.h"
+#include "ui/application.h"
+#include "ui/mainwindow.h"
 
 using qorv::bench::resetPeak;
 using qorv::bench::statusKiB;
@@ -31,25 +30,27 @@ int main(int argc, char** argv) {
   QTemporaryDir settings;
   app.context().settingsFolder = settings.path().toStdString() + "/";
   app.context().services.showMessage = [](QWidget*, const QString&) {};
-  qorv::createWindows(app);
-  qorv::Form1->show();
-  if (!QTest::qWaitForWindowExposed(qorv::Form1)) return 1;
-  qorv::Form1->m_folderEdit->setText(QString::fromLocal8Bit(argv[1]));
-  qorv::Form1->m_urlEdit->setText(QString::fromLocal8Bit(argv[2]));
+  qorv::MainWindow window(app.context());
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  window.findChild<QLineEdit*>(QStringLiteral("m_folderEdit"))
+      ->setText(QString::fromLocal8Bit(argv[1]));
+  window.findChild<QLineEdit*>(QStringLiteral("m_urlEdit"))
+      ->setText(QString::fromLocal8Bit(argv[2]));
+  auto* scanButton = window.findChild<QPushButton*>(QStringLiteral("m_scanButton"));
   QCoreApplication::processEvents();
 
   resetPeak();
   const long before = statusKiB("VmRSS:");
   const auto start = std::chrono::steady_clock::now();
-  qorv::Form1->m_scanButton->click();
+  scanButton->click();
   QCoreApplication::processEvents();  // the list shows the last rows
   const auto took = std::chrono::steady_clock::now() - start;
   const long peak = statusKiB("VmHWM:");
 
   std::printf(
-      "rows %zu scan_ms %lld growth_kib %ld\n", qorv::Form1->pages().size(),
+      "rows %zu scan_ms %lld growth_kib %ld\n", window.pages().size(),
       static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
       peak - before);
-  qorv::destroyWindows();
   return 0;
 }

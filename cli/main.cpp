@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -13,8 +12,8 @@
 #include "core/errors.h"
 #include "core/generatorsettings.h"
 #include "core/pagelist.h"
-#include "core/sitemapwriter.h"
-#include "core/sitescan.h"
+#include "core/sitemapjob.h"
+#include "core/throttle.h"
 #include "persist/projectfile.h"
 #include "platform/filecontent.h"
 #include "platform/productversion.h"
@@ -58,19 +57,19 @@ void applyOptions(const CliOptions& options, GeneratorSettings& settings) {
   if (options.compact) settings.compact = true;
 }
 
-/// A live count of scanned files on a terminal, redrawn at most ten times a second.
+/// A live count of scanned files on a terminal, redrawn a few times a second.
 class ProgressCounter {
  public:
   explicit ProgressCounter(bool enabled) : m_enabled(enabled) {}
   ~ProgressCounter() {
     if (m_enabled && m_shown) std::fputs("\r\033[K", stderr);
   }
+  ProgressCounter(const ProgressCounter&) = delete;
+  ProgressCounter& operator=(const ProgressCounter&) = delete;
+
   void fileDone() {
     ++m_files;
-    if (!m_enabled) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_last < std::chrono::milliseconds(100)) return;
-    m_last = now;
+    if (!m_enabled || !m_throttle.due()) return;
     m_shown = true;
     std::fprintf(stderr, "\rqorv-cli: %zu files scanned", m_files);
   }
@@ -79,7 +78,7 @@ class ProgressCounter {
   bool m_enabled;
   bool m_shown = false;
   std::size_t m_files = 0;
-  std::chrono::steady_clock::time_point m_last{};
+  Throttle m_throttle{kProgressInterval};
 };
 
 void printList(const PageList& pages) {
@@ -114,27 +113,22 @@ int run(const CliOptions& options) {
 
   const LocaleFormats formats = systemLocaleFormats();
   PageList pages;
-  SiteScanner scanner(settings, pages, window, formats);
+  SitemapJob job(settings, pages, window, formats);
   {
     ProgressCounter progress(!options.quiet && isatty(STDERR_FILENO));
-    scanner.onFileDone = [&progress] { progress.fileDone(); };
-    scanner.run();
+    job.scanner().onFileDone = [&progress] { progress.fileDone(); };
+    job.scan();
   }
-  if (scanner.overlongCount() > 0)
-    std::fprintf(stderr, "qorv-cli: %s\n", overlongWarning(scanner.overlongCount()).c_str());
+  if (const std::string warning = job.scanWarning(); !warning.empty())
+    std::fprintf(stderr, "qorv-cli: %s\n", warning.c_str());
 
   if (options.includeAll) pages.includeAll();
 
   if (options.list) {
     printList(pages);
   } else {
-    const SitemapWriter writer(formats);
-    const SitemapResult result = writer.writeSitemap(scanner.scanFolder(), pages, settings);
-    std::string report = SitemapWriter::reportText(result);
-    for (char& c : report) {
-      if (c == '\r') c = '\n';
-    }
-    std::printf("%s\n", report.c_str());
+    const SitemapResult result = job.write();
+    std::printf("%s\n", SitemapJob::report(result).c_str());
     if (result.exceedsLimits()) return kLimitExceeded;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout))
@@ -160,8 +154,8 @@ int cliMain(int argc, char** argv) {
     return kWritten;
   }
   if (options.version) {
-    std::printf("qorv-cli %d.%d.%d.%d\n", kProductVersion.Major, kProductVersion.Minor,
-                kProductVersion.Release, kProductVersion.Build);
+    std::printf("qorv-cli %d.%d.%d.%d\n", kProductVersion.major, kProductVersion.minor,
+                kProductVersion.release, kProductVersion.build);
     return kWritten;
   }
 

@@ -26,12 +26,12 @@ std::string formatShortTimeText(const TimeOfDay& time, const LocaleFormats& form
 
 /// Reads a date text back. Two-digit years fall in the 100-year window
 /// starting 50 years before `currentYear`; a text with only day and month
-/// takes `currentYear`. Throws EConvertError "'<text>' is not a valid date".
+/// takes `currentYear`. Throws ConvertError "'<text>' is not a valid date".
 Date readDateText(std::string_view text, const LocaleFormats& formats, int currentYear);
 
 /// Reads a time text of either form back, with an optional AM/PM marker
 /// (the locale's or "AM"/"PM") before or after the time. Throws
-/// EConvertError "'<text>' is not a valid time".
+/// ConvertError "'<text>' is not a valid time".
 TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats);
 
 /// The date as "yyyy-mm-dd", the sitemap's lastmod form.

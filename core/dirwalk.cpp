@@ -38,7 +38,6 @@ DirectoryWalker::DirectoryWalker(FileSystem& fileSystem) : m_fileSystem(fileSyst
 bool DirectoryWalker::walk() {
   if (m_walking) return false;
   foundFiles.clear();
-  foundFolders.clear();
   m_walking = true;
   struct EndOfWalk {
     DirectoryWalker& walker;
@@ -159,7 +158,7 @@ bool DirectoryWalker::listFolder(Frame& frame) {
 }
 
 bool DirectoryWalker::passes(std::string_view name) {
-  if ((filter.searchTypes & FileFilter::stFileMask) == 0) return true;
+  if (!filter.testMasks) return true;
   if (filter.masks().empty()) return true;
   toUpper(name, m_upperName);
   // Indexing rather than iterators: the masks are read afresh for every file.

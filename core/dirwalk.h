@@ -13,12 +13,12 @@ namespace qorv {
 /// The filter every file must pass.
 class FileFilter {
  public:
-  /// Search type flags; only the file mask test exists here.
-  enum SearchType : unsigned { stFileMask = 1u << 0 };
-  unsigned searchTypes = 0;
+  /// Whether names are tested against the masks at all; without the test
+  /// every file passes. The site scan turns it on.
+  bool testMasks = false;
 
   const std::vector<std::string>& masks() const { return m_masks; }
-  /// The masks in upper case, same order; kept in step with `FileMasks`.
+  /// The masks in upper case, same order; kept in step with `masks`.
   const std::vector<std::string>& upperMasks() const { return m_upperMasks; }
   void setMasks(std::vector<std::string> masks);
 
@@ -37,7 +37,7 @@ struct FoundFile {
   std::string_view name;
 };
 
-/// Finds every file under `RootDirectory` whose name matches one of the
+/// Finds every file under `rootFolder` whose name matches one of the
 /// masks, depth first: the files of a folder are reported while it is
 /// listed, in the file system's order, then its sub-folders are walked.
 /// Links to folders are followed, except to a folder the walk is already
@@ -53,23 +53,21 @@ class DirectoryWalker {
   /// Levels below the root to descend into; 0 means no limit.
   int maxDepth = 0;
   FileFilter filter;
-  /// Called once per reported file, from inside `Walk`. An error it throws
-  /// ends the walk and passes to the caller of `Walk`.
+  /// Called once per reported file, from inside `walk`. An error it throws
+  /// ends the walk and passes to the caller of `walk`.
   std::function<void(DirectoryWalker& sender, const FoundFile& file)> onFileFound;
 
-  /// Whether `FoundFiles` is filled. The site scan turns it off: it reads
+  /// Whether `foundFiles` is filled. The site scan turns it off: it reads
   /// the paths as they are reported, and a second copy of 100,000 paths
   /// would cost more memory than the page rows themselves.
   bool keepFoundFiles = true;
   /// Full paths of the files reported by the current or last walk.
   std::vector<std::string> foundFiles;
-  /// Folders reported as results; files only are reported here, so it stays empty.
-  std::vector<std::string> foundFolders;
 
   /// True when every folder was listed without a failure. False when a
   /// listing failure ended the walk, or at once, doing nothing, when a walk
-  /// is already in progress. Throws EWildcardError when a file meets an
-  /// empty mask, and whatever `OnFindFile` throws.
+  /// is already in progress. Throws EmptyMaskError when a file meets an
+  /// empty mask, and whatever `onFileFound` throws.
   bool walk();
   bool isWalking() const { return m_walking; }
 

@@ -32,6 +32,21 @@ int findIgnoreCase(Vocabulary vocabulary, std::string_view text) {
   return -1;
 }
 
+Completion complete(Vocabulary vocabulary, std::string_view typed) {
+  Completion completion{-1, std::string(typed), typed.size()};
+  if (typed.empty()) return completion;
+  for (std::size_t i = 0; i < vocabulary.size(); ++i) {
+    const std::string_view entry = vocabulary[i];
+    // The entries are ASCII, so a typed prefix of one has its byte length.
+    if (typed.size() <= entry.size() && equalsIgnoreCase(entry.substr(0, typed.size()), typed)) {
+      completion.index = static_cast<int>(i);
+      completion.text.append(entry.substr(typed.size()));
+      return completion;
+    }
+  }
+  return completion;
+}
+
 VocabularyChoice::VocabularyChoice(Vocabulary vocabulary, int index)
     : m_vocabulary(vocabulary), m_index(-2) {
   setIndex(index);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,8 +24,25 @@ inline constexpr std::string_view kNoneTag = "none";
 /// Position of the first entry equal to `text` ignoring case, or -1.
 int findIgnoreCase(Vocabulary vocabulary, std::string_view text);
 
-/// A setting chosen from a vocabulary, or typed by the user. `Text` is the
-/// text in force (what the scan and the writer use); `Index` is the chosen
+/// What a completing box shows after the user typed `typed`: the first
+/// entry that begins with it, ignoring case, as the typed characters
+/// followed by the rest of that entry.
+struct Completion {
+  /// The entry's position, or -1 when none begins with the typed text.
+  int index = -1;
+  /// The typed text, followed by the completed rest when there is a match.
+  std::string text;
+  /// Bytes of `text` that were typed; the rest is the completion.
+  std::size_t typedLength = 0;
+
+  friend bool operator==(const Completion&, const Completion&) = default;
+};
+
+/// The completion of a typed text; an empty text completes nothing.
+Completion complete(Vocabulary vocabulary, std::string_view typed);
+
+/// A setting chosen from a vocabulary, or typed by the user. `text` is the
+/// text in force (what the scan and the writer use); `index` is the chosen
 /// entry or -1 (what a project file stores). The two can differ when the
 /// user typed a text.
 class VocabularyChoice {
@@ -36,7 +54,7 @@ class VocabularyChoice {
   Vocabulary vocabulary() const { return m_vocabulary; }
 
   /// Setting the index it already holds changes nothing, so a typed text
-  /// survives; an entry's position sets `Text` to that entry; anything else
+  /// survives; an entry's position sets `text` to that entry; anything else
   /// gives -1 and the empty text.
   void setIndex(int index);
 

@@ -10,11 +10,11 @@ namespace qorv {
 /// URLs longer than this many characters are listed but never written.
 inline constexpr std::size_t kMaxUrlLength = 2048;
 
-/// Number of characters (code points) of a URL, the measure `MaxUrlLength` uses.
+/// Number of characters (code points) of a URL, the measure `kMaxUrlLength` uses.
 std::size_t urlLength(std::string_view url);
 
 /// One row of the site map. Every value is text: the date and time texts
-/// follow the user's locale (see datetimetext.h); `Url` of a scanned row is
+/// follow the user's locale (see datetimetext.h); `url` of a scanned row is
 /// already XML-escaped.
 struct PageEntry {
   std::string url;

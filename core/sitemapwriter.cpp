@@ -106,4 +106,11 @@ std::string SitemapWriter::reportText(const SitemapResult& result) {
   return text;
 }
 
+std::string withLineBreaks(std::string text) {
+  for (char& c : text) {
+    if (c == '\r') c = '\n';
+  }
+  return text;
+}
+
 }  // namespace qorv

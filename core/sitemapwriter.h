@@ -32,7 +32,7 @@ using SitemapSink = std::function<void(std::string_view)>;
 
 /// Writes the ticked rows of a page list as a sitemap (schema 0.84): UTF-8
 /// without a byte order mark, CRLF line ends, in list order, leaving out rows
-/// whose URL is longer than `MaxUrlLength`.
+/// whose URL is longer than `kMaxUrlLength`.
 class SitemapWriter {
  public:
   explicit SitemapWriter(const LocaleFormats& formats);
@@ -42,8 +42,8 @@ class SitemapWriter {
 
   /// Writes `scanFolder` + "sitemap.xml" (the working folder when
   /// `scanFolder` is empty). The file is replaced only once complete: on
-  /// any error the old file keeps its content. Throws EInOutError when the
-  /// file cannot be written, EConvertError when a row's date text does not
+  /// any error the old file keeps its content. Throws IoError when the
+  /// file cannot be written, ConvertError when a row's date text does not
   /// read back.
   SitemapResult writeSitemap(const std::string& scanFolder, const PageList& pages,
                              const GeneratorSettings& settings) const;
@@ -59,5 +59,9 @@ class SitemapWriter {
  private:
   const LocaleFormats& m_formats;
 };
+
+/// A message whose lines are broken by "\r" (the core's messages are) with
+/// "\n" line breaks instead, as message boxes and terminals show them.
+std::string withLineBreaks(std::string text);
 
 }  // namespace qorv

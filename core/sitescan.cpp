@@ -60,7 +60,7 @@ SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const Sca
       m_inputs(inputs),
       m_formats(formats),
       m_walker(fileSystem) {
-  m_walker.filter.searchTypes = FileFilter::stFileMask;
+  m_walker.filter.testMasks = true;
   m_walker.keepFoundFiles = false;
   m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { addFileRow(file); };
 }
@@ -90,7 +90,6 @@ bool SiteScanner::run() {
   if (m_scanFolder.empty() || m_scanFolder.back() != '/') m_scanFolder += '/';
 
   m_walker.foundFiles.clear();
-  m_walker.foundFolders.clear();
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   try {

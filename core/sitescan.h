@@ -24,11 +24,11 @@ class ScanInputs {
   virtual std::string siteUrl() const = 0;
 };
 
-/// The mask list of a `FileMask` text: pieces between ";" (or line breaks),
+/// The mask list of a `fileMask` text: pieces between ";" (or line breaks),
 /// blanks kept, empty pieces kept as empty masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
-/// The warning for URLs over `MaxUrlLength`, e.g. "3 Url presiahlo ...".
+/// The warning for URLs over `kMaxUrlLength`, e.g. "3 Url presiahlo ...".
 std::string overlongWarning(int count);
 
 /// Turns the local copy of a site into the page list: a root row for the
@@ -57,7 +57,7 @@ class SiteScanner {
   const std::string& scanFolder() const { return m_scanFolder; }
   /// The site URL of the last scan, ending in "/".
   const std::string& rootUrl() const { return m_rootUrl; }
-  /// File rows of the last scan longer than `MaxUrlLength`.
+  /// File rows of the last scan longer than `kMaxUrlLength`.
   int overlongCount() const { return m_overlongCount; }
 
   /// The URL a file row gets: `base` and the path relative to the scan

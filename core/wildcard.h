@@ -8,7 +8,7 @@ namespace qorv {
 /// "*" matches any run of characters, "?" exactly one character (code point);
 /// every other character matches itself. The mask "*" alone matches every
 /// name, the empty one included; otherwise an empty name matches nothing.
-/// Throws EWildcardError "Search string cannot be blank" for an empty mask.
+/// Throws EmptyMaskError "Search string cannot be blank" for an empty mask.
 /// Runs in O(mask x name) time at worst.
 bool wildcardMatch(std::string_view mask, std::string_view name);
 

@@ -33,7 +33,7 @@ class IniStore {
   /// key is missing. A key with an empty value gives the empty text.
   virtual std::string readString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const = 0;
-  /// Sets the entry; throws EIniFileException when the file cannot be written.
+  /// Sets the entry; throws IniWriteError when the file cannot be written.
   virtual void writeString(std::string_view section, std::string_view key,
                            std::string_view value) = 0;
 
@@ -53,7 +53,7 @@ class IniStore {
   std::string m_fileName;
 };
 
-/// The integer a stored text holds, by the rules of `ReadInteger`.
+/// The integer a stored text holds, by the rules of `readInteger`.
 int parseIniInteger(std::string_view text, int defaultValue);
 
 /// The store backed by a file. Every write rewrites the whole file at once,
@@ -72,10 +72,10 @@ class IniFile final : public IniStore {
 };
 
 /// The store for entries that belong together: it reads its file once,
-/// keeps the writes in memory, and `UpdateFile` replaces the file with all
-/// of them at once, the same bytes `TIniFile` would have written. A crash
-/// before or during `UpdateFile` leaves the file as it was, never half old
-/// and half new. Writes not followed by `UpdateFile` are lost.
+/// keeps the writes in memory, and `commit` replaces the file with all
+/// of them at once, the same bytes `IniFile` would have written. A crash
+/// before or during `commit` leaves the file as it was, never half old
+/// and half new. Writes not followed by `commit` are lost.
 class BufferedIniFile final : public IniStore {
  public:
   /// Reads the file at `fileName`; a missing or unreadable one reads as empty.
@@ -85,9 +85,9 @@ class BufferedIniFile final : public IniStore {
 
   std::string readString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const override;
-  /// Never fails: the file is written by `UpdateFile`.
+  /// Never fails: the file is written by `commit`.
   void writeString(std::string_view section, std::string_view key, std::string_view value) override;
-  /// Writes the file if anything was written; throws EIniFileException when
+  /// Writes the file if anything was written; throws IniWriteError when
   /// it cannot, or when the file existed but could not be read or is read-only.
   void commit() override;
 
@@ -101,10 +101,10 @@ class BufferedIniFile final : public IniStore {
 };
 
 /// Makes the writes that `writes` does on the INI file at `path` replace the
-/// file in one piece, through a `TMemIniFile`. Should that one replacement
-/// fail, they are made again entry by entry through a `TIniFile`, so that the
+/// file in one piece, through a `BufferedIniFile`. Should that one replacement
+/// fail, they are made again entry by entry through a `IniFile`, so that the
 /// entries that can be written are, up to the first that cannot, whose
-/// EIniFileException passes to the caller.
+/// IniWriteError passes to the caller.
 void writeAtOnce(const std::string& path, const std::function<void(IniStore&)>& writes);
 
 }  // namespace qorv

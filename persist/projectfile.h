@@ -38,7 +38,7 @@ class ProjectFile {
   void open(const IniStore& store);
   void open(const std::string& path);
   /// Writes the eleven entries in order; a failing write throws
-  /// EIniFileException, and the entries before it stay written.
+  /// IniWriteError, and the entries before it stay written.
   void save(IniStore& store) const;
   /// The same into the file at `path`, which the eleven entries replace in
   /// one piece (see WriteAtOnce): a crash leaves the earlier file whole.

@@ -15,7 +15,7 @@ namespace qorv {
 /// file systems without nameless files, where the fallback names vary).
 ///
 /// Every operation returns 0 or the operating system's error number. The
-/// first error sticks: later writes do nothing and `Commit` returns it.
+/// first error sticks: later writes do nothing and `commit` returns it.
 class AtomicFile {
  public:
   AtomicFile() = default;
@@ -27,7 +27,7 @@ class AtomicFile {
   /// EACCES when the file there may not be written by this process, EPERM
   /// when it is no plain file (a device or a pipe, also through a link).
   int begin(const std::string& path);
-  /// Buffered; a failed write of the buffer is reported here or by `Commit`.
+  /// Buffered; a failed write of the buffer is reported here or by `commit`.
   int write(std::string_view bytes);
   /// Writes out the buffer, syncs, and puts the file in place of `path`.
   int commit();

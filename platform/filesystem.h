@@ -10,8 +10,8 @@
 
 namespace qorv {
 
-/// Outcome of one step of listing a folder. `Code` is the operating
-/// system's error number when `Kind` is not `Ok`.
+/// Outcome of one step of listing a folder. `code` is the operating
+/// system's error number when `kind` is not `Ok`.
 struct ListStatus {
   enum Kind { Ok, NoMoreEntries, AccessDenied, Failed };
   Kind kind = Ok;
@@ -20,7 +20,7 @@ struct ListStatus {
   static ListStatus success() { return {}; }
 };
 
-/// One entry of a listing. `Name` stays valid until the next call on the
+/// One entry of a listing. `name` stays valid until the next call on the
 /// listing that produced it.
 struct ListedEntry {
   std::string_view name;

@@ -10,7 +10,7 @@ namespace qorv {
 struct LocaleFormats {
   /// Numeric date pattern: the fields d or dd (day), M or MM (month), yy or
   /// yyyy (year), letters in either case, each separated by "/", which
-  /// stands for `DateSeparator`. Example: "d/M/yyyy" with separator "."
+  /// stands for `dateSeparator`. Example: "d/M/yyyy" with separator "."
   /// gives 5.3.2006.
   std::string shortDateFormat = "dd/MM/yyyy";
   /// One character (UTF-8 encoded).

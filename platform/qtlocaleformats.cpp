@@ -181,4 +181,21 @@ LocaleFormats localeFormatsOf(const QLocale& locale) {
 
 LocaleFormats systemLocaleFormats() { return localeFormatsOf(QLocale::system()); }
 
+QString datePickerFormat(const LocaleFormats& formats) {
+  QString format;
+  for (const char c : formats.shortDateFormat) {
+    if (c == '/')
+      format += QString::fromStdString(formats.dateSeparator);
+    else if (c == 'D' || c == 'd')
+      format += QLatin1Char('d');
+    else if (c == 'M' || c == 'm')
+      format += QLatin1Char('M');
+    else if (c == 'Y' || c == 'y')
+      format += QLatin1Char('y');
+    else
+      format += QLatin1Char(c);
+  }
+  return format;
+}
+
 }  // namespace qorv

@@ -25,4 +25,8 @@ LocaleFormats localeFormatsOfPatterns(const QString& shortDatePattern,
 /// The formats of the user's locale (LC_ALL, LC_TIME, LANG), as Qt reports it.
 LocaleFormats systemLocaleFormats();
 
+/// The short date format as a Qt date display format (for a date picker),
+/// so that a picker and a row's date text show a date alike.
+QString datePickerFormat(const LocaleFormats& formats);
+
 }  // namespace qorv

@@ -7,6 +7,8 @@ namespace qorv {
 /// A modal dialog of fixed size. It opens centred on the screen the first
 /// time and, later, where it was when it last closed.
 class FixedDialog : public QDialog {
+  Q_OBJECT
+
  public:
   /// `escapeCancels`: whether Esc closes the dialog; a dialog without a
   /// cancel button ignores it.

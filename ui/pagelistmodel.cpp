@@ -3,18 +3,12 @@
 #include <QBrush>
 #include <QTimer>
 
+#include "ui/text.h"
+
 namespace qorv {
 
-namespace {
-
-QString toQString(const std::string& text) {
-  return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-}  // namespace
-
 PageListModel::PageListModel(PageList& pages, QObject* parent)
-    : QAbstractTableModel(parent), m_pages(pages), m_shown(int(pages.size())) {
+    : QAbstractTableModel(parent), m_pages(pages), m_shown(static_cast<int>(pages.size())) {
   m_pages.setObserver(this);
 }
 

@@ -12,6 +12,8 @@ namespace qorv {
 /// together on the next pass of the event loop, so that a large scan does
 /// not lay the view out once per file.
 class PageListModel final : public QAbstractTableModel, private PageListObserver {
+  Q_OBJECT
+
  public:
   enum Column { UrlColumn, DateColumn, TimeColumn, ChangefreqColumn, PriorityColumn, ColumnCount };
 
@@ -20,7 +22,7 @@ class PageListModel final : public QAbstractTableModel, private PageListObserver
 
   /// Announces the rows added since the last announcement.
   void flush();
-  /// While held, added rows wait for an explicit `Flush`: a scan announces
+  /// While held, added rows wait for an explicit `flush`: a scan announces
   /// them a few times a second rather than on every pass of the event loop.
   void holdRows(bool hold) { m_holding = hold; }
 

@@ -5,19 +5,20 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ui/text.h"
+
 namespace qorv {
 
-VocabularyBox::VocabularyBox(Vocabulary vocabulary, QWidget* parent) : QComboBox(parent) {
+VocabularyBox::VocabularyBox(Vocabulary vocabulary, QWidget* parent)
+    : QComboBox(parent), m_vocabulary(vocabulary) {
   setEditable(true);
   setInsertPolicy(QComboBox::NoInsert);
-  // Completion follows the rules above, not the toolkit's inline completer.
+  // Completion follows our own rule, not the toolkit's inline completer.
   setCompleter(nullptr);
-  for (const std::string_view entry : vocabulary)
-    addItem(QString::fromUtf8(entry.data(), qsizetype(entry.size())));
+  for (const std::string_view entry : vocabulary) addItem(toQString(entry));
   lineEdit()->installEventFilter(this);
-  connect(lineEdit(), &QLineEdit::textEdited, this,
-          [this](const QString& text) { completeTypedText(text); });
-  connect(this, &QComboBox::currentIndexChanged, this, [this](int) {
+  connect(lineEdit(), &QLineEdit::textEdited, this, &VocabularyBox::completeTypedText);
+  connect(this, &QComboBox::currentIndexChanged, this, [this] {
     if (!m_updating) reportChoice();
   });
 }
@@ -25,32 +26,30 @@ VocabularyBox::VocabularyBox(Vocabulary vocabulary, QWidget* parent) : QComboBox
 void VocabularyBox::showChoice(const std::string& text, int index) {
   m_updating = true;
   setCurrentIndex(index >= 0 && index < count() ? index : -1);
-  lineEdit()->setText(QString::fromStdString(text));
+  lineEdit()->setText(toQString(text));
   m_updating = false;
 }
 
 std::string VocabularyBox::text() const { return currentText().toStdString(); }
 
-void VocabularyBox::reportChoice() {
-  if (onChange) onChange(text(), currentIndex());
-}
+void VocabularyBox::reportChoice() { emit choiceChanged(currentText(), currentIndex()); }
 
-void VocabularyBox::completeTypedText(const QString& text) {
-  int match = -1;
-  if (!m_deleting && !text.isEmpty()) {
-    for (int i = 0; i < count() && match < 0; ++i) {
-      if (itemText(i).startsWith(text, Qt::CaseInsensitive)) match = i;
-    }
-  }
+void VocabularyBox::completeTypedText(const QString& typed) {
+  const std::string typedText = typed.toStdString();
+  Completion completion{-1, typedText, typedText.size()};
+  if (!m_deleting) completion = complete(m_vocabulary, typedText);
   m_deleting = false;
   m_updating = true;
-  setCurrentIndex(match);
-  if (match >= 0) {
-    const QString full = text + itemText(match).mid(text.size());
+  setCurrentIndex(completion.index);
+  if (completion.index >= 0) {
+    const QString full = toQString(completion.text);
     lineEdit()->setText(full);
-    lineEdit()->setSelection(int(full.size()), int(text.size() - full.size()));
+    // Highlight the completed rest, so that the next key replaces it.
+    const int typedLength = static_cast<int>(typed.size());
+    lineEdit()->setSelection(static_cast<int>(full.size()),
+                             typedLength - static_cast<int>(full.size()));
   } else {
-    lineEdit()->setText(text);
+    lineEdit()->setText(typed);
   }
   m_updating = false;
   reportChoice();

@@ -92,7 +92,7 @@ std::string timeMessage(std::string_view text) {
   return "'" + std::string(text) + "' is not a valid time";
 }
 
-// The message of the EConvertError that `read` throws, or "" if none.
+// The message of the ConvertError that `read` throws, or "" if none.
 template <typename Read>
 std::string convertErrorOf(Read read) {
   try {

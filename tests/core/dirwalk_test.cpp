@@ -21,7 +21,7 @@ struct WalkFixture {
   explicit WalkFixture(FileSystem& fs, std::vector<std::string> masks = {"*.htm", "*.html"})
       : walker(fs) {
     walker.rootFolder = FakeFileSystem::kRoot;
-    walker.filter.searchTypes = FileFilter::stFileMask;
+    walker.filter.testMasks = true;
     walker.filter.setMasks(std::move(masks));
     walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) {
       reported.push_back(file.path);
@@ -42,7 +42,6 @@ TEST(DirectoryWalker, ReportsFilesOfAFolderInListingOrderBeforeItsSubfolders) {
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/b.html", "ROOT/a.htm", "ROOT/sub/d.htm"));
   EXPECT_EQ(walk.walker.foundFiles, walk.reported);
-  EXPECT_THAT(walk.walker.foundFolders, IsEmpty());
 }
 
 TEST(DirectoryWalker, WalksDepthFirstWithOneListingOpenAtATime) {
@@ -110,11 +109,11 @@ TEST(DirectoryWalker, KeepsNoPathsWhenToldNot) {
   EXPECT_THAT(walk.walker.foundFiles, IsEmpty());
 }
 
-TEST(DirectoryWalker, WithoutTheMaskSearchTypeEveryFilePasses) {
+TEST(DirectoryWalker, WithoutTheMaskTestEveryFilePasses) {
   FakeFileSystem fs;
   fs.addFile("a.gif");
   WalkFixture walk(fs);
-  walk.walker.filter.searchTypes = 0;
+  walk.walker.filter.testMasks = false;
   walk.walker.walk();
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.gif"));
 }
@@ -371,7 +370,7 @@ TEST(DirectoryWalkerOnDisk, ReportsFullPathsOfNestedFilesOnceEachFollowingLinksW
 
   DirectoryWalker walker;
   walker.rootFolder = dir.path();
-  walker.filter.searchTypes = FileFilter::stFileMask;
+  walker.filter.testMasks = true;
   walker.filter.setMasks({"*.htm", "*.html"});
   std::vector<std::string> reported;
   walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {

@@ -114,5 +114,27 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindIgnoringCase,
                                            FindCase{"dail", -1, -1}, FindCase{"", -1, -1},
                                            FindCase{"+00:00", -1, 12}, FindCase{"+05:30", -1, -1}));
 
+struct CompletionCase {
+  const char* typed;
+  Completion expected;
+  friend void PrintTo(const CompletionCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
+};
+
+class CompleteTyped : public ::testing::TestWithParam<CompletionCase> {};
+
+TEST_P(CompleteTyped, FirstEntryBeginningWithTheTypedTextKeepingItsCase) {
+  EXPECT_EQ(complete(kChangefreqVocabulary, GetParam().typed), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CompleteTyped,
+    ::testing::Values(CompletionCase{"d", {3, "daily", 1}}, CompletionCase{"D", {3, "Daily", 1}},
+                      CompletionCase{"dAI", {3, "dAIly", 3}},
+                      CompletionCase{"weekly", {4, "weekly", 6}},
+                      CompletionCase{"dx", {-1, "dx", 2}}, CompletionCase{"", {-1, "", 0}},
+                      CompletionCase{"neverx", {-1, "neverx", 6}},
+                      CompletionCase{"n", {0, "none", 1}}, CompletionCase{"ne", {7, "never", 2}},
+                      CompletionCase{"dá", {-1, "dá", 3}}));
+
 }  // namespace
 }  // namespace qorv

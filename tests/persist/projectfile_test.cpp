@@ -146,7 +146,7 @@ TEST_F(ProjectFileTest, SavingOverAFileKeepsItsOtherSectionsAndKeys) {
       0u);
 }
 
-/// A store whose writes fail from the `FailAt`-th on, like a disk filling up.
+/// A store whose writes fail from the `failAt`-th on, like a disk filling up.
 class FailingStore final : public IniStore {
  public:
   FailingStore(const std::string& path, int failAt)

@@ -235,6 +235,20 @@ TEST(LocaleFormatsOf, NamedLocales) {
   }
 }
 
+// The picker shows a date field for field as the row's date text does.
+TEST(DatePickerFormat, FollowsTheShortDateFormatOfEachLocale) {
+  const struct {
+    const char* locale;
+    const char* format;
+  } cases[] = {
+      {"sk_SK", "d.M.yyyy"}, {"en_US", "M/d/yy"},     {"de_DE", "dd.MM.yy"},
+      {"C", "yyyy-MM-dd"},   {"ja_JP", "yyyy/MM/dd"}, {"hu_HU", "yyyy.MM.dd"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(datePickerFormat(localeFormatsOf(QLocale(qs(c.locale)))), qs(c.format)) << c.locale;
+  }
+}
+
 // Every locale Qt knows: what the program writes under a locale reads back
 // under it.
 TEST(LocaleFormatsOf, TextsReadBackUnderEveryLocale) {

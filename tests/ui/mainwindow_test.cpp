@@ -3,6 +3,7 @@
 // what happens while a scan runs.
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -11,15 +12,19 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QTimeEdit>
 #include <QTreeView>
 #include <filesystem>
 
 #include "core/sitescan.h"
 #include "tests/ui/uitestsupport.h"
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
+#include "ui/pageeditdialog.h"
 #include "ui/pagelistmodel.h"
-#include "ui/qorvshell.h"
+#include "ui/settingsdialog.h"
+#include "ui/vocabularybox.h"
 
 using namespace qorv;
 using test::currentEnvironment;
@@ -28,7 +33,18 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
+  std::unique_ptr<MainWindow> window;
   MainWindow* form = nullptr;
+
+  template <class Part>
+  Part* part(const char* name) const {
+    return test::part<Part>(form, name);
+  }
+
+  void createWindow() {
+    window = std::make_unique<MainWindow>(currentEnvironment->app.context());
+    form = window.get();
+  }
 
   /// A site of `files` pages in two folders, under a fresh temporary folder.
   std::unique_ptr<test::TempDir> makeSite(int files) {
@@ -40,14 +56,14 @@ class MainWindowTest : public QObject {
   }
 
   void scan(const test::TempDir& site, const QString& url = QStringLiteral("http://s")) {
-    form->m_folderEdit->setText(QString::fromStdString(site.path()));
-    form->m_urlEdit->setText(url);
-    QTest::mouseClick(form->m_scanButton, Qt::LeftButton);
+    part<QLineEdit>("m_folderEdit")->setText(QString::fromStdString(site.path()));
+    part<QLineEdit>("m_urlEdit")->setText(url);
+    QTest::mouseClick(part<QPushButton>("m_scanButton"), Qt::LeftButton);
   }
 
   QList<QWidget*> tabOrder() const {
     QList<QWidget*> order;
-    QWidget* w = form->m_folderEdit;
+    QWidget* w = part<QLineEdit>("m_folderEdit");
     for (int i = 0; i < 5; ++i) {
       order << w;
       w = w->nextInFocusChain();
@@ -62,45 +78,48 @@ class MainWindowTest : public QObject {
     currentEnvironment->formats = test::dayFirstFormats();
     std::remove((currentEnvironment->settings / "qorv.ini").c_str());
     std::remove((currentEnvironment->settings / "error.log").c_str());
-    createWindows(currentEnvironment->app);
-    form = Form1;
+    createWindow();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form));
   }
 
   void cleanup() {
-    form->hide();
-    destroyWindows();
+    window.reset();
     form = nullptr;
   }
 
   void startUpState() {
     QCOMPARE(form->windowTitle(), QStringLiteral("Quorvex 1.0203"));
-    QCOMPARE(form->m_folderLabel->text(), QStringLiteral("Lokálny adresár webu"));
-    QCOMPARE(form->m_urlLabel->text(), QStringLiteral("Url webu"));
-    QCOMPARE(form->m_pageListLabel->text(), QStringLiteral("Mapa webu"));
-    QCOMPARE(form->m_folderEdit->text(), QStringLiteral("/"));
-    QVERIFY(form->m_folderEdit->hasFocus());
-    QCOMPARE(form->m_urlEdit->text(), QStringLiteral("http://"));
-    QCOMPARE(form->m_scanButton->text(), QStringLiteral("Zobraziť mapu webu"));
-    QCOMPARE(form->m_generateButton->text(), QStringLiteral("Generovať Tessaly"));
-    QVERIFY(form->m_scanButton->isEnabled());
-    QVERIFY(form->m_generateButton->isEnabled());
-    QCOMPARE(form->m_folderEdit->toolTip(), QStringLiteral("Určenie lokálneho adresára webu"));
-    QCOMPARE(form->m_urlEdit->toolTip(),
+    QCOMPARE(part<QLabel>("m_folderLabel")->text(), QStringLiteral("Lokálny adresár webu"));
+    QCOMPARE(part<QLabel>("m_urlLabel")->text(), QStringLiteral("Url webu"));
+    QCOMPARE(part<QLabel>("m_pageListLabel")->text(), QStringLiteral("Mapa webu"));
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/"));
+    QVERIFY(part<QLineEdit>("m_folderEdit")->hasFocus());
+    QCOMPARE(part<QLineEdit>("m_urlEdit")->text(), QStringLiteral("http://"));
+    QCOMPARE(part<QPushButton>("m_scanButton")->text(), QStringLiteral("Zobraziť mapu webu"));
+    QCOMPARE(part<QPushButton>("m_generateButton")->text(), QStringLiteral("Generovať Tessaly"));
+    QVERIFY(part<QPushButton>("m_scanButton")->isEnabled());
+    QVERIFY(part<QPushButton>("m_generateButton")->isEnabled());
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->toolTip(),
+             QStringLiteral("Určenie lokálneho adresára webu"));
+    QCOMPARE(part<QLineEdit>("m_urlEdit")->toolTip(),
              QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));
-    QCOMPARE(form->m_scanButton->toolTip(),
+    QCOMPARE(part<QPushButton>("m_scanButton")->toolTip(),
              QStringLiteral("Zobrazenie mapy webu, z ktorej bude generovaný SITEMAP.XML"));
-    QCOMPARE(form->m_generateButton->toolTip(),
+    QCOMPARE(part<QPushButton>("m_generateButton")->toolTip(),
              QStringLiteral("Vygenerovanie súboru SITEMAP.XML pre službu Tessaly"));
-    QVERIFY(form->m_pageListView->toolTip().isEmpty());
-    QCOMPARE(form->m_pageListView->model()->rowCount(), 0);
+    QVERIFY(part<QTreeView>("m_pageListView")->toolTip().isEmpty());
+    QCOMPARE(part<QTreeView>("m_pageListView")->model()->rowCount(), 0);
     const QStringList headers{QStringLiteral("Url"), QStringLiteral("Dátum"), QStringLiteral("Čas"),
                               QStringLiteral("Changefreq"), QStringLiteral("Priority")};
     for (int i = 0; i < headers.size(); ++i)
-      QCOMPARE(form->m_pageListView->model()->headerData(i, Qt::Horizontal).toString(), headers[i]);
-    QCOMPARE(tabOrder(), (QList<QWidget*>{form->m_folderEdit, form->m_urlEdit, form->m_scanButton,
-                                          form->m_generateButton, form->m_pageListView}));
+      QCOMPARE(part<QTreeView>("m_pageListView")->model()->headerData(i, Qt::Horizontal).toString(),
+               headers[i]);
+    QCOMPARE(
+        tabOrder(),
+        (QList<QWidget*>{part<QLineEdit>("m_folderEdit"), part<QLineEdit>("m_urlEdit"),
+                         part<QPushButton>("m_scanButton"), part<QPushButton>("m_generateButton"),
+                         part<QTreeView>("m_pageListView")}));
   }
 
   void menusWithTheirAccessKeysAndShortcuts() {
@@ -117,17 +136,17 @@ class MainWindowTest : public QObject {
                       : action->text() + QLatin1Char('|') + action->shortcut().toString());
       return texts;
     };
-    QCOMPARE(items(form->m_projectMenu),
+    QCOMPARE(items(part<QMenu>("m_projectMenu")),
              (QStringList{QStringLiteral("&Nový|Ctrl+N"), QStringLiteral("&Otvoriť...|Ctrl+O"),
                           QStringLiteral("-"), QStringLiteral("&Uložiť...|Ctrl+S"),
                           QStringLiteral("-"), QStringLiteral("&Koniec|Alt+F4")}));
-    QCOMPARE(items(form->m_pageMenu),
+    QCOMPARE(items(part<QMenu>("m_pageMenu")),
              (QStringList{QStringLiteral("&Vybrať všetky|"), QStringLiteral("&Invertovať výber|"),
                           QStringLiteral("&Zrušiť výber|"), QStringLiteral("-"),
                           QStringLiteral("&Editovať...|Ctrl+E")}));
-    QCOMPARE(items(form->m_settingsMenu), QStringList{QStringLiteral("&Nastavenie...|")});
-    QCOMPARE(items(form->m_helpMenu), QStringList{QStringLiteral("&O programe...|")});
-    QCOMPARE(items(form->m_pageContextMenu),
+    QCOMPARE(items(part<QMenu>("m_settingsMenu")), QStringList{QStringLiteral("&Nastavenie...|")});
+    QCOMPARE(items(part<QMenu>("m_helpMenu")), QStringList{QStringLiteral("&O programe...|")});
+    QCOMPARE(items(part<QMenu>("m_pageContextMenu")),
              (QStringList{QStringLiteral("Vybrať všetky|"), QStringLiteral("Invertovať výber|"),
                           QStringLiteral("Zrušiť výber|"), QStringLiteral("-"),
                           QStringLiteral("Editovať|Ctrl+E")}));
@@ -136,59 +155,60 @@ class MainWindowTest : public QObject {
   void designedLayoutAtTheMinimumSize() {
     QCOMPARE(form->size(), QSize(630, 460));
     QCOMPARE(form->minimumSize(), QSize(630, 460));
-    QCOMPARE(form->m_pageListView->geometry(), QRect(7, 126, 610, 281));
-    QCOMPARE(form->m_scanButton->geometry(), QRect(301, 73, 148, 25));
-    QCOMPARE(form->m_generateButton->geometry(), QRect(462, 73, 148, 25));
-    QCOMPARE(form->m_folderEdit->geometry(), QRect(7, 35, 274, 21));
-    QCOMPARE(form->m_urlEdit->geometry(), QRect(7, 77, 274, 21));
-    QCOMPARE(form->m_topLine->geometry(), QRect(0, 0, 630, 2));
-    QHeaderView* header = form->m_pageListView->header();
+    QCOMPARE(part<QTreeView>("m_pageListView")->geometry(), QRect(7, 126, 610, 281));
+    QCOMPARE(part<QPushButton>("m_scanButton")->geometry(), QRect(301, 73, 148, 25));
+    QCOMPARE(part<QPushButton>("m_generateButton")->geometry(), QRect(462, 73, 148, 25));
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->geometry(), QRect(7, 35, 274, 21));
+    QCOMPARE(part<QLineEdit>("m_urlEdit")->geometry(), QRect(7, 77, 274, 21));
+    QCOMPARE(part<QFrame>("m_topLine")->geometry(), QRect(0, 0, 630, 2));
+    QHeaderView* header = part<QTreeView>("m_pageListView")->header();
     for (int column = 1; column < 5; ++column) QCOMPARE(header->sectionSize(column), 80);
-    QCOMPARE(header->sectionSize(0), form->m_pageListView->viewport()->width() - 4 * 80);
+    QCOMPARE(header->sectionSize(0),
+             part<QTreeView>("m_pageListView")->viewport()->width() - 4 * 80);
   }
 
   void layoutFollowsTheWindowAndStopsAtTheMinimum() {
     form->resize(800, 600);
     QTRY_COMPARE(form->size(), QSize(800, 600));
-    QCOMPARE(form->m_pageListView->size(), QSize(780, 421));
-    QCOMPARE(form->m_generateButton->x(), 780 - 148);
-    QCOMPARE(form->m_topLine->width(), 800);
-    QCOMPARE(form->m_pageListView->header()->sectionSize(0),
-             form->m_pageListView->viewport()->width() - 4 * 80);
+    QCOMPARE(part<QTreeView>("m_pageListView")->size(), QSize(780, 421));
+    QCOMPARE(part<QPushButton>("m_generateButton")->x(), 780 - 148);
+    QCOMPARE(part<QFrame>("m_topLine")->width(), 800);
+    QCOMPARE(part<QTreeView>("m_pageListView")->header()->sectionSize(0),
+             part<QTreeView>("m_pageListView")->viewport()->width() - 4 * 80);
     form->resize(500, 300);
     QTRY_COMPARE(form->size(), QSize(630, 460));
-    QCOMPARE(form->m_pageListView->size(), QSize(610, 281));
+    QCOMPARE(part<QTreeView>("m_pageListView")->size(), QSize(610, 281));
   }
 
   void buttonsFollowTheFolderText() {
-    QSignalSpy changes(form->m_folderEdit, &QLineEdit::textChanged);
-    form->m_folderEdit->setText(QStringLiteral("/"));
+    QSignalSpy changes(part<QLineEdit>("m_folderEdit"), &QLineEdit::textChanged);
+    part<QLineEdit>("m_folderEdit")->setText(QStringLiteral("/"));
     QCOMPARE(changes.count(), 0);
-    form->m_folderEdit->setFocus();
-    QTest::keyClick(form->m_folderEdit, Qt::Key_End);
-    QTest::keyClick(form->m_folderEdit, Qt::Key_Backspace);
-    QVERIFY(!form->m_scanButton->isEnabled());
-    QVERIFY(!form->m_generateButton->isEnabled());
-    QTest::keyClick(form->m_folderEdit, Qt::Key_Q);
-    QVERIFY(form->m_scanButton->isEnabled());
-    QVERIFY(form->m_generateButton->isEnabled());
-    form->m_urlEdit->clear();
-    QVERIFY(form->m_scanButton->isEnabled());
+    part<QLineEdit>("m_folderEdit")->setFocus();
+    QTest::keyClick(part<QLineEdit>("m_folderEdit"), Qt::Key_End);
+    QTest::keyClick(part<QLineEdit>("m_folderEdit"), Qt::Key_Backspace);
+    QVERIFY(!part<QPushButton>("m_scanButton")->isEnabled());
+    QVERIFY(!part<QPushButton>("m_generateButton")->isEnabled());
+    QTest::keyClick(part<QLineEdit>("m_folderEdit"), Qt::Key_Q);
+    QVERIFY(part<QPushButton>("m_scanButton")->isEnabled());
+    QVERIFY(part<QPushButton>("m_generateButton")->isEnabled());
+    part<QLineEdit>("m_urlEdit")->clear();
+    QVERIFY(part<QPushButton>("m_scanButton")->isEnabled());
   }
 
   void browseButtonPutsTheChosenFolderInTheBox() {
     currentEnvironment->chosenFolder = QStringLiteral("/srv/www");
-    form->m_browseAction->trigger();
-    QCOMPARE(form->m_folderEdit->text(), QStringLiteral("/srv/www"));
+    part<QAction>("m_browseAction")->trigger();
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/srv/www"));
     currentEnvironment->chosenFolder.clear();
-    form->m_browseAction->trigger();
-    QCOMPARE(form->m_folderEdit->text(), QStringLiteral("/srv/www"));
+    part<QAction>("m_browseAction")->trigger();
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/srv/www"));
   }
 
   void scanThenTickThenGenerate() {
     auto site = makeSite(4);
     scan(*site);
-    QAbstractItemModel* model = form->m_pageListView->model();
+    QAbstractItemModel* model = part<QTreeView>("m_pageListView")->model();
     QCOMPARE(model->rowCount(), 5);
     QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("http://s/"));
     QCOMPARE(model->index(0, 3).data().toString(), QStringLiteral("daily"));
@@ -200,10 +220,10 @@ class MainWindowTest : public QObject {
     }
     QVERIFY(currentEnvironment->messages.isEmpty());
 
-    form->m_includeAllAction->trigger();
+    part<QAction>("m_includeAllAction")->trigger();
     QCOMPARE(model->index(3, 1).data(Qt::ForegroundRole).value<QBrush>().color(),
              QColor(255, 0, 0));
-    QTest::mouseClick(form->m_generateButton, Qt::LeftButton);
+    QTest::mouseClick(part<QPushButton>("m_generateButton"), Qt::LeftButton);
     const std::string written = test::readFile(*site / "sitemap.xml");
     // The root row carries changefreq and priority, the file rows neither.
     QCOMPARE(std::count(written.begin(), written.end(), '\n'), 3 + 6 + 4 * 4);
@@ -219,27 +239,27 @@ class MainWindowTest : public QObject {
   void ticksAndColours() {
     for (const char* url : {"a", "b", "c", "d"})
       form->pages().add(url, "1.1.2006", "1:00:00", "none", "none");
-    QAbstractItemModel* model = form->m_pageListView->model();
+    QAbstractItemModel* model = part<QTreeView>("m_pageListView")->model();
     QTRY_COMPARE(model->rowCount(), 4);
     QVERIFY(model->setData(model->index(0, 0), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(model->setData(model->index(2, 0), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(form->pages().at(0).included);
     QCOMPARE(model->index(0, 4).data(Qt::ForegroundRole).value<QBrush>().color(),
              QColor(255, 0, 0));
-    form->m_contextInvertIncludedAction->trigger();
+    part<QAction>("m_contextInvertIncludedAction")->trigger();
     QCOMPARE(model->index(1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     QCOMPARE(model->index(0, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-    form->m_invertIncludedAction->trigger();
+    part<QAction>("m_invertIncludedAction")->trigger();
     QVERIFY(form->pages().at(0).included);
     QVERIFY(!form->pages().at(1).included);
-    form->m_contextExcludeAllAction->trigger();
+    part<QAction>("m_contextExcludeAllAction")->trigger();
     for (const PageEntry& row : form->pages()) QVERIFY(!row.included);
     QCOMPARE(model->index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 0));
   }
 
   void tickCommandsOnAnEmptyListDoNothing() {
-    form->m_contextIncludeAllAction->trigger();
-    form->m_invertIncludedAction->trigger();
+    part<QAction>("m_contextIncludeAllAction")->trigger();
+    part<QAction>("m_invertIncludedAction")->trigger();
     QCOMPARE(form->pages().size(), 0u);
     QVERIFY(currentEnvironment->messages.isEmpty());
   }
@@ -261,9 +281,9 @@ class MainWindowTest : public QObject {
         tried = true;
         busy = QGuiApplication::overrideCursor() &&
                QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        form->m_scanButton->click();
-        form->m_generateButton->click();
-        form->m_newProjectAction->trigger();
+        part<QPushButton>("m_scanButton")->click();
+        part<QPushButton>("m_generateButton")->click();
+        part<QAction>("m_newProjectAction")->trigger();
       }
       letEventsRun();
     };
@@ -273,7 +293,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!QGuiApplication::overrideCursor());
     QCOMPARE(form->pages().size(), 7u);
     QVERIFY(!test::fileExists(*site / "sitemap.xml"));
-    QCOMPARE(form->m_folderEdit->text(), QString::fromStdString(site->path()));
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QString::fromStdString(site->path()));
   }
 
   void listGrowsWhileAScanRuns() {
@@ -283,12 +303,12 @@ class MainWindowTest : public QObject {
     form->scanner().onFileDone = [&] {
       QTest::qSleep(10);  // a slow disk
       letEventsRun();
-      const int shown = form->m_pageListView->model()->rowCount();
+      const int shown = part<QTreeView>("m_pageListView")->model()->rowCount();
       shownMidway |= shown > 1 && shown < 41;
     };
     scan(*site);
     QVERIFY(shownMidway);
-    QCOMPARE(form->m_pageListView->model()->rowCount(), 41);
+    QCOMPARE(part<QTreeView>("m_pageListView")->model()->rowCount(), 41);
   }
 
   void closingDuringAScanStopsItAndSavesThePlacement() {
@@ -323,7 +343,7 @@ class MainWindowTest : public QObject {
   }
 
   void editCommandWithoutASelectedRowSaysSo() {
-    form->m_pageListView->setFocus();
+    part<QTreeView>("m_pageListView")->setFocus();
     QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier);
     QCOMPARE(currentEnvironment->messages, QStringList{QStringLiteral("Nie je vybraná stránka.")});
   }
@@ -332,13 +352,12 @@ class MainWindowTest : public QObject {
     cleanup();
     test::TempDir& settings = currentEnvironment->settings;
     settings.writeFile("qorv.ini", "[Window]\r\nWidth=800\r\nLeft=10\r\nTop=20\r\n");
-    createWindows(currentEnvironment->app);
-    form = Form1;
+    createWindow();
     QCOMPARE(form->size(), QSize(800, 460));
     QCOMPARE(form->pos(), QPoint(10, 20));
     form->show();
     form->resize(700, 500);
-    form->exitProgram();
+    part<QAction>("m_exitAction")->trigger();
     QVERIFY(!form->isVisible());
     QCOMPARE(test::readFile(settings / "qorv.ini"),
              std::string("[Window]\r\nWidth=700\r\nLeft=") + std::to_string(form->x()) +
@@ -373,26 +392,98 @@ class MainWindowTest : public QObject {
   void projectCommands() {
     currentEnvironment->chosenFile =
         QString::fromStdString(currentEnvironment->settings / "site.prj");
-    form->m_folderEdit->setText(QStringLiteral("/srv/site"));
-    form->m_urlEdit->setText(QStringLiteral("https://example.com/"));
-    form->m_saveProjectAction->trigger();
+    part<QLineEdit>("m_folderEdit")->setText(QStringLiteral("/srv/site"));
+    part<QLineEdit>("m_urlEdit")->setText(QStringLiteral("https://example.com/"));
+    part<QAction>("m_saveProjectAction")->trigger();
     QCOMPARE(currentEnvironment->dialogFolders.last(),
              QString::fromStdString(currentEnvironment->settings.path()));
     form->pages().add("x", "1.1.2006", "1:00:00", "none", "none");
-    form->m_newProjectAction->trigger();
-    QCOMPARE(form->m_folderEdit->text(), QStringLiteral("/"));
-    QCOMPARE(form->m_urlEdit->text(), QStringLiteral("http://"));
+    part<QAction>("m_newProjectAction")->trigger();
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/"));
+    QCOMPARE(part<QLineEdit>("m_urlEdit")->text(), QStringLiteral("http://"));
     QCOMPARE(form->pages().size(), 0u);
-    QCOMPARE(form->m_pageListView->model()->rowCount(), 0);
+    QCOMPARE(part<QTreeView>("m_pageListView")->model()->rowCount(), 0);
     form->pages().add("kept", "1.1.2006", "1:00:00", "none", "none");
-    form->m_openProjectAction->trigger();
-    QCOMPARE(form->m_folderEdit->text(), QStringLiteral("/srv/site"));
-    QCOMPARE(form->m_urlEdit->text(), QStringLiteral("https://example.com/"));
+    part<QAction>("m_openProjectAction")->trigger();
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/srv/site"));
+    QCOMPARE(part<QLineEdit>("m_urlEdit")->text(), QStringLiteral("https://example.com/"));
     QCOMPARE(form->pages().size(), 1u);
     currentEnvironment->chosenFile.clear();
-    form->m_folderEdit->setText(QStringLiteral("/other"));
-    form->m_openProjectAction->trigger();
-    QCOMPARE(form->m_folderEdit->text(), QStringLiteral("/other"));
+    part<QLineEdit>("m_folderEdit")->setText(QStringLiteral("/other"));
+    part<QAction>("m_openProjectAction")->trigger();
+    QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/other"));
+  }
+
+  void projectValuesShowInTheSettingsDialogAtOnce() {
+    test::TempDir dir;
+    dir.writeFile("p.prj",
+                  "[Project]\r\nFileMask=*.php\r\nSetChangefreq1=12\r\nSetPriority2=9\r\n"
+                  "SetTimeShort=0\r\nTagIndent=1\r\n");
+    currentEnvironment->chosenFile = QString::fromStdString(dir / "p.prj");
+    auto* settingsDialog = form->findChild<SettingsDialog*>();
+    QVERIFY(settingsDialog);
+    part<QAction>("m_openProjectAction")->trigger();
+    QCOMPARE(test::part<QLineEdit>(settingsDialog, "m_fileMaskEdit")->text(),
+             QStringLiteral("*.php"));
+    auto* rootChangefreq = test::part<VocabularyBox>(settingsDialog, "m_rootChangefreqBox");
+    QCOMPARE(rootChangefreq->currentText(), QString());
+    QCOMPARE(rootChangefreq->currentIndex(), -1);
+    QCOMPARE(test::part<VocabularyBox>(settingsDialog, "m_otherPriorityBox")->currentText(),
+             QStringLiteral("0.8"));
+    QVERIFY(test::part<QRadioButton>(settingsDialog, "m_longLastmodRadio")->isChecked());
+    QVERIFY(test::part<QCheckBox>(settingsDialog, "m_compactCheckBox")->isChecked());
+    part<QAction>("m_newProjectAction")->trigger();
+    QCOMPARE(rootChangefreq->currentText(), QStringLiteral("daily"));
+    QVERIFY(test::part<QRadioButton>(settingsDialog, "m_shortLastmodRadio")->isChecked());
+    QVERIFY(test::part<QCheckBox>(settingsDialog, "m_compactCheckBox")->isChecked());
+    currentEnvironment->app.context().settings = GeneratorSettings{};
+    currentEnvironment->chosenFile.clear();
+  }
+
+  void typedZoneReachesTheLongLastmod() {
+    test::TempDir site;
+    site.writeFile("a.htm");
+    auto* settingsDialog = form->findChild<SettingsDialog*>();
+    QVERIFY(settingsDialog);
+    auto* zone = test::part<VocabularyBox>(settingsDialog, "m_timeZoneBox");
+    zone->setFocus();
+    zone->lineEdit()->clear();
+    QTest::keyClicks(zone->lineEdit(), QStringLiteral("+05:30"));
+    test::part<QRadioButton>(settingsDialog, "m_longLastmodRadio")->click();
+    scan(site);
+    part<QAction>("m_contextIncludeAllAction")->trigger();
+    part<QPushButton>("m_generateButton")->click();
+    const std::string written = test::readFile(site / "sitemap.xml");
+    currentEnvironment->app.context().settings = GeneratorSettings{};
+    QVERIFY2(written.find("+05:30</lastmod>") != std::string::npos, written.c_str());
+  }
+
+  void ctrlEEditsTheSelectedRow() {
+    form->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    auto* model = qobject_cast<PageListModel*>(part<QTreeView>("m_pageListView")->model());
+    model->flush();
+    part<QTreeView>("m_pageListView")->setCurrentIndex(model->index(0, 0));
+    QString editedUrl;
+    test::whileModal([this] { QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier); },
+                     [&](QDialog* dialog) {
+                       editedUrl = test::part<QLineEdit>(dialog, "m_urlEdit")->text();
+                       test::part<QTimeEdit>(dialog, "m_timeEdit")->setTime(QTime(23, 4, 5));
+                       QTest::keyClick(dialog, Qt::Key_Return);
+                     });
+    QCOMPARE(editedUrl, QStringLiteral("http://s/"));
+    QCOMPARE(form->pages().at(0).timeText, std::string("23:04:05"));
+    QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("23:04:05"));
+  }
+
+  void rowWhoseTextsDoNotReadBackIsNotEdited() {
+    form->pages().add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
+    auto* model = qobject_cast<PageListModel*>(part<QTreeView>("m_pageListView")->model());
+    model->flush();
+    part<QTreeView>("m_pageListView")->setCurrentIndex(model->index(0, 0));
+    QVERIFY(form->selectedRow());
+    part<QAction>("m_editPageAction")->trigger();
+    QCOMPARE(currentEnvironment->messages, QStringList{QStringLiteral("Nie je vybraná stránka.")});
+    QVERIFY(!form->findChild<PageEditDialog*>()->isVisible());
   }
 };
 

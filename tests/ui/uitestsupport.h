@@ -1,13 +1,19 @@
 #pragma once
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
+#include <functional>
 
 #include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
-#include "ui/qorvapp.h"
+#include "ui/application.h"
 
 namespace qorv::test {
 
@@ -16,10 +22,10 @@ namespace qorv::test {
 /// choosers replaced by recorders so that nothing blocks.
 class UiTestEnvironment {
  public:
-  UiTestEnvironment(Application& app) : app(app) {
+  explicit UiTestEnvironment(Application& application) : app(application) {
     AppContext& context = app.context();
     context.settingsFolder = settings.path();
-    context.version = TProductVersion{1, 2, 3, 4};
+    context.version = ProductVersion{1, 2, 3, 4};
     context.localeFormats = [this] { return formats; };
     context.services.showMessage = [this](QWidget*, const QString& text) { messages << text; };
     context.services.chooseFolder = [this](QWidget*) { return chosenFolder; };
@@ -42,6 +48,50 @@ class UiTestEnvironment {
 };
 
 inline UiTestEnvironment* currentEnvironment = nullptr;
+
+/// The part of `window` that the member `name` holds; fails the test when
+/// there is none.
+template <class Part>
+Part* part(const QObject* window, const char* name) {
+  Part* found = window->findChild<Part*>(QString::fromLatin1(name));
+  if (!found)
+    QTest::qFail(qPrintable(QStringLiteral("no part named ") + QLatin1String(name)), __FILE__,
+                 __LINE__);
+  return found;
+}
+
+/// Runs `open` (which shows a modal dialog) and, once the dialog is up,
+/// `body` on it; the dialog is closed afterwards if `body` left it open.
+inline void whileModal(const std::function<void()>& open,
+                       const std::function<void(QDialog*)>& body) {
+  QTimer::singleShot(0, [body] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    body(dialog);
+    if (dialog->isVisible()) dialog->reject();
+  });
+  open();
+}
+
+/// The controls that Tab visits in a shown modal dialog, starting at
+/// `first`, one per step; a box or picker counts for its text field.
+inline QList<QWidget*> tabOrder(QDialog* dialog, QWidget* first, int steps) {
+  QList<QWidget*> order;
+  // The headless platform does not activate a modal dialog by itself.
+  QApplication::setActiveWindow(dialog);
+  if (!QTest::qWaitForWindowActive(dialog)) return order;
+  first->setFocus();
+  for (int i = 0; i < steps; ++i) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->parentWidget() &&
+        (qobject_cast<QComboBox*>(focus->parentWidget()) ||
+         qobject_cast<QAbstractSpinBox*>(focus->parentWidget())))
+      focus = focus->parentWidget();
+    order << focus;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  return order;
+}
 
 }  // namespace qorv::test
 

@@ -18,12 +18,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "ui/About.h"
-#include "ui/Edit.h"
-#include "ui/Settings.h"
-#include "ui/Unit1.h"
-#include "ui/qorvapp.h"
-#include "ui/qorvshell.h"
+#include "ui/application.h"
+#include "ui/mainwindow.h"
 
 namespace {
 
@@ -73,27 +69,32 @@ int main(int argc, char** argv) {
     std::printf("message: %s\n", qPrintable(text));
   };
 
-  qorv::createWindows(app);
-  qorv::MainWindow* form = qorv::Form1;
-  form->show();
-  if (!QTest::qWaitForWindowExposed(form)) return 1;
+  qorv::MainWindow window(context);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  const auto part = [&window](const char* name) {
+    return window.findChild<QObject*>(QString::fromLatin1(name));
+  };
+  const auto trigger = [&part](const char* action) {
+    if (auto* found = qobject_cast<QAction*>(part(action))) found->trigger();
+  };
 
-  form->m_folderEdit->setText(site);
-  form->m_urlEdit->setText(QStringLiteral("https://www.example.com/"));
-  form->m_scanButton->click();
+  qobject_cast<QLineEdit*>(part("m_folderEdit"))->setText(site);
+  qobject_cast<QLineEdit*>(part("m_urlEdit"))->setText(QStringLiteral("https://www.example.com/"));
+  qobject_cast<QPushButton*>(part("m_scanButton"))->click();
   // Some rows ticked, one selected, as in daily use.
-  form->m_contextIncludeAllAction->trigger();
-  QAbstractItemModel* model = form->m_pageListView->model();
+  trigger("m_contextIncludeAllAction");
+  auto* list = qobject_cast<QTreeView*>(part("m_pageListView"));
+  QAbstractItemModel* model = list->model();
   for (const int row : {3, 4, 7})
     model->setData(model->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
-  form->m_pageListView->setCurrentIndex(model->index(2, 0));
-  bool saved = save(form, output, QStringLiteral("main-window.png"));
+  list->setCurrentIndex(model->index(2, 0));
+  bool saved = save(&window, output, QStringLiteral("main-window.png"));
   saved &=
-      saveModal([form] { form->editSelectedPage(); }, output, QStringLiteral("edit-dialog.png"));
-  saved &= saveModal([form] { form->showSettingsDialog(); }, output,
+      saveModal([&] { trigger("m_editPageAction"); }, output, QStringLiteral("edit-dialog.png"));
+  saved &= saveModal([&] { trigger("m_settingsAction"); }, output,
                      QStringLiteral("settings-dialog.png"));
-  saved &= saveModal([form] { form->showAboutDialog(); }, output, QStringLiteral("about-box.png"));
+  saved &= saveModal([&] { trigger("m_aboutAction"); }, output, QStringLiteral("about-box.png"));
 
-  qorv::destroyWindows();
   return saved ? 0 : 1;
 }

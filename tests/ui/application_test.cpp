@@ -1,5 +1,5 @@
-// The application shell: the four windows, the caption, and the one
-// handler that every unexpected error reaches.
+// The application: the main window with its three dialogs, the caption,
+// and the one handler that every unexpected error reaches.
 
 #include <QDialog>
 #include <QTimer>
@@ -8,12 +8,7 @@
 
 #include "core/errors.h"
 #include "tests/ui/uitestsupport.h"
-#include "ui/About.h"
-#include "ui/Edit.h"
-#include "ui/Settings.h"
-#include "ui/Unit1.h"
-#include "ui/errorlog.h"
-#include "ui/qorvshell.h"
+#include "ui/mainwindow.h"
 
 using namespace qorv;
 using test::currentEnvironment;
@@ -22,6 +17,8 @@ namespace {
 
 /// An object whose event handler fails, as any window's might.
 class FailingObject : public QObject {
+  Q_OBJECT
+
  public:
   bool event(QEvent* event) override {
     if (event->type() == QEvent::User) throw ConvertError("'x' is not a valid date");
@@ -33,7 +30,7 @@ std::string errorLogText() { return test::readFile(currentEnvironment->settings 
 
 }  // namespace
 
-class ShellTest : public QObject {
+class ApplicationTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -43,23 +40,24 @@ class ShellTest : public QObject {
   }
 
   void windowsAreCreatedOnceInTheirOrderWithTheDialogsHidden() {
-    createWindows(currentEnvironment->app);
-    QVERIFY(Form1 && AboutBox && SetBox && EditBox);
-    QList<QDialog*> dialogs = Form1->findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
-    QCOMPARE(dialogs, (QList<QDialog*>{AboutBox, SetBox, EditBox}));
-    for (QDialog* dialog : dialogs) QVERIFY(!dialog->isVisible());
-    QCOMPARE(AboutBox->windowTitle(), QStringLiteral("O programe"));
-    QCOMPARE(SetBox->windowTitle(), QStringLiteral("Nastavenie"));
-    QCOMPARE(EditBox->windowTitle(), QStringLiteral("Editácia"));
-    destroyWindows();
+    MainWindow window(currentEnvironment->app.context());
+    const QList<QDialog*> dialogs = window.findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+    QStringList titles;
+    for (QDialog* dialog : dialogs) {
+      QVERIFY(!dialog->isVisible());
+      titles << dialog->windowTitle();
+    }
+    QCOMPARE(titles, (QStringList{QStringLiteral("O programe"), QStringLiteral("Nastavenie"),
+                                  QStringLiteral("Editácia")}));
   }
 
   void captionWithoutAVersionEndsInABlank() {
     const auto version = currentEnvironment->app.context().version;
     currentEnvironment->app.context().version.reset();
-    createWindows(currentEnvironment->app);
-    QCOMPARE(Form1->windowTitle(), QStringLiteral("Quorvex "));
-    destroyWindows();
+    {
+      MainWindow window(currentEnvironment->app.context());
+      QCOMPARE(window.windowTitle(), QStringLiteral("Quorvex "));
+    }
     currentEnvironment->app.context().version = version;
   }
 
@@ -79,7 +77,8 @@ class ShellTest : public QObject {
     QTimer timer;
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &timer,
-                     guarded([] { throw std::runtime_error("slot failed"); }));
+                     guardedSlot(currentEnvironment->app.context().reportError,
+                                 [] { throw std::runtime_error("slot failed"); }));
     timer.start(0);
     QTRY_COMPARE(currentEnvironment->messages.size(), 1);
     QVERIFY(errorLogText().find(" : Exception - slot failed\r\n") != std::string::npos);
@@ -104,15 +103,7 @@ class ShellTest : public QObject {
     QCOMPARE(currentEnvironment->messages.size(), 1);
     std::filesystem::remove(currentEnvironment->settings / "error.log");
   }
-
-  void logLineLeavesTheTimeOutAtMidnight() {
-    const LocaleFormats formats = test::dayFirstFormats();
-    QCOMPARE(ErrorLog::line({{2006, 3, 5}, {0, 0, 0}}, formats, "EInOutError", "disk full"),
-             std::string("5.3.2006 : EInOutError - disk full\r\n"));
-    QCOMPARE(ErrorLog::line({{2006, 3, 5}, {0, 0, 1}}, formats, "E", ""),
-             std::string("5.3.2006 0:00:01 : E - \r\n"));
-  }
 };
 
-QORV_UI_TEST_MAIN(ShellTest)
-#include "shell_test.moc"
+QORV_UI_TEST_MAIN(ApplicationTest)
+#include "application_test.moc"

@@ -1,12 +1,12 @@
-#include "ui/qorvapp.h"
+#include "ui/application.h"
 
 #include <QFont>
 #include <stdexcept>
 
 #include "core/errors.h"
+#include "persist/errorlog.h"
 #include "platform/clock.h"
 #include "platform/qtlocaleformats.h"
-#include "ui/errorlog.h"
 #include "ui/programicon.h"
 
 namespace qorv {
@@ -25,13 +25,10 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   m_context.localeFormats = systemLocaleFormats;
   m_context.version = kProductVersion;
   m_context.services = UiServices::desktop();
+  m_context.reportError = [this](const std::exception& error) { reportUnexpectedError(error); };
 }
 
-Application* Application::instance() {
-  return static_cast<Application*>(QCoreApplication::instance());
-}
-
-void Application::reportUnexpectedError(const QObject* /*sender*/, const std::exception& error) {
+void Application::reportUnexpectedError(const std::exception& error) {
   try {
     ErrorLog(m_context.settingsFolder + "error.log")
         .append(localNow(), m_context.localeFormats(), errorClassName(error), error.what());
@@ -45,9 +42,9 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    reportUnexpectedError(receiver, error);
+    reportUnexpectedError(error);
   } catch (...) {
-    reportUnexpectedError(receiver, std::runtime_error("Unknown error"));
+    reportUnexpectedError(std::runtime_error("Unknown error"));
   }
   return false;
 }

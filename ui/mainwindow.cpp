@@ -1,4 +1,4 @@
-#include "ui/Unit1.h"
+#include "ui/mainwindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -13,20 +13,17 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTreeView>
-#include <chrono>
 
-#include "core/sitemapwriter.h"
 #include "platform/productversiontext.h"
-#include "ui/About.h"
-#include "ui/Edit.h"
-#include "ui/Settings.h"
+#include "ui/aboutdialog.h"
+#include "ui/appcontext.h"
 #include "ui/controls.h"
+#include "ui/pageeditdialog.h"
 #include "ui/pagelistmodel.h"
-#include "ui/qorvapp.h"
+#include "ui/settingsdialog.h"
+#include "ui/text.h"
 
 namespace qorv {
-
-MainWindow* Form1 = nullptr;
 
 namespace {
 
@@ -39,80 +36,98 @@ class BusyCursor {
   BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-QString toQString(const std::string& text) {
-  return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
-/// Message boxes break lines at "\n"; the core's messages use "\r".
-QString messageText(std::string text) {
-  for (char& c : text) {
-    if (c == '\r') c = '\n';
+/// Rows added while held are shown in bursts, not one by one.
+class HeldRows {
+ public:
+  explicit HeldRows(PageListModel& model) : m_model(model) { m_model.holdRows(true); }
+  ~HeldRows() {
+    m_model.holdRows(false);
+    m_model.flush();
   }
-  return toQString(text);
-}
+  HeldRows(const HeldRows&) = delete;
+  HeldRows& operator=(const HeldRows&) = delete;
+
+ private:
+  PageListModel& m_model;
+};
 
 constexpr int kListTop = 126;
 constexpr int kButtonWidth = 148;
 constexpr int kTagColumnWidth = 80;
-/// Events run at least this often while a scan works, so the window stays
-/// responsive without a repaint per file.
-constexpr std::chrono::milliseconds kEventInterval{20};
-/// The list shows the new rows this often: it grows visibly, without laying
-/// out a long list fifty times a second.
-constexpr std::chrono::milliseconds kRowsInterval{100};
 
 }  // namespace
 
-MainWindow::MainWindow(AppContext& context)
-    : m_context(context),
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      m_context(context),
       m_formats(context.localeFormats()),
       m_model(new PageListModel(m_pages, this)),
-      m_scanner(context.settings, m_pages, *this, m_formats),
+      m_job(context.settings, m_pages, *this, m_formats),
       m_project(context.settings, *this) {
+  setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(kApplicationTitle);
   setMinimumSize(kNormalWindowWidth, kNormalWindowHeight);
   resize(kNormalWindowWidth, kNormalWindowHeight);
   createControls();
   createMenus();
-  m_scanner.onFileDone = [this] { letEventsRun(); };
+  m_job.scanner().onFileDone = [this] { letEventsRun(); };
   restorePlacement();
+  // The dialogs come after the window is placed, in this order, and live
+  // as long as it does.
+  m_aboutDialog = new AboutDialog(context.version, context.services, this);
+  m_settingsDialog = new SettingsDialog(context.settings, this);
+  m_pageEditDialog = new PageEditDialog(this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The child widgets, the list and its model among them, go only after
+  // the page list they show: part them from it while it still exists.
+  m_pageListView->setModel(nullptr);
+  delete m_model;
+}
+
+auto MainWindow::guarded(void (MainWindow::*slot)()) {
+  return guardedSlot(m_context.reportError, [this, slot] { (this->*slot)(); });
+}
 
 void MainWindow::createControls() {
   auto* client = new QWidget(this);
   setCentralWidget(client);
 
-  m_topLine = new QFrame(client);
+  m_topLine = named(new QFrame(client), "m_topLine");
   m_topLine->setFrameStyle(QFrame::HLine | QFrame::Sunken);
   m_topLine->setGeometry(0, 0, 610, 2);
 
-  m_folderLabel = placeLabel(QStringLiteral("Lokálny adresár webu"), client, 7, 21);
-  m_folderEdit = new QLineEdit(client);
+  m_folderLabel =
+      named(placeLabel(QStringLiteral("Lokálny adresár webu"), client, 7, 21), "m_folderLabel");
+  m_folderEdit = named(new QLineEdit(client), "m_folderEdit");
   m_folderEdit->setGeometry(7, 35, 274, 21);
   m_folderEdit->setToolTip(QStringLiteral("Určenie lokálneho adresára webu"));
-  m_browseAction = m_folderEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
-                                           QLineEdit::TrailingPosition);
+  m_browseAction = named(m_folderEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                                 QLineEdit::TrailingPosition),
+                         "m_browseAction");
 
-  m_urlLabel = placeLabel(QStringLiteral("Url webu"), client, 7, 63);
-  m_urlEdit = new QLineEdit(QStringLiteral("http://"), client);
+  m_urlLabel = named(placeLabel(QStringLiteral("Url webu"), client, 7, 63), "m_urlLabel");
+  m_urlEdit = named(new QLineEdit(QStringLiteral("http://"), client), "m_urlEdit");
   m_urlEdit->setGeometry(7, 77, 274, 21);
   m_urlEdit->setToolTip(
       QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));
 
-  m_scanButton = new QPushButton(QStringLiteral("Zobraziť mapu webu"), client);
+  m_scanButton =
+      named(new QPushButton(QStringLiteral("Zobraziť mapu webu"), client), "m_scanButton");
   m_scanButton->setGeometry(301, 73, kButtonWidth, 25);
   m_scanButton->setToolTip(
       QStringLiteral("Zobrazenie mapy webu, z ktorej bude generovaný SITEMAP.XML"));
-  m_generateButton = new QPushButton(QStringLiteral("Generovať Tessaly"), client);
+  m_generateButton =
+      named(new QPushButton(QStringLiteral("Generovať Tessaly"), client), "m_generateButton");
   m_generateButton->setGeometry(469, 73, kButtonWidth, 25);
   m_generateButton->setToolTip(
       QStringLiteral("Vygenerovanie súboru SITEMAP.XML pre službu Tessaly"));
 
-  m_pageListLabel = placeLabel(QStringLiteral("Mapa webu"), client, 7, 112);
+  m_pageListLabel =
+      named(placeLabel(QStringLiteral("Mapa webu"), client, 7, 112), "m_pageListLabel");
 
-  m_pageListView = new QTreeView(client);
+  m_pageListView = named(new QTreeView(client), "m_pageListView");
   m_pageListView->setGeometry(7, kListTop, 610, 281);
   m_pageListView->setModel(m_model);
   m_pageListView->setRootIsDecorated(false);
@@ -139,65 +154,72 @@ void MainWindow::createControls() {
   setTabOrder(m_scanButton, m_generateButton);
   setTabOrder(m_generateButton, m_pageListView);
 
-  connect(m_folderEdit, &QLineEdit::textChanged, this, guarded([this] { updateCommandButtons(); }));
-  connect(m_browseAction, &QAction::triggered, this, guarded([this] { chooseFolder(); }));
-  connect(m_scanButton, &QPushButton::clicked, this, guarded([this] { scanSite(); }));
-  connect(m_generateButton, &QPushButton::clicked, this, guarded([this] { generateSitemap(); }));
-  connect(m_pageListView, &QTreeView::doubleClicked, this, guarded([this] { editSelectedPage(); }));
+  connect(m_folderEdit, &QLineEdit::textChanged, this, &MainWindow::updateCommandButtons);
+  connect(m_browseAction, &QAction::triggered, this, guarded(&MainWindow::chooseFolder));
+  connect(m_scanButton, &QPushButton::clicked, this, guarded(&MainWindow::scanSite));
+  connect(m_generateButton, &QPushButton::clicked, this, guarded(&MainWindow::generateSitemap));
+  connect(m_pageListView, &QTreeView::doubleClicked, this, guarded(&MainWindow::editSelectedPage));
 }
 
 void MainWindow::createMenus() {
   const auto add = [this](QMenu* menu, const QString& caption, const QKeySequence& shortcut,
-                          void (MainWindow::*handler)()) {
-    QAction* action = menu->addAction(caption);
+                          void (MainWindow::*slot)(), const char* memberName) {
+    QAction* action = named(menu->addAction(caption), memberName);
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
+    if (slot) connect(action, &QAction::triggered, this, guarded(slot));
     return action;
   };
 
-  m_projectMenu = menuBar()->addMenu(QStringLiteral("&Projekt"));
-  m_newProjectAction = add(m_projectMenu, QStringLiteral("&Nový"),
-                           QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::newProject);
-  m_openProjectAction = add(m_projectMenu, QStringLiteral("&Otvoriť..."),
-                            QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::openProject);
+  m_projectMenu = named(menuBar()->addMenu(QStringLiteral("&Projekt")), "m_projectMenu");
+  m_newProjectAction =
+      add(m_projectMenu, QStringLiteral("&Nový"), QKeySequence(Qt::CTRL | Qt::Key_N),
+          &MainWindow::newProject, "m_newProjectAction");
+  m_openProjectAction =
+      add(m_projectMenu, QStringLiteral("&Otvoriť..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+          &MainWindow::openProject, "m_openProjectAction");
   m_projectMenu->addSeparator();
-  m_saveProjectAction = add(m_projectMenu, QStringLiteral("&Uložiť..."),
-                            QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveProject);
+  m_saveProjectAction =
+      add(m_projectMenu, QStringLiteral("&Uložiť..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+          &MainWindow::saveProject, "m_saveProjectAction");
   m_projectMenu->addSeparator();
   m_exitAction = add(m_projectMenu, QStringLiteral("&Koniec"), QKeySequence(Qt::ALT | Qt::Key_F4),
-                     &MainWindow::exitProgram);
+                     nullptr, "m_exitAction");
+  connect(m_exitAction, &QAction::triggered, this, &QWidget::close);
 
-  m_pageMenu = menuBar()->addMenu(QStringLiteral("&Stránka"));
+  m_pageMenu = named(menuBar()->addMenu(QStringLiteral("&Stránka")), "m_pageMenu");
   m_includeAllAction = add(m_pageMenu, QStringLiteral("&Vybrať všetky"), QKeySequence(),
-                           &MainWindow::includeAllPages);
+                           &MainWindow::includeAllPages, "m_includeAllAction");
   m_invertIncludedAction = add(m_pageMenu, QStringLiteral("&Invertovať výber"), QKeySequence(),
-                               &MainWindow::invertIncludedPages);
+                               &MainWindow::invertIncludedPages, "m_invertIncludedAction");
   m_excludeAllAction = add(m_pageMenu, QStringLiteral("&Zrušiť výber"), QKeySequence(),
-                           &MainWindow::excludeAllPages);
+                           &MainWindow::excludeAllPages, "m_excludeAllAction");
   m_pageMenu->addSeparator();
-  m_editPageAction = add(m_pageMenu, QStringLiteral("&Editovať..."),
-                         QKeySequence(Qt::CTRL | Qt::Key_E), &MainWindow::editSelectedPage);
+  m_editPageAction =
+      add(m_pageMenu, QStringLiteral("&Editovať..."), QKeySequence(Qt::CTRL | Qt::Key_E),
+          &MainWindow::editSelectedPage, "m_editPageAction");
 
-  m_settingsMenu = menuBar()->addMenu(QStringLiteral("&Nastavenie"));
+  m_settingsMenu = named(menuBar()->addMenu(QStringLiteral("&Nastavenie")), "m_settingsMenu");
   m_settingsAction = add(m_settingsMenu, QStringLiteral("&Nastavenie..."), QKeySequence(),
-                         &MainWindow::showSettingsDialog);
+                         &MainWindow::showSettingsDialog, "m_settingsAction");
 
-  m_helpMenu = menuBar()->addMenu(QStringLiteral("P&omoc"));
+  m_helpMenu = named(menuBar()->addMenu(QStringLiteral("P&omoc")), "m_helpMenu");
   m_aboutAction = add(m_helpMenu, QStringLiteral("&O programe..."), QKeySequence(),
-                      &MainWindow::showAboutDialog);
+                      &MainWindow::showAboutDialog, "m_aboutAction");
 
   // The context menu's shortcut is shown only: the menu bar's Ctrl+E is the
   // one that acts, so the key never triggers the command twice.
-  m_pageContextMenu = new QMenu(this);
-  m_contextIncludeAllAction = add(m_pageContextMenu, QStringLiteral("Vybrať všetky"),
-                                  QKeySequence(), &MainWindow::includeAllPages);
-  m_contextInvertIncludedAction = add(m_pageContextMenu, QStringLiteral("Invertovať výber"),
-                                      QKeySequence(), &MainWindow::invertIncludedPages);
+  m_pageContextMenu = named(new QMenu(this), "m_pageContextMenu");
+  m_contextIncludeAllAction =
+      add(m_pageContextMenu, QStringLiteral("Vybrať všetky"), QKeySequence(),
+          &MainWindow::includeAllPages, "m_contextIncludeAllAction");
+  m_contextInvertIncludedAction =
+      add(m_pageContextMenu, QStringLiteral("Invertovať výber"), QKeySequence(),
+          &MainWindow::invertIncludedPages, "m_contextInvertIncludedAction");
   m_contextExcludeAllAction = add(m_pageContextMenu, QStringLiteral("Zrušiť výber"), QKeySequence(),
-                                  &MainWindow::excludeAllPages);
+                                  &MainWindow::excludeAllPages, "m_contextExcludeAllAction");
   m_pageContextMenu->addSeparator();
   m_contextEditPageAction = add(m_pageContextMenu, QStringLiteral("Editovať"), QKeySequence(),
-                                &MainWindow::editSelectedPage);
+                                &MainWindow::editSelectedPage, "m_contextEditPageAction");
   m_contextEditPageAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   m_contextEditPageAction->setShortcutContext(Qt::WidgetShortcut);
   connect(m_pageListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -250,42 +272,36 @@ void MainWindow::chooseFolder() {
 
 void MainWindow::scanSite() {
   // One scan at a time: this one would clear the rows the running one fills.
-  if (m_scanner.isRunning()) return;
+  if (m_job.scanner().isRunning()) return;
   {
     BusyCursor busy;
-    struct HeldRows {
-      PageListModel& model;
-      explicit HeldRows(PageListModel& model) : model(model) { model.holdRows(true); }
-      ~HeldRows() {
-        model.holdRows(false);
-        model.flush();
-      }
-    } heldRows(*m_model);
-    m_scanner.run();
+    HeldRows heldRows(*m_model);
+    m_job.scan();
   }
-  if (m_scanner.overlongCount() > 0 && !m_closing)
-    m_context.services.showMessage(this, toQString(overlongWarning(m_scanner.overlongCount())));
+  const std::string warning = m_job.scanWarning();
+  if (!warning.empty() && !m_closing) m_context.services.showMessage(this, toQString(warning));
 }
 
 void MainWindow::generateSitemap() {
-  if (m_scanner.isRunning()) return;
+  if (m_job.scanner().isRunning()) return;
   SitemapResult result;
   {
     BusyCursor busy;
-    result =
-        SitemapWriter(m_formats).writeSitemap(m_scanner.scanFolder(), m_pages, m_context.settings);
+    result = m_job.write();
   }
-  m_context.services.showMessage(this, messageText(SitemapWriter::reportText(result)));
+  m_context.services.showMessage(this, toQString(SitemapJob::report(result)));
 }
 
 std::optional<std::size_t> MainWindow::selectedRow() const {
   const QModelIndexList rows = m_pageListView->selectionModel()->selectedRows();
   if (rows.isEmpty()) return std::nullopt;
-  return std::size_t(rows.constFirst().row());
+  return static_cast<std::size_t>(rows.constFirst().row());
 }
 
 void MainWindow::editSelectedPage() {
-  if (EditBox) EditBox->editRow(selectedRow());
+  const std::optional<std::size_t> row = selectedRow();
+  if (!row || !m_pageEditDialog->editRow(m_pages, *row, m_formats))
+    m_context.services.showMessage(this, QStringLiteral("Nie je vybraná stránka."));
 }
 
 void MainWindow::runTickCommand(void (PageList::*command)()) {
@@ -298,9 +314,9 @@ void MainWindow::invertIncludedPages() { runTickCommand(&PageList::invertInclude
 void MainWindow::excludeAllPages() { runTickCommand(&PageList::excludeAll); }
 
 void MainWindow::newProject() {
-  if (m_scanner.isRunning()) return;
+  if (m_job.scanner().isRunning()) return;
   m_project.startNew();
-  if (SetBox) SetBox->showSettings();
+  m_settingsDialog->showSettings();
 }
 
 void MainWindow::openProject() {
@@ -308,7 +324,7 @@ void MainWindow::openProject() {
       m_context.services.openProjectName(this, toQString(m_context.settingsFolder));
   if (name.isEmpty()) return;
   m_project.open(name.toStdString());
-  if (SetBox) SetBox->showSettings();
+  m_settingsDialog->showSettings();
 }
 
 void MainWindow::saveProject() {
@@ -318,15 +334,9 @@ void MainWindow::saveProject() {
   m_project.save(name.toStdString());
 }
 
-void MainWindow::exitProgram() { close(); }
+void MainWindow::showSettingsDialog() { m_settingsDialog->exec(); }
 
-void MainWindow::showSettingsDialog() {
-  if (SetBox) SetBox->exec();
-}
-
-void MainWindow::showAboutDialog() {
-  if (AboutBox) AboutBox->exec();
-}
+void MainWindow::showAboutDialog() { m_aboutDialog->exec(); }
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
@@ -343,12 +353,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   m_closing = true;
   // A scan in progress ends at its next file; the program ends after it.
-  if (m_scanner.isRunning()) m_scanner.requestStop();
+  if (m_job.scanner().isRunning()) m_job.scanner().requestStop();
   try {
     savePlacement();
   } catch (const std::exception& error) {
     // The placement is lost, but the window still closes once told so.
-    Application::instance()->reportUnexpectedError(this, error);
+    m_context.reportError(error);
   }
   event->accept();
 }
@@ -359,14 +369,8 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::letEventsRun() {
-  const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  const qint64 ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-  if (ms - m_lastEvents < kEventInterval.count()) return;
-  m_lastEvents = ms;
-  if (ms - m_lastRows >= kRowsInterval.count()) {
-    m_lastRows = ms;
-    m_model->flush();
-  }
+  if (!m_eventThrottle.due()) return;
+  if (m_rowsThrottle.due()) m_model->flush();
   QCoreApplication::processEvents();
 }
 

@@ -1,4 +1,4 @@
-#include "ui/errorlog.h"
+#include "persist/errorlog.h"
 
 #include "core/datetimetext.h"
 #include "platform/filecontent.h"

@@ -18,11 +18,17 @@ class VocabularyBox;
 /// change in a control is a change of the setting at once, and there is no
 /// copy and no cancel (Esc does nothing; every way of closing keeps all).
 class SettingsDialog final : public FixedDialog {
+  Q_OBJECT
+
  public:
-  SettingsDialog(GeneratorSettings& settings, QWidget* parent = nullptr);
+  SettingsDialog(GeneratorSettings& settings, QWidget* parent);
 
   /// The settings were set elsewhere (a project): the controls show them.
   void showSettings();
+
+ private:
+  GeneratorSettings& m_settings;
+  bool m_showing = false;
 
   QGroupBox* m_siteMapGroup;
   QGroupBox* m_folderScanGroup;
@@ -50,12 +56,6 @@ class SettingsDialog final : public FixedDialog {
   VocabularyBox* m_timeZoneBox;
   QCheckBox* m_compactCheckBox;
   QPushButton* m_okButton;
-
- private:
-  GeneratorSettings& m_settings;
-  bool m_showing = false;
 };
-
-extern SettingsDialog* SetBox;
 
 }  // namespace qorv

@@ -1,0 +1,223 @@
+// The settings dialog: its controls are the live settings, its boxes
+// complete what is typed, and Enter and Esc behave as in the program.
+
+#include <QAbstractSpinBox>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <memory>
+
+#include "core/generatorsettings.h"
+#include "tests/ui/uitestsupport.h"
+#include "ui/settingsdialog.h"
+#include "ui/vocabularybox.h"
+
+using namespace qorv;
+using test::whileModal;
+
+namespace {
+
+void typeKeys(VocabularyBox* box, const QString& keys) {
+  box->setFocus();
+  box->lineEdit()->clear();
+  QTest::keyClicks(box->lineEdit(), keys);
+}
+
+}  // namespace
+
+class SettingsDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  GeneratorSettings settings;
+  std::unique_ptr<SettingsDialog> dialog;
+
+  template <class Part>
+  Part* part(const char* name) const {
+    return test::part<Part>(dialog.get(), name);
+  }
+  VocabularyBox* box(const char* name) const { return part<VocabularyBox>(name); }
+
+ private slots:
+  void init() {
+    settings = GeneratorSettings{};
+    dialog = std::make_unique<SettingsDialog>(settings, nullptr);
+  }
+
+  void cleanup() { dialog.reset(); }
+
+  void startsWithTheDefaults() {
+    QCOMPARE(dialog->size(), QSize(622, 392));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Nastavenie"));
+    QCOMPARE(part<QLineEdit>("m_fileMaskEdit")->text(), QStringLiteral("*.htm;*.html"));
+    QCOMPARE(part<QLineEdit>("m_indexFileEdit")->text(), QStringLiteral("index.htm"));
+    QCOMPARE(box("m_rootChangefreqBox")->currentText(), QStringLiteral("daily"));
+    QCOMPARE(box("m_rootChangefreqBox")->currentIndex(), 3);
+    QCOMPARE(box("m_rootPriorityBox")->currentText(), QStringLiteral("0.5"));
+    QCOMPARE(box("m_otherChangefreqBox")->currentText(), QStringLiteral("none"));
+    QCOMPARE(box("m_otherPriorityBox")->currentText(), QStringLiteral("none"));
+    QCOMPARE(box("m_timeZoneBox")->currentText(), QStringLiteral("+01:00"));
+    QCOMPARE(box("m_timeZoneBox")->count(), 25);
+    QCOMPARE(box("m_rootPriorityBox")->count(), 12);
+    QVERIFY(part<QRadioButton>("m_shortLastmodRadio")->isChecked());
+    QVERIFY(!part<QCheckBox>("m_compactCheckBox")->isChecked());
+    QCOMPARE(part<QLabel>("m_longLastmodExample")->text(),
+             QStringLiteral("(2005-12-31T12:00:00+00:00)"));
+    QCOMPARE(part<QCheckBox>("m_compactCheckBox")->text(),
+             QStringLiteral("Generovať úsporne (neodsadzovať tagy)"));
+    QVERIFY(part<QPushButton>("m_okButton")->isDefault());
+  }
+
+  void typingCompletesAgainstTheList_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("index");
+    const QString changefreq = QStringLiteral("m_rootChangefreqBox");
+    const QString priority = QStringLiteral("m_rootPriorityBox");
+    const QString zone = QStringLiteral("m_timeZoneBox");
+    QTest::newRow("d") << changefreq << "d"
+                       << "daily" << 3;
+    QTest::newRow("capital D keeps its case") << changefreq << "D"
+                                              << "Daily" << 3;
+    QTest::newRow("no match") << changefreq << "dx"
+                              << "dx" << -1;
+    QTest::newRow("whole entry typed") << changefreq << "weekly"
+                                       << "weekly" << 4;
+    QTest::newRow("typed past every entry") << priority << "0.55"
+                                            << "0.55" << -1;
+    QTest::newRow("priority") << priority << "0.7"
+                              << "0.7" << 8;
+    QTest::newRow("half-hour zone") << zone << "+05:30"
+                                    << "+05:30" << -1;
+    QTest::newRow("first entry that begins so") << zone << "-0"
+                                                << "-09:00" << 3;
+    QTest::newRow("zone") << zone << "-01"
+                          << "-01:00" << 11;
+  }
+
+  void typingCompletesAgainstTheList() {
+    QFETCH(QString, box);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, index);
+    VocabularyBox* combo = this->box(qPrintable(box));
+    const VocabularyChoice& choice =
+        box == QStringLiteral("m_rootChangefreqBox") ? settings.rootChangefreq
+        : box == QStringLiteral("m_rootPriorityBox") ? settings.rootPriority
+                                                     : settings.timeZone;
+    const int entries = combo->count();
+    typeKeys(combo, keys);
+    QCOMPARE(combo->currentText(), text);
+    QCOMPARE(QString::fromStdString(choice.text()), text);
+    QCOMPARE(choice.index(), index);
+    QCOMPARE(combo->count(), entries);
+  }
+
+  void completedRestIsHighlightedAndReplacedByTheNextKey() {
+    VocabularyBox* other = box("m_otherChangefreqBox");
+    typeKeys(other, QStringLiteral("m"));
+    QCOMPARE(other->lineEdit()->selectedText(), QStringLiteral("onthly"));
+    QTest::keyClick(other->lineEdit(), Qt::Key_Backspace);
+    QCOMPARE(other->currentText(), QStringLiteral("m"));
+    QCOMPARE(settings.otherChangefreq.index(), -1);
+    QCOMPARE(settings.otherChangefreq.text(), std::string("m"));
+  }
+
+  void pickingAnEntrySetsTheChoice() {
+    box("m_otherPriorityBox")->setCurrentIndex(11);
+    QCOMPARE(settings.otherPriority.index(), 11);
+    QCOMPARE(settings.otherPriority.text(), std::string("1.0"));
+  }
+
+  void otherControlsAreTheirSettings() {
+    part<QLineEdit>("m_fileMaskEdit")->setText(QStringLiteral("*.php"));
+    part<QLineEdit>("m_indexFileEdit")->clear();
+    part<QRadioButton>("m_longLastmodRadio")->click();
+    part<QCheckBox>("m_compactCheckBox")->click();
+    QCOMPARE(settings.fileMask, std::string("*.php"));
+    QCOMPARE(settings.indexFile, std::string());
+    QVERIFY(!settings.dateOnlyLastmod);
+    QVERIFY(settings.compact);
+    QCOMPARE(box("m_timeZoneBox")->currentText(), QStringLiteral("+01:00"));
+  }
+
+  void settingsSetElsewhereShowWhenAsked() {
+    settings.fileMask = "*.php";
+    settings.rootChangefreq.setIndex(12);
+    settings.otherPriority.setIndex(9);
+    settings.dateOnlyLastmod = false;
+    dialog->showSettings();
+    QCOMPARE(part<QLineEdit>("m_fileMaskEdit")->text(), QStringLiteral("*.php"));
+    QCOMPARE(box("m_rootChangefreqBox")->currentText(), QString());
+    QCOMPARE(box("m_rootChangefreqBox")->currentIndex(), -1);
+    QCOMPARE(box("m_otherPriorityBox")->currentText(), QStringLiteral("0.8"));
+    QVERIFY(part<QRadioButton>("m_longLastmodRadio")->isChecked());
+    // Showing is not changing: the settings stay as they were set.
+    QCOMPARE(settings.rootChangefreq.index(), -1);
+  }
+
+  void enterPressesOkKeepingTheTypedTextAndEscDoesNothing() {
+    QString afterEnter;
+    bool openAfterEsc = false;
+    VocabularyBox* root = box("m_rootChangefreqBox");
+    whileModal([this] { dialog->exec(); },
+               [&](QDialog* shown) {
+                 QTest::keyClick(shown, Qt::Key_Escape);
+                 openAfterEsc = shown->isVisible();
+                 typeKeys(root, QStringLiteral("Daily"));
+                 QTest::keyClick(root->lineEdit(), Qt::Key_Return);
+                 afterEnter = root->currentText();
+               });
+    QVERIFY(openAfterEsc);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(afterEnter, QStringLiteral("Daily"));
+    QCOMPARE(settings.rootChangefreq.text(), std::string("Daily"));
+    QCOMPARE(root->count(), 8);
+    bool closedByEnterInTextBox = false;
+    QLineEdit* mask = part<QLineEdit>("m_fileMaskEdit");
+    whileModal([this] { dialog->exec(); },
+               [&](QDialog* shown) {
+                 mask->setFocus();
+                 QTest::keyClick(mask, Qt::Key_Return);
+                 closedByEnterInTextBox = !shown->isVisible();
+               });
+    QVERIFY(closedByEnterInTextBox);
+  }
+
+  void opensCentredThenWhereItWasLeft() {
+    QPoint first;
+    whileModal([this] { dialog->exec(); },
+               [&](QDialog* shown) {
+                 first = shown->frameGeometry().center();
+                 shown->move(shown->pos() + QPoint(30, 20));
+               });
+    QCOMPARE(first, QGuiApplication::primaryScreen()->geometry().center());
+    QPoint second;
+    whileModal([this] { dialog->exec(); },
+               [&](QDialog* shown) { second = shown->frameGeometry().center(); });
+    QCOMPARE(second, first + QPoint(30, 20));
+  }
+
+  void tabVisitsTheControlsInTheirOrder() {
+    QList<QWidget*> order;
+    whileModal([this] { dialog->exec(); },
+               [&](QDialog* shown) {
+                 order = test::tabOrder(shown, part<QLineEdit>("m_fileMaskEdit"), 10);
+               });
+    QCOMPARE(order, (QList<QWidget*>{
+                        part<QLineEdit>("m_fileMaskEdit"), part<QLineEdit>("m_indexFileEdit"),
+                        box("m_rootChangefreqBox"), box("m_rootPriorityBox"),
+                        box("m_otherChangefreqBox"), box("m_otherPriorityBox"),
+                        part<QRadioButton>("m_shortLastmodRadio"), box("m_timeZoneBox"),
+                        part<QCheckBox>("m_compactCheckBox"), part<QPushButton>("m_okButton")}));
+  }
+};
+
+QORV_UI_TEST_MAIN(SettingsDialogTest)
+#include "settingsdialog_test.moc"
