@@ -34,6 +34,20 @@ constexpr FlagOption kFlagOptions[] = {
     {"--help", &CliOptions::help},        {"--version", &CliOptions::version},
 };
 
+/// An option that a project may have switched on, with its negation.
+struct SwitchOption {
+  std::string_view on;
+  std::string_view off;
+  std::optional<bool> CliOptions::*field;
+};
+
+constexpr SwitchOption kSwitchOptions[] = {
+    {"--encode-non-ascii", "--no-encode-non-ascii", &CliOptions::encodeNonAscii},
+    {"--split", "--no-split", &CliOptions::splitIndex},
+    {"--gzip", "--no-gzip", &CliOptions::gzip},
+    {"--robots", "--no-robots", &CliOptions::robotsTxt},
+};
+
 }  // namespace
 
 CliOptions parseArguments(const std::vector<std::string>& args) {
@@ -74,6 +88,20 @@ CliOptions parseArguments(const std::vector<std::string>& args) {
         options.*option.field = true;
         known = true;
       }
+    }
+    for (const SwitchOption& option : kSwitchOptions) {
+      if (name == option.on || name == option.off) {
+        if (inlineValue) throw UsageError("option " + std::string(name) + " takes no value");
+        options.*option.field = name == option.on;
+        known = true;
+      }
+    }
+    if (name == "--schema") {
+      const std::string value = takeValue();
+      if (value != "0.84" && value != "0.9")
+        throw UsageError("--schema takes 0.84 or 0.9, not \"" + value + "\"");
+      options.schema = value;
+      known = true;
     }
     if (name == "--include") {
       const std::string value = takeValue();
@@ -119,6 +147,21 @@ Options:
   --zone TEXT              zone of the long lastmod (default +01:00)
   --compact                each url element on one line
   --include all|none       which rows are ticked before writing (default all)
+
+For search engines (off unless a project switched them on):
+  --schema 0.84|0.9        the sitemap schema: 0.84 (default) or sitemaps.org
+                           0.9, which search engines and validators expect
+  --encode-non-ascii       letters outside ASCII in file names as %XX
+  --split                  past 50,000 URLs or the size limit, parts
+                           sitemap-1.xml, sitemap-2.xml, ... under a sitemap
+                           index in sitemap.xml
+  --gzip                   a gzip copy (.gz) beside every file written
+  --robots                 add a "Sitemap:" line for sitemap.xml to the
+                           folder's robots.txt
+  --no-encode-non-ascii, --no-split, --no-gzip, --no-robots
+                           switch the option off
+
+Other options:
   --list                   print the page list instead of writing: one row a
                            line, Url, date, time, changefreq, priority and
                            ticked (1 or 0), tab-separated

@@ -23,6 +23,13 @@ struct CliOptions {
   std::optional<std::string> project;
   /// Written with the effective settings, before the scan.
   std::optional<std::string> saveProject;
+  /// "0.84" or "0.9".
+  std::optional<std::string> schema;
+  // The options for search engines: each on, off, or as the project says.
+  std::optional<bool> encodeNonAscii;
+  std::optional<bool> splitIndex;
+  std::optional<bool> gzip;
+  std::optional<bool> robotsTxt;
   bool longLastmod = false;
   bool compact = false;
   bool includeAll = true;

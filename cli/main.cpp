@@ -55,6 +55,12 @@ void applyOptions(const CliOptions& options, GeneratorSettings& settings) {
   setTyped(settings.timeZone, options.timeZone);
   if (options.longLastmod) settings.dateOnlyLastmod = false;
   if (options.compact) settings.compact = true;
+  if (options.schema)
+    settings.schema = *options.schema == "0.9" ? SitemapSchema::V09 : SitemapSchema::V084;
+  if (options.encodeNonAscii) settings.encodeNonAscii = *options.encodeNonAscii;
+  if (options.splitIndex) settings.splitIndex = *options.splitIndex;
+  if (options.gzip) settings.gzip = *options.gzip;
+  if (options.robotsTxt) settings.robotsTxt = *options.robotsTxt;
 }
 
 /// A live count of scanned files on a terminal, redrawn a few times a second.

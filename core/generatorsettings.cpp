@@ -75,6 +75,12 @@ void GeneratorSettings::resetForNewProject() {
   otherPriority.setIndex(0);
   dateOnlyLastmod = true;
   timeZone.setIndex(13);
+  const GeneratorSettings defaults;
+  schema = defaults.schema;
+  encodeNonAscii = defaults.encodeNonAscii;
+  splitIndex = defaults.splitIndex;
+  gzip = defaults.gzip;
+  robotsTxt = defaults.robotsTxt;
 }
 
 }  // namespace qorv

@@ -72,6 +72,14 @@ class VocabularyChoice {
   std::string m_text;
 };
 
+/// The sitemap protocol version a sitemap declares.
+enum class SitemapSchema {
+  /// The original schema, http://www.google.com/schemas/sitemap/0.84.
+  V084,
+  /// sitemaps.org 0.9, the one search engines and validators expect today.
+  V09,
+};
+
 /// The settings that steer a scan and the writing of the sitemap. One
 /// object for the whole run, starting from these defaults.
 struct GeneratorSettings {
@@ -89,8 +97,20 @@ struct GeneratorSettings {
   /// Each url element on one line, without indentation.
   bool compact = false;
 
-  /// The tag choices, the lastmod form and the zone back to their defaults;
-  /// the masks, the index file and the layout stay as they are.
+  // For search engines of today; off, the program writes what it always did.
+  SitemapSchema schema = SitemapSchema::V084;
+  /// Letters outside ASCII in the file part of a URL as %XX of their UTF-8.
+  bool encodeNonAscii = false;
+  /// Past a protocol limit, parts "sitemap-N.xml" under a sitemap index.
+  bool splitIndex = false;
+  /// A gzip copy ("NAME.gz") beside every file written.
+  bool gzip = false;
+  /// A "Sitemap:" line for the sitemap in the folder's robots.txt.
+  bool robotsTxt = false;
+
+  /// The tag choices, the lastmod form, the zone and the options for search
+  /// engines back to their defaults; the masks, the index file and the
+  /// layout stay as they are.
   void resetForNewProject();
 
   friend bool operator==(const GeneratorSettings&, const GeneratorSettings&) = default;

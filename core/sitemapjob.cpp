@@ -17,7 +17,7 @@ std::string SitemapJob::scanWarning() const {
 }
 
 SitemapResult SitemapJob::write() const {
-  return m_writer.writeSitemap(m_scanner.scanFolder(), m_pages, m_settings);
+  return m_writer.writeSitemap(m_scanner.scanFolder(), m_scanner.rootUrl(), m_pages, m_settings);
 }
 
 std::string SitemapJob::report(const SitemapResult& result) {

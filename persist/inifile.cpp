@@ -142,6 +142,11 @@ void IniStore::writeInteger(std::string_view section, std::string_view key, int 
   writeString(section, key, std::to_string(value));
 }
 
+bool IniStore::hasKey(std::string_view section, std::string_view key) const {
+  // Two different defaults cannot both come back from a key that is there.
+  return readString(section, key, "0") != "0" || readString(section, key, "1") != "1";
+}
+
 bool IniStore::readBool(std::string_view section, std::string_view key, bool defaultValue) const {
   return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }

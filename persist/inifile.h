@@ -42,6 +42,8 @@ class IniStore {
   /// anything else, including a value out of range or trailing text.
   int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
   void writeInteger(std::string_view section, std::string_view key, int value);
+  /// Whether the section holds the key, whatever its value.
+  bool hasKey(std::string_view section, std::string_view key) const;
   /// An integer that is not 0 is yes.
   bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
   void writeBool(std::string_view section, std::string_view key, bool value);

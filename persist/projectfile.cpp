@@ -43,6 +43,12 @@ void ProjectFile::open(const IniStore& store) {
   m_settings.timeZone.setIndex(
       store.readInteger(kSection, "SetTimezone", defaults.timeZone.index()));
   m_settings.compact = store.readBool(kSection, "TagIndent", defaults.compact);
+  m_settings.schema =
+      store.readInteger(kSection, "Schema", 0) == 1 ? SitemapSchema::V09 : SitemapSchema::V084;
+  m_settings.encodeNonAscii = store.readBool(kSection, "EncodeNonAscii", defaults.encodeNonAscii);
+  m_settings.splitIndex = store.readBool(kSection, "SplitIndex", defaults.splitIndex);
+  m_settings.gzip = store.readBool(kSection, "Gzip", defaults.gzip);
+  m_settings.robotsTxt = store.readBool(kSection, "RobotsTxt", defaults.robotsTxt);
 }
 
 void ProjectFile::open(const std::string& path) { open(IniFile(path)); }
@@ -59,6 +65,21 @@ void ProjectFile::save(IniStore& store) const {
   store.writeBool(kSection, "SetTimeShort", m_settings.dateOnlyLastmod);
   store.writeInteger(kSection, "SetTimezone", m_settings.timeZone.index());
   store.writeBool(kSection, "TagIndent", m_settings.compact);
+
+  // The options for search engines came later. A project that leaves them
+  // at their defaults keeps the bytes it always had; a key the file holds
+  // is kept up to date, so that switching an option back off is saved.
+  const GeneratorSettings defaults;
+  const auto writeOption = [&store](const char* key, bool value, bool defaultValue) {
+    if (value != defaultValue || store.hasKey(kSection, key)) store.writeBool(kSection, key, value);
+  };
+  const int schema = m_settings.schema == SitemapSchema::V09 ? 1 : 0;
+  if (schema != 0 || store.hasKey(kSection, "Schema"))
+    store.writeInteger(kSection, "Schema", schema);
+  writeOption("EncodeNonAscii", m_settings.encodeNonAscii, defaults.encodeNonAscii);
+  writeOption("SplitIndex", m_settings.splitIndex, defaults.splitIndex);
+  writeOption("Gzip", m_settings.gzip, defaults.gzip);
+  writeOption("RobotsTxt", m_settings.robotsTxt, defaults.robotsTxt);
 }
 
 void ProjectFile::save(const std::string& path) const {

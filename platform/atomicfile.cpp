@@ -54,6 +54,29 @@ std::string resolveTarget(const std::string& path) {
 
 }  // namespace
 
+std::shared_ptr<ReplacementFolder> ReplacementFolder::open(const std::string& path, int& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return nullptr;
+  }
+  error = 0;
+  return std::shared_ptr<ReplacementFolder>(new ReplacementFolder(fd));
+}
+
+ReplacementFolder::~ReplacementFolder() {
+  // Makes the renames themselves survive a power loss; file systems that
+  // cannot sync a folder say so with EINVAL, which changes nothing for the
+  // files. The lock goes with the descriptor.
+  fsync(m_fd);
+  close(m_fd);
+}
+
+bool ReplacementFolder::lock() {
+  if (m_lock == Untried) m_lock = flock(m_fd, LOCK_EX | LOCK_NB) == 0 ? Held : Refused;
+  return m_lock == Held;
+}
+
 AtomicFile::~AtomicFile() { discard(); }
 
 int AtomicFile::fail(int error) {
@@ -61,38 +84,54 @@ int AtomicFile::fail(int error) {
   return m_error;
 }
 
-int AtomicFile::begin(const std::string& path) {
-  discard();
-  m_error = 0;
-  m_path = path;
-  const std::string target = resolveTarget(path);
-  const std::size_t slash = target.rfind('/');
-  m_folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  m_name = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (m_name.empty()) return fail(EISDIR);
-
-  m_folderFd = open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (m_folderFd < 0) return fail(errno);
-
+int AtomicFile::checkTarget(const std::string& name) {
   // A rename would replace anything, so what is there now is checked first:
   // a read-only file is not replaced behind its owner's back, and a device
   // or a pipe (a sitemap.xml linking to /dev/null, say) is never replaced by
   // a plain file, not even by root.
   struct stat old;
-  const bool exists = fstatat(m_folderFd, m_name.c_str(), &old, 0) == 0;
-  if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode)) return fail(EPERM);
-  if (exists && S_ISREG(old.st_mode) &&
-      faccessat(m_folderFd, m_name.c_str(), W_OK, AT_EACCESS) != 0)
-    return fail(errno);
+  if (m_links == LinkPolicy::Refuse &&
+      fstatat(m_folder->fd(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(old.st_mode))
+    return ELOOP;
+  if (fstatat(m_folder->fd(), name.c_str(), &old, 0) != 0) return errno == ENOENT ? 0 : errno;
+  if (S_ISDIR(old.st_mode)) return EISDIR;
+  if (!S_ISREG(old.st_mode)) return EPERM;
+  if (faccessat(m_folder->fd(), name.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+  return 0;
+}
+
+int AtomicFile::begin(const std::string& path, LinkPolicy links,
+                      std::shared_ptr<ReplacementFolder> folder) {
+  discard();
+  m_error = 0;
+  m_path = path;
+  m_links = links;
+  const std::string target = links == LinkPolicy::ReplaceTarget ? resolveTarget(path) : path;
+  const std::size_t slash = target.rfind('/');
+  const std::string folderPath = slash == std::string::npos ? "."
+                                 : slash == 0               ? "/"
+                                                            : target.substr(0, slash);
+  m_name = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (m_name.empty()) return fail(EISDIR);
+
+  if (folder) {
+    m_folder = std::move(folder);
+  } else {
+    int error = 0;
+    m_folder = ReplacementFolder::open(folderPath, error);
+    if (!m_folder) return fail(error);
+  }
+  if (const int error = checkTarget(m_name)) return fail(error);
 
   // A nameless file cannot be left behind by a crash; where the file system
   // does not offer one, a named temporary file is the fallback.
-  m_fd = openat(m_folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  m_fd = openat(m_folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   m_anonymous = m_fd >= 0;
   if (!m_anonymous) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
       m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
-      m_fd = openat(m_folderFd, m_tempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+      m_fd =
+          openat(m_folder->fd(), m_tempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
       if (m_fd < 0 && errno != EEXIST) break;
     }
     if (m_fd < 0) {
@@ -102,8 +141,20 @@ int AtomicFile::begin(const std::string& path) {
   }
 
   // The replacement keeps the permissions of the file it replaces.
-  if (exists && S_ISREG(old.st_mode)) fchmod(m_fd, old.st_mode & 07777);
+  struct stat old;
+  if (fstatat(m_folder->fd(), m_name.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode))
+    fchmod(m_fd, old.st_mode & 07777);
   m_buffer.reserve(kBufferSize);
+  return 0;
+}
+
+int AtomicFile::retarget(const std::string& name) {
+  if (m_error != 0) return m_error;
+  if (m_prepared || !m_folder) return fail(EINVAL);
+  if (const int error = checkTarget(name)) return fail(error);
+  const std::size_t slash = m_path.rfind('/');
+  m_path = (slash == std::string::npos ? std::string() : m_path.substr(0, slash + 1)) + name;
+  m_name = name;
   return 0;
 }
 
@@ -136,11 +187,11 @@ int AtomicFile::nameAnonymousFile() {
   // a crash left is removed by the next replacement, and leftovers can never
   // pile up. The lock goes with the folder's descriptor, at the latest when
   // the process ends; it is never waited for, so nothing can hang here.
-  if (flock(m_folderFd, LOCK_EX | LOCK_NB) == 0) {
+  if (m_folder->lock()) {
     const std::string fixed = "." + m_name + ".new";
-    const bool cleared = unlinkat(m_folderFd, fixed.c_str(), 0) == 0 || errno == ENOENT;
+    const bool cleared = unlinkat(m_folder->fd(), fixed.c_str(), 0) == 0 || errno == ENOENT;
     if (cleared &&
-        linkat(AT_FDCWD, self.c_str(), m_folderFd, fixed.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        linkat(AT_FDCWD, self.c_str(), m_folder->fd(), fixed.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       m_tempName = fixed;
       return 0;
     }
@@ -149,7 +200,7 @@ int AtomicFile::nameAnonymousFile() {
   // offered, or a leftover that is not ours to remove: a fresh name then.
   for (int attempt = 0; attempt < 100; ++attempt) {
     m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
-    if (linkat(AT_FDCWD, self.c_str(), m_folderFd, m_tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    if (linkat(AT_FDCWD, self.c_str(), m_folder->fd(), m_tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
       return 0;
     const int error = errno;
     m_tempName.clear();
@@ -158,7 +209,8 @@ int AtomicFile::nameAnonymousFile() {
   return EEXIST;
 }
 
-int AtomicFile::commit() {
+int AtomicFile::prepare() {
+  if (m_prepared) return m_error;
   if (flush() != 0 || fsync(m_fd) != 0) {
     fail(errno);
     const int error = m_error;
@@ -180,27 +232,36 @@ int AtomicFile::commit() {
     discard();
     return error;
   }
-  if (renameat(m_folderFd, m_tempName.c_str(), m_folderFd, m_name.c_str()) != 0) {
+  m_prepared = true;
+  return 0;
+}
+
+int AtomicFile::publish() {
+  if (m_error != 0) return m_error;
+  if (!m_prepared) return fail(EINVAL);
+  if (renameat(m_folder->fd(), m_tempName.c_str(), m_folder->fd(), m_name.c_str()) != 0) {
     const int error = fail(errno);
     discard();
     return error;
   }
   m_tempName.clear();
-  // Makes the rename itself survive a power loss; file systems that cannot
-  // sync a folder say so with EINVAL, which changes nothing for the file.
-  fsync(m_folderFd);
-  close(m_folderFd);
-  m_folderFd = -1;
+  m_prepared = false;
+  m_folder.reset();
   return 0;
+}
+
+int AtomicFile::commit() {
+  if (const int error = prepare()) return error;
+  return publish();
 }
 
 void AtomicFile::discard() {
   if (m_fd >= 0) close(m_fd);
   m_fd = -1;
-  if (!m_tempName.empty() && m_folderFd >= 0) unlinkat(m_folderFd, m_tempName.c_str(), 0);
+  if (!m_tempName.empty() && m_folder) unlinkat(m_folder->fd(), m_tempName.c_str(), 0);
   m_tempName.clear();
-  if (m_folderFd >= 0) close(m_folderFd);
-  m_folderFd = -1;
+  m_prepared = false;
+  m_folder.reset();
   m_buffer.clear();
 }
 

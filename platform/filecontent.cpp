@@ -35,6 +35,48 @@ bool readFileContent(const std::string& path, std::string& content) {
   return true;
 }
 
+int readFileForUpdate(const std::string& path, std::string& content) {
+  content.clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) return errno;
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    const int error = errno;
+    close(fd);
+    return error;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    return S_ISDIR(st.st_mode) ? EISDIR : EPERM;
+  }
+  content.reserve(static_cast<std::size_t>(st.st_size));
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      close(fd);
+      content.clear();
+      return error;
+    }
+    if (got == 0) break;
+    content.append(buffer, static_cast<std::size_t>(got));
+  }
+  if (close(fd) != 0) {
+    content.clear();
+    return errno;
+  }
+  return 0;
+}
+
+int removeIfPlainFile(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+  if (!S_ISREG(st.st_mode)) return 0;
+  return unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+}
+
 bool pathExists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0;

@@ -9,6 +9,16 @@ namespace qorv {
 /// permission).
 bool readFileContent(const std::string& path, std::string& content);
 
+/// Reads the whole plain file at `path`, never through a symbolic link, for
+/// a file about to be replaced: 0, or the error number (ENOENT when there is
+/// none, ELOOP for a link, EISDIR or EPERM for what is no plain file, or
+/// that of a failed read), with `content` empty on any error.
+int readFileForUpdate(const std::string& path, std::string& content);
+
+/// Removes the file at `path` if it is a plain file; a link, a folder or
+/// nothing there is left alone. 0, or the error number of a failed removal.
+int removeIfPlainFile(const std::string& path);
+
 /// Whether a file exists at `path` (of any kind, links followed).
 bool pathExists(const std::string& path);
 

@@ -20,6 +20,7 @@
 #include "ui/controls.h"
 #include "ui/pageeditdialog.h"
 #include "ui/pagelistmodel.h"
+#include "ui/searchenginedialog.h"
 #include "ui/settingsdialog.h"
 #include "ui/text.h"
 
@@ -77,6 +78,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   m_aboutDialog = new AboutDialog(context.version, context.services, this);
   m_settingsDialog = new SettingsDialog(context.settings, this);
   m_pageEditDialog = new PageEditDialog(this);
+  m_searchEngineDialog = new SearchEngineDialog(context.settings, this);
 }
 
 MainWindow::~MainWindow() {
@@ -201,6 +203,8 @@ void MainWindow::createMenus() {
   m_settingsMenu = named(menuBar()->addMenu(QStringLiteral("&Nastavenie")), "m_settingsMenu");
   m_settingsAction = add(m_settingsMenu, QStringLiteral("&Nastavenie..."), QKeySequence(),
                          &MainWindow::showSettingsDialog, "m_settingsAction");
+  m_searchEngineAction = add(m_settingsMenu, QStringLiteral("Pre &vyhľadávače..."), QKeySequence(),
+                             &MainWindow::showSearchEngineDialog, "m_searchEngineAction");
 
   m_helpMenu = named(menuBar()->addMenu(QStringLiteral("P&omoc")), "m_helpMenu");
   m_aboutAction = add(m_helpMenu, QStringLiteral("&O programe..."), QKeySequence(),
@@ -317,6 +321,7 @@ void MainWindow::newProject() {
   if (m_job.scanner().isRunning()) return;
   m_project.startNew();
   m_settingsDialog->showSettings();
+  m_searchEngineDialog->showSettings();
 }
 
 void MainWindow::openProject() {
@@ -325,6 +330,7 @@ void MainWindow::openProject() {
   if (name.isEmpty()) return;
   m_project.open(name.toStdString());
   m_settingsDialog->showSettings();
+  m_searchEngineDialog->showSettings();
 }
 
 void MainWindow::saveProject() {
@@ -335,6 +341,8 @@ void MainWindow::saveProject() {
 }
 
 void MainWindow::showSettingsDialog() { m_settingsDialog->exec(); }
+
+void MainWindow::showSearchEngineDialog() { m_searchEngineDialog->exec(); }
 
 void MainWindow::showAboutDialog() { m_aboutDialog->exec(); }
 

@@ -26,12 +26,13 @@ struct AppContext;
 class AboutDialog;
 class PageEditDialog;
 class PageListModel;
+class SearchEngineDialog;
 class SettingsDialog;
 
 /// The main window: the folder and URL of a run, the scan and generate
 /// buttons, and the site map list with a check box per row. Its menus reach
 /// every other command. It holds no business logic of its own: it hands the
-/// work to the core and shows the results. It owns its three dialogs, which
+/// work to the core and shows the results. It owns its dialogs, which
 /// keep their values and places from one showing to the next.
 class MainWindow final : public QMainWindow, private ScanInputs, private ProjectWindow {
   Q_OBJECT
@@ -63,6 +64,7 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   void openProject();
   void saveProject();
   void showSettingsDialog();
+  void showSearchEngineDialog();
   void showAboutDialog();
   void chooseFolder();
   void updateCommandButtons();
@@ -124,6 +126,7 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   QAction* m_editPageAction;
   QMenu* m_settingsMenu;
   QAction* m_settingsAction;
+  QAction* m_searchEngineAction;
   QMenu* m_helpMenu;
   QAction* m_aboutAction;
   QMenu* m_pageContextMenu;
@@ -135,6 +138,7 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   AboutDialog* m_aboutDialog;
   SettingsDialog* m_settingsDialog;
   PageEditDialog* m_pageEditDialog;
+  SearchEngineDialog* m_searchEngineDialog;
 };
 
 }  // namespace qorv

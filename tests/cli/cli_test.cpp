@@ -18,6 +18,7 @@ namespace qorv {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct CliRun {
@@ -111,7 +112,36 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliBadUsage,
                                            std::vector<std::string>{"a", "b", "--mask"},
                                            std::vector<std::string>{"--include", "some", "a", "b"},
                                            std::vector<std::string>{"--list=yes", "a", "b"},
-                                           std::vector<std::string>{"", "http://s"}));
+                                           std::vector<std::string>{"", "http://s"},
+                                           std::vector<std::string>{"--schema", "1.0", "a", "b"},
+                                           std::vector<std::string>{"--gzip=1", "a", "b"}));
+
+TEST(Cli, OptionsForSearchEnginesComeFromTheProjectAndTheCommandLine) {
+  test::TempDir dir;
+  dir.writeFile("site/a.htm");
+  dir.writeFile("site/robots.txt", "User-agent: *\n");
+  dir.writeFile("site.prj", "[Project]\r\nGzip=1\r\nSchema=1\r\n");
+  CliRun run = runCli({"--project", dir / "site.prj", "--no-gzip", "--robots", "--split",
+                       "--save-project", dir / "saved.prj", dir / "site", "https://s/"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("\n\nrobots.txt: doplnený riadok Sitemap\n"));
+  EXPECT_THAT(run.out, Not(HasSubstr("Komprimované")));
+  EXPECT_FALSE(test::fileExists(dir / "site/sitemap.xml.gz"));
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
+              HasSubstr("sitemaps.org/schemas/sitemap/0.9"));
+  EXPECT_EQ(test::readFile(dir / "site/robots.txt"),
+            "User-agent: *\nSitemap: https://s/sitemap.xml\n");
+  EXPECT_THAT(test::readFile(dir / "saved.prj"),
+              HasSubstr("TagIndent=0\r\nSchema=1\r\nSplitIndex=1\r\nRobotsTxt=1\r\n"));
+
+  run = runCli({"--project", dir / "saved.prj", "--schema", "0.84", "--gzip"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out,
+              HasSubstr("\n\nKomprimované kópie: .gz\n\nrobots.txt: riadok Sitemap už je\n"));
+  EXPECT_TRUE(test::fileExists(dir / "site/sitemap.xml.gz"));
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
+              HasSubstr("google.com/schemas/sitemap/0.84"));
+}
 
 TEST(Cli, ListsRowsTabSeparatedAllTickedByDefault) {
   test::TempDir dir;

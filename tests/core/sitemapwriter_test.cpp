@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <vector>
 
 #include "core/errors.h"
+#include "platform/gzip.h"
 #include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
 
@@ -308,14 +311,21 @@ struct ReportCase {
   std::uint64_t size;
   std::uint64_t count;
   const char* text;
+  std::uint64_t maxBytes = kMaxSitemapBytes;
+  std::uint64_t parts = 0;
+  bool gzip = false;
+  SitemapResult::RobotsLine robots = SitemapResult::RobotsLine::Untouched;
   friend void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ReportText : public ::testing::TestWithParam<ReportCase> {};
 
 TEST_P(ReportText, ShowsPathSizeCountAndEachLimitExceeded) {
-  const SitemapResult result{"/site/sitemap.xml", GetParam().count, GetParam().size};
-  EXPECT_EQ(SitemapWriter::reportText(result), GetParam().text);
+  const ReportCase& c = GetParam();
+  const SitemapResult result{
+      "/site/sitemap.xml", c.count, c.size, c.maxBytes, c.parts, c.gzip, c.robots};
+  EXPECT_EQ(SitemapWriter::reportText(result), c.text);
+  EXPECT_EQ(result.exceedsLimits(), std::string_view(c.text).find("Chyba") != std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -334,8 +344,256 @@ INSTANTIATE_TEST_SUITE_P(
             "BothOver", 10485761, 50001,
             "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 10485761 B"
             "\rChyba - je prekročená maximálna veľkosť súboru 10485760 B.\r\rPočet Url: 50001"
-            "\rChyba - je prekročený maximálny počet 50000 Url."}),
+            "\rChyba - je prekročený maximálny počet 50000 Url."},
+        // Schema 0.9 allows 50 MiB, and its error names that limit.
+        ReportCase{"SizeOverTheLimitOfSchema09", 52428801, 1,
+                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 52428801 B"
+                   "\rChyba - je prekročená maximálna veľkosť súboru 52428800 B.\r\rPočet Url: 1",
+                   kMaxSitemapBytes09},
+        ReportCase{"WithinTheLimitOfSchema09", 52428800, 1,
+                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 52428800 B"
+                   "\r\rPočet Url: 1",
+                   kMaxSitemapBytes09},
+        // An index names parts that are each within the limits.
+        ReportCase{"IndexOfPartsWithCopiesAndRobotsLine", 420, 120000,
+                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 420 B"
+                   "\r\rPočet Url: 120000\r\rPočet súborov: 3\r\rKomprimované kópie: .gz"
+                   "\r\rrobots.txt: doplnený riadok Sitemap",
+                   kMaxSitemapBytes, 3, true, SitemapResult::RobotsLine::Added},
+        ReportCase{"RobotsLineAlreadyThere", 2345, 12,
+                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 2345 B"
+                   "\r\rPočet Url: 12\r\rrobots.txt: riadok Sitemap už je",
+                   kMaxSitemapBytes, 0, false, SitemapResult::RobotsLine::AlreadyThere}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The options for search engines: schema 0.9, parts under an index, gzip
+// copies and the robots.txt line.
+
+std::string urlsetHead(const char* ns) {
+  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<urlset xmlns=\"") + ns +
+         "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" + ns +
+         " " + ns + "/sitemap.xsd\">\r\n";
+}
+
+std::string indexHead(const char* ns) {
+  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<sitemapindex xmlns=\"") + ns +
+         "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" + ns +
+         " " + ns + "/siteindex.xsd\">\r\n";
+}
+
+constexpr const char* k084 = "http://www.google.com/schemas/sitemap/0.84";
+constexpr const char* k09 = "http://www.sitemaps.org/schemas/sitemap/0.9";
+
+/// The text of every loc element of a document, in order.
+std::vector<std::string> locs(const std::string& document) {
+  std::vector<std::string> found;
+  for (std::size_t at = document.find("<loc>"); at != std::string::npos;
+       at = document.find("<loc>", at)) {
+    at += 5;
+    found.push_back(document.substr(at, document.find("</loc>", at) - at));
+  }
+  return found;
+}
+
+class SearchEngineFiles : public SitemapFile {
+ protected:
+  void addRows(std::size_t count, std::size_t urlLength = 0) {
+    for (std::size_t i = 0; i < count; ++i) {
+      std::string url = "http://s/" + std::to_string(i);
+      if (url.size() < urlLength) url.append(urlLength - url.size(), 'x');
+      pages.add(std::move(url), "5.3.2006", "0:00:00", "none", "none");
+    }
+    pages.includeAll();
+  }
+  std::vector<std::string> rowUrls() const {
+    std::vector<std::string> urls;
+    for (const PageEntry& row : pages) urls.push_back(row.url);
+    return urls;
+  }
+  SitemapResult write() const {
+    return writer.writeSitemap(dir.path(), "http://s/", pages, settings);
+  }
+};
+
+TEST_F(SearchEngineFiles, Schema09ChangesTheNamespaceAndNothingElse) {
+  addTypicalRows();
+  const std::string old = document();
+  settings.schema = SitemapSchema::V09;
+  const std::string now = document();
+  EXPECT_EQ(old.substr(0, urlsetHead(k084).size()), urlsetHead(k084));
+  EXPECT_EQ(now.substr(0, urlsetHead(k09).size()), urlsetHead(k09));
+  EXPECT_EQ(old.substr(urlsetHead(k084).size()), now.substr(urlsetHead(k09).size()));
+}
+
+TEST_F(SearchEngineFiles, CountLimitSplitsIntoPartsInListOrderUnderAnIndex) {
+  settings.splitIndex = true;
+  settings.compact = true;
+  for (const SitemapSchema schema : {SitemapSchema::V084, SitemapSchema::V09}) {
+    SCOPED_TRACE(schema == SitemapSchema::V09 ? "0.9" : "0.84");
+    settings.schema = schema;
+    const char* ns = schema == SitemapSchema::V09 ? k09 : k084;
+    pages.clear();
+    addRows(kMaxSitemapUrls);
+    SitemapResult result = write();
+    EXPECT_EQ(result.partCount, 0u) << "exactly the limit fits one file";
+    EXPECT_EQ(test::listNames(dir.path()), "sitemap.xml");
+    EXPECT_EQ(locs(test::readFile(path())), rowUrls());
+
+    addRows(1);
+    pages.at(kMaxSitemapUrls);  // the row past the limit
+    result = write();
+    EXPECT_EQ(result.partCount, 2u);
+    EXPECT_EQ(result.urlCount, kMaxSitemapUrls + 1);
+    EXPECT_FALSE(result.exceedsLimits());
+    EXPECT_EQ(test::listNames(dir.path()), "sitemap-1.xml sitemap-2.xml sitemap.xml");
+    const std::string index = test::readFile(path());
+    EXPECT_EQ(index, indexHead(ns) +
+                         "<sitemap><loc>http://s/sitemap-1.xml</loc><lastmod>2006-06-01</lastmod>"
+                         "</sitemap>\r\n"
+                         "<sitemap><loc>http://s/sitemap-2.xml</loc><lastmod>2006-06-01</lastmod>"
+                         "</sitemap>\r\n</sitemapindex>\r\n");
+    EXPECT_EQ(result.fileSize, index.size());
+    const std::string first = test::readFile(dir / "sitemap-1.xml");
+    const std::string second = test::readFile(dir / "sitemap-2.xml");
+    EXPECT_EQ(first.substr(0, urlsetHead(ns).size()), urlsetHead(ns));
+    EXPECT_EQ(second.substr(0, urlsetHead(ns).size()), urlsetHead(ns));
+    std::vector<std::string> both = locs(first);
+    EXPECT_EQ(both.size(), kMaxSitemapUrls);
+    both.push_back(locs(second).at(0));
+    EXPECT_EQ(both, rowUrls()) << "every row once, in list order";
+  }
+}
+
+TEST_F(SearchEngineFiles, ByteLimitSplitsSoThatNoPartExceedsIt) {
+  settings.splitIndex = true;
+  addRows(6000, 2000);  // about 12 MB in all
+  const SitemapResult result = write();
+  ASSERT_EQ(result.partCount, 2u);
+  std::vector<std::string> all;
+  for (const char* part : {"sitemap-1.xml", "sitemap-2.xml"}) {
+    const std::string written = test::readFile(dir / part);
+    EXPECT_LE(written.size(), kMaxSitemapBytes) << part;
+    const std::vector<std::string> found = locs(written);
+    all.insert(all.end(), found.begin(), found.end());
+  }
+  EXPECT_EQ(all, rowUrls());
+  // The pretty layout of the index follows that of the urlset.
+  EXPECT_EQ(test::readFile(path()), indexHead(k084) +
+                                        "   <sitemap>\r\n"
+                                        "      <loc>http://s/sitemap-1.xml</loc>\r\n"
+                                        "      <lastmod>2006-06-01</lastmod>\r\n"
+                                        "   </sitemap>\r\n"
+                                        "   <sitemap>\r\n"
+                                        "      <loc>http://s/sitemap-2.xml</loc>\r\n"
+                                        "      <lastmod>2006-06-01</lastmod>\r\n"
+                                        "   </sitemap>\r\n"
+                                        "</sitemapindex>\r\n");
+  // Schema 0.9 allows 50 MiB: the same rows fit one file.
+  settings.schema = SitemapSchema::V09;
+  EXPECT_EQ(write().partCount, 0u);
+}
+
+TEST_F(SearchEngineFiles, StalePartsOfTheOldIndexGoAndNothingElse) {
+  settings.splitIndex = true;
+  settings.compact = true;
+  test::TempDir other;
+  const std::string elsewhere = other.writeFile("sitemap-4.xml", "not ours");
+  dir.writeFile("sub/sitemap-3.xml", "in a sub-folder");
+  for (const char* name : {"sitemap-1.xml", "sitemap-2.xml", "sitemap-2.xml.gz", "sitemap-3.xml",
+                           "sitemap-3.xml.gz", "sitemap-x.xml", "notes.txt"})
+    dir.writeFile(name, "old");
+  dir.makeDir("sitemap-5.xml");
+  ASSERT_EQ(symlink(elsewhere.c_str(), (dir / "sitemap-4.xml").c_str()), 0);
+  dir.writeFile("sitemap.xml",
+                "<sitemapindex>"
+                "<loc>http://s/sitemap-1.xml</loc><loc>http://s/sitemap-2.xml</loc>"
+                "<loc>http://elsewhere/sub/sitemap-3.xml</loc><loc>http://s/sitemap-4.xml</loc>"
+                "<loc> http://s/sitemap-5.xml </loc><loc>http://s/sitemap-x.xml</loc>"
+                "<loc>http://s/notes.txt</loc><loc>http://s/sitemap-6.xml/..</loc>"
+                "</sitemapindex>");
+  addRows(kMaxSitemapUrls + 1);
+  ASSERT_EQ(write().partCount, 2u);
+  // Parts 1 and 2 are rewritten; 3 is stale and goes with its copy; the
+  // link, the folder and names of another form stay, as does every file
+  // outside the scan folder.
+  EXPECT_EQ(test::listNames(dir.path()),
+            "notes.txt sitemap-1.xml sitemap-2.xml sitemap-2.xml.gz sitemap-4.xml sitemap-5.xml "
+            "sitemap-x.xml sitemap.xml sub");
+  EXPECT_EQ(test::readFile(dir / "sub/sitemap-3.xml"), "in a sub-folder");
+  EXPECT_EQ(test::readFile(elsewhere), "not ours");
+
+  // Fitting one file again, every part of the index before is stale.
+  pages.clear();
+  addRows(3);
+  EXPECT_EQ(write().partCount, 0u);
+  EXPECT_EQ(test::listNames(dir.path()),
+            "notes.txt sitemap-4.xml sitemap-5.xml sitemap-x.xml sitemap.xml sub")
+      << "a part goes with its copy";
+}
+
+TEST_F(SearchEngineFiles, WithoutTheSplitOnlySitemapXmlIsTouched) {
+  dir.writeFile("sitemap-1.xml", "old part");
+  dir.writeFile("sitemap.xml", "<sitemapindex><loc>http://s/sitemap-1.xml</loc></sitemapindex>");
+  addRows(kMaxSitemapUrls + 1);
+  const SitemapResult result = write();
+  EXPECT_EQ(result.partCount, 0u);
+  EXPECT_TRUE(result.exceedsLimits()) << "one file over the limit, as ever";
+  EXPECT_EQ(test::readFile(dir / "sitemap-1.xml"), "old part");
+}
+
+TEST_F(SearchEngineFiles, GzipCopiesHoldExactlyTheBytesOfTheirFiles) {
+  settings.gzip = true;
+  settings.splitIndex = true;
+  dir.writeFile("sitemap.xml.gz", "old copy");
+  addRows(kMaxSitemapUrls + 1);
+  const SitemapResult result = write();
+  EXPECT_TRUE(result.gzipCopies);
+  EXPECT_EQ(test::listNames(dir.path()),
+            "sitemap-1.xml sitemap-1.xml.gz sitemap-2.xml sitemap-2.xml.gz sitemap.xml "
+            "sitemap.xml.gz");
+  for (const char* name : {"sitemap-1.xml", "sitemap-2.xml", "sitemap.xml"}) {
+    std::string unpacked;
+    ASSERT_TRUE(gunzip(test::readFile(dir / (std::string(name) + ".gz")), unpacked)) << name;
+    EXPECT_EQ(unpacked, test::readFile(dir / name)) << name;
+  }
+  // With the option off, an existing copy is left alone.
+  settings.gzip = false;
+  pages.clear();
+  addRows(1);
+  write();
+  std::string unpacked;
+  ASSERT_TRUE(gunzip(test::readFile(dir / "sitemap.xml.gz"), unpacked));
+  EXPECT_NE(unpacked, test::readFile(path()));
+}
+
+TEST_F(SearchEngineFiles, WhatStandsInAPartsWayFailsTheWriteBeforeAnythingChanges) {
+  settings.splitIndex = true;
+  settings.gzip = true;
+  dir.writeFile("sitemap.xml", "old");
+  dir.makeDir("sitemap-2.xml.gz");
+  addRows(kMaxSitemapUrls + 1);
+  EXPECT_THROW(write(), IoError);
+  EXPECT_EQ(test::readFile(path()), "old");
+  EXPECT_EQ(test::listNames(dir.path()), "sitemap-2.xml.gz sitemap.xml") << "no temporary file";
+}
+
+TEST_F(SearchEngineFiles, RobotsTxtNamesTheSitemapOnceAndAFailureKeepsTheSitemap) {
+  settings.robotsTxt = true;
+  addRows(1);
+  SitemapResult result = write();
+  EXPECT_EQ(result.robotsLine, SitemapResult::RobotsLine::Added);
+  EXPECT_EQ(test::readFile(dir / "robots.txt"), "Sitemap: http://s/sitemap.xml\r\n");
+  result = write();
+  EXPECT_EQ(result.robotsLine, SitemapResult::RobotsLine::AlreadyThere);
+
+  // A robots.txt that cannot be replaced: the sitemap is written anyway.
+  std::filesystem::remove(dir / "robots.txt");
+  ASSERT_EQ(symlink("elsewhere.txt", (dir / "robots.txt").c_str()), 0);
+  std::filesystem::remove(path());
+  EXPECT_THROW(write(), IoError);
+  EXPECT_TRUE(test::fileExists(path()));
+  EXPECT_EQ(test::listNames(dir.path()), "robots.txt sitemap.xml");
+}
 
 }  // namespace
 }  // namespace qorv

@@ -72,6 +72,52 @@ TEST_F(ProjectFileTest, SaveThenOpenRestoresEverySetting) {
   EXPECT_EQ(other.rows, 3) << "opening leaves the page list alone";
 }
 
+TEST_F(ProjectFileTest, OptionsForSearchEnginesFollowTheElevenEntriesOnlyWhenSet) {
+  settings.schema = SitemapSchema::V09;
+  settings.encodeNonAscii = true;
+  settings.splitIndex = true;
+  settings.gzip = true;
+  settings.robotsTxt = true;
+  window.folder = "/";
+  window.url = "http://";
+  project.save(path());
+  EXPECT_EQ(test::readFile(path()), std::string(kDefaultProject) +
+                                        "Schema=1\r\nEncodeNonAscii=1\r\nSplitIndex=1\r\n"
+                                        "Gzip=1\r\nRobotsTxt=1\r\n");
+  GeneratorSettings opened;
+  Window other;
+  ProjectFile(opened, other).open(path());
+  EXPECT_EQ(opened, settings);
+
+  // Switched back off, an option the file holds is saved as off; one it
+  // does not hold stays out of it.
+  settings.schema = SitemapSchema::V084;
+  settings.splitIndex = false;
+  dir.writeFile("site.prj", std::string(kDefaultProject) + "Schema=1\r\nSplitIndex=1\r\n");
+  settings.encodeNonAscii = settings.gzip = settings.robotsTxt = false;
+  project.save(path());
+  EXPECT_EQ(test::readFile(path()), std::string(kDefaultProject) + "Schema=0\r\nSplitIndex=0\r\n");
+
+  project.startNew();
+  settings.schema = SitemapSchema::V09;
+  settings.gzip = true;
+  project.startNew();
+  EXPECT_EQ(settings.schema, SitemapSchema::V084) << "a new project resets them";
+  EXPECT_FALSE(settings.gzip);
+}
+
+TEST_F(ProjectFileTest, OptionsForSearchEnginesThatDoNotReadTakeTheirDefaults) {
+  settings.schema = SitemapSchema::V09;
+  settings.gzip = true;
+  settings.robotsTxt = true;
+  dir.writeFile("site.prj", "[Project]\r\nSchema=7\r\nGzip=x\r\nSplitIndex=$1\r\n");
+  project.open(path());
+  EXPECT_EQ(settings.schema, SitemapSchema::V084);
+  EXPECT_FALSE(settings.gzip);
+  EXPECT_TRUE(settings.splitIndex) << "read by the rules of the store: $1 is 1";
+  EXPECT_FALSE(settings.robotsTxt) << "a missing key is the default";
+}
+
 TEST_F(ProjectFileTest, OpeningAFileWithoutTheSectionGivesTheDefaults) {
   dir.writeFile("site.prj", "[Other]\r\nLocalFolder=/x\r\n");
   settings.compact = true;

@@ -109,6 +109,62 @@ TEST(AtomicFile, ReplacingThroughALinkKeepsTheLink) {
   EXPECT_EQ(test::readFile(dir / "real"), "new");
 }
 
+TEST(AtomicFile, RefusedLinkChangesNothingAnywhere) {
+  test::TempDir dir;
+  test::TempDir elsewhere;
+  const std::string target = elsewhere.writeFile("mine.txt", "the user's own file");
+  ASSERT_EQ(symlink(target.c_str(), (dir / "sitemap.xml").c_str()), 0);
+  AtomicFile file;
+  EXPECT_EQ(file.begin(dir / "sitemap.xml", LinkPolicy::Refuse), ELOOP);
+  EXPECT_EQ(file.commit(), ELOOP);
+  EXPECT_EQ(test::readFile(target), "the user's own file");
+  EXPECT_EQ(test::listNames(dir.path()), "sitemap.xml");
+  char link[256] = {};
+  ASSERT_GT(readlink((dir / "sitemap.xml").c_str(), link, sizeof link - 1), 0);
+  EXPECT_EQ(std::string(link), target);
+}
+
+TEST(AtomicFile, FilesOfOneWriteAppearOnlyWhenPublishedUnderTheirFixedNames) {
+  test::TempDir dir;
+  dir.writeFile("index", "old index");
+  int error = 0;
+  const auto folder = ReplacementFolder::open(dir.path(), error);
+  ASSERT_TRUE(folder);
+  AtomicFile part;
+  AtomicFile index;
+  ASSERT_EQ(part.begin(dir / "index", LinkPolicy::Refuse, folder), 0);
+  ASSERT_EQ(part.write("first part"), 0);
+  // The first file turns out to be one of several: it takes another name.
+  ASSERT_EQ(part.retarget("part-1"), 0);
+  EXPECT_EQ(part.path(), dir / "part-1");
+  ASSERT_EQ(index.begin(dir / "index", LinkPolicy::Refuse, folder), 0);
+  ASSERT_EQ(index.write("new index"), 0);
+  ASSERT_EQ(part.prepare(), 0);
+  ASSERT_EQ(index.prepare(), 0);
+  // Both carry the fixed names a crash could leave, which the next write removes.
+  EXPECT_EQ(test::listNames(dir.path()), ".index.new .part-1.new index");
+  EXPECT_EQ(test::readFile(dir / "index"), "old index");
+  ASSERT_EQ(part.publish(), 0);
+  ASSERT_EQ(index.publish(), 0);
+  EXPECT_EQ(test::readFile(dir / "part-1"), "first part");
+  EXPECT_EQ(test::readFile(dir / "index"), "new index");
+  EXPECT_EQ(test::listNames(dir.path()), "index part-1");
+}
+
+TEST(AtomicFile, RetargetingOntoAFolderOrALinkIsRefused) {
+  test::TempDir dir;
+  dir.makeDir("taken");
+  ASSERT_EQ(symlink("elsewhere", (dir / "link").c_str()), 0);
+  AtomicFile file;
+  ASSERT_EQ(file.begin(dir / "f", LinkPolicy::Refuse), 0);
+  EXPECT_EQ(file.retarget("taken"), EISDIR);
+  EXPECT_EQ(file.commit(), EISDIR);
+  ASSERT_EQ(file.begin(dir / "f", LinkPolicy::Refuse), 0);
+  EXPECT_EQ(file.retarget("link"), ELOOP);
+  file.discard();
+  EXPECT_EQ(test::listNames(dir.path()), "link taken");
+}
+
 TEST(AtomicFile, FailuresAreReportedWithTheirCode) {
   test::TempDir dir;
   AtomicFile file;
@@ -116,7 +172,7 @@ TEST(AtomicFile, FailuresAreReportedWithTheirCode) {
   EXPECT_EQ(file.write("x"), ENOENT) << "the first error sticks";
   EXPECT_EQ(file.commit(), ENOENT);
   dir.makeDir("folder");
-  ASSERT_EQ(file.begin(dir / "folder"), 0);
+  EXPECT_EQ(file.begin(dir / "folder"), EISDIR) << "refused before anything is written";
   EXPECT_NE(file.commit(), 0) << "a folder cannot be replaced by a file";
   EXPECT_EQ(test::listNames(dir.path()), "folder");
 }

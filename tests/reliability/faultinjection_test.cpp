@@ -243,6 +243,21 @@ TEST_F(Permissions, ReadOnlySitemapIsNotReplaced) {
   EXPECT_THAT(test::names(dir / "site"), ElementsAre("a.htm", "sitemap.xml"));
 }
 
+TEST_F(Permissions, ReadOnlyRobotsTxtIsKeptAndTheSitemapStillWritten) {
+  ASSERT_EQ(chmod((dir / "site").c_str(), 0777), 0);
+  ASSERT_EQ(unlink((dir / "site/sitemap.xml").c_str()), 0);  // root's, which nobody may replace
+  dir.writeFile("site/robots.txt", "User-agent: *\n");
+  ASSERT_EQ(chmod((dir / "site/robots.txt").c_str(), 0444), 0);
+  const test::Exit exit =
+      test::run(asNobody({cli, "--quiet", "--robots", dir / "site", "http://s"}));
+  EXPECT_EQ(exit.status, 1);
+  EXPECT_THAT(exit.err,
+              HasSubstr("EInOutError: Cannot create \"" + dir.path() + "site/robots.txt"));
+  EXPECT_EQ(test::readFile(dir / "site/robots.txt"), "User-agent: *\n");
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"), HasSubstr("<loc>http://s/a.htm</loc>"));
+  EXPECT_THAT(test::names(dir / "site"), ElementsAre("a.htm", "robots.txt", "sitemap.xml"));
+}
+
 TEST_F(Permissions, FolderThatMayNotBeWrittenKeepsItsSitemap) {
   ASSERT_EQ(chmod((dir / "site").c_str(), 0755), 0);
   const test::Exit exit = test::run(asNobody({cli, "--quiet", dir / "site", "http://s"}));

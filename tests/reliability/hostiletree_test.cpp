@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <fstream>
 
 #include <cerrno>
 #include <string>
@@ -324,10 +325,19 @@ INSTANTIATE_TEST_SUITE_P(
                             symlink(device.c_str(), p.c_str()) == 0;
                    },
                    false},
-        // A link to nothing is replaced, as a missing file would be created.
+        // A link is never written through, wherever it leads: in a folder
+        // others can write to, it would make the program destroy a file
+        // elsewhere.
         TargetCase{"DanglingLink",
                    [](const std::string& p) { return symlink("nowhere.xml", p.c_str()) == 0; },
-                   true}),
+                   false},
+        TargetCase{"LinkToAFileElsewhere",
+                   [](const std::string& p) {
+                     const std::string mine = p + "-mine.txt";
+                     std::ofstream(mine) << "mine";
+                     return symlink(mine.c_str(), p.c_str()) == 0;
+                   },
+                   false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -48,7 +48,7 @@ class ApplicationTest : public QObject {
       titles << dialog->windowTitle();
     }
     QCOMPARE(titles, (QStringList{QStringLiteral("O programe"), QStringLiteral("Nastavenie"),
-                                  QStringLiteral("Editácia")}));
+                                  QStringLiteral("Editácia"), QStringLiteral("Pre vyhľadávače")}));
   }
 
   void captionWithoutAVersionEndsInABlank() {

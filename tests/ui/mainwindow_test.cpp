@@ -144,7 +144,9 @@ class MainWindowTest : public QObject {
              (QStringList{QStringLiteral("&Vybrať všetky|"), QStringLiteral("&Invertovať výber|"),
                           QStringLiteral("&Zrušiť výber|"), QStringLiteral("-"),
                           QStringLiteral("&Editovať...|Ctrl+E")}));
-    QCOMPARE(items(part<QMenu>("m_settingsMenu")), QStringList{QStringLiteral("&Nastavenie...|")});
+    QCOMPARE(
+        items(part<QMenu>("m_settingsMenu")),
+        (QStringList{QStringLiteral("&Nastavenie...|"), QStringLiteral("Pre &vyhľadávače...|")}));
     QCOMPARE(items(part<QMenu>("m_helpMenu")), QStringList{QStringLiteral("&O programe...|")});
     QCOMPARE(items(part<QMenu>("m_pageContextMenu")),
              (QStringList{QStringLiteral("Vybrať všetky|"), QStringLiteral("Invertovať výber|"),

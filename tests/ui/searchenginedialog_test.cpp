@@ -1,0 +1,118 @@
+// The dialog of the options for search engines: its controls are the live
+// settings, and Enter presses OK.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <memory>
+
+#include "core/generatorsettings.h"
+#include "tests/ui/uitestsupport.h"
+#include "ui/searchenginedialog.h"
+
+using namespace qorv;
+using test::whileModal;
+
+class SearchEngineDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  GeneratorSettings settings;
+  std::unique_ptr<SearchEngineDialog> dialog;
+
+  template <class Part>
+  Part* part(const char* name) const {
+    return test::part<Part>(dialog.get(), name);
+  }
+
+ private slots:
+  void init() {
+    settings = GeneratorSettings{};
+    dialog = std::make_unique<SearchEngineDialog>(settings, nullptr);
+  }
+
+  void cleanup() { dialog.reset(); }
+
+  void showsTheDefaultsWithItsCaptions() {
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Pre vyhľadávače"));
+    QCOMPARE(part<QLabel>("m_schemaLabel")->text(), QStringLiteral("Schéma:"));
+    auto* schema = part<QComboBox>("m_schemaBox");
+    QVERIFY(!schema->isEditable());
+    QCOMPARE(schema->count(), 2);
+    QCOMPARE(schema->itemText(0), QStringLiteral("0.84"));
+    QCOMPARE(schema->itemText(1), QStringLiteral("0.9 (sitemaps.org)"));
+    QCOMPARE(schema->currentIndex(), 0);
+    const QStringList captions{QStringLiteral("Kódovať písmená mimo ASCII (%XX)"),
+                               QStringLiteral("Nad limit rozdeliť do viacerých súborov s indexom"),
+                               QStringLiteral("Zapísať aj komprimované kópie (.gz)"),
+                               QStringLiteral("Doplniť riadok Sitemap do robots.txt")};
+    int top = -1;
+    const char* boxes[] = {"m_encodeNonAsciiCheckBox", "m_splitIndexCheckBox", "m_gzipCheckBox",
+                           "m_robotsTxtCheckBox"};
+    for (int i = 0; i < 4; ++i) {
+      auto* box = part<QCheckBox>(boxes[i]);
+      QCOMPARE(box->text(), captions[i]);
+      QVERIFY(!box->isChecked());
+      QVERIFY2(box->y() > top, "one under the other");
+      top = box->y();
+      // Each caption shows in full at the interface font.
+      QVERIFY(box->sizeHint().width() <= box->width());
+    }
+    auto* ok = part<QPushButton>("m_okButton");
+    QVERIFY(ok->isDefault());
+    QCOMPARE(ok->geometry().bottomRight() + QPoint(1, 1),
+             QPoint(dialog->width() - 12, dialog->height() - 19));
+  }
+
+  void controlsAreTheLiveSettingsAndAProjectShowsInThem() {
+    part<QComboBox>("m_schemaBox")->setCurrentIndex(1);
+    part<QCheckBox>("m_splitIndexCheckBox")->click();
+    part<QCheckBox>("m_robotsTxtCheckBox")->click();
+    QCOMPARE(settings.schema, SitemapSchema::V09);
+    QVERIFY(settings.splitIndex);
+    QVERIFY(settings.robotsTxt);
+    QVERIFY(!settings.gzip);
+    QVERIFY(!settings.encodeNonAscii);
+
+    settings.schema = SitemapSchema::V084;
+    settings.gzip = true;
+    settings.splitIndex = false;
+    dialog->showSettings();
+    QCOMPARE(part<QComboBox>("m_schemaBox")->currentIndex(), 0);
+    QVERIFY(part<QCheckBox>("m_gzipCheckBox")->isChecked());
+    QVERIFY(!part<QCheckBox>("m_splitIndexCheckBox")->isChecked());
+    QVERIFY2(settings.gzip, "showing changes no setting");
+  }
+
+  void enterPressesOkAndEscDoesNothing() {
+    bool openAfterEsc = false;
+    bool closedByEnter = false;
+    whileModal([this] { dialog->exec(); },
+               [&](QDialog* shown) {
+                 QTest::keyClick(shown, Qt::Key_Escape);
+                 openAfterEsc = shown->isVisible();
+                 part<QCheckBox>("m_gzipCheckBox")->setFocus();
+                 QTest::keyClick(part<QCheckBox>("m_gzipCheckBox"), Qt::Key_Space);
+                 QTest::keyClick(shown, Qt::Key_Return);
+                 closedByEnter = !shown->isVisible();
+               });
+    QVERIFY(openAfterEsc);
+    QVERIFY(closedByEnter);
+    QVERIFY(settings.gzip);
+  }
+
+  void tabVisitsTheControlsInTheirOrder() {
+    QList<QWidget*> order;
+    whileModal(
+        [this] { dialog->exec(); },
+        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 6); });
+    QCOMPARE(order, (QList<QWidget*>{
+                        part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
+                        part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
+                        part<QCheckBox>("m_robotsTxtCheckBox"), part<QPushButton>("m_okButton")}));
+  }
+};
+
+QORV_UI_TEST_MAIN(SearchEngineDialogTest)
+#include "searchenginedialog_test.moc"

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ui/fixeddialog.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace qorv {
+
+struct GeneratorSettings;
+
+/// The settings for search engines of today: the schema, letters outside
+/// ASCII, parts under an index, gzip copies and the robots.txt line. Like
+/// the settings dialog, its controls are the live settings, with no copy
+/// and no cancel.
+class SearchEngineDialog final : public FixedDialog {
+  Q_OBJECT
+
+ public:
+  SearchEngineDialog(GeneratorSettings& settings, QWidget* parent);
+
+  /// The settings were set elsewhere (a project): the controls show them.
+  void showSettings();
+
+ private:
+  GeneratorSettings& m_settings;
+  bool m_showing = false;
+
+  QLabel* m_schemaLabel;
+  QComboBox* m_schemaBox;
+  QCheckBox* m_encodeNonAsciiCheckBox;
+  QCheckBox* m_splitIndexCheckBox;
+  QCheckBox* m_gzipCheckBox;
+  QCheckBox* m_robotsTxtCheckBox;
+  QPushButton* m_okButton;
+};
+
+}  // namespace qorv
