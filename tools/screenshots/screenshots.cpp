@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
       saveModal([&] { trigger("m_editPageAction"); }, output, QStringLiteral("edit-dialog.png"));
   saved &= saveModal([&] { trigger("m_settingsAction"); }, output,
                      QStringLiteral("settings-dialog.png"));
+  saved &= saveModal([&] { trigger("m_searchEngineAction"); }, output,
+                     QStringLiteral("search-engines-dialog.png"));
   saved &= saveModal([&] { trigger("m_aboutAction"); }, output, QStringLiteral("about-box.png"));
 
   return saved ? 0 : 1;
