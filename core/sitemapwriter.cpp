@@ -121,9 +121,13 @@ bool isPartName(std::string_view name) {
 /// The parts an earlier sitemap index named, each by the last path segment
 /// of its loc, and only those of the form of a part: the old file may come
 /// from anywhere, so nothing else it names is ever touched.
+bool isSitemapIndex(std::string_view document) {
+  return document.find("<sitemapindex") != std::string_view::npos;
+}
+
 std::set<std::string> partsNamedBy(std::string_view document) {
   std::set<std::string> parts;
-  if (document.find("<sitemapindex") == std::string_view::npos) return parts;
+  if (!isSitemapIndex(document)) return parts;
   constexpr std::string_view kOpen = "<loc>";
   constexpr std::string_view kClose = "</loc>";
   for (std::size_t at = document.find(kOpen); at != std::string_view::npos;
@@ -279,8 +283,13 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
   std::unique_ptr<OutputFile> current = newFile(std::string(kSitemapFileName));
   std::set<std::string> oldParts;
   if (settings.splitIndex) {
+    // An index names itself near its start; the old file is read whole only
+    // when it is one, not when it is a urlset of many megabytes.
+    constexpr std::size_t kIndexHeadBytes = 64 * 1024;
     std::string old;
-    error = readFileForUpdate(result.filePath, old);
+    error = readFileForUpdate(result.filePath, old, kIndexHeadBytes);
+    if (error == 0 && old.size() == kIndexHeadBytes && isSitemapIndex(old))
+      error = readFileForUpdate(result.filePath, old);
     if (error != 0 && error != ENOENT) throwInOut("Cannot read", result.filePath, error);
     oldParts = partsNamedBy(old);
   }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace qorv {
@@ -35,7 +36,7 @@ bool readFileContent(const std::string& path, std::string& content) {
   return true;
 }
 
-int readFileForUpdate(const std::string& path, std::string& content) {
+int readFileForUpdate(const std::string& path, std::string& content, std::size_t limit) {
   content.clear();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) return errno;
@@ -49,10 +50,10 @@ int readFileForUpdate(const std::string& path, std::string& content) {
     close(fd);
     return S_ISDIR(st.st_mode) ? EISDIR : EPERM;
   }
-  content.reserve(static_cast<std::size_t>(st.st_size));
+  content.reserve(std::min(static_cast<std::size_t>(st.st_size), limit));
   char buffer[64 * 1024];
-  for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
+  while (content.size() < limit) {
+    const ssize_t got = read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
     if (got < 0) {
       if (errno == EINTR) continue;
       const int error = errno;

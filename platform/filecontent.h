@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace qorv {
@@ -13,7 +14,9 @@ bool readFileContent(const std::string& path, std::string& content);
 /// a file about to be replaced: 0, or the error number (ENOENT when there is
 /// none, ELOOP for a link, EISDIR or EPERM for what is no plain file, or
 /// that of a failed read), with `content` empty on any error.
-int readFileForUpdate(const std::string& path, std::string& content);
+/// At most `limit` bytes are read, from the start.
+int readFileForUpdate(const std::string& path, std::string& content,
+                      std::size_t limit = static_cast<std::size_t>(-1));
 
 /// Removes the file at `path` if it is a plain file; a link, a folder or
 /// nothing there is left alone. 0, or the error number of a failed removal.
