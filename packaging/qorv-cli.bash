@@ -15,7 +15,10 @@ _qorv_cli()
         --mask --index
         --root-changefreq --root-priority --changefreq --priority
         --long --zone --compact
-        --include --list --quiet
+        --include
+        --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
+        --gzip --no-gzip --robots --no-robots
+        --list --quiet
         --help --version
     )
 
@@ -87,6 +90,7 @@ _qorv_cli_value()
                    -03:00 -02:00 -01:00 +00:00 +01:00 +02:00 +03:00 +04:00 +05:00
                    +06:00 +07:00 +08:00 +09:00 +10:00 +11:00 +12:00" ;;
         --include) value="all none" ;;
+        --schema) value="0.84 0.9" ;;
         *) return 1 ;;
     esac
 }
