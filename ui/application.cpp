@@ -13,6 +13,8 @@ namespace qorv {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kApplicationTitle);
+  // Lets the desktop match the windows to the menu entry and its icon.
+  setDesktopFileName(QStringLiteral("com.example.quorvex"));
   setWindowIcon(programIcon());
   // The windows are laid out for an interface font whose lines are 13
   // pixels high: an 8-point font at 96 dots per inch, 11 pixels to the em.
