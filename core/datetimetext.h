@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,7 +35,18 @@ Date readDateText(std::string_view text, const LocaleFormats& formats, int curre
 /// ConvertError "'<text>' is not a valid time".
 TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats);
 
+/// As `readTimeText`, without the error: nothing when the text does not
+/// read back.
+std::optional<TimeOfDay> tryReadTimeText(std::string_view text, const LocaleFormats& formats);
+
 /// The date as "yyyy-mm-dd", the sitemap's lastmod form.
 std::string formatIsoDate(const Date& date);
+
+/// Appends the time as "hh:mm:ss", 24-hour clock, two digits each.
+void appendIsoTime(std::string& out, const TimeOfDay& time);
+
+/// Whether a zone text may end a W3C date-time: "Z", or a sign, the hours
+/// (00 to 23), ":" and the minutes (00 to 59).
+bool isW3cTimeZone(std::string_view zone);
 
 }  // namespace qorv

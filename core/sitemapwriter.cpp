@@ -1,5 +1,6 @@
 #include "core/sitemapwriter.h"
 
+#include <optional>
 #include <system_error>
 
 #include "core/datetimetext.h"
@@ -46,7 +47,9 @@ std::uint64_t SitemapWriter::writeDocument(const SitemapSink& sink, const PageLi
   const std::string_view outer = compact ? "" : "   ";
   const std::string_view inner = compact ? "" : "      ";
   const std::string_view lineEnd = compact ? "" : "\r\n";
-  const std::string zone = xmlEscape(settings.timeZone.text());
+  // A date-time without a valid zone is no valid lastmod: the date alone is.
+  const std::string_view zone = settings.timeZone.text();
+  const bool withTime = !settings.dateOnlyLastmod && isW3cTimeZone(zone);
 
   sink(kHead);
   std::uint64_t count = 0;
@@ -56,10 +59,14 @@ std::uint64_t SitemapWriter::writeDocument(const SitemapSink& sink, const PageLi
     if (!row.included || urlLength(row.url) > kMaxUrlLength) continue;
     ++count;
     value = formatIsoDate(readDateText(row.dateText, m_formats, currentYear));
-    if (!settings.dateOnlyLastmod) {
-      value += 'T';
-      appendXmlEscaped(value, row.timeText);
-      value += zone;
+    if (withTime) {
+      // The time text is shown in the locale's form; the one the edit
+      // dialog reads back is the one written.
+      if (const std::optional<TimeOfDay> time = tryReadTimeText(row.timeText, m_formats)) {
+        value += 'T';
+        appendIsoTime(value, *time);
+        value += zone;
+      }
     }
     element.clear();
     element.append(outer).append("<url>").append(lineEnd);

@@ -33,6 +33,9 @@ using SitemapSink = std::function<void(std::string_view)>;
 /// Writes the ticked rows of a page list as a sitemap (schema 0.84): UTF-8
 /// without a byte order mark, CRLF line ends, in list order, leaving out rows
 /// whose URL is longer than `kMaxUrlLength`.
+/// A row's lastmod is its date as "yyyy-mm-dd"; in the long form, when the
+/// zone text is a W3C zone and the time text reads back, followed by "T",
+/// the time as "hh:mm:ss" and the zone.
 class SitemapWriter {
  public:
   explicit SitemapWriter(const LocaleFormats& formats);
