@@ -191,9 +191,10 @@ std::string formatDateText(const Date& date, const LocaleFormats& formats) {
         appendNumber(out, date.day, run >= 2 ? 2 : 1);
       } else if (upper == 'M') {
         appendNumber(out, date.month, run >= 2 ? 2 : 1);
-      } else if (run <= 2) {
-        appendNumber(out, date.year % 100, 2);
       } else {
+        // Four digits even where the locale's pattern has two: a two-digit
+        // year reads back into a 100-year window, and every other year
+        // would come back as another.
         appendNumber(out, date.year, 4);
       }
     } else {

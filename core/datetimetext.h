@@ -15,6 +15,8 @@ namespace qorv {
 // them and read them back.
 
 /// The date in the short date format, e.g. 5.3.2006 for "d/M/yyyy" and ".".
+/// The year has four digits whatever the pattern's year field ("0075" for
+/// the year 75), so that every date reads back as itself.
 std::string formatDateText(const Date& date, const LocaleFormats& formats);
 
 /// The time in the long form: hour (leading zero only if the locale wants

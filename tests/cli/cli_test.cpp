@@ -213,8 +213,8 @@ TEST_P(CliLocale, DatesAndTimesFollowTheUserLocale) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliLocale,
                          ::testing::Values(LocaleCase{"LC_ALL=C.UTF-8", "2006-03-05", "14:03:06"},
-                                           LocaleCase{"LC_ALL=en_US.UTF-8", "3/5/06", "14:03:06"},
-                                           LocaleCase{"LC_TIME=de_DE.UTF-8", "05.03.06",
+                                           LocaleCase{"LC_ALL=en_US.UTF-8", "3/5/2006", "14:03:06"},
+                                           LocaleCase{"LC_TIME=de_DE.UTF-8", "05.03.2006",
                                                       "14:03:06"},
                                            LocaleCase{"LANG=fi_FI.UTF-8", "5.3.2006", "14.03.06"}));
 

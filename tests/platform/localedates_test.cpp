@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QLocale>
 #include <QString>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +20,11 @@
 #include "platform/qtlocaleformats.h"
 
 namespace qorv {
+
+static void PrintTo(const Date& d, std::ostream* os) {
+  *os << d.year << '-' << d.month << '-' << d.day;
+}
+
 namespace {
 
 LocaleFormats formatsOf(const char* locale) {
@@ -77,6 +84,45 @@ TEST(LongLastmod, ReadsTheRowsTimeTextBackUnderEachLocale) {
     EXPECT_EQ(lastmods(pages, formats, settings), (std::vector<std::string>{expected, expected}))
         << c.locale << " " << longText;
   }
+}
+
+// Every year from 1 to 9999 survives the page list, also where the locale
+// shows two-digit years: the row's text, the picker showing it, the date
+// read back and the lastmod written from it.
+TEST(DateText, EveryYearReadsBackAsItself) {
+  const struct {
+    const char* locale;
+    int year;
+    const char* text;
+    const char* lastmod;
+  } cases[] = {
+      {"en_US", 1, "6/1/0001", "0001-06-01"},    {"en_US", 1901, "6/1/1901", "1901-06-01"},
+      {"en_US", 1975, "6/1/1975", "1975-06-01"}, {"en_US", 2108, "6/1/2108", "2108-06-01"},
+      {"en_US", 9999, "6/1/9999", "9999-06-01"}, {"sk_SK", 1, "1.6.0001", "0001-06-01"},
+      {"sk_SK", 1901, "1.6.1901", "1901-06-01"}, {"sk_SK", 1975, "1.6.1975", "1975-06-01"},
+      {"sk_SK", 2108, "1.6.2108", "2108-06-01"}, {"sk_SK", 9999, "1.6.9999", "9999-06-01"},
+  };
+  for (const auto& c : cases) {
+    const LocaleFormats formats = formatsOf(c.locale);
+    const Date date{c.year, 6, 1};
+    const std::string text = formatDateText(date, formats);
+    EXPECT_EQ(text, c.text) << c.locale;
+    EXPECT_EQ(QDate(c.year, 6, 1).toString(datePickerFormat(formats)).toStdString(), text)
+        << c.locale << ": the picker shows the row's text";
+    EXPECT_EQ(readDateText(text, formats, 2026), date) << c.locale << " " << text;
+
+    PageList pages;
+    pages.add("http://s/", text, "12:00:00", "none", "none");
+    EXPECT_EQ(lastmods(pages, formats, GeneratorSettings{}), std::vector<std::string>{c.lastmod})
+        << c.locale << " " << text;
+  }
+}
+
+// Texts typed or made before four-digit years still read by the window.
+TEST(DateText, TwoDigitYearsStillReadInTheWindow) {
+  const LocaleFormats formats = formatsOf("en_US");
+  EXPECT_EQ(readDateText("6/1/75", formats, 2026), (Date{2075, 6, 1}));
+  EXPECT_EQ(readDateText("6/1/76", formats, 2026), (Date{1976, 6, 1}));
 }
 
 }  // namespace
