@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 
+#include "tests/support/cliprogram.h"
 #include "tests/support/tempdir.h"
 
 extern char** environ;
@@ -31,9 +32,9 @@ struct CliRun {
 CliRun runCli(const std::vector<std::string>& args,
               const std::vector<std::string>& env = {"LC_ALL=C.UTF-8"},
               const std::vector<std::string>& prefix = {}) {
-  const char* cli = std::getenv("QORV_CLI");
-  if (!cli) {
-    ADD_FAILURE() << "QORV_CLI names the qorv-cli to test; ctest sets it";
+  const std::string cli = test::cliProgram();
+  if (cli.empty()) {
+    ADD_FAILURE() << "no qorv-cli: set QORV_CLI or build it";
     return {};
   }
   test::TempDir outputs;
