@@ -1,6 +1,7 @@
 #include "core/datetimetext.h"
 
 #include <cstddef>
+#include <optional>
 
 #include "core/errors.h"
 
@@ -58,7 +59,7 @@ Markers effectiveMarkers(const LocaleFormats& formats) {
 }
 
 void appendTimeFields(std::string& out, int hour, int hourDigits, int minute, int second,
-                      const std::string& separator) {
+                      std::string_view separator) {
   appendNumber(out, hour, hourDigits);
   out += separator;
   appendNumber(out, minute, 2);
@@ -190,9 +191,10 @@ std::string formatDateText(const Date& date, const LocaleFormats& formats) {
         appendNumber(out, date.day, run >= 2 ? 2 : 1);
       } else if (upper == 'M') {
         appendNumber(out, date.month, run >= 2 ? 2 : 1);
-      } else if (run <= 2) {
-        appendNumber(out, date.year % 100, 2);
       } else {
+        // Four digits even where the locale's pattern has two: a two-digit
+        // year reads back into a 100-year window, and every other year
+        // would come back as another.
         appendNumber(out, date.year, 4);
       }
     } else {
@@ -293,7 +295,7 @@ Date readDateText(std::string_view text, const LocaleFormats& formats, int curre
   return Date{year.value, month.value, day.value};
 }
 
-TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats) {
+std::optional<TimeOfDay> tryReadTimeText(std::string_view text, const LocaleFormats& formats) {
   std::string_view rest = trimBlanks(text);
   MarkerMatch match = matchMarker(rest, formats, true);
   if (match.marker != Marker::None) {
@@ -309,23 +311,29 @@ TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats) {
   std::size_t pos = 0;
   while (true) {
     skipBlanks(rest, pos);
-    if (!readNumber(rest, pos, parts[count])) throwInvalid(text, "time");
+    if (!readNumber(rest, pos, parts[count])) return std::nullopt;
     ++count;
     skipBlanks(rest, pos);
     if (count == 3 || !skipSeparator(rest, pos, separator)) break;
   }
-  if (pos != rest.size() || count < 2) throwInvalid(text, "time");
+  if (pos != rest.size() || count < 2) return std::nullopt;
 
   int hour = parts[0].value;
   const int minute = parts[1].value;
   const int second = count == 3 ? parts[2].value : 0;
   if (match.marker != Marker::None) {
-    if (hour < 1 || hour > 12) throwInvalid(text, "time");
+    if (hour < 1 || hour > 12) return std::nullopt;
     hour %= 12;
     if (match.marker == Marker::pm) hour += 12;
   }
-  if (!isValidTime(hour, minute, second)) throwInvalid(text, "time");
+  if (!isValidTime(hour, minute, second)) return std::nullopt;
   return TimeOfDay{hour, minute, second};
+}
+
+TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats) {
+  const std::optional<TimeOfDay> time = tryReadTimeText(text, formats);
+  if (!time) throwInvalid(text, "time");
+  return *time;
 }
 
 std::string formatIsoDate(const Date& date) {
@@ -337,6 +345,20 @@ std::string formatIsoDate(const Date& date) {
   out += '-';
   appendNumber(out, date.day, 2);
   return out;
+}
+
+void appendIsoTime(std::string& out, const TimeOfDay& time) {
+  appendTimeFields(out, time.hour, 2, time.minute, time.second, ":");
+}
+
+bool isW3cTimeZone(std::string_view zone) {
+  if (zone == "Z") return true;
+  if (zone.size() != 6 || (zone[0] != '+' && zone[0] != '-') || zone[3] != ':') return false;
+  if (!isDigit(zone[1]) || !isDigit(zone[2]) || !isDigit(zone[4]) || !isDigit(zone[5]))
+    return false;
+  const int hours = (zone[1] - '0') * 10 + (zone[2] - '0');
+  const int minutes = (zone[4] - '0') * 10 + (zone[5] - '0');
+  return hours <= 23 && minutes <= 59;
 }
 
 }  // namespace qorv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,8 @@ namespace qorv {
 // them and read them back.
 
 /// The date in the short date format, e.g. 5.3.2006 for "d/M/yyyy" and ".".
+/// The year has four digits whatever the pattern's year field ("0075" for
+/// the year 75), so that every date reads back as itself.
 std::string formatDateText(const Date& date, const LocaleFormats& formats);
 
 /// The time in the long form: hour (leading zero only if the locale wants
@@ -34,7 +37,18 @@ Date readDateText(std::string_view text, const LocaleFormats& formats, int curre
 /// ConvertError "'<text>' is not a valid time".
 TimeOfDay readTimeText(std::string_view text, const LocaleFormats& formats);
 
+/// As `readTimeText`, without the error: nothing when the text does not
+/// read back.
+std::optional<TimeOfDay> tryReadTimeText(std::string_view text, const LocaleFormats& formats);
+
 /// The date as "yyyy-mm-dd", the sitemap's lastmod form.
 std::string formatIsoDate(const Date& date);
+
+/// Appends the time as "hh:mm:ss", 24-hour clock, two digits each.
+void appendIsoTime(std::string& out, const TimeOfDay& time);
+
+/// Whether a zone text may end a W3C date-time: "Z", or a sign, the hours
+/// (00 to 23), ":" and the minutes (00 to 59).
+bool isW3cTimeZone(std::string_view zone);
 
 }  // namespace qorv

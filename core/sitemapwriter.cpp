@@ -56,22 +56,28 @@ class UrlElements {
  public:
   UrlElements(const LocaleFormats& formats, const GeneratorSettings& settings, int currentYear)
       : m_formats(formats),
-        m_settings(settings),
         m_currentYear(currentYear),
         m_outer(settings.compact ? "" : "   "),
         m_inner(settings.compact ? "" : "      "),
         m_lineEnd(settings.compact ? "" : "\r\n"),
-        m_zone(xmlEscape(settings.timeZone.text())) {}
+        m_zone(settings.timeZone.text()),
+        // A date-time without a valid zone is no valid lastmod: the date
+        // alone is.
+        m_withTime(!settings.dateOnlyLastmod && isW3cTimeZone(m_zone)) {}
 
   /// The row's element in `element`; false, leaving it alone, for a row
   /// that is not written (unticked, or its URL too long).
   bool format(const PageEntry& row, std::string& element) {
     if (!row.included || urlLength(row.url) > kMaxUrlLength) return false;
     m_value = formatIsoDate(readDateText(row.dateText, m_formats, m_currentYear));
-    if (!m_settings.dateOnlyLastmod) {
-      m_value += 'T';
-      appendXmlEscaped(m_value, row.timeText);
-      m_value += m_zone;
+    if (m_withTime) {
+      // The time text is shown in the locale's form; the one the edit
+      // dialog reads back is the one written.
+      if (const std::optional<TimeOfDay> time = tryReadTimeText(row.timeText, m_formats)) {
+        m_value += 'T';
+        appendIsoTime(m_value, *time);
+        m_value += m_zone;
+      }
     }
     element.clear();
     element.append(m_outer).append("<url>").append(m_lineEnd);
@@ -87,12 +93,12 @@ class UrlElements {
 
  private:
   const LocaleFormats& m_formats;
-  const GeneratorSettings& m_settings;
   int m_currentYear;
   std::string_view m_outer;
   std::string_view m_inner;
   std::string_view m_lineEnd;
   std::string m_zone;
+  bool m_withTime;
   std::string m_value;
 };
 

@@ -56,6 +56,9 @@ using SitemapSink = std::function<void(std::string_view)>;
 /// longer than `kMaxUrlLength`. The settings choose the schema, and whether
 /// rows past a limit go to parts under a sitemap index, whether gzip copies
 /// are written, and whether robots.txt is to name the sitemap.
+/// A row's lastmod is its date as "yyyy-mm-dd"; in the long form, when the
+/// zone text is a W3C zone and the time text reads back, followed by "T",
+/// the time as "hh:mm:ss" and the zone.
 class SitemapWriter {
  public:
   explicit SitemapWriter(const LocaleFormats& formats);

@@ -1,7 +1,5 @@
 #include "core/sitescan.h"
 
-#include <algorithm>
-
 #include "core/datetimetext.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
@@ -13,20 +11,14 @@ namespace {
 /// Thrown from the per-file step to end a scan the user stopped.
 struct ScanStopped {};
 
-/// Whether cutting [begin, end) out of an escaped URL leaves well-formed
-/// UTF-8 XML. The index file name is searched in the escaped text, so an
-/// index name such as "amp;" would otherwise leave a bare "&" behind, and
-/// one holding stray bytes could split a character.
-bool cutKeepsUrlWellFormed(std::string_view url, std::size_t begin, std::size_t end) {
-  const auto atBoundary = [url](std::size_t pos) {
-    return pos >= url.size() || (static_cast<unsigned char>(url[pos]) & 0xC0) != 0x80;
-  };
-  if (!atBoundary(begin) || !atBoundary(end)) return false;
-  // Ending inside an entity leaves its plain tail; beginning inside one
-  // leaves its "&" without the ";".
-  if (begin == 0) return true;
-  const std::size_t amp = url.rfind('&', begin - 1);
-  return amp == std::string_view::npos || url.find(';', amp) < begin;
+/// Whether the file at `relativePath` (folders separated by "/") is named
+/// `indexFile` exactly. A name on disk never holds "/", so an index file
+/// name that does is nobody's.
+bool isIndexFile(std::string_view relativePath, std::string_view indexFile) {
+  if (indexFile.empty() || !relativePath.ends_with(indexFile)) return false;
+  const std::size_t folderPart = relativePath.size() - indexFile.size();
+  return (folderPart == 0 || relativePath[folderPart - 1] == '/') &&
+         indexFile.find('/') == std::string_view::npos;
 }
 
 }  // namespace
@@ -101,26 +93,15 @@ bool SiteScanner::run() {
 
 std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
                                  std::string_view indexFile) {
-  // Escaping first and turning "\\" into "/" afterwards gives the same text
-  // as the other way round (escaping neither adds nor changes a "\\"), and
-  // builds the URL in one buffer: this runs for every file of the site. A
-  // little room for escapes spares most escaped names a doubling of the
-  // buffer, which stays with the row.
+  // One pass over the bytes into one buffer: this runs for every file of the
+  // site. A little room for escapes spares most escaped names a doubling of
+  // the buffer, which stays with the row.
   std::string url;
   url.reserve(base.size() + 1 + relativePath.size() + 16);
-  appendXmlEscaped(url, base);
+  appendXmlEscapedWithSlashes(url, base);
   if (base.empty() || base.back() != '/') url += '/';
-  appendXmlEscaped(url, relativePath);
-  std::replace(url.begin(), url.end(), '\\', '/');
-  if (!indexFile.empty()) {
-    for (std::size_t at = url.find(indexFile); at != std::string::npos;
-         at = url.find(indexFile, at + 1)) {
-      if (cutKeepsUrlWellFormed(url, at, at + indexFile.size())) {
-        url.erase(at, indexFile.size());
-        break;
-      }
-    }
-  }
+  if (isIndexFile(relativePath, indexFile)) relativePath.remove_suffix(indexFile.size());
+  appendUrlPathEscaped(url, relativePath);
   return url;
 }
 

@@ -60,11 +60,11 @@ class SiteScanner {
   /// File rows of the last scan longer than `kMaxUrlLength`.
   int overlongCount() const { return m_overlongCount; }
 
-  /// The URL a file row gets: `base` and the path relative to the scan
-  /// folder joined by "/", "\" turned into "/", XML-escaped, and the first
-  /// occurrence of `indexFile` (if not empty) removed. An occurrence whose
-  /// removal would split an entity or a character is passed over, so the
-  /// URL stays well-formed whatever the index file name holds.
+  /// The URL a file row gets: `base` (XML-escaped, "\" turned into "/")
+  /// and the path relative to the scan folder joined by "/"; the path
+  /// percent-encoded and XML-escaped by `appendUrlPathEscaped`. A file named
+  /// `indexFile` exactly (when not empty) leaves its name out, so the URL
+  /// is its folder's, ending in "/".
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile);
 

@@ -1,81 +1,145 @@
 #include "core/xmltext.h"
 
+#include <array>
+
 #include "core/utf8.h"
 
 namespace qorv {
 
 namespace {
 
+enum class ByteAction : unsigned char { copy, entity, percent, slash, multiByte };
+
+using ByteActions = std::array<ByteAction, 256>;
+
+// One table per kind of text, so that the loop over the bytes, which runs
+// for every file of a site, asks one question per byte.
+constexpr ByteActions makeActions(bool urlPath, bool backslashToSlash) {
+  ByteActions actions{};
+  for (int c = 0; c < 256; ++c) {
+    ByteAction action = ByteAction::copy;
+    if (c < 0x20 || c == 0x7F) {
+      action = ByteAction::percent;
+    } else if (c >= 0x80) {
+      action = ByteAction::multiByte;
+    } else if (c == '&' || c == '\'') {
+      action = ByteAction::entity;
+    } else if (c == '"' || c == '<' || c == '>') {
+      action = urlPath ? ByteAction::percent : ByteAction::entity;
+    } else if (c == '\\') {
+      action =
+          urlPath ? ByteAction::percent : (backslashToSlash ? ByteAction::slash : ByteAction::copy);
+    } else if (urlPath) {
+      switch (c) {
+        case ' ':
+        case '#':
+        case '%':
+        case '?':
+        case '[':
+        case ']':
+        case '^':
+        case '`':
+        case '{':
+        case '|':
+        case '}':
+          action = ByteAction::percent;
+          break;
+        default:
+          break;
+      }
+    }
+    actions[static_cast<std::size_t>(c)] = action;
+  }
+  return actions;
+}
+
+constexpr ByteActions kXmlText = makeActions(false, false);
+constexpr ByteActions kXmlTextWithSlashes = makeActions(false, true);
+constexpr ByteActions kUrlPath = makeActions(true, false);
+
 void appendPercent(std::string& out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  out += '%';
-  out += kHex[byte >> 4];
-  out += kHex[byte & 0x0F];
+  const char encoded[] = {'%', kHex[byte >> 4], kHex[byte & 0x0F]};
+  out.append(encoded, sizeof encoded);
 }
 
-bool needsWork(unsigned char c) {
-  return c < 0x20 || c == 0x7F || c >= 0x80 || c == '&' || c == '\'' || c == '"' || c == '<' ||
-         c == '>';
+std::string_view entityOf(unsigned char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '\'':
+      return "&apos;";
+    case '"':
+      return "&quot;";
+    case '>':
+      return "&gt;";
+    default:
+      return "&lt;";
+  }
 }
 
-}  // namespace
-
-void appendXmlEscaped(std::string& out, std::string_view text) {
+void appendEscaped(std::string& out, std::string_view text, const ByteActions& actions) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     // Copy the run of plain characters in one go: most URLs are all plain.
     std::size_t plain = pos;
-    while (plain < text.size() && !needsWork(static_cast<unsigned char>(text[plain]))) ++plain;
+    while (plain < text.size() &&
+           actions[static_cast<unsigned char>(text[plain])] == ByteAction::copy)
+      ++plain;
     out.append(text, pos, plain - pos);
     pos = plain;
     if (pos == text.size()) break;
 
     const auto c = static_cast<unsigned char>(text[pos]);
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        ++pos;
-        continue;
-      case '\'':
-        out += "&apos;";
-        ++pos;
-        continue;
-      case '"':
-        out += "&quot;";
-        ++pos;
-        continue;
-      case '>':
-        out += "&gt;";
-        ++pos;
-        continue;
-      case '<':
-        out += "&lt;";
-        ++pos;
-        continue;
-      default:
+    switch (actions[c]) {
+      case ByteAction::copy:  // taken by the run above
         break;
+      case ByteAction::entity:
+        out += entityOf(c);
+        ++pos;
+        continue;
+      case ByteAction::percent:
+        appendPercent(out, c);
+        ++pos;
+        continue;
+      case ByteAction::slash:
+        out += '/';
+        ++pos;
+        continue;
+      case ByteAction::multiByte: {
+        const std::size_t length = validSequenceLength(text, pos);
+        if (length == 0) {
+          appendPercent(out, c);
+          ++pos;
+          continue;
+        }
+        std::size_t next = pos;
+        const char32_t code = decodeUtf8(text, next);
+        if (code == 0xFFFE || code == 0xFFFF) {
+          for (std::size_t i = pos; i < next; ++i)
+            appendPercent(out, static_cast<unsigned char>(text[i]));
+        } else {
+          out.append(text, pos, next - pos);
+        }
+        pos = next;
+        continue;
+      }
     }
-    if (c < 0x80) {  // a control character
-      appendPercent(out, c);
-      ++pos;
-      continue;
-    }
-    const std::size_t length = validSequenceLength(text, pos);
-    if (length == 0) {
-      appendPercent(out, c);
-      ++pos;
-      continue;
-    }
-    std::size_t next = pos;
-    const char32_t code = decodeUtf8(text, next);
-    if (code == 0xFFFE || code == 0xFFFF) {
-      for (std::size_t i = pos; i < next; ++i)
-        appendPercent(out, static_cast<unsigned char>(text[i]));
-    } else {
-      out.append(text, pos, next - pos);
-    }
-    pos = next;
   }
+}
+
+}  // namespace
+
+void appendXmlEscaped(std::string& out, std::string_view text) {
+  appendEscaped(out, text, kXmlText);
+}
+
+void appendXmlEscapedWithSlashes(std::string& out, std::string_view text) {
+  appendEscaped(out, text, kXmlTextWithSlashes);
+}
+
+void appendUrlPathEscaped(std::string& out, std::string_view path) {
+  appendEscaped(out, path, kUrlPath);
 }
 
 std::string xmlEscape(std::string_view text) {

@@ -17,4 +17,16 @@ std::string xmlEscape(std::string_view text);
 /// As above, appending to `out`.
 void appendXmlEscaped(std::string& out, std::string_view text);
 
+/// As `appendXmlEscaped`, with every "\" written as "/": the site URL as it
+/// begins the URL of a file row.
+void appendXmlEscapedWithSlashes(std::string& out, std::string_view text);
+
+/// The part of a URL that comes from folder and file names: as
+/// `appendXmlEscaped`, but the bytes that may not stand in a URL path, or
+/// would change what it names, are written as "%XX" too: the blank, "\"",
+/// "#", "%", "<", ">", "?", "[", "\", "]", "^", "`", "{", "|", "}". "&" and
+/// "'" stay and become entities; "/" (between folders) and letters outside
+/// ASCII stay as they are.
+void appendUrlPathEscaped(std::string& out, std::string_view path);
+
 }  // namespace qorv

@@ -1,7 +1,8 @@
 // From file names and typed texts to the written document: whatever the
 // names of a site's files and whatever the user typed (site URL, index file,
-// masks, tags, zone), the sitemap is well-formed UTF-8 XML and every URL in
-// it reads back as the row it came from.
+// masks, tags, zone), the sitemap is well-formed UTF-8 XML, every URL in it
+// reads back as the row it came from, and every file row's URL, decoded as a
+// client would, names a file of the tree or the folder of an index file.
 
 #include <algorithm>
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +82,7 @@ class MemoryFileSystem final : public qorv::FileSystem {
   /// Adds a file by its path relative to the root, folders separated by "/".
   void add(std::string_view path) {
     Node* node = &m_root;
+    std::string added;
     for (std::size_t slash; (slash = path.find('/')) != std::string_view::npos;) {
       const std::string name(path.substr(0, slash));
       path.remove_prefix(slash + 1);
@@ -92,12 +95,17 @@ class MemoryFileSystem final : public qorv::FileSystem {
         node->order.push_back(name);
       }
       node = folder.get();
+      added += name + "/";
     }
     const std::string name(path);
     if (!usable(name) || node->folders.count(name)) return;
     node->folders[name] = nullptr;
     node->order.push_back(name);
+    m_files.insert(added + name);
   }
+
+  /// The files of the tree by their paths, folders separated by "/".
+  const std::set<std::string>& files() const { return m_files; }
 
   qorv::ListStatus openFolder(const std::string& path,
                               std::unique_ptr<qorv::Folder>& folder) override {
@@ -113,7 +121,46 @@ class MemoryFileSystem final : public qorv::FileSystem {
     return !name.empty() && name != "." && name != "..";
   }
   Node m_root;
+  std::set<std::string> m_files;
 };
+
+/// The escaped text of a file row's path part with its two entities, the
+/// only ones it may hold, resolved.
+std::string withEntitiesResolved(std::string_view text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    plain += text[i];
+    if (text[i] != '&') continue;
+    if (text.substr(i, 5) == "&amp;") {
+      i += 4;
+    } else if (text.substr(i, 6) == "&apos;") {
+      plain.back() = '\'';
+      i += 5;
+    }
+  }
+  return plain;
+}
+
+/// The path part of a file row's URL holds only bytes that may stand in a
+/// URL path, and decodes to a file of the tree, or to a folder holding the
+/// index file.
+void requireUrlNamesAFile(const std::string& url, const std::string& siteUrl,
+                          const std::string& indexFile, const std::set<std::string>& files) {
+  const std::string prefix = qorv::SiteScanner::fileUrl(siteUrl, "", "");
+  require(url.compare(0, prefix.size(), prefix) == 0, "a file row begins with the site URL", url);
+  const std::string path = withEntitiesResolved(std::string_view(url).substr(prefix.size()));
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    require(byte > 0x20 && byte != 0x7F &&
+                std::string_view("\"#<>?[\\]^`{|}").find(c) == std::string_view::npos,
+            "the path part holds only bytes that may stand in a URL path", url);
+  }
+  const std::string decoded = qorv::fuzz::percentDecoded(path);
+  const bool folder = decoded.empty() || decoded.back() == '/';
+  require(folder ? !indexFile.empty() && files.count(decoded + indexFile) != 0
+                 : files.count(decoded) != 0,
+          "a file row's URL names a file of the tree or the folder of an index file", url);
+}
 
 struct Inputs final : qorv::ScanInputs {
   std::string url;
@@ -179,6 +226,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(check.urlCount == count, "every url element is counted");
   std::size_t written = 0;
   std::string_view rest = check.locations;
+  for (std::size_t i = 1; i < pages.size(); ++i)
+    requireUrlNamesAFile(pages.at(i).url, inputs.url, settings.indexFile, fileSystem.files());
   for (const qorv::PageEntry& row : pages) {
     if (qorv::urlLength(row.url) > qorv::kMaxUrlLength) continue;
     ++written;

@@ -58,4 +58,25 @@ SitemapCheck checkSitemap(std::string_view document) {
   return check;
 }
 
+std::string percentDecoded(std::string_view url) {
+  const auto hexValue = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::string decoded;
+  decoded.reserve(url.size());
+  for (std::size_t i = 0; i < url.size(); ++i) {
+    if (url[i] == '%' && i + 2 < url.size() && hexValue(url[i + 1]) >= 0 &&
+        hexValue(url[i + 2]) >= 0) {
+      decoded += static_cast<char>(hexValue(url[i + 1]) * 16 + hexValue(url[i + 2]));
+      i += 2;
+    } else {
+      decoded += url[i];
+    }
+  }
+  return decoded;
+}
+
 }  // namespace qorv::fuzz

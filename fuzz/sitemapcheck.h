@@ -21,4 +21,8 @@ struct SitemapCheck {
 /// Parses `document` with libxml2, which reads nothing from outside it.
 SitemapCheck checkSitemap(std::string_view document);
 
+/// A URL as a client reads its path: every "%XX" (hex digits in either
+/// case) becomes the byte it stands for; everything else stays.
+std::string percentDecoded(std::string_view url);
+
 }  // namespace qorv::fuzz

@@ -1,16 +1,22 @@
 #include "persist/projectfile.h"
 
+#include <string_view>
+
 namespace qorv {
 
 namespace {
 
-/// The mask box holds one line; a line break in the text would separate
-/// masks as ";" does, so it is stored as one.
-std::string masksOnOneLine(std::string masks) {
-  for (char& c : masks) {
-    if (c == '\r' || c == '\n') c = ';';
+/// The mask box holds one line; a line break in the text separates masks
+/// as ";" does (CR LF as one break), so it is stored as one ";".
+std::string masksOnOneLine(std::string_view masks) {
+  std::string line;
+  line.reserve(masks.size());
+  for (std::size_t i = 0; i < masks.size(); ++i) {
+    const char c = masks[i];
+    if (c == '\r' && i + 1 < masks.size() && masks[i + 1] == '\n') continue;
+    line += c == '\r' || c == '\n' ? ';' : c;
   }
-  return masks;
+  return line;
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ struct LocaleFormats {
   /// Numeric date pattern: the fields d or dd (day), M or MM (month), yy or
   /// yyyy (year), letters in either case, each separated by "/", which
   /// stands for `dateSeparator`. Example: "d/M/yyyy" with separator "."
-  /// gives 5.3.2006.
+  /// gives 5.3.2006. A date text's year always has four digits; yy only
+  /// tells that the locale would show two.
   std::string shortDateFormat = "dd/MM/yyyy";
   /// One character (UTF-8 encoded).
   std::string dateSeparator = ".";

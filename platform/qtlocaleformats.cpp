@@ -183,17 +183,22 @@ LocaleFormats systemLocaleFormats() { return localeFormatsOf(QLocale::system());
 
 QString datePickerFormat(const LocaleFormats& formats) {
   QString format;
-  for (const char c : formats.shortDateFormat) {
-    if (c == '/')
+  const std::string& pattern = formats.shortDateFormat;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (c == '/') {
       format += QString::fromStdString(formats.dateSeparator);
-    else if (c == 'D' || c == 'd')
+    } else if (c == 'D' || c == 'd') {
       format += QLatin1Char('d');
-    else if (c == 'M' || c == 'm')
+    } else if (c == 'M' || c == 'm') {
       format += QLatin1Char('M');
-    else if (c == 'Y' || c == 'y')
-      format += QLatin1Char('y');
-    else
+    } else if (c == 'Y' || c == 'y') {
+      // The row's date text has a four-digit year whatever the pattern.
+      while (i + 1 < pattern.size() && (pattern[i + 1] == 'Y' || pattern[i + 1] == 'y')) ++i;
+      format += QStringLiteral("yyyy");
+    } else {
       format += QLatin1Char(c);
+    }
   }
   return format;
 }

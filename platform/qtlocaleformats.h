@@ -26,7 +26,8 @@ LocaleFormats localeFormatsOfPatterns(const QString& shortDatePattern,
 LocaleFormats systemLocaleFormats();
 
 /// The short date format as a Qt date display format (for a date picker),
-/// so that a picker and a row's date text show a date alike.
+/// so that a picker and a row's date text show a date alike: the year with
+/// four digits.
 QString datePickerFormat(const LocaleFormats& formats);
 
 }  // namespace qorv

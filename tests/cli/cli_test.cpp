@@ -8,8 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <string_view>
 
+#include "fuzz/sitemapcheck.h"
+#include "tests/support/cliprogram.h"
 #include "tests/support/tempdir.h"
 
 extern char** environ;
@@ -32,9 +37,9 @@ struct CliRun {
 CliRun runCli(const std::vector<std::string>& args,
               const std::vector<std::string>& env = {"LC_ALL=C.UTF-8"},
               const std::vector<std::string>& prefix = {}) {
-  const char* cli = std::getenv("QORV_CLI");
-  if (!cli) {
-    ADD_FAILURE() << "QORV_CLI names the qorv-cli to test; ctest sets it";
+  const std::string cli = test::cliProgram();
+  if (cli.empty()) {
+    ADD_FAILURE() << "no qorv-cli: set QORV_CLI or build it";
     return {};
   }
   test::TempDir outputs;
@@ -243,8 +248,8 @@ TEST_P(CliLocale, DatesAndTimesFollowTheUserLocale) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliLocale,
                          ::testing::Values(LocaleCase{"LC_ALL=C.UTF-8", "2006-03-05", "14:03:06"},
-                                           LocaleCase{"LC_ALL=en_US.UTF-8", "3/5/06", "14:03:06"},
-                                           LocaleCase{"LC_TIME=de_DE.UTF-8", "05.03.06",
+                                           LocaleCase{"LC_ALL=en_US.UTF-8", "3/5/2006", "14:03:06"},
+                                           LocaleCase{"LC_TIME=de_DE.UTF-8", "05.03.2006",
                                                       "14:03:06"},
                                            LocaleCase{"LANG=fi_FI.UTF-8", "5.3.2006", "14.03.06"}));
 
@@ -320,6 +325,84 @@ TEST(CliProject, SaveFailureIsReportedAndNothingIsScanned) {
             "qorv-cli: EIniFileException: Unable to write to " + dir.path() + "missing/p.prj\n");
   EXPECT_FALSE(test::fileExists(dir / "sitemap.xml"));
 }
+
+// A copy of a documentation tree with odd names (fixtures/docsite), as a
+// crawler sees its sitemap: every loc, with the site URL removed and
+// percent-decoded, names a file of the tree or the folder of an index file,
+// and every matching file has exactly one.
+struct TreeCase {
+  const char* name;
+  std::vector<std::string> options;
+  std::string indexFile;
+  std::vector<std::string> extensions;
+  friend void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CliSiteTree : public ::testing::TestWithParam<TreeCase> {};
+
+constexpr std::string_view kSite = "https://docs.example.org/";
+
+/// What each matching file of `root` is published as, after the site URL:
+/// its path, or its folder's ("" or ending in "/") for an index file; none
+/// for the index file of `root` itself, which is the root row.
+std::vector<std::string> expectedPaths(const std::string& root, const TreeCase& c) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> paths;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string name = entry.path().filename().string();
+    const bool matches = std::any_of(c.extensions.begin(), c.extensions.end(),
+                                     [&](const std::string& e) { return name.ends_with(e); });
+    if (!matches) continue;
+    std::string path = fs::relative(entry.path(), root).string();
+    if (!c.indexFile.empty() && name == c.indexFile) {
+      path.resize(path.size() - name.size());
+      if (path.empty()) continue;
+    }
+    paths.push_back(path);
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+TEST_P(CliSiteTree, EveryLocDecodesToAPageOfTheTree) {
+  const TreeCase& c = GetParam();
+  test::TempDir dir;
+  std::filesystem::copy(QORV_CLI_FIXTURES "/docsite", dir.path(),
+                        std::filesystem::copy_options::recursive);
+  std::vector<std::string> args = c.options;
+  args.push_back(dir.path());
+  args.push_back(std::string(kSite));
+  const CliRun run = runCli(args);
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  const fuzz::SitemapCheck check = fuzz::checkSitemap(test::readFile(dir / "sitemap.xml"));
+  ASSERT_TRUE(check.wellFormed) << check.error;
+  const std::vector<std::string> locs = splitLines(check.locations);
+  ASSERT_FALSE(locs.empty());
+  EXPECT_EQ(locs[0], kSite) << "the root row";
+  std::vector<std::string> decoded;
+  for (std::size_t i = 1; i < locs.size(); ++i) {
+    ASSERT_THAT(locs[i], StartsWith(std::string(kSite)));
+    EXPECT_EQ(locs[i].find_first_of(" \"#<>?[\\]^`{|}"), std::string::npos)
+        << locs[i] << ": a character that may not stand in a URL";
+    decoded.push_back(fuzz::percentDecoded(std::string_view(locs[i]).substr(kSite.size())));
+  }
+  std::sort(decoded.begin(), decoded.end());
+  EXPECT_EQ(decoded, expectedPaths(dir.path(), c));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliSiteTree,
+    ::testing::Values(
+        TreeCase{"HtmlPagesDefaultIndexFile", {"--mask", "*.html"}, "index.htm", {".html"}},
+        TreeCase{"HtmlPagesIndexHtml",
+                 {"--mask", "*.html", "--index", "index.html"},
+                 "index.html",
+                 {".html"}},
+        TreeCase{"DefaultMasksAndIndexFile", {}, "index.htm", {".htm", ".html"}},
+        TreeCase{"NoIndexFile", {"--index="}, "", {".htm", ".html"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace qorv

@@ -37,7 +37,7 @@ LocaleFormats dotted() {  // Slovak-like: 5.3.2006, 9:05:06
   return f;
 }
 
-LocaleFormats usStyle() {  // 3/5/06, 2:03:06 PM
+LocaleFormats usStyle() {  // 3/5/2006 (pattern M/d/yy), 2:03:06 PM
   LocaleFormats f;
   f.shortDateFormat = "M/d/yy";
   f.dateSeparator = "/";
@@ -53,7 +53,7 @@ LocaleFormats iso() {  // 2006-03-05, 14:03:06
   return f;
 }
 
-LocaleFormats markerFirst() {  // Korean-like: 06.3.5, 오후 2:03:06
+LocaleFormats markerFirst() {  // Korean-like: 2006.3.5 (pattern yy/M/d), 오후 2:03:06
   LocaleFormats f;
   f.shortDateFormat = "yy/M/d";
   f.dateSeparator = ".";
@@ -113,10 +113,12 @@ TEST(FormatDateText, FollowsThePatternAndSeparator) {
   const Case cases[] = {
       {"day-month-year without zeros", dotted(), {2006, 3, 5}, "5.3.2006"},
       {"two-digit fields need no zero", dotted(), {2006, 12, 25}, "25.12.2006"},
-      {"two-digit year is the last two digits", usStyle(), {2006, 3, 5}, "3/5/06"},
-      {"two-digit year of a century year", usStyle(), {2000, 1, 9}, "1/9/00"},
+      {"two-digit year field gets four digits", usStyle(), {2006, 3, 5}, "3/5/2006"},
+      {"century year in a two-digit field", usStyle(), {2000, 1, 9}, "1/9/2000"},
+      {"year outside any two-digit window", usStyle(), {1901, 6, 1}, "6/1/1901"},
+      {"early year in a two-digit field", usStyle(), {75, 6, 1}, "6/1/0075"},
       {"dash written as a literal", iso(), {2006, 3, 5}, "2006-03-05"},
-      {"year first with two-digit year", markerFirst(), {2006, 3, 5}, "06.3.5"},
+      {"year first with a two-digit year field", markerFirst(), {2006, 3, 5}, "2006.3.5"},
       {"four-digit year is zero padded", iso(), {5, 1, 9}, "0005-01-09"},
       {"multi-byte separator", wideSeparator(), {2006, 3, 5}, "05·03·2006"},
   };
@@ -130,7 +132,9 @@ TEST(FormatDateText, PatternLettersInEitherCase) {
   f.shortDateFormat = "DD/mm/YYYY";
   EXPECT_EQ(formatDateText({2006, 3, 5}, f), "05.03.2006");
   f.shortDateFormat = "m/D/yy";
-  EXPECT_EQ(formatDateText({2006, 3, 5}, f), "3.5.06");
+  EXPECT_EQ(formatDateText({2006, 3, 5}, f), "3.5.2006");
+  f.shortDateFormat = "d/M/y";
+  EXPECT_EQ(formatDateText({2006, 3, 5}, f), "5.3.2006");
 }
 
 TEST(FormatDateText, OtherCharactersAreLiteral) {
@@ -378,7 +382,9 @@ TEST(ReadTimeText, RejectedTextsGiveTheConversionError) {
 TEST(DateTimeTexts, WrittenTextsReadBack) {
   const LocaleFormats locales[] = {dotted(),      usStyle(),       iso(),
                                    markerFirst(), dottedMarkers(), wideSeparator()};
-  const Date dates[] = {{1999, 12, 31}, {2006, 3, 5}, {2049, 10, 9}, {2050, 1, 31}, {2075, 11, 1}};
+  // Years outside the two-digit window too: a date text's year has four digits.
+  const Date dates[] = {{1, 1, 1},     {1901, 6, 1},  {1999, 12, 31}, {2006, 3, 5},  {2049, 10, 9},
+                        {2050, 1, 31}, {2075, 11, 1}, {2108, 6, 1},   {9999, 12, 31}};
   const TimeOfDay times[] = {{0, 0, 0},    {12, 0, 0}, {23, 59, 58}, {1, 2, 4},
                              {11, 59, 58}, {13, 0, 0}, {9, 5, 6},    {14, 3, 6}};
   for (const LocaleFormats& f : locales) {

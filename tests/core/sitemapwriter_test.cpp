@@ -77,7 +77,7 @@ TEST_F(SitemapWriterTest, CompactLayoutLongLastmod) {
   settings.compact = true;
   settings.dateOnlyLastmod = false;
   EXPECT_EQ(document(), std::string(kHead) +
-                            "<url><loc>http://s/</loc><lastmod>2006-03-05T9:05:06+01:00</lastmod>"
+                            "<url><loc>http://s/</loc><lastmod>2006-03-05T09:05:06+01:00</lastmod>"
                             "<changefreq>daily</changefreq><priority>0.5</priority></url>\r\n"
                             "<url><loc>http://s/a&amp;b.htm</loc>"
                             "<lastmod>2005-12-31T12:00:00+01:00</lastmod></url>\r\n" +
@@ -117,13 +117,53 @@ INSTANTIATE_TEST_SUITE_P(
         TagCase{"TypedTextIsEscaped", "a<b&c", "none", "<changefreq>a&lt;b&amp;c</changefreq>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SitemapWriterTest, LongLastmodCarriesTheTimeTextAndZoneUnchanged) {
-  addTicked("http://s/", "5.3.2006", "9:05:06 PM", "none", "none");
+struct LastmodCase {
+  const char* name;
+  const char* timeText;
+  const char* zone;
+  const char* lastmod;
+  friend void PrintTo(const LastmodCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LongLastmod : public SitemapWriterTest, public ::testing::WithParamInterface<LastmodCase> {};
+
+TEST_P(LongLastmod, IsAW3cDateTimeOrTheDateAlone) {
+  addTicked("http://s/", "5.3.2006", GetParam().timeText, "none", "none");
   settings.dateOnlyLastmod = false;
-  settings.timeZone.setIndex(12);
+  settings.timeZone.setTyped(GetParam().zone, findIgnoreCase(kTimeZoneList, GetParam().zone));
   settings.compact = true;
-  EXPECT_NE(document().find("<lastmod>2006-03-05T9:05:06 PM+00:00</lastmod>"), std::string::npos);
+  EXPECT_EQ(document(), std::string(kHead) + "<url><loc>http://s/</loc><lastmod>" +
+                            GetParam().lastmod + "</lastmod></url>\r\n" + kTail);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LongLastmod,
+    ::testing::Values(
+        LastmodCase{"OneDigitHourGetsItsZero", "9:05:06", "+01:00", "2006-03-05T09:05:06+01:00"},
+        LastmodCase{"ShortForm", "14:03:06", "+01:00", "2006-03-05T14:03:06+01:00"},
+        LastmodCase{"TwelveHourClockBecomesTwentyFour", "9:05:06 PM", "+00:00",
+                    "2006-03-05T21:05:06+00:00"},
+        LastmodCase{"MidnightOnATwelveHourClock", "12:00:00 AM", "-05:00",
+                    "2006-03-05T00:00:00-05:00"},
+        LastmodCase{"NoSecondsAreZeroSeconds", "9:05", "+01:00", "2006-03-05T09:05:00+01:00"},
+        LastmodCase{"TypedZoneZ", "9:05:06", "Z", "2006-03-05T09:05:06Z"},
+        LastmodCase{"TypedZoneWithMinutes", "9:05:06", "+05:30", "2006-03-05T09:05:06+05:30"},
+        // A date-time without a valid zone is no valid lastmod: the date is.
+        LastmodCase{"EmptyZone", "9:05:06", "", "2006-03-05"},
+        LastmodCase{"ZoneName", "9:05:06", "CET", "2006-03-05"},
+        LastmodCase{"LowerCaseZ", "9:05:06", "z", "2006-03-05"},
+        LastmodCase{"OneDigitZoneHour", "9:05:06", "+1:00", "2006-03-05"},
+        LastmodCase{"ZoneWithoutSign", "9:05:06", "01:00", "2006-03-05"},
+        LastmodCase{"ZoneWithoutColon", "9:05:06", "+0100", "2006-03-05"},
+        LastmodCase{"ZoneWithABlank", "9:05:06", "+01:00 ", "2006-03-05"},
+        LastmodCase{"ZoneHourOutOfRange", "9:05:06", "+24:00", "2006-03-05"},
+        LastmodCase{"ZoneMinuteOutOfRange", "9:05:06", "+01:60", "2006-03-05"},
+        LastmodCase{"ZoneThatWouldNeedEscaping", "9:05:06", "<&>", "2006-03-05"},
+        // A time text that does not read back (the locale changed since the
+        // row was made) leaves the time out too.
+        LastmodCase{"UnreadableTime", "noon", "+01:00", "2006-03-05"},
+        LastmodCase{"TimeOutOfRange", "25:00:00", "+01:00", "2006-03-05"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SitemapWriterTest, UrlOfExactlyTheLimitIsWrittenOneLongerIsLeftOut) {
   const std::string prefix = "http://s/";

@@ -98,60 +98,146 @@ struct UrlCase {
   const char* name;
   const char* base;
   const char* relative;
-  const char* indexFile;
   const char* url;
   friend void PrintTo(const UrlCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FileUrl : public ::testing::TestWithParam<UrlCase> {};
 
-TEST_P(FileUrl, IsBuiltEscapedAndStrippedOfTheIndexFile) {
+TEST_P(FileUrl, JoinsTheSiteUrlAndTheEncodedPath) {
   const UrlCase& c = GetParam();
-  EXPECT_EQ(SiteScanner::fileUrl(c.base, c.relative, c.indexFile), c.url);
+  EXPECT_EQ(SiteScanner::fileUrl(c.base, c.relative, "index.htm"), c.url);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FileUrl,
     ::testing::Values(
-        UrlCase{"SubFolder", "http://s", "sub/page.htm", "index.htm", "http://s/sub/page.htm"},
-        UrlCase{"BaseEndingInSlash", "http://s/", "a.htm", "index.htm", "http://s/a.htm"},
-        UrlCase{"EmptyBase", "", "a.htm", "index.htm", "/a.htm"},
-        UrlCase{"IndexInSubFolder", "http://s", "sub/index.htm", "index.htm", "http://s/sub/"},
-        UrlCase{"IndexHtmlLeavesItsLastLetter", "http://s", "index.html", "index.htm",
-                "http://s/l"},
-        UrlCase{"IndexInsideAName", "http://s", "myindex.htm", "index.htm", "http://s/my"},
-        UrlCase{"IndexMatchIsCaseSensitive", "http://s", "Index.htm", "index.htm",
-                "http://s/Index.htm"},
-        UrlCase{"OnlyTheFirstOccurrence", "http://s", "index.htm/index.htm", "index.htm",
-                "http://s//index.htm"},
-        UrlCase{"IndexInTheSiteUrl", "http://index.htm.example", "a.htm", "index.htm",
-                "http://.example/a.htm"},
-        UrlCase{"EmptyIndexRemovesNothing", "http://s", "index.htm", "", "http://s/index.htm"},
-        UrlCase{"Escaping", "http://s", "a&b'c.htm", "", "http://s/a&amp;b&apos;c.htm"},
-        UrlCase{"EntityInANameIsEscapedAgain", "http://s", "&amp;.htm", "",
-                "http://s/&amp;amp;.htm"},
-        UrlCase{"QuotesAndBrackets", "http://s", "\"<x>\".htm", "",
-                "http://s/&quot;&lt;x&gt;&quot;.htm"},
-        UrlCase{"IndexMatchedAgainstTheEscapedUrl", "http://s", "a&b.htm", "a&b.htm",
-                "http://s/a&amp;b.htm"},
-        UrlCase{"NoPercentEncoding", "http://s", "my page š.htm", "", "http://s/my page š.htm"},
-        UrlCase{"BackslashesBecomeSlashes", "http://s\\site", "a\\b.htm", "",
-                "http://s/site/a/b.htm"},
-        UrlCase{"InvalidUtf8BytesArePercentEncoded", "http://s", "a\xff\xfe.htm", "",
-                "http://s/a%FF%FE.htm"},
-        UrlCase{"ControlCharactersArePercentEncoded", "http://s", "a\tb\nc.htm", "",
-                "http://s/a%09b%0Ac.htm"},
-        // The index file name is matched against the escaped URL, but a cut
-        // that would leave a bare "&" or half a character is no match.
-        UrlCase{"IndexBeginningInsideAnEntityIsPassedOver", "http://s", "a&b.htm", "amp;b.htm",
-                "http://s/a&amp;b.htm"},
-        UrlCase{"LaterWholeOccurrenceIsRemoved", "http://s", "a&x/amp;x", "amp;x",
-                "http://s/a&amp;x/"},
-        UrlCase{"IndexEndingInsideAnEntityLeavesItsTail", "http://s", "a&b.htm", "a&am",
-                "http://s/p;b.htm"},
-        UrlCase{"IndexSplittingACharacterIsPassedOver", "http://s", "\xC3\xA9.htm", "\xA9.htm",
-                "http://s/\xC3\xA9.htm"}),
+        UrlCase{"SubFolder", "http://s", "sub/page.htm", "http://s/sub/page.htm"},
+        UrlCase{"BaseEndingInSlash", "http://s/", "a.htm", "http://s/a.htm"},
+        UrlCase{"EmptyBase", "", "a.htm", "/a.htm"},
+        UrlCase{"AmpersandAndApostropheAreEscaped", "http://s", "a&b'c.htm",
+                "http://s/a&amp;b&apos;c.htm"},
+        UrlCase{"EntityInANameIsEscapedAgain", "http://s", "&amp;.htm", "http://s/&amp;amp;.htm"},
+        UrlCase{"BlankIsEncoded", "http://s", "my page.htm", "http://s/my%20page.htm"},
+        UrlCase{"LettersOutsideAsciiStay", "http://s", "cenník/š.htm", "http://s/cenník/š.htm"},
+        UrlCase{"OtherPunctuationStays", "http://s", "a!$()*+,-.;=@_~:b.htm",
+                "http://s/a!$()*+,-.;=@_~:b.htm"},
+        UrlCase{"InvalidUtf8BytesAreEncoded", "http://s", "a\xff\xfe.htm", "http://s/a%FF%FE.htm"},
+        UrlCase{"ControlCharactersAreEncoded", "http://s", "a\tb\nc\x7f.htm",
+                "http://s/a%09b%0Ac%7F.htm"},
+        UrlCase{"NonCharactersAreEncoded", "http://s", "\xef\xbf\xbe.htm",
+                "http://s/%EF%BF%BE.htm"},
+        // The site URL is the user's: escaped for XML, its backslashes turned
+        // into "/", its control characters and stray bytes encoded, nothing else.
+        UrlCase{"SiteUrlPartIsLeftAlone", "http://s/a b#c?d[e]^`{|}%20~", "x y.htm",
+                "http://s/a b#c?d[e]^`{|}%20~/x%20y.htm"},
+        UrlCase{"SiteUrlPartIsOnlyXmlEscaped", "http://s/\"<'&>\"", "a.htm",
+                "http://s/&quot;&lt;&apos;&amp;&gt;&quot;/a.htm"},
+        UrlCase{"BackslashesOfTheSiteUrlBecomeSlashes", "http://s\\site", "a\\b.htm",
+                "http://s/site/a%5Cb.htm"},
+        UrlCase{"SiteUrlControlCharactersAndStrayBytes", "http://s/\t\xff", "a.htm",
+                "http://s/%09%FF/a.htm"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Every byte that may not stand in a URL path, in a file name and in a
+// folder name.
+TEST(FileUrlEncoding, EveryReservedCharacterOfAFileOrFolderName) {
+  const struct {
+    char byte;
+    const char* encoded;
+  } cases[] = {{' ', "%20"}, {'"', "%22"}, {'#', "%23"}, {'%', "%25"},  {'<', "%3C"},
+               {'>', "%3E"}, {'?', "%3F"}, {'[', "%5B"}, {'\\', "%5C"}, {']', "%5D"},
+               {'^', "%5E"}, {'`', "%60"}, {'{', "%7B"}, {'|', "%7C"},  {'}', "%7D"}};
+  for (const auto& c : cases) {
+    const std::string byte(1, c.byte);
+    EXPECT_EQ(SiteScanner::fileUrl("http://s", "a" + byte + "b.htm", "index.htm"),
+              std::string("http://s/a") + c.encoded + "b.htm")
+        << "file name with " << byte;
+    EXPECT_EQ(SiteScanner::fileUrl("http://s", "f" + byte + "g/index.htm", "index.htm"),
+              std::string("http://s/f") + c.encoded + "g/")
+        << "folder name with " << byte;
+  }
+}
+
+// The index file rule: only a file named exactly the index file leaves its
+// name out; nothing else of the URL is ever cut.
+struct IndexCase {
+  const char* name;
+  const char* base;
+  const char* relative;
+  const char* withoutIndexFile;
+  const char* withIndexHtm;
+  const char* withIndexHtml;
+  friend void PrintTo(const IndexCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class IndexFileRule : public ::testing::TestWithParam<IndexCase> {};
+
+TEST_P(IndexFileRule, LeavesOutOnlyAWholeFileName) {
+  const IndexCase& c = GetParam();
+  EXPECT_EQ(SiteScanner::fileUrl(c.base, c.relative, ""), c.withoutIndexFile);
+  EXPECT_EQ(SiteScanner::fileUrl(c.base, c.relative, "index.htm"), c.withIndexHtm);
+  EXPECT_EQ(SiteScanner::fileUrl(c.base, c.relative, "index.html"), c.withIndexHtml);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IndexFileRule,
+    ::testing::Values(
+        IndexCase{"InTheFolderItself", "http://s", "index.htm", "http://s/index.htm", "http://s/",
+                  "http://s/index.htm"},
+        IndexCase{"InASubFolder", "http://s", "sub/index.htm", "http://s/sub/index.htm",
+                  "http://s/sub/", "http://s/sub/index.htm"},
+        IndexCase{"LongerName", "http://s", "index.html", "http://s/index.html",
+                  "http://s/index.html", "http://s/"},
+        IndexCase{"NameEndingInTheIndexName", "http://s", "myindex.htm", "http://s/myindex.htm",
+                  "http://s/myindex.htm", "http://s/myindex.htm"},
+        IndexCase{"GeneratedIndexPages", "http://s", "genindex.html", "http://s/genindex.html",
+                  "http://s/genindex.html", "http://s/genindex.html"},
+        IndexCase{"IndexNameInsideALongerName", "http://s", "py-modindex.html",
+                  "http://s/py-modindex.html", "http://s/py-modindex.html",
+                  "http://s/py-modindex.html"},
+        IndexCase{"HyphenBeforeTheIndexName", "http://s", "doc-index.html",
+                  "http://s/doc-index.html", "http://s/doc-index.html", "http://s/doc-index.html"},
+        IndexCase{"CaseSensitive", "http://s", "Index.htm", "http://s/Index.htm",
+                  "http://s/Index.htm", "http://s/Index.htm"},
+        IndexCase{"FolderNamedLikeTheIndexFile", "http://s", "index.htm/index.htm",
+                  "http://s/index.htm/index.htm", "http://s/index.htm/",
+                  "http://s/index.htm/index.htm"},
+        IndexCase{"FolderNamedLikeTheIndexFileHoldingAnotherFile", "http://s", "index.htm/a.htm",
+                  "http://s/index.htm/a.htm", "http://s/index.htm/a.htm",
+                  "http://s/index.htm/a.htm"},
+        IndexCase{"IndexNameInTheSiteUrl", "http://index.htm.example", "a.htm",
+                  "http://index.htm.example/a.htm", "http://index.htm.example/a.htm",
+                  "http://index.htm.example/a.htm"},
+        IndexCase{"SiteUrlEndingInTheIndexName", "http://s/index.htm", "index.htm",
+                  "http://s/index.htm/index.htm", "http://s/index.htm/",
+                  "http://s/index.htm/index.htm"},
+        IndexCase{"IndexFileWithAnEncodedByte", "http://s", "a b/index.html",
+                  "http://s/a%20b/index.html", "http://s/a%20b/index.html", "http://s/a%20b/"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An index file name that matches only a piece of the escaped URL (an
+// entity, half a character, an encoded byte) cuts nothing.
+TEST(IndexFileRule, IsMatchedAgainstTheNameOnDiskNotTheEscapedUrl) {
+  const struct {
+    const char* relative;
+    const char* indexFile;
+    const char* url;
+  } cases[] = {
+      {"a&b.htm", "a&b.htm", "http://s/"},
+      {"a&b.htm", "amp;b.htm", "http://s/a&amp;b.htm"},
+      {"a&b.htm", "a&am", "http://s/a&amp;b.htm"},
+      {"a&x/amp;x", "amp;x", "http://s/a&amp;x/"},
+      {"\xC3\xA9.htm", "\xA9.htm", "http://s/\xC3\xA9.htm"},
+      {"a b.htm", "a b.htm", "http://s/"},
+      {"a b.htm", "a%20b.htm", "http://s/a%20b.htm"},
+      {"sub/index.htm", "sub/index.htm", "http://s/sub/index.htm"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SiteScanner::fileUrl("http://s", c.relative, c.indexFile), c.url)
+        << c.relative << " with index file " << c.indexFile;
+  }
+}
 
 TEST_F(SiteScannerTest, IndexFileOfTheFolderItselfGivesNoRow) {
   dir.writeFile("index.htm");
@@ -200,14 +286,6 @@ TEST_F(SiteScannerTest, EmptyMaskTextLetsEveryFileThrough) {
   settings.fileMask = "";
   scanner.run();
   EXPECT_EQ(fileUrls().size(), 2u);
-}
-
-TEST_F(SiteScannerTest, FilesGivingTheSameUrlBothGetRows) {
-  dir.writeFile("a/x");
-  dir.writeFile("a/xindex.htm");
-  settings.fileMask = "";
-  scanner.run();
-  EXPECT_THAT(fileUrls(), ElementsAre("http://example.com/a/x", "http://example.com/a/x"));
 }
 
 TEST_F(SiteScannerTest, EmptyMaskEndsTheScanKeepingTheRowsSoFar) {
@@ -320,6 +398,26 @@ TEST(SiteScannerFake, FileThatVanishesBeforeItsTimeIsReadIsSkipped) {
   ASSERT_EQ(pages.size(), 3u);
   EXPECT_EQ(pages.at(2).url, "http://example.com/z.htm");
   EXPECT_EQ(done, 3) << "every reported file lets events run, the skipped one too";
+}
+
+TEST(SiteScannerFake, FilesGivingTheSameUrlBothGetRows) {
+  // Within one site URL every file has a URL of its own; a site URL changed
+  // during the scan can give a later file an earlier one's.
+  test::FakeFileSystem fs;
+  fs.addFile("x.htm");
+  fs.addFile("a/x.htm");
+  GeneratorSettings settings;
+  PageList pages;
+  Inputs inputs;
+  inputs.folder = test::FakeFileSystem::kRoot;
+  inputs.url = "http://s/a";
+  const LocaleFormats formats = test::dayFirstFormats();
+  SiteScanner scanner(settings, pages, inputs, formats, fs);
+  scanner.onFileDone = [&] { inputs.url = "http://s"; };
+  scanner.run();
+  ASSERT_EQ(pages.size(), 3u);
+  EXPECT_EQ(pages.at(1).url, "http://s/a/x.htm");
+  EXPECT_EQ(pages.at(2).url, "http://s/a/x.htm");
 }
 
 struct MaskCase {

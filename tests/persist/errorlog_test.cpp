@@ -15,5 +15,12 @@ TEST(ErrorLog, LineLeavesTheTimeOutAtMidnight) {
             "5.3.2006 0:00:01 : E - \r\n");
 }
 
+TEST(ErrorLog, LineHasAFourDigitYearWhereTheLocaleShowsTwo) {
+  LocaleFormats formats = test::dayFirstFormats();
+  formats.shortDateFormat = "M/d/yy";
+  formats.dateSeparator = "/";
+  EXPECT_EQ(ErrorLog::line({{1975, 6, 1}, {0, 0, 0}}, formats, "E", "m"), "6/1/1975 : E - m\r\n");
+}
+
 }  // namespace
 }  // namespace qorv

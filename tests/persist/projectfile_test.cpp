@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/sitescan.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
@@ -158,10 +159,17 @@ TEST_F(ProjectFileTest, TypedTextIsSavedAsMinusOneAndSurvivesOnlyWhileInForce) {
 }
 
 TEST_F(ProjectFileTest, LineBreaksInTheMasksAreSavedAsSemicolons) {
-  settings.fileMask = "*.htm\r*.html\n*.php\r\n*.asp";
+  // CR LF is one line break, as the scan splits it: one ";", never ";;"
+  // (which would open as an empty mask).
+  settings.fileMask = "*.htm\r*.html\n*.php\r\n*.asp\n\r*.x\r\n\r\n*.y";
   project.save(path());
-  EXPECT_NE(test::readFile(path()).find("FileMask=*.htm;*.html;*.php;;*.asp\r\n"),
+  EXPECT_NE(test::readFile(path()).find("FileMask=*.htm;*.html;*.php;*.asp;;*.x;;*.y\r\n"),
             std::string::npos);
+  GeneratorSettings opened;
+  Window other;
+  ProjectFile(opened, other).open(path());
+  EXPECT_EQ(splitFileMask(opened.fileMask), splitFileMask(settings.fileMask))
+      << "the project opens to the same masks";
 }
 
 TEST_F(ProjectFileTest, NewKeepsMasksIndexFileAndLayoutAndEmptiesTheList) {

@@ -235,13 +235,14 @@ TEST(LocaleFormatsOf, NamedLocales) {
   }
 }
 
-// The picker shows a date field for field as the row's date text does.
+// The picker shows a date field for field as the row's date text does, the
+// year with four digits.
 TEST(DatePickerFormat, FollowsTheShortDateFormatOfEachLocale) {
   const struct {
     const char* locale;
     const char* format;
   } cases[] = {
-      {"sk_SK", "d.M.yyyy"}, {"en_US", "M/d/yy"},     {"de_DE", "dd.MM.yy"},
+      {"sk_SK", "d.M.yyyy"}, {"en_US", "M/d/yyyy"},   {"de_DE", "dd.MM.yyyy"},
       {"C", "yyyy-MM-dd"},   {"ja_JP", "yyyy/MM/dd"}, {"hu_HU", "yyyy.MM.dd"},
   };
   for (const auto& c : cases) {
@@ -252,7 +253,8 @@ TEST(DatePickerFormat, FollowsTheShortDateFormatOfEachLocale) {
 // Every locale Qt knows: what the program writes under a locale reads back
 // under it.
 TEST(LocaleFormatsOf, TextsReadBackUnderEveryLocale) {
-  // Each date with a current year whose two-digit-year window holds it.
+  // Each date with a current year, some outside its two-digit-year window:
+  // a date text's year has four digits.
   struct Moment {
     Date date;
     int currentYear;
@@ -260,6 +262,7 @@ TEST(LocaleFormatsOf, TextsReadBackUnderEveryLocale) {
   const Moment dates[] = {
       {{1999, 12, 31}, 2026}, {{2006, 3, 5}, 2026},  {{2049, 10, 9}, 2026}, {{2050, 1, 31}, 2026},
       {{2050, 6, 15}, 2100},  {{2107, 11, 1}, 2100}, {{2075, 2, 28}, 2026}, {{1976, 9, 10}, 2026},
+      {{1, 1, 1}, 2026},      {{1901, 6, 1}, 2026},  {{2108, 6, 1}, 2026},  {{9999, 12, 31}, 2026},
   };
   const TimeOfDay times[] = {{0, 0, 0},    {12, 0, 0}, {23, 59, 58}, {1, 2, 4},
                              {11, 59, 58}, {13, 0, 0}, {9, 5, 6},    {14, 3, 6}};

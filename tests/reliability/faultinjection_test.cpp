@@ -181,7 +181,7 @@ TEST_F(FileSizeLimit, IniEntryPastTheLimitLeavesTheOldFile) {
 
 TEST(FullDevice, ReportOnStandardOutputThatCannotBeWrittenFails) {
   const std::string cli = test::cliPath();
-  ASSERT_FALSE(cli.empty()) << "QORV_CLI names the qorv-cli to test; ctest sets it";
+  ASSERT_FALSE(cli.empty()) << "no qorv-cli: set QORV_CLI or build it";
   test::TempDir dir;
   dir.writeFile("a.htm");
   for (const bool list : {false, true}) {
@@ -222,7 +222,7 @@ class Permissions : public ::testing::Test {
  protected:
   void SetUp() override {
     cli = test::cliPath();
-    ASSERT_FALSE(cli.empty()) << "QORV_CLI names the qorv-cli to test; ctest sets it";
+    ASSERT_FALSE(cli.empty()) << "no qorv-cli: set QORV_CLI or build it";
     dir.writeFile("site/a.htm");
     dir.writeFile("site/sitemap.xml", "old sitemap");
     dir.writeFile("site.prj", "[Project]\r\nURL=http://old/\r\n");

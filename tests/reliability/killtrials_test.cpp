@@ -94,7 +94,7 @@ class KillTrials : public ::testing::Test {
  protected:
   void SetUp() override {
     cli = test::cliPath();
-    ASSERT_FALSE(cli.empty()) << "QORV_CLI names the qorv-cli to test; ctest sets it";
+    ASSERT_FALSE(cli.empty()) << "no qorv-cli: set QORV_CLI or build it";
   }
   ~KillTrials() override { test::removeTree(dir.path()); }
 

@@ -14,6 +14,7 @@
 
 #include "core/errors.h"
 #include "core/sitescan.h"
+#include "tests/support/cliprogram.h"
 
 extern char** environ;
 
@@ -132,10 +133,7 @@ Exit run(const std::vector<std::string>& argv, const std::string& outPath) {
 
 pid_t start(const std::vector<std::string>& argv) { return spawn(argv, "/dev/null", "/dev/null"); }
 
-std::string cliPath() {
-  const char* cli = std::getenv("QORV_CLI");
-  return cli ? cli : "";
-}
+std::string cliPath() { return cliProgram(); }
 
 std::vector<std::string> names(const std::string& folder) {
   std::vector<std::string> names;

@@ -71,7 +71,7 @@ Exit run(const std::vector<std::string>& argv, const std::string& outPath = "/de
 /// Starts `argv` with stdout and stderr to /dev/null; the child's process id.
 pid_t start(const std::vector<std::string>& argv);
 
-/// The qorv-cli under test (ctest sets QORV_CLI); empty when unknown.
+/// The qorv-cli under test (`cliProgram`); empty when unknown.
 std::string cliPath();
 
 /// Names in a folder, sorted, "." and ".." left out; empty when unreadable.
