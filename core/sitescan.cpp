@@ -92,7 +92,7 @@ bool SiteScanner::run() {
 }
 
 std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
-                                 std::string_view indexFile) {
+                                 std::string_view indexFile, bool encodeNonAscii) {
   // One pass over the bytes into one buffer: this runs for every file of the
   // site. A little room for escapes spares most escaped names a doubling of
   // the buffer, which stays with the row.
@@ -101,7 +101,7 @@ std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativ
   appendXmlEscapedWithSlashes(url, base);
   if (base.empty() || base.back() != '/') url += '/';
   if (isIndexFile(relativePath, indexFile)) relativePath.remove_suffix(indexFile.size());
-  appendUrlPathEscaped(url, relativePath);
+  appendUrlPathEscaped(url, relativePath, encodeNonAscii);
   return url;
 }
 
@@ -111,7 +111,8 @@ void SiteScanner::addFileRow(const FoundFile& file) {
   // the scan goes on.
   if (const std::optional<DateTime> written = file.folder.lastWriteTime(file.name)) {
     const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
-    std::string url = fileUrl(m_inputs.siteUrl(), relative, m_settings.indexFile);
+    std::string url =
+        fileUrl(m_inputs.siteUrl(), relative, m_settings.indexFile, m_settings.encodeNonAscii);
     if (url != m_rootRowUrl) {
       if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
       m_pages.add(std::move(url), formatDateText(written->date, m_formats),

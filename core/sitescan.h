@@ -64,9 +64,10 @@ class SiteScanner {
   /// and the path relative to the scan folder joined by "/"; the path
   /// percent-encoded and XML-escaped by `appendUrlPathEscaped`. A file named
   /// `indexFile` exactly (when not empty) leaves its name out, so the URL
-  /// is its folder's, ending in "/".
+  /// is its folder's, ending in "/". `encodeNonAscii` writes the path's
+  /// letters outside ASCII as "%XX" of their UTF-8 bytes too.
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
-                             std::string_view indexFile);
+                             std::string_view indexFile, bool encodeNonAscii = false);
 
  private:
   void addFileRow(const FoundFile& file);

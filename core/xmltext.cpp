@@ -14,14 +14,17 @@ using ByteActions = std::array<ByteAction, 256>;
 
 // One table per kind of text, so that the loop over the bytes, which runs
 // for every file of a site, asks one question per byte.
-constexpr ByteActions makeActions(bool urlPath, bool backslashToSlash) {
+constexpr ByteActions makeActions(bool urlPath, bool backslashToSlash,
+                                  bool encodeNonAscii = false) {
   ByteActions actions{};
   for (int c = 0; c < 256; ++c) {
     ByteAction action = ByteAction::copy;
     if (c < 0x20 || c == 0x7F) {
       action = ByteAction::percent;
     } else if (c >= 0x80) {
-      action = ByteAction::multiByte;
+      // Every byte of a letter outside ASCII is 0x80 or above, and so is
+      // every byte that is not UTF-8: encoding them all encodes both.
+      action = encodeNonAscii ? ByteAction::percent : ByteAction::multiByte;
     } else if (c == '&' || c == '\'') {
       action = ByteAction::entity;
     } else if (c == '"' || c == '<' || c == '>') {
@@ -56,6 +59,7 @@ constexpr ByteActions makeActions(bool urlPath, bool backslashToSlash) {
 constexpr ByteActions kXmlText = makeActions(false, false);
 constexpr ByteActions kXmlTextWithSlashes = makeActions(false, true);
 constexpr ByteActions kUrlPath = makeActions(true, false);
+constexpr ByteActions kAsciiUrlPath = makeActions(true, false, true);
 
 void appendPercent(std::string& out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -138,8 +142,8 @@ void appendXmlEscapedWithSlashes(std::string& out, std::string_view text) {
   appendEscaped(out, text, kXmlTextWithSlashes);
 }
 
-void appendUrlPathEscaped(std::string& out, std::string_view path) {
-  appendEscaped(out, path, kUrlPath);
+void appendUrlPathEscaped(std::string& out, std::string_view path, bool encodeNonAscii) {
+  appendEscaped(out, path, encodeNonAscii ? kAsciiUrlPath : kUrlPath);
 }
 
 std::string xmlEscape(std::string_view text) {

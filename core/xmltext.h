@@ -26,7 +26,8 @@ void appendXmlEscapedWithSlashes(std::string& out, std::string_view text);
 /// would change what it names, are written as "%XX" too: the blank, "\"",
 /// "#", "%", "<", ">", "?", "[", "\", "]", "^", "`", "{", "|", "}". "&" and
 /// "'" stay and become entities; "/" (between folders) and letters outside
-/// ASCII stay as they are.
-void appendUrlPathEscaped(std::string& out, std::string_view path);
+/// ASCII stay as they are, unless `encodeNonAscii` asks for them as "%XX"
+/// of their UTF-8 bytes too.
+void appendUrlPathEscaped(std::string& out, std::string_view path, bool encodeNonAscii = false);
 
 }  // namespace qorv

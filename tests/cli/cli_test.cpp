@@ -401,7 +401,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "index.html",
                  {".html"}},
         TreeCase{"DefaultMasksAndIndexFile", {}, "index.htm", {".htm", ".html"}},
-        TreeCase{"NoIndexFile", {"--index="}, "", {".htm", ".html"}}),
+        TreeCase{"NoIndexFile", {"--index="}, "", {".htm", ".html"}},
+        TreeCase{
+            "LettersOutsideAsciiEncoded", {"--encode-non-ascii"}, "index.htm", {".htm", ".html"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

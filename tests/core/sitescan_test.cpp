@@ -102,6 +102,30 @@ struct UrlCase {
   friend void PrintTo(const UrlCase& c, std::ostream* os) { *os << c.name; }
 };
 
+class FileUrlEncodingNonAscii : public ::testing::TestWithParam<UrlCase> {};
+
+TEST_P(FileUrlEncodingNonAscii, WritesEveryByteOutsideAsciiOfThePathAsPercentHex) {
+  const UrlCase& c = GetParam();
+  EXPECT_EQ(SiteScanner::fileUrl(c.base, c.relative, "index.htm", true), c.url);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FileUrlEncodingNonAscii,
+    ::testing::Values(
+        UrlCase{"TwoByteLetter", "http://s", "cenník.htm", "http://s/cenn%C3%ADk.htm"},
+        UrlCase{"ThreeByteLetters", "http://s", "日本.htm", "http://s/%E6%97%A5%E6%9C%AC.htm"},
+        UrlCase{"FourByteLetter", "http://s", "\xF0\x9F\x98\x80.htm", "http://s/%F0%9F%98%80.htm"},
+        UrlCase{"FolderNamesToo", "http://s", "žltý/a b.htm", "http://s/%C5%BElt%C3%BD/a%20b.htm"},
+        UrlCase{"InvalidBytesAsBefore", "http://s",
+                "a\xFF"
+                "b.htm",
+                "http://s/a%FFb.htm"},
+        UrlCase{"TheSiteUrlStaysAsTyped", "http://háj.sk/", "é.htm", "http://háj.sk/%C3%A9.htm"},
+        UrlCase{"AsciiAndEntitiesUnchanged", "http://s", "a&b.htm", "http://s/a&amp;b.htm"},
+        UrlCase{"IndexFileStillLeavesTheFolder", "http://s", "čaj/index.htm",
+                "http://s/%C4%8Daj/"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 class FileUrl : public ::testing::TestWithParam<UrlCase> {};
 
 TEST_P(FileUrl, JoinsTheSiteUrlAndTheEncodedPath) {
