@@ -175,8 +175,8 @@ std::vector<Folder> planFolders(SplitMix64& rng, const std::string& root, std::s
 }
 
 // Deals `count` files to the folders in proportion to their weights.
-template <typename field>
-void deal(SplitMix64& rng, std::vector<Folder>& folders, std::uint64_t count, field field) {
+template <typename Field>
+void deal(SplitMix64& rng, std::vector<Folder>& folders, std::uint64_t count, Field field) {
   std::vector<std::uint64_t> cumulative;
   cumulative.reserve(folders.size());
   std::uint64_t total = 0;

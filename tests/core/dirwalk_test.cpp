@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"x.htm/page.htm"}},
         FilterCase{
             "BlanksArePartOfTheMask", {"*.htm", " *.html"}, {"a.html", " b.html"}, {" b.html"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(DirectoryWalker, KeepsNoPathsWhenToldNot) {
   FakeFileSystem fs;
@@ -228,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DirectoryWalkerFailure,
                                                        [](auto& f) {
                                                          f.closeStatus = {ListStatus::Failed, 5};
                                                        }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(DirectoryWalker, SubfolderThatVanishedEndsTheWalk) {
   FakeFileSystem fs;

@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         TagCase{"CapitalNoneIsContent", "None", "none", "<changefreq>None</changefreq>"},
         TagCase{"EmptyIsContent", "none", "", "<priority></priority>"},
         TagCase{"TypedTextIsEscaped", "a<b&c", "none", "<changefreq>a&lt;b&amp;c</changefreq>"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(SitemapWriterTest, LongLastmodCarriesTheTimeTextAndZoneUnchanged) {
   addTicked("http://s/", "5.3.2006", "9:05:06 PM", "none", "none");
@@ -279,9 +279,9 @@ void fillToSize(PageList& pages, std::uint64_t bytes) {
 
 TEST_F(SitemapFile, SizeLimitIsInclusive) {
   for (const std::uint64_t size : {kMaxSitemapBytes, kMaxSitemapBytes + 1}) {
-    PageList pages;
-    fillToSize(pages, size);
-    const SitemapResult result = writer.writeSitemap(dir.path(), pages, settings);
+    PageList rows;
+    fillToSize(rows, size);
+    const SitemapResult result = writer.writeSitemap(dir.path(), rows, settings);
     EXPECT_EQ(result.fileSize, size);
     EXPECT_EQ(result.exceedsLimits(), size > kMaxSitemapBytes);
   }
@@ -335,7 +335,7 @@ INSTANTIATE_TEST_SUITE_P(
             "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 10485761 B"
             "\rChyba - je prekročená maximálna veľkosť súboru 10485760 B.\r\rPočet Url: 50001"
             "\rChyba - je prekročený maximálny počet 50000 Url."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace qorv

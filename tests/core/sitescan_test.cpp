@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "http://s/p;b.htm"},
         UrlCase{"IndexSplittingACharacterIsPassedOver", "http://s", "\xC3\xA9.htm", "\xA9.htm",
                 "http://s/\xC3\xA9.htm"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(SiteScannerTest, IndexFileOfTheFolderItselfGivesNoRow) {
   dir.writeFile("index.htm");

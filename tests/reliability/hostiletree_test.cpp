@@ -194,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(
                                std::string(251, 'n') + ".htm"},
                       NameCase{"LongestNameOfTwoByteLetters", repeat("\xc3\xa9", 125) + ".htm",
                                repeat("\xc3\xa9", 125) + ".htm"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(HostileTree, FilesRemovedDuringTheWalkAreSkipped) {
   for (int i = 0; i < 50; ++i) dir.writeFile("f" + std::to_string(i) + ".htm");
@@ -265,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FolderChangedBeforeItIsEntered,
                                           symlink(outside.c_str(), (dir / "s").c_str());
                                         },
                                         {"s/y.htm"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(HostileTree, FolderRemovedWhileItIsListed) {
   for (int i = 0; i < 1000; ++i) dir.writeFile("big/f" + std::to_string(i) + ".htm");
@@ -328,7 +328,7 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"DanglingLink",
                    [](const std::string& p) { return symlink("nowhere.xml", p.c_str()) == 0; },
                    true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace qorv
