@@ -159,7 +159,7 @@ bool DirectoryWalker::listFolder(Frame& frame) {
 }
 
 bool DirectoryWalker::passes(std::string_view name) {
-  if ((filter.searchTypes & FileFilter::stFileMask) == 0) return true;
+  if ((filter.searchTypes & FileFilter::FileMask) == 0) return true;
   if (filter.masks().empty()) return true;
   toUpper(name, m_upperName);
   // Indexing rather than iterators: the masks are read afresh for every file.

@@ -14,7 +14,7 @@ namespace qorv {
 class FileFilter {
  public:
   /// Search type flags; only the file mask test exists here.
-  enum SearchType : unsigned { stFileMask = 1u << 0 };
+  enum SearchType : unsigned { FileMask = 1u << 0 };
   unsigned searchTypes = 0;
 
   const std::vector<std::string>& masks() const { return m_masks; }

@@ -60,7 +60,7 @@ SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const Sca
       m_inputs(inputs),
       m_formats(formats),
       m_walker(fileSystem) {
-  m_walker.filter.searchTypes = FileFilter::stFileMask;
+  m_walker.filter.searchTypes = FileFilter::FileMask;
   m_walker.keepFoundFiles = false;
   m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { addFileRow(file); };
 }

@@ -21,7 +21,7 @@ std::string withSlash(const QString& folder) {
 std::string executableFolder() { return withSlash(QCoreApplication::applicationDirPath()); }
 
 std::string settingsFolder() {
-  const std::string executable = executableFolder();
+  std::string executable = executableFolder();
   if (isWritableFile(executable)) return executable;
   const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   QDir().mkpath(config);

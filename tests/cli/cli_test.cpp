@@ -43,6 +43,7 @@ CliRun runCli(const std::vector<std::string>& args,
   argv.push_back(cli);
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> argvZ;
+  argvZ.reserve(argv.size() + 1);
   for (auto& a : argv) argvZ.push_back(a.data());
   argvZ.push_back(nullptr);
 
@@ -53,6 +54,7 @@ CliRun runCli(const std::vector<std::string>& args,
   }
   environment.insert(environment.end(), env.begin(), env.end());
   std::vector<char*> envZ;
+  envZ.reserve(environment.size() + 1);
   for (auto& e : environment) envZ.push_back(e.data());
   envZ.push_back(nullptr);
 

@@ -21,7 +21,7 @@ struct WalkFixture {
   explicit WalkFixture(FileSystem& fs, std::vector<std::string> masks = {"*.htm", "*.html"})
       : walker(fs) {
     walker.rootFolder = FakeFileSystem::kRoot;
-    walker.filter.searchTypes = FileFilter::stFileMask;
+    walker.filter.searchTypes = FileFilter::FileMask;
     walker.filter.setMasks(std::move(masks));
     walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) {
       reported.push_back(file.path);
@@ -342,6 +342,7 @@ TEST(DirectoryWalker, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
     paths.push_back(prefix + repeat("b/", 10) + "c/c.htm");
   };
   std::vector<std::string> expected;
+  expected.reserve(100 + 41 + 1 + 41);
   for (int level = 0; level < 100; ++level)
     expected.push_back("ROOT/" + repeat("d/", level) + "f.htm");
   walkOfB("ROOT/" + repeat("d/", 70) + "x/", expected);
@@ -371,7 +372,7 @@ TEST(DirectoryWalkerOnDisk, ReportsFullPathsOfNestedFilesOnceEachFollowingLinksW
 
   DirectoryWalker walker;
   walker.rootFolder = dir.path();
-  walker.filter.searchTypes = FileFilter::stFileMask;
+  walker.filter.searchTypes = FileFilter::FileMask;
   walker.filter.setMasks({"*.htm", "*.html"});
   std::vector<std::string> reported;
   walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {

@@ -44,7 +44,7 @@ class HostileTree : public ::testing::Test {
   ~HostileTree() override { test::removeTree(dir.path()); }
 
   std::string link(const std::string& target, const std::string& name) const {
-    const std::string path = dir / name;
+    std::string path = dir / name;
     EXPECT_EQ(symlink(target.c_str(), path.c_str()), 0) << name;
     return path;
   }
