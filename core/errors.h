@@ -22,7 +22,7 @@ class ConvertError : public AppError {
   const char* className() const noexcept override { return "EConvertError"; }
 };
 
-/// A file that could not be created, written or closed. `Code` is the
+/// A file that could not be created, written or closed. `code` is the
 /// operating system's error number.
 class IoError : public AppError {
  public:
