@@ -23,7 +23,7 @@ namespace qorv::cli {
 
 namespace {
 
-enum ExitStatus { kWritten = 0, kFailure = 1, kBadUsage = 2, kLimitExceeded = 3 };
+enum ExitStatus { Written = 0, Failure = 1, BadUsage = 2, LimitExceeded = 3 };
 
 /// The command line's stand-in for the main window's folder and URL boxes.
 class CliInputs final : public ScanInputs, public ProjectWindow {
@@ -135,11 +135,11 @@ int run(const CliOptions& options) {
   } else {
     const SitemapResult result = job.write();
     std::printf("%s\n", SitemapJob::report(result).c_str());
-    if (result.exceedsLimits()) return kLimitExceeded;
+    if (result.exceedsLimits()) return LimitExceeded;
   }
   if (std::fflush(stdout) != 0 || std::ferror(stdout))
     throw IoError("Cannot write the standard output", EIO);
-  return kWritten;
+  return Written;
 }
 
 }  // namespace
@@ -153,27 +153,27 @@ int cliMain(int argc, char** argv) {
     options = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError& error) {
     std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), usageText());
-    return kBadUsage;
+    return BadUsage;
   }
   if (options.help) {
     std::fputs(usageText(), stdout);
-    return kWritten;
+    return Written;
   }
   if (options.version) {
     std::printf("qorv-cli %d.%d.%d.%d\n", kProductVersion.major, kProductVersion.minor,
                 kProductVersion.release, kProductVersion.build);
-    return kWritten;
+    return Written;
   }
 
   try {
     return run(options);
   } catch (const UsageError& error) {
     std::fprintf(stderr, "qorv-cli: %s\n\n%s", error.what(), usageText());
-    return kBadUsage;
+    return BadUsage;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "qorv-cli: %s: %s\n", errorClassName(error), error.what());
   }
-  return kFailure;
+  return Failure;
 }
 
 }  // namespace qorv::cli

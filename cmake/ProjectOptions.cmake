@@ -6,7 +6,8 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 
 add_library(qorv_options INTERFACE)
-target_compile_options(qorv_options INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(qorv_options INTERFACE -Wall -Wextra -Wpedantic
+  -Wshadow -Wconversion -Wold-style-cast -Woverloaded-virtual -Wnon-virtual-dtor)
 target_compile_definitions(qorv_options INTERFACE
   QT_NO_CAST_FROM_ASCII
   QT_NO_CONTEXTLESS_CONNECT

@@ -137,7 +137,7 @@ int windowedYear(int twoDigitYear, int currentYear) {
   return year;
 }
 
-enum class Marker { None, am, pm };
+enum class Marker { None, Am, Pm };
 
 bool startsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -162,7 +162,7 @@ MarkerMatch matchMarker(std::string_view text, const LocaleFormats& formats, boo
     std::string_view text;
     Marker marker;
   } candidates[] = {
-      {locale.am, Marker::am}, {locale.pm, Marker::pm}, {"AM", Marker::am}, {"PM", Marker::pm}};
+      {locale.am, Marker::Am}, {locale.pm, Marker::Pm}, {"AM", Marker::Am}, {"PM", Marker::Pm}};
   MarkerMatch best;
   for (const auto& candidate : candidates) {
     if (candidate.text.size() <= best.length) continue;
@@ -324,7 +324,7 @@ std::optional<TimeOfDay> tryReadTimeText(std::string_view text, const LocaleForm
   if (match.marker != Marker::None) {
     if (hour < 1 || hour > 12) return std::nullopt;
     hour %= 12;
-    if (match.marker == Marker::pm) hour += 12;
+    if (match.marker == Marker::Pm) hour += 12;
   }
   if (!isValidTime(hour, minute, second)) return std::nullopt;
   return TimeOfDay{hour, minute, second};

@@ -26,7 +26,7 @@ class ConvertError : public AppError {
 /// operating system's error number.
 class IoError : public AppError {
  public:
-  IoError(const std::string& message, int code) : AppError(message), code(code) {}
+  IoError(const std::string& message, int errorNumber) : AppError(message), code(errorNumber) {}
   const char* className() const noexcept override { return "EInOutError"; }
   int code;
 };

@@ -291,7 +291,7 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
   if (settings.splitIndex) {
     // An index names itself near its start; the old file is read whole only
     // when it is one, not when it is a urlset of many megabytes.
-    constexpr std::size_t kIndexHeadBytes = 64 * 1024;
+    constexpr std::size_t kIndexHeadBytes = std::size_t{64} * 1024;
     std::string old;
     error = readFileForUpdate(result.filePath, old, kIndexHeadBytes);
     if (error == 0 && old.size() == kIndexHeadBytes && isSitemapIndex(old))

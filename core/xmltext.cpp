@@ -8,7 +8,7 @@ namespace qorv {
 
 namespace {
 
-enum class ByteAction : unsigned char { copy, entity, percent, slash, multiByte };
+enum class ByteAction : unsigned char { Copy, Entity, Percent, Slash, MultiByte };
 
 using ByteActions = std::array<ByteAction, 256>;
 
@@ -18,20 +18,20 @@ constexpr ByteActions makeActions(bool urlPath, bool backslashToSlash,
                                   bool encodeNonAscii = false) {
   ByteActions actions{};
   for (int c = 0; c < 256; ++c) {
-    ByteAction action = ByteAction::copy;
+    ByteAction action = ByteAction::Copy;
     if (c < 0x20 || c == 0x7F) {
-      action = ByteAction::percent;
+      action = ByteAction::Percent;
     } else if (c >= 0x80) {
       // Every byte of a letter outside ASCII is 0x80 or above, and so is
       // every byte that is not UTF-8: encoding them all encodes both.
-      action = encodeNonAscii ? ByteAction::percent : ByteAction::multiByte;
+      action = encodeNonAscii ? ByteAction::Percent : ByteAction::MultiByte;
     } else if (c == '&' || c == '\'') {
-      action = ByteAction::entity;
+      action = ByteAction::Entity;
     } else if (c == '"' || c == '<' || c == '>') {
-      action = urlPath ? ByteAction::percent : ByteAction::entity;
+      action = urlPath ? ByteAction::Percent : ByteAction::Entity;
     } else if (c == '\\') {
       action =
-          urlPath ? ByteAction::percent : (backslashToSlash ? ByteAction::slash : ByteAction::copy);
+          urlPath ? ByteAction::Percent : (backslashToSlash ? ByteAction::Slash : ByteAction::Copy);
     } else if (urlPath) {
       switch (c) {
         case ' ':
@@ -45,7 +45,7 @@ constexpr ByteActions makeActions(bool urlPath, bool backslashToSlash,
         case '{':
         case '|':
         case '}':
-          action = ByteAction::percent;
+          action = ByteAction::Percent;
           break;
         default:
           break;
@@ -88,7 +88,7 @@ void appendEscaped(std::string& out, std::string_view text, const ByteActions& a
     // Copy the run of plain characters in one go: most URLs are all plain.
     std::size_t plain = pos;
     while (plain < text.size() &&
-           actions[static_cast<unsigned char>(text[plain])] == ByteAction::copy)
+           actions[static_cast<unsigned char>(text[plain])] == ByteAction::Copy)
       ++plain;
     out.append(text, pos, plain - pos);
     pos = plain;
@@ -96,21 +96,21 @@ void appendEscaped(std::string& out, std::string_view text, const ByteActions& a
 
     const auto c = static_cast<unsigned char>(text[pos]);
     switch (actions[c]) {
-      case ByteAction::copy:  // taken by the run above
+      case ByteAction::Copy:  // taken by the run above
         break;
-      case ByteAction::entity:
+      case ByteAction::Entity:
         out += entityOf(c);
         ++pos;
         continue;
-      case ByteAction::percent:
+      case ByteAction::Percent:
         appendPercent(out, c);
         ++pos;
         continue;
-      case ByteAction::slash:
+      case ByteAction::Slash:
         out += '/';
         ++pos;
         continue;
-      case ByteAction::multiByte: {
+      case ByteAction::MultiByte: {
         const std::size_t length = validSequenceLength(text, pos);
         if (length == 0) {
           appendPercent(out, c);

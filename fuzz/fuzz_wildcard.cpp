@@ -30,10 +30,10 @@ bool referenceMatch(std::string_view maskText, std::string_view nameText) {
   const std::vector<char32_t> mask = characters(maskText);
   const std::vector<char32_t> name = characters(nameText);
   // matches[j]: whether the mask so far matches the first j characters.
-  std::vector<char> matches(name.size() + 1, 0);
+  std::vector<unsigned char> matches(name.size() + 1, 0);
   matches[0] = 1;
   for (const char32_t m : mask) {
-    std::vector<char> next(name.size() + 1, 0);
+    std::vector<unsigned char> next(name.size() + 1, 0);
     for (std::size_t j = 0; j <= name.size(); ++j) {
       if (m == U'*')
         next[j] = matches[j] || (j > 0 && next[j - 1]);

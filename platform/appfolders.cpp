@@ -43,7 +43,7 @@ bool usesOwnFolder(std::string_view executableFolder, std::string_view installed
 }
 
 std::string settingsFolder() {
-  const std::string executable = executableFolder();
+  std::string executable = executableFolder();
   if (usesOwnFolder(executable, installedBinFolder(), isWritableFile(executable)))
     return executable;
   const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);

@@ -14,7 +14,7 @@ namespace qorv {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 
 std::string randomSuffix() {
   static std::mt19937_64 generator{std::random_device{}() ^ static_cast<std::uint64_t>(getpid())};

@@ -11,7 +11,7 @@ namespace {
 
 // zlib's window bits plus 16 ask for the gzip header and trailer.
 constexpr int kGzipWindowBits = 15 + 16;
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
 
 }  // namespace
 

@@ -24,7 +24,7 @@ struct Range {
   int stride;
 };
 
-std::int32_t delta(char32_t c) {
+std::int32_t upperDelta(char32_t c) {
   if (c > kLastCodePoint) return 0;
   return static_cast<std::int32_t>(QChar::toUpper(c)) - static_cast<std::int32_t>(c);
 }
@@ -37,17 +37,18 @@ std::vector<Range> buildRanges() {
   std::vector<Range> ranges;
   char32_t c = 0;
   while (c <= kLastCodePoint) {
-    const std::int32_t delta = delta(c);
+    const std::int32_t delta = upperDelta(c);
     if (delta == 0) {
       ++c;
       continue;
     }
     Range range{c, c, delta, 1};
-    if (delta(c + 1) == delta) {
-      while (range.last < kLastCodePoint && delta(range.last + 1) == delta) ++range.last;
-    } else if (delta(c + 1) == 0 && delta(c + 2) == delta) {
+    if (upperDelta(c + 1) == delta) {
+      while (range.last < kLastCodePoint && upperDelta(range.last + 1) == delta) ++range.last;
+    } else if (upperDelta(c + 1) == 0 && upperDelta(c + 2) == delta) {
       range.stride = 2;
-      while (delta(range.last + 1) == 0 && delta(range.last + 2) == delta) range.last += 2;
+      while (upperDelta(range.last + 1) == 0 && upperDelta(range.last + 2) == delta)
+        range.last += 2;
     }
     ranges.push_back(range);
     c = range.last + 1;

@@ -28,7 +28,11 @@ class TabLeavingPicker final : public Picker {
   using Picker::Picker;
 
  protected:
-  bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+  // Past the picker's own handling on purpose: it would move between the
+  // date's fields instead of leaving the picker.
+  bool focusNextPrevChild(bool next) override {
+    return QWidget::focusNextPrevChild(next);  // NOLINT(bugprone-parent-virtual-call)
+  }
 };
 
 }  // namespace

@@ -49,6 +49,7 @@ CliRun runCli(const std::vector<std::string>& args,
   argv.push_back(cli);
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> argvZ;
+  argvZ.reserve(argv.size() + 1);
   for (auto& a : argv) argvZ.push_back(a.data());
   argvZ.push_back(nullptr);
 
@@ -59,6 +60,7 @@ CliRun runCli(const std::vector<std::string>& args,
   }
   environment.insert(environment.end(), env.begin(), env.end());
   std::vector<char*> envZ;
+  envZ.reserve(environment.size() + 1);
   for (auto& e : environment) envZ.push_back(e.data());
   envZ.push_back(nullptr);
 
@@ -404,7 +406,7 @@ INSTANTIATE_TEST_SUITE_P(
         TreeCase{"NoIndexFile", {"--index="}, "", {".htm", ".html"}},
         TreeCase{
             "LettersOutsideAsciiEncoded", {"--encode-non-ascii"}, "index.htm", {".htm", ".html"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace qorv

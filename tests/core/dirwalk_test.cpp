@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"x.htm/page.htm"}},
         FilterCase{
             "BlanksArePartOfTheMask", {"*.htm", " *.html"}, {"a.html", " b.html"}, {" b.html"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(DirectoryWalker, KeepsNoPathsWhenToldNot) {
   FakeFileSystem fs;
@@ -227,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DirectoryWalkerFailure,
                                                        [](auto& f) {
                                                          f.closeStatus = {ListStatus::Failed, 5};
                                                        }}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(DirectoryWalker, SubfolderThatVanishedEndsTheWalk) {
   FakeFileSystem fs;
@@ -341,6 +341,7 @@ TEST(DirectoryWalker, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
     paths.push_back(prefix + repeat("b/", 10) + "c/c.htm");
   };
   std::vector<std::string> expected;
+  expected.reserve(100 + 41 + 1 + 41);
   for (int level = 0; level < 100; ++level)
     expected.push_back("ROOT/" + repeat("d/", level) + "f.htm");
   walkOfB("ROOT/" + repeat("d/", 70) + "x/", expected);

@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IndexCase{"MinusOneAfterAMatchEmptiesText", 3, -1, -1, ""},
                       IndexCase{"OutOfRangeEmptiesText", -1, 12, -1, ""},
                       IndexCase{"NegativeOutOfRangeEmptiesText", 3, -7, -1, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(GeneratorSettings, ResetForNewProjectKeepsMasksIndexFileAndLayout) {
   GeneratorSettings settings;

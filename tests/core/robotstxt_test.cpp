@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         RobotsCase{"TheUrlMustMatchExactly", "Sitemap: HTTPS://example.com/sitemap.xml\n",
                    "Sitemap: HTTPS://example.com/sitemap.xml\n"
                    "Sitemap: https://example.com/sitemap.xml\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace qorv

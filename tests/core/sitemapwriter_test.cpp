@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         TagCase{"CapitalNoneIsContent", "None", "none", "<changefreq>None</changefreq>"},
         TagCase{"EmptyIsContent", "none", "", "<priority></priority>"},
         TagCase{"TypedTextIsEscaped", "a<b&c", "none", "<changefreq>a&lt;b&amp;c</changefreq>"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 struct LastmodCase {
   const char* name;
@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         // row was made) leaves the time out too.
         LastmodCase{"UnreadableTime", "noon", "+01:00", "2006-03-05"},
         LastmodCase{"TimeOutOfRange", "25:00:00", "+01:00", "2006-03-05"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(SitemapWriterTest, UrlOfExactlyTheLimitIsWrittenOneLongerIsLeftOut) {
   const std::string prefix = "http://s/";
@@ -322,9 +322,9 @@ void fillToSize(PageList& pages, std::uint64_t bytes) {
 
 TEST_F(SitemapFile, SizeLimitIsInclusive) {
   for (const std::uint64_t size : {kMaxSitemapBytes, kMaxSitemapBytes + 1}) {
-    PageList pages;
-    fillToSize(pages, size);
-    const SitemapResult result = writer.writeSitemap(dir.path(), pages, settings);
+    PageList rows;
+    fillToSize(rows, size);
+    const SitemapResult result = writer.writeSitemap(dir.path(), rows, settings);
     EXPECT_EQ(result.fileSize, size);
     EXPECT_EQ(result.exceedsLimits(), size > kMaxSitemapBytes);
   }
@@ -404,7 +404,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 2345 B"
                    "\r\rPočet Url: 12\r\rrobots.txt: riadok Sitemap už je",
                    kMaxSitemapBytes, 0, false, SitemapResult::RobotsLine::AlreadyThere}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 // The options for search engines: schema 0.9, parts under an index, gzip
 // copies and the robots.txt line.

@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         UrlCase{"AsciiAndEntitiesUnchanged", "http://s", "a&b.htm", "http://s/a&amp;b.htm"},
         UrlCase{"IndexFileStillLeavesTheFolder", "http://s", "čaj/index.htm",
                 "http://s/%C4%8Daj/"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 class FileUrl : public ::testing::TestWithParam<UrlCase> {};
 
@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "http://s/site/a%5Cb.htm"},
         UrlCase{"SiteUrlControlCharactersAndStrayBytes", "http://s/\t\xff", "a.htm",
                 "http://s/%09%FF/a.htm"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 // Every byte that may not stand in a URL path, in a file name and in a
 // folder name.
@@ -238,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "http://s/index.htm/index.htm"},
         IndexCase{"IndexFileWithAnEncodedByte", "http://s", "a b/index.html",
                   "http://s/a%20b/index.html", "http://s/a%20b/index.html", "http://s/a%20b/"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 // An index file name that matches only a piece of the escaped URL (an
 // entity, half a character, an encoded byte) cuts nothing.

@@ -180,6 +180,7 @@ TEST(WildcardMatch, AgreesWithReferenceOnAllShortTexts) {
   allTexts({"*", "?", "A", "\xC5\xA0", "\xA0"}, 4, masks);
   allTexts({"A", "\xC5\xA0", "\xA0", "\xC5", "*"}, 4, names);
   std::vector<std::vector<char32_t>> nameChars;
+  nameChars.reserve(names.size());
   for (const std::string& name : names) nameChars.push_back(characters(name));
   for (const std::string& mask : masks) {
     if (mask.empty()) continue;

@@ -29,7 +29,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "%EF%BF%BE%EF%BF%BF"},
                       EscapeCase{"PercentSignKept", "100%25", "100%25"},
                       EscapeCase{"Empty", "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace qorv

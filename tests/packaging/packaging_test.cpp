@@ -43,9 +43,9 @@ std::string helpText() {
 /// Every option a text names: each "--name" word, where "--[no-]name"
 /// names "--name" and "--no-name".
 std::set<std::string> optionsNamedIn(const std::string& text) {
-  static const std::regex option(R"(--(\[no-\])?([a-z0-9][a-z0-9-]*))");
+  static const std::regex kOption(R"(--(\[no-\])?([a-z0-9][a-z0-9-]*))");
   std::set<std::string> options;
-  for (std::sregex_iterator it(text.begin(), text.end(), option), end; it != end; ++it) {
+  for (std::sregex_iterator it(text.begin(), text.end(), kOption), end; it != end; ++it) {
     options.insert("--" + (*it)[2].str());
     if ((*it)[1].matched) options.insert("--no-" + (*it)[2].str());
   }
@@ -61,12 +61,12 @@ struct HelpEntry {
 };
 
 std::vector<HelpEntry> helpEntries(const std::string& help) {
-  static const std::regex entry(R"(^ {2}(--[^\s,]+(?:, --[^\s,]+)*)(?: (\S+))?(?: {2,}|$))");
+  static const std::regex kEntry(R"(^ {2}(--[^\s,]+(?:, --[^\s,]+)*)(?: (\S+))?(?: {2,}|$))");
   std::vector<HelpEntry> entries;
   std::istringstream lines(help);
   for (std::string line; std::getline(lines, line);) {
     std::smatch match;
-    if (std::regex_search(line, match, entry))
+    if (std::regex_search(line, match, kEntry))
       entries.push_back({optionsNamedIn(match[1].str()), match[2].str()});
   }
   return entries;
@@ -75,13 +75,13 @@ std::vector<HelpEntry> helpEntries(const std::string& help) {
 /// The options of the manual page's entries: the tag lines of its .TP
 /// paragraphs, with the roff escapes for fonts and hyphens undone.
 std::set<std::string> manualPageOptions(const std::string& page) {
-  static const std::regex fontEscape(R"(\\f(\[[^\]]*\]|\(..|.))");
+  static const std::regex kFontEscape(R"(\\f(\[[^\]]*\]|\(..|.))");
   std::set<std::string> options;
   std::istringstream lines(page);
   bool tagNext = false;
   for (std::string line; std::getline(lines, line);) {
     if (tagNext) {
-      std::string tag = std::regex_replace(line, fontEscape, "");
+      std::string tag = std::regex_replace(line, kFontEscape, "");
       tag = std::regex_replace(tag, std::regex(R"(\\-)"), "-");
       tag = std::regex_replace(tag, std::regex(R"(\\&)"), "");
       options.merge(optionsNamedIn(tag));
@@ -99,10 +99,10 @@ Words complete(const Words& words, const std::string& folder = "/") {
                 "--norc",
                 "--noprofile",
                 "-c",
-                "cd \"$1\" && source \"$2\" || exit 1; shift 2;"
-                "COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMP_LINE=\"$*\";"
-                "COMP_POINT=${#COMP_LINE}; _qorv_cli || exit 1;"
-                "for reply in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$reply\"; done",
+                std::string("cd \"$1\" && source \"$2\" || exit 1; shift 2;") +
+                    "COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMP_LINE=\"$*\";" +
+                    "COMP_POINT=${#COMP_LINE}; _qorv_cli || exit 1;" +
+                    "for reply in \"${COMPREPLY[@]}\"; do printf '%s\\n' \"$reply\"; done",
                 "bash",
                 folder,
                 sourcePath(kCompletion),
@@ -334,8 +334,8 @@ TEST_P(IconRendition, IsAPngOfItsFoldersSize) {
 INSTANTIATE_TEST_SUITE_P(Cases, IconRendition,
                          ::testing::Values(IconCase{48, "packaging/icons/48x48/quorvex.png"},
                                            IconCase{256, "packaging/icons/256x256/quorvex.png"}),
-                         [](const ::testing::TestParamInfo<IconCase>& info) {
-                           return "Size" + std::to_string(info.param.size);
+                         [](const ::testing::TestParamInfo<IconCase>& caseInfo) {
+                           return "Size" + std::to_string(caseInfo.param.size);
                          });
 
 }  // namespace

@@ -131,7 +131,7 @@ TEST_F(IniFileTest, LongValuesReadBackCutTo2047Characters) {
   for (int i = 0; i < 3000; ++i) letters += "š";
   ini.writeString("S", "Letters", letters);
   EXPECT_EQ(ini.readString("S", "Ascii", ""), std::string(2047, 'a'));
-  EXPECT_EQ(ini.readString("S", "Letters", ""), letters.substr(0, 2047 * 2));
+  EXPECT_EQ(ini.readString("S", "Letters", ""), letters.substr(0, std::size_t{2047} * 2));
 }
 
 TEST_F(IniFileTest, ByteOrderMarkIsNotPartOfTheFirstLineAndIsKept) {
@@ -169,7 +169,7 @@ TEST_F(IniFileTest, BinaryGarbageReadsAsDefaultsAndCanBeWrittenInto) {
 
 TEST_F(IniFileTest, HugeFileAndHugeLinesAreRead) {
   std::string original = "[Filler]\n";
-  const std::string line(1024 * 1024, 'z');
+  const std::string line(std::size_t{1024} * 1024, 'z');
   for (int i = 0; i < 50; ++i) original += "K" + std::to_string(i) + "=" + line + "\n";
   original += "[S]\nK=found\n";
   dir.writeFile("test.ini", original);

@@ -269,7 +269,7 @@ TEST_F(Permissions, FolderThatMayNotBeWrittenKeepsItsSitemap) {
 
 TEST_F(Permissions, ProjectThatMayNotBeWrittenIsKept) {
   ASSERT_EQ(chmod((dir / "site").c_str(), 0777), 0);
-  for (const mode_t folder : {0755, 0777}) {
+  for (const mode_t folder : {mode_t{0755}, mode_t{0777}}) {
     // Read-only in a locked folder, then read-only in an open one.
     ASSERT_EQ(chmod(dir.path().c_str(), folder), 0);
     ASSERT_EQ(chmod((dir / "site.prj").c_str(), 0444), 0);

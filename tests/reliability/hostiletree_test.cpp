@@ -45,7 +45,7 @@ class HostileTree : public ::testing::Test {
   ~HostileTree() override { test::removeTree(dir.path()); }
 
   std::string link(const std::string& target, const std::string& name) const {
-    const std::string path = dir / name;
+    std::string path = dir / name;
     EXPECT_EQ(symlink(target.c_str(), path.c_str()), 0) << name;
     return path;
   }
@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                                std::string(251, 'n') + ".htm"},
                       NameCase{"LongestNameOfTwoByteLetters", repeat("\xc3\xa9", 125) + ".htm",
                                repeat("\xc3\xa9", 125) + ".htm"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(HostileTree, FilesRemovedDuringTheWalkAreSkipped) {
   for (int i = 0; i < 50; ++i) dir.writeFile("f" + std::to_string(i) + ".htm");
@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FolderChangedBeforeItIsEntered,
                                           symlink(outside.c_str(), (dir / "s").c_str());
                                         },
                                         {"s/y.htm"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(HostileTree, FolderRemovedWhileItIsListed) {
   for (int i = 0; i < 1000; ++i) dir.writeFile("big/f" + std::to_string(i) + ".htm");
@@ -338,7 +338,7 @@ INSTANTIATE_TEST_SUITE_P(
                      return symlink(mine.c_str(), p.c_str()) == 0;
                    },
                    false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace qorv

@@ -167,7 +167,7 @@ TEST_F(KillTrials, WritingASitemapOf50000Rows) {
 TEST_F(KillTrials, SavingAProject) {
   // Other sections of 10 MB make each save long enough to be hit.
   std::string other = "[Other]\r\n";
-  for (int i = 0; other.size() < 10 * 1024 * 1024; ++i)
+  for (int i = 0; other.size() < std::size_t{10} * 1024 * 1024; ++i)
     other += "Key" + std::to_string(i) + "=" + std::string(100, 'v') + "\r\n";
   const std::string project = dir.writeFile("site.prj", other);
   dir.writeFile("site/a.htm");

@@ -30,6 +30,7 @@ struct Inputs final : ScanInputs {
 
 std::vector<char*> pointers(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
+  pointers.reserve(texts.size() + 1);
   for (std::string& text : texts) pointers.push_back(text.data());
   pointers.push_back(nullptr);
   return pointers;

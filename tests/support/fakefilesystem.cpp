@@ -103,8 +103,10 @@ FakeFileSystem::FakeFileSystem() {
 
 std::string FakeFileSystem::folderPath(int index) const {
   std::string path;
-  for (; index > 0; index = m_parents[static_cast<std::size_t>(index)].first)
-    path = m_parents[static_cast<std::size_t>(index)].second + (path.empty() ? "" : "/") + path;
+  for (; index > 0; index = m_parents[static_cast<std::size_t>(index)].first) {
+    if (!path.empty()) path.insert(0, "/");
+    path.insert(0, m_parents[static_cast<std::size_t>(index)].second);
+  }
   return path;
 }
 

@@ -18,6 +18,7 @@ ProgramRun runProgram(const std::vector<std::string>& argv) {
   const std::string err = outputs / "err";
   std::vector<std::string> args = argv;
   std::vector<char*> argvZ;
+  argvZ.reserve(args.size() + 1);
   for (std::string& arg : args) argvZ.push_back(arg.data());
   argvZ.push_back(nullptr);
 

@@ -39,7 +39,7 @@ std::string TempDir::operator/(std::string_view relative) const {
 }
 
 std::string TempDir::writeFile(std::string_view relative, std::string_view content) const {
-  const std::string path = *this / relative;
+  std::string path = *this / relative;
   fs::create_directories(fs::path(path).parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
@@ -48,7 +48,7 @@ std::string TempDir::writeFile(std::string_view relative, std::string_view conte
 }
 
 std::string TempDir::makeDir(std::string_view relative) const {
-  const std::string path = *this / relative;
+  std::string path = *this / relative;
   fs::create_directories(path);
   return path;
 }

@@ -33,17 +33,17 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<MainWindow> window;
-  MainWindow* form = nullptr;
+  std::unique_ptr<MainWindow> m_window;
+  MainWindow* m_form = nullptr;
 
   template <class Part>
   Part* part(const char* name) const {
-    return test::part<Part>(form, name);
+    return test::part<Part>(m_form, name);
   }
 
   void createWindow() {
-    window = std::make_unique<MainWindow>(currentEnvironment->app.context());
-    form = window.get();
+    m_window = std::make_unique<MainWindow>(currentEnvironment->app.context());
+    m_form = m_window.get();
   }
 
   /// A site of `files` pages in two folders, under a fresh temporary folder.
@@ -79,17 +79,17 @@ class MainWindowTest : public QObject {
     std::remove((currentEnvironment->settings / "qorv.ini").c_str());
     std::remove((currentEnvironment->settings / "error.log").c_str());
     createWindow();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form));
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
   }
 
   void cleanup() {
-    window.reset();
-    form = nullptr;
+    m_window.reset();
+    m_form = nullptr;
   }
 
   void startUpState() {
-    QCOMPARE(form->windowTitle(), QStringLiteral("Quorvex 1.0203"));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorvex 1.0203"));
     QCOMPARE(part<QLabel>("m_folderLabel")->text(), QStringLiteral("Lokálny adresár webu"));
     QCOMPARE(part<QLabel>("m_urlLabel")->text(), QStringLiteral("Url webu"));
     QCOMPARE(part<QLabel>("m_pageListLabel")->text(), QStringLiteral("Mapa webu"));
@@ -123,7 +123,7 @@ class MainWindowTest : public QObject {
   }
 
   void menusWithTheirAccessKeysAndShortcuts() {
-    const QList<QAction*> menus = form->menuBar()->actions();
+    const QList<QAction*> menus = m_form->menuBar()->actions();
     QStringList titles;
     for (QAction* menu : menus) titles << menu->text();
     QCOMPARE(titles, (QStringList{QStringLiteral("&Projekt"), QStringLiteral("&Stránka"),
@@ -155,8 +155,8 @@ class MainWindowTest : public QObject {
   }
 
   void designedLayoutAtTheMinimumSize() {
-    QCOMPARE(form->size(), QSize(630, 460));
-    QCOMPARE(form->minimumSize(), QSize(630, 460));
+    QCOMPARE(m_form->size(), QSize(630, 460));
+    QCOMPARE(m_form->minimumSize(), QSize(630, 460));
     QCOMPARE(part<QTreeView>("m_pageListView")->geometry(), QRect(7, 126, 610, 281));
     QCOMPARE(part<QPushButton>("m_scanButton")->geometry(), QRect(301, 73, 148, 25));
     QCOMPARE(part<QPushButton>("m_generateButton")->geometry(), QRect(462, 73, 148, 25));
@@ -170,15 +170,15 @@ class MainWindowTest : public QObject {
   }
 
   void layoutFollowsTheWindowAndStopsAtTheMinimum() {
-    form->resize(800, 600);
-    QTRY_COMPARE(form->size(), QSize(800, 600));
+    m_form->resize(800, 600);
+    QTRY_COMPARE(m_form->size(), QSize(800, 600));
     QCOMPARE(part<QTreeView>("m_pageListView")->size(), QSize(780, 421));
     QCOMPARE(part<QPushButton>("m_generateButton")->x(), 780 - 148);
     QCOMPARE(part<QFrame>("m_topLine")->width(), 800);
     QCOMPARE(part<QTreeView>("m_pageListView")->header()->sectionSize(0),
              part<QTreeView>("m_pageListView")->viewport()->width() - 4 * 80);
-    form->resize(500, 300);
-    QTRY_COMPARE(form->size(), QSize(630, 460));
+    m_form->resize(500, 300);
+    QTRY_COMPARE(m_form->size(), QSize(630, 460));
     QCOMPARE(part<QTreeView>("m_pageListView")->size(), QSize(610, 281));
   }
 
@@ -240,29 +240,29 @@ class MainWindowTest : public QObject {
 
   void ticksAndColours() {
     for (const char* url : {"a", "b", "c", "d"})
-      form->pages().add(url, "1.1.2006", "1:00:00", "none", "none");
+      m_form->pages().add(url, "1.1.2006", "1:00:00", "none", "none");
     QAbstractItemModel* model = part<QTreeView>("m_pageListView")->model();
     QTRY_COMPARE(model->rowCount(), 4);
     QVERIFY(model->setData(model->index(0, 0), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(model->setData(model->index(2, 0), Qt::Checked, Qt::CheckStateRole));
-    QVERIFY(form->pages().at(0).included);
+    QVERIFY(m_form->pages().at(0).included);
     QCOMPARE(model->index(0, 4).data(Qt::ForegroundRole).value<QBrush>().color(),
              QColor(255, 0, 0));
     part<QAction>("m_contextInvertIncludedAction")->trigger();
     QCOMPARE(model->index(1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     QCOMPARE(model->index(0, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
     part<QAction>("m_invertIncludedAction")->trigger();
-    QVERIFY(form->pages().at(0).included);
-    QVERIFY(!form->pages().at(1).included);
+    QVERIFY(m_form->pages().at(0).included);
+    QVERIFY(!m_form->pages().at(1).included);
     part<QAction>("m_contextExcludeAllAction")->trigger();
-    for (const PageEntry& row : form->pages()) QVERIFY(!row.included);
+    for (const PageEntry& row : m_form->pages()) QVERIFY(!row.included);
     QCOMPARE(model->index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(0, 0, 0));
   }
 
   void tickCommandsOnAnEmptyListDoNothing() {
     part<QAction>("m_contextIncludeAllAction")->trigger();
     part<QAction>("m_invertIncludedAction")->trigger();
-    QCOMPARE(form->pages().size(), 0u);
+    QCOMPARE(m_form->pages().size(), 0u);
     QVERIFY(currentEnvironment->messages.isEmpty());
   }
 
@@ -275,10 +275,10 @@ class MainWindowTest : public QObject {
 
   void secondScanGenerateAndNewProjectAreRefusedWhileAScanRuns() {
     auto site = makeSite(6);
-    std::function<void()> letEventsRun = form->scanner().onFileDone;
+    std::function<void()> letEventsRun = m_form->scanner().onFileDone;
     bool tried = false;
     bool busy = false;
-    form->scanner().onFileDone = [&] {
+    m_form->scanner().onFileDone = [&] {
       if (!tried) {
         tried = true;
         busy = QGuiApplication::overrideCursor() &&
@@ -293,16 +293,16 @@ class MainWindowTest : public QObject {
     QVERIFY(tried);
     QVERIFY(busy);
     QVERIFY(!QGuiApplication::overrideCursor());
-    QCOMPARE(form->pages().size(), 7u);
+    QCOMPARE(m_form->pages().size(), 7u);
     QVERIFY(!test::fileExists(*site / "sitemap.xml"));
     QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QString::fromStdString(site->path()));
   }
 
   void listGrowsWhileAScanRuns() {
     auto site = makeSite(40);
-    std::function<void()> letEventsRun = form->scanner().onFileDone;
+    std::function<void()> letEventsRun = m_form->scanner().onFileDone;
     bool shownMidway = false;
-    form->scanner().onFileDone = [&] {
+    m_form->scanner().onFileDone = [&] {
       QTest::qSleep(10);  // a slow disk
       letEventsRun();
       const int shown = part<QTreeView>("m_pageListView")->model()->rowCount();
@@ -315,14 +315,14 @@ class MainWindowTest : public QObject {
 
   void closingDuringAScanStopsItAndSavesThePlacement() {
     auto site = makeSite(20);
-    std::function<void()> letEventsRun = form->scanner().onFileDone;
-    form->scanner().onFileDone = [&] {
-      if (form->isVisible()) form->close();
+    std::function<void()> letEventsRun = m_form->scanner().onFileDone;
+    m_form->scanner().onFileDone = [&] {
+      if (m_form->isVisible()) m_form->close();
       letEventsRun();
     };
     scan(*site);
-    QCOMPARE(form->pages().size(), 2u);
-    QVERIFY(!form->scanner().isRunning());
+    QCOMPARE(m_form->pages().size(), 2u);
+    QVERIFY(!m_form->scanner().isRunning());
     QVERIFY(test::fileExists(currentEnvironment->settings / "qorv.ini"));
   }
 
@@ -337,16 +337,16 @@ class MainWindowTest : public QObject {
     QVERIFY2(log.find(" : EWildcardError - Search string cannot be blank\r\n") != std::string::npos,
              log.c_str());
     QCOMPARE(std::count(log.begin(), log.end(), '\n'), 1);
-    QCOMPARE(form->pages().size(), 1u);
+    QCOMPARE(m_form->pages().size(), 1u);
 
     scan(*site);
-    QCOMPARE(form->pages().size(), 3u);
+    QCOMPARE(m_form->pages().size(), 3u);
     QCOMPARE(currentEnvironment->messages.size(), 1);
   }
 
   void editCommandWithoutASelectedRowSaysSo() {
     part<QTreeView>("m_pageListView")->setFocus();
-    QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(m_form, Qt::Key_E, Qt::ControlModifier);
     QCOMPARE(currentEnvironment->messages, QStringList{QStringLiteral("Nie je vybraná stránka.")});
   }
 
@@ -355,22 +355,22 @@ class MainWindowTest : public QObject {
     test::TempDir& settings = currentEnvironment->settings;
     settings.writeFile("qorv.ini", "[Window]\r\nWidth=800\r\nLeft=10\r\nTop=20\r\n");
     createWindow();
-    QCOMPARE(form->size(), QSize(800, 460));
-    QCOMPARE(form->pos(), QPoint(10, 20));
-    form->show();
-    form->resize(700, 500);
+    QCOMPARE(m_form->size(), QSize(800, 460));
+    QCOMPARE(m_form->pos(), QPoint(10, 20));
+    m_form->show();
+    m_form->resize(700, 500);
     part<QAction>("m_exitAction")->trigger();
-    QVERIFY(!form->isVisible());
+    QVERIFY(!m_form->isVisible());
     QCOMPARE(test::readFile(settings / "qorv.ini"),
-             std::string("[Window]\r\nWidth=700\r\nLeft=") + std::to_string(form->x()) +
-                 "\r\nTop=" + std::to_string(form->y()) + "\r\nMaximized=0\r\nHeight=500\r\n");
+             std::string("[Window]\r\nWidth=700\r\nLeft=") + std::to_string(m_form->x()) +
+                 "\r\nTop=" + std::to_string(m_form->y()) + "\r\nMaximized=0\r\nHeight=500\r\n");
   }
 
   void closingStillWorksWhenThePlacementCannotBeSaved() {
     test::TempDir& settings = currentEnvironment->settings;
     settings.makeDir("qorv.ini");
-    form->close();
-    QVERIFY(!form->isVisible());
+    m_form->close();
+    QVERIFY(!m_form->isVisible());
     QCOMPARE(currentEnvironment->messages,
              QStringList{QStringLiteral("V programe došlo k nečakanej chybe.")});
     QVERIFY(test::readFile(settings / "error.log").find("EIniFileException - Unable to write to") !=
@@ -381,14 +381,14 @@ class MainWindowTest : public QObject {
   void newRowsFollowALocaleChange() {
     auto site = makeSite(1);
     scan(*site);
-    QVERIFY(form->pages().at(0).dateText.find('.') != std::string::npos);
+    QVERIFY(m_form->pages().at(0).dateText.find('.') != std::string::npos);
     currentEnvironment->formats.shortDateFormat = "yyyy/MM/dd";
     currentEnvironment->formats.dateSeparator = "-";
     QEvent change(QEvent::LocaleChange);
-    QCoreApplication::sendEvent(form, &change);
+    QCoreApplication::sendEvent(m_form, &change);
     scan(*site);
-    QCOMPARE(form->pages().at(0).dateText.size(), 10u);
-    QCOMPARE(form->pages().at(0).dateText[4], '-');
+    QCOMPARE(m_form->pages().at(0).dateText.size(), 10u);
+    QCOMPARE(m_form->pages().at(0).dateText[4], '-');
   }
 
   void projectCommands() {
@@ -399,17 +399,17 @@ class MainWindowTest : public QObject {
     part<QAction>("m_saveProjectAction")->trigger();
     QCOMPARE(currentEnvironment->dialogFolders.last(),
              QString::fromStdString(currentEnvironment->settings.path()));
-    form->pages().add("x", "1.1.2006", "1:00:00", "none", "none");
+    m_form->pages().add("x", "1.1.2006", "1:00:00", "none", "none");
     part<QAction>("m_newProjectAction")->trigger();
     QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/"));
     QCOMPARE(part<QLineEdit>("m_urlEdit")->text(), QStringLiteral("http://"));
-    QCOMPARE(form->pages().size(), 0u);
+    QCOMPARE(m_form->pages().size(), 0u);
     QCOMPARE(part<QTreeView>("m_pageListView")->model()->rowCount(), 0);
-    form->pages().add("kept", "1.1.2006", "1:00:00", "none", "none");
+    m_form->pages().add("kept", "1.1.2006", "1:00:00", "none", "none");
     part<QAction>("m_openProjectAction")->trigger();
     QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/srv/site"));
     QCOMPARE(part<QLineEdit>("m_urlEdit")->text(), QStringLiteral("https://example.com/"));
-    QCOMPARE(form->pages().size(), 1u);
+    QCOMPARE(m_form->pages().size(), 1u);
     currentEnvironment->chosenFile.clear();
     part<QLineEdit>("m_folderEdit")->setText(QStringLiteral("/other"));
     part<QAction>("m_openProjectAction")->trigger();
@@ -422,7 +422,7 @@ class MainWindowTest : public QObject {
                   "[Project]\r\nFileMask=*.php\r\nSetChangefreq1=12\r\nSetPriority2=9\r\n"
                   "SetTimeShort=0\r\nTagIndent=1\r\n");
     currentEnvironment->chosenFile = QString::fromStdString(dir / "p.prj");
-    auto* settingsDialog = form->findChild<SettingsDialog*>();
+    auto* settingsDialog = m_form->findChild<SettingsDialog*>();
     QVERIFY(settingsDialog);
     part<QAction>("m_openProjectAction")->trigger();
     QCOMPARE(test::part<QLineEdit>(settingsDialog, "m_fileMaskEdit")->text(),
@@ -445,7 +445,7 @@ class MainWindowTest : public QObject {
   void typedZoneReachesTheLongLastmod() {
     test::TempDir site;
     site.writeFile("a.htm");
-    auto* settingsDialog = form->findChild<SettingsDialog*>();
+    auto* settingsDialog = m_form->findChild<SettingsDialog*>();
     QVERIFY(settingsDialog);
     auto* zone = test::part<VocabularyBox>(settingsDialog, "m_timeZoneBox");
     zone->setFocus();
@@ -461,31 +461,31 @@ class MainWindowTest : public QObject {
   }
 
   void ctrlEEditsTheSelectedRow() {
-    form->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    m_form->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
     auto* model = qobject_cast<PageListModel*>(part<QTreeView>("m_pageListView")->model());
     model->flush();
     part<QTreeView>("m_pageListView")->setCurrentIndex(model->index(0, 0));
     QString editedUrl;
-    test::whileModal([this] { QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier); },
+    test::whileModal([this] { QTest::keyClick(m_form, Qt::Key_E, Qt::ControlModifier); },
                      [&](QDialog* dialog) {
                        editedUrl = test::part<QLineEdit>(dialog, "m_urlEdit")->text();
                        test::part<QTimeEdit>(dialog, "m_timeEdit")->setTime(QTime(23, 4, 5));
                        QTest::keyClick(dialog, Qt::Key_Return);
                      });
     QCOMPARE(editedUrl, QStringLiteral("http://s/"));
-    QCOMPARE(form->pages().at(0).timeText, std::string("23:04:05"));
+    QCOMPARE(m_form->pages().at(0).timeText, std::string("23:04:05"));
     QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("23:04:05"));
   }
 
   void rowWhoseTextsDoNotReadBackIsNotEdited() {
-    form->pages().add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
+    m_form->pages().add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
     auto* model = qobject_cast<PageListModel*>(part<QTreeView>("m_pageListView")->model());
     model->flush();
     part<QTreeView>("m_pageListView")->setCurrentIndex(model->index(0, 0));
-    QVERIFY(form->selectedRow());
+    QVERIFY(m_form->selectedRow());
     part<QAction>("m_editPageAction")->trigger();
     QCOMPARE(currentEnvironment->messages, QStringList{QStringLiteral("Nie je vybraná stránka.")});
-    QVERIFY(!form->findChild<PageEditDialog*>()->isVisible());
+    QVERIFY(!m_form->findChild<PageEditDialog*>()->isVisible());
   }
 };
 

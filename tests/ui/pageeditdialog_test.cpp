@@ -31,48 +31,48 @@ class PageEditDialogTest : public QObject {
   Q_OBJECT
 
  private:
-  std::unique_ptr<PageEditDialog> dialog;
-  PageList pages;
-  LocaleFormats formats = test::dayFirstFormats();
+  std::unique_ptr<PageEditDialog> m_dialog;
+  PageList m_pages;
+  LocaleFormats m_formats = test::dayFirstFormats();
 
   template <class Part>
   Part* part(const char* name) const {
-    return test::part<Part>(dialog.get(), name);
+    return test::part<Part>(m_dialog.get(), name);
   }
 
   /// Opens the dialog on the first row and runs `body` while it is up.
   bool editFirstRow(const std::function<void(QDialog*)>& body) {
     bool edited = false;
-    whileModal([&] { edited = dialog->editRow(pages, 0, formats); }, body);
+    whileModal([&] { edited = m_dialog->editRow(m_pages, 0, m_formats); }, body);
     return edited;
   }
 
  private slots:
   void init() {
-    pages.clear();
-    dialog = std::make_unique<PageEditDialog>(nullptr);
+    m_pages.clear();
+    m_dialog = std::make_unique<PageEditDialog>(nullptr);
   }
 
-  void cleanup() { dialog.reset(); }
+  void cleanup() { m_dialog.reset(); }
 
   void editRoundTripRewritesTheTimeInTheLongForm() {
-    pages.add("http://s/a.htm", "5.3.2006", "09:05:06", "None", "0.55");
+    m_pages.add("http://s/a.htm", "5.3.2006", "09:05:06", "None", "0.55");
     QString tooltip, dateFormat;
     QVERIFY(editFirstRow([&](QDialog*) {
       tooltip = part<QLineEdit>("m_urlEdit")->toolTip();
       dateFormat = part<QDateEdit>("m_dateEdit")->displayFormat();
       part<QPushButton>("m_okButton")->click();
     }));
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Editácia"));
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Editácia"));
     QCOMPARE(tooltip, QStringLiteral("http://s/a.htm"));
     QCOMPARE(dateFormat, QStringLiteral("d.M.yyyy"));
-    QCOMPARE(pages.at(0),
+    QCOMPARE(m_pages.at(0),
              (PageEntry{"http://s/a.htm", "5.3.2006", "9:05:06", "None", "0.55", false}));
   }
 
   void editWritesWhatWasTyped() {
-    pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    pages.setIncluded(0, true);
+    m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    m_pages.setIncluded(0, true);
     QVERIFY(editFirstRow([&](QDialog* shown) {
       part<QDateEdit>("m_dateEdit")->setDate(QDate(2007, 1, 2));
       part<QTimeEdit>("m_timeEdit")->setTime(QTime(23, 4, 5));
@@ -80,12 +80,12 @@ class PageEditDialogTest : public QObject {
       typeKeys(part<VocabularyBox>("m_priorityBox"), QStringLiteral("0.55"));
       QTest::keyClick(shown, Qt::Key_Return);
     }));
-    QCOMPARE(pages.at(0), (PageEntry{"http://s/", "2.1.2007", "23:04:05", "None", "0.55", true}));
+    QCOMPARE(m_pages.at(0), (PageEntry{"http://s/", "2.1.2007", "23:04:05", "None", "0.55", true}));
   }
 
   void escStornoAndCloseChangeNothing() {
-    pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    const PageEntry before = pages.at(0);
+    m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    const PageEntry before = m_pages.at(0);
     const std::vector<std::function<void(QDialog*)>> closers = {
         [](QDialog* shown) { QTest::keyClick(shown, Qt::Key_Escape); },
         [this](QDialog*) { part<QPushButton>("m_cancelButton")->click(); },
@@ -98,20 +98,20 @@ class PageEditDialogTest : public QObject {
         typeKeys(part<VocabularyBox>("m_changefreqBox"), QStringLiteral("never"));
         close(shown);
       }));
-      QCOMPARE(pages.at(0), before);
+      QCOMPARE(m_pages.at(0), before);
     }
     QCOMPARE(opened, 3);
   }
 
   void rowThatDoesNotReadBackOrIsMissingIsNotEdited() {
-    pages.add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
-    QVERIFY(!dialog->editRow(pages, 0, formats));
-    QVERIFY(!dialog->editRow(pages, 1, formats));
-    QVERIFY(!dialog->isVisible());
+    m_pages.add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
+    QVERIFY(!m_dialog->editRow(m_pages, 0, m_formats));
+    QVERIFY(!m_dialog->editRow(m_pages, 1, m_formats));
+    QVERIFY(!m_dialog->isVisible());
   }
 
   void tabVisitsTheControlsInTheirOrder() {
-    pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
     QList<QWidget*> order;
     QVERIFY(editFirstRow(
         [&](QDialog* shown) { order = test::tabOrder(shown, part<QDateEdit>("m_dateEdit"), 7); }));

@@ -18,24 +18,24 @@ class SearchEngineDialogTest : public QObject {
   Q_OBJECT
 
  private:
-  GeneratorSettings settings;
-  std::unique_ptr<SearchEngineDialog> dialog;
+  GeneratorSettings m_settings;
+  std::unique_ptr<SearchEngineDialog> m_dialog;
 
   template <class Part>
   Part* part(const char* name) const {
-    return test::part<Part>(dialog.get(), name);
+    return test::part<Part>(m_dialog.get(), name);
   }
 
  private slots:
   void init() {
-    settings = GeneratorSettings{};
-    dialog = std::make_unique<SearchEngineDialog>(settings, nullptr);
+    m_settings = GeneratorSettings{};
+    m_dialog = std::make_unique<SearchEngineDialog>(m_settings, nullptr);
   }
 
-  void cleanup() { dialog.reset(); }
+  void cleanup() { m_dialog.reset(); }
 
   void showsTheDefaultsWithItsCaptions() {
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Pre vyhľadávače"));
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Pre vyhľadávače"));
     QCOMPARE(part<QLabel>("m_schemaLabel")->text(), QStringLiteral("Schéma:"));
     auto* schema = part<QComboBox>("m_schemaBox");
     QVERIFY(!schema->isEditable());
@@ -62,33 +62,33 @@ class SearchEngineDialogTest : public QObject {
     auto* ok = part<QPushButton>("m_okButton");
     QVERIFY(ok->isDefault());
     QCOMPARE(ok->geometry().bottomRight() + QPoint(1, 1),
-             QPoint(dialog->width() - 12, dialog->height() - 19));
+             QPoint(m_dialog->width() - 12, m_dialog->height() - 19));
   }
 
   void controlsAreTheLiveSettingsAndAProjectShowsInThem() {
     part<QComboBox>("m_schemaBox")->setCurrentIndex(1);
     part<QCheckBox>("m_splitIndexCheckBox")->click();
     part<QCheckBox>("m_robotsTxtCheckBox")->click();
-    QCOMPARE(settings.schema, SitemapSchema::V09);
-    QVERIFY(settings.splitIndex);
-    QVERIFY(settings.robotsTxt);
-    QVERIFY(!settings.gzip);
-    QVERIFY(!settings.encodeNonAscii);
+    QCOMPARE(m_settings.schema, SitemapSchema::V09);
+    QVERIFY(m_settings.splitIndex);
+    QVERIFY(m_settings.robotsTxt);
+    QVERIFY(!m_settings.gzip);
+    QVERIFY(!m_settings.encodeNonAscii);
 
-    settings.schema = SitemapSchema::V084;
-    settings.gzip = true;
-    settings.splitIndex = false;
-    dialog->showSettings();
+    m_settings.schema = SitemapSchema::V084;
+    m_settings.gzip = true;
+    m_settings.splitIndex = false;
+    m_dialog->showSettings();
     QCOMPARE(part<QComboBox>("m_schemaBox")->currentIndex(), 0);
     QVERIFY(part<QCheckBox>("m_gzipCheckBox")->isChecked());
     QVERIFY(!part<QCheckBox>("m_splitIndexCheckBox")->isChecked());
-    QVERIFY2(settings.gzip, "showing changes no setting");
+    QVERIFY2(m_settings.gzip, "showing changes no setting");
   }
 
   void enterPressesOkAndEscDoesNothing() {
     bool openAfterEsc = false;
     bool closedByEnter = false;
-    whileModal([this] { dialog->exec(); },
+    whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
                  QTest::keyClick(shown, Qt::Key_Escape);
                  openAfterEsc = shown->isVisible();
@@ -99,13 +99,13 @@ class SearchEngineDialogTest : public QObject {
                });
     QVERIFY(openAfterEsc);
     QVERIFY(closedByEnter);
-    QVERIFY(settings.gzip);
+    QVERIFY(m_settings.gzip);
   }
 
   void tabVisitsTheControlsInTheirOrder() {
     QList<QWidget*> order;
     whileModal(
-        [this] { dialog->exec(); },
+        [this] { m_dialog->exec(); },
         [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 6); });
     QCOMPARE(order, (QList<QWidget*>{
                         part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),

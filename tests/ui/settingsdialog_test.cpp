@@ -34,26 +34,26 @@ class SettingsDialogTest : public QObject {
   Q_OBJECT
 
  private:
-  GeneratorSettings settings;
-  std::unique_ptr<SettingsDialog> dialog;
+  GeneratorSettings m_settings;
+  std::unique_ptr<SettingsDialog> m_dialog;
 
   template <class Part>
   Part* part(const char* name) const {
-    return test::part<Part>(dialog.get(), name);
+    return test::part<Part>(m_dialog.get(), name);
   }
   VocabularyBox* box(const char* name) const { return part<VocabularyBox>(name); }
 
  private slots:
   void init() {
-    settings = GeneratorSettings{};
-    dialog = std::make_unique<SettingsDialog>(settings, nullptr);
+    m_settings = GeneratorSettings{};
+    m_dialog = std::make_unique<SettingsDialog>(m_settings, nullptr);
   }
 
-  void cleanup() { dialog.reset(); }
+  void cleanup() { m_dialog.reset(); }
 
   void startsWithTheDefaults() {
-    QCOMPARE(dialog->size(), QSize(622, 392));
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Nastavenie"));
+    QCOMPARE(m_dialog->size(), QSize(622, 392));
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Nastavenie"));
     QCOMPARE(part<QLineEdit>("m_fileMaskEdit")->text(), QStringLiteral("*.htm;*.html"));
     QCOMPARE(part<QLineEdit>("m_indexFileEdit")->text(), QStringLiteral("index.htm"));
     QCOMPARE(box("m_rootChangefreqBox")->currentText(), QStringLiteral("daily"));
@@ -108,9 +108,9 @@ class SettingsDialogTest : public QObject {
     QFETCH(int, index);
     VocabularyBox* combo = this->box(qPrintable(box));
     const VocabularyChoice& choice =
-        box == QStringLiteral("m_rootChangefreqBox") ? settings.rootChangefreq
-        : box == QStringLiteral("m_rootPriorityBox") ? settings.rootPriority
-                                                     : settings.timeZone;
+        box == QStringLiteral("m_rootChangefreqBox") ? m_settings.rootChangefreq
+        : box == QStringLiteral("m_rootPriorityBox") ? m_settings.rootPriority
+                                                     : m_settings.timeZone;
     const int entries = combo->count();
     typeKeys(combo, keys);
     QCOMPARE(combo->currentText(), text);
@@ -125,14 +125,14 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(other->lineEdit()->selectedText(), QStringLiteral("onthly"));
     QTest::keyClick(other->lineEdit(), Qt::Key_Backspace);
     QCOMPARE(other->currentText(), QStringLiteral("m"));
-    QCOMPARE(settings.otherChangefreq.index(), -1);
-    QCOMPARE(settings.otherChangefreq.text(), std::string("m"));
+    QCOMPARE(m_settings.otherChangefreq.index(), -1);
+    QCOMPARE(m_settings.otherChangefreq.text(), std::string("m"));
   }
 
   void pickingAnEntrySetsTheChoice() {
     box("m_otherPriorityBox")->setCurrentIndex(11);
-    QCOMPARE(settings.otherPriority.index(), 11);
-    QCOMPARE(settings.otherPriority.text(), std::string("1.0"));
+    QCOMPARE(m_settings.otherPriority.index(), 11);
+    QCOMPARE(m_settings.otherPriority.text(), std::string("1.0"));
   }
 
   void otherControlsAreTheirSettings() {
@@ -140,33 +140,33 @@ class SettingsDialogTest : public QObject {
     part<QLineEdit>("m_indexFileEdit")->clear();
     part<QRadioButton>("m_longLastmodRadio")->click();
     part<QCheckBox>("m_compactCheckBox")->click();
-    QCOMPARE(settings.fileMask, std::string("*.php"));
-    QCOMPARE(settings.indexFile, std::string());
-    QVERIFY(!settings.dateOnlyLastmod);
-    QVERIFY(settings.compact);
+    QCOMPARE(m_settings.fileMask, std::string("*.php"));
+    QCOMPARE(m_settings.indexFile, std::string());
+    QVERIFY(!m_settings.dateOnlyLastmod);
+    QVERIFY(m_settings.compact);
     QCOMPARE(box("m_timeZoneBox")->currentText(), QStringLiteral("+01:00"));
   }
 
   void settingsSetElsewhereShowWhenAsked() {
-    settings.fileMask = "*.php";
-    settings.rootChangefreq.setIndex(12);
-    settings.otherPriority.setIndex(9);
-    settings.dateOnlyLastmod = false;
-    dialog->showSettings();
+    m_settings.fileMask = "*.php";
+    m_settings.rootChangefreq.setIndex(12);
+    m_settings.otherPriority.setIndex(9);
+    m_settings.dateOnlyLastmod = false;
+    m_dialog->showSettings();
     QCOMPARE(part<QLineEdit>("m_fileMaskEdit")->text(), QStringLiteral("*.php"));
     QCOMPARE(box("m_rootChangefreqBox")->currentText(), QString());
     QCOMPARE(box("m_rootChangefreqBox")->currentIndex(), -1);
     QCOMPARE(box("m_otherPriorityBox")->currentText(), QStringLiteral("0.8"));
     QVERIFY(part<QRadioButton>("m_longLastmodRadio")->isChecked());
     // Showing is not changing: the settings stay as they were set.
-    QCOMPARE(settings.rootChangefreq.index(), -1);
+    QCOMPARE(m_settings.rootChangefreq.index(), -1);
   }
 
   void enterPressesOkKeepingTheTypedTextAndEscDoesNothing() {
     QString afterEnter;
     bool openAfterEsc = false;
     VocabularyBox* root = box("m_rootChangefreqBox");
-    whileModal([this] { dialog->exec(); },
+    whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
                  QTest::keyClick(shown, Qt::Key_Escape);
                  openAfterEsc = shown->isVisible();
@@ -175,13 +175,13 @@ class SettingsDialogTest : public QObject {
                  afterEnter = root->currentText();
                });
     QVERIFY(openAfterEsc);
-    QVERIFY(!dialog->isVisible());
+    QVERIFY(!m_dialog->isVisible());
     QCOMPARE(afterEnter, QStringLiteral("Daily"));
-    QCOMPARE(settings.rootChangefreq.text(), std::string("Daily"));
+    QCOMPARE(m_settings.rootChangefreq.text(), std::string("Daily"));
     QCOMPARE(root->count(), 8);
     bool closedByEnterInTextBox = false;
     QLineEdit* mask = part<QLineEdit>("m_fileMaskEdit");
-    whileModal([this] { dialog->exec(); },
+    whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
                  mask->setFocus();
                  QTest::keyClick(mask, Qt::Key_Return);
@@ -192,21 +192,21 @@ class SettingsDialogTest : public QObject {
 
   void opensCentredThenWhereItWasLeft() {
     QPoint first;
-    whileModal([this] { dialog->exec(); },
+    whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
                  first = shown->frameGeometry().center();
                  shown->move(shown->pos() + QPoint(30, 20));
                });
     QCOMPARE(first, QGuiApplication::primaryScreen()->geometry().center());
     QPoint second;
-    whileModal([this] { dialog->exec(); },
+    whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) { second = shown->frameGeometry().center(); });
     QCOMPARE(second, first + QPoint(30, 20));
   }
 
   void tabVisitsTheControlsInTheirOrder() {
     QList<QWidget*> order;
-    whileModal([this] { dialog->exec(); },
+    whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
                  order = test::tabOrder(shown, part<QLineEdit>("m_fileMaskEdit"), 10);
                });
