@@ -73,6 +73,37 @@ inline void whileModal(const std::function<void()>& open,
   open();
 }
 
+/// Gives `control` the focus in its shown window, made active, so that keys
+/// reach it as the keyboard's would; false when it cannot take the focus.
+inline bool focusInActiveWindow(QWidget* control) {
+  QWidget* window = control->window();
+  // The headless platform does not activate a modal dialog by itself.
+  QApplication::setActiveWindow(window);
+  if (!QTest::qWaitForWindowActive(window)) return false;
+  control->setFocus(Qt::OtherFocusReason);
+  return control->hasFocus();
+}
+
+/// Presses `keys` one after the other on the widget that has the focus:
+/// "⌫" is Backspace, "⌦" Delete, "⇤" Home, any other character its key.
+inline void pressKeys(const QString& keys) {
+  for (const QChar key : keys) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) {
+      QTest::qFail("no widget has the focus", __FILE__, __LINE__);
+      return;
+    }
+    if (key == u'⌫')
+      QTest::keyClick(focus, Qt::Key_Backspace);
+    else if (key == u'⌦')
+      QTest::keyClick(focus, Qt::Key_Delete);
+    else if (key == u'⇤')
+      QTest::keyClick(focus, Qt::Key_Home);
+    else
+      QTest::keyClicks(focus, QString(key));
+  }
+}
+
 /// The controls that Tab visits in a shown modal dialog, starting at
 /// `first`, one per step; a box or picker counts for its text field.
 inline QList<QWidget*> tabOrder(QDialog* dialog, QWidget* first, int steps) {
