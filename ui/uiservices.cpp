@@ -30,8 +30,8 @@ UiServices UiServices::desktop() {
     QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent);
     box.exec();
   };
-  services.chooseFolder = [](QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent, QString(), QString(),
+  services.chooseFolder = [](QWidget* parent, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(parent, QString(), startFolder,
                                              QFileDialog::ShowDirsOnly);
   };
   services.openProjectName = [](QWidget* parent, const QString& folder) {

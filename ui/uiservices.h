@@ -13,8 +13,9 @@ namespace qorv {
 struct UiServices {
   /// A plain modal box titled "Quorvex" with one OK button and no icon.
   std::function<void(QWidget* parent, const QString& text)> showMessage;
-  /// The platform's folder chooser; an empty text when cancelled.
-  std::function<QString(QWidget* parent)> chooseFolder;
+  /// The folder chooser, opened at `startFolder` with no folder chosen; an
+  /// empty text when cancelled.
+  std::function<QString(QWidget* parent, const QString& startFolder)> chooseFolder;
   /// File dialogs for project files starting in `folder`; empty when cancelled.
   std::function<QString(QWidget* parent, const QString& folder)> openProjectName;
   std::function<QString(QWidget* parent, const QString& folder)> saveProjectName;

@@ -28,7 +28,10 @@ class UiTestEnvironment {
     context.version = ProductVersion{1, 2, 3, 4};
     context.localeFormats = [this] { return formats; };
     context.services.showMessage = [this](QWidget*, const QString& text) { messages << text; };
-    context.services.chooseFolder = [this](QWidget*) { return chosenFolder; };
+    context.services.chooseFolder = [this](QWidget*, const QString& startFolder) {
+      chooserFolders << startFolder;
+      return chosenFolder;
+    };
     context.services.openProjectName = [this](QWidget*, const QString& folder) {
       dialogFolders << folder;
       return chosenFile;
@@ -42,6 +45,7 @@ class UiTestEnvironment {
   LocaleFormats formats = dayFirstFormats();
   QStringList messages;
   QString chosenFolder;
+  QStringList chooserFolders;
   QString chosenFile;
   QStringList dialogFolders;
   QStringList openedUrls;
@@ -77,7 +81,9 @@ inline void whileModal(const std::function<void()>& open,
 /// reach it as the keyboard's would; false when it cannot take the focus.
 inline bool focusInActiveWindow(QWidget* control) {
   QWidget* window = control->window();
-  // The headless platform does not activate a modal dialog by itself.
+  // The headless platform does not activate a modal dialog by itself, nor
+  // does an X server without a window manager activate any window.
+  window->activateWindow();
   QApplication::setActiveWindow(window);
   if (!QTest::qWaitForWindowActive(window)) return false;
   control->setFocus(Qt::OtherFocusReason);
