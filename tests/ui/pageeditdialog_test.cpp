@@ -158,6 +158,31 @@ class PageEditDialogTest : public QObject {
              text);
   }
 
+  void eachOpeningStartsOnTheDatePicker_data() {
+    QTest::addColumn<QString>("focusedBefore");
+    for (const char* name : {"m_timeEdit", "m_changefreqBox", "m_priorityBox", "m_okButton",
+                             "m_cancelButton", "m_urlEdit"})
+      QTest::newRow(name) << QString::fromLatin1(name);
+  }
+
+  void eachOpeningStartsOnTheDatePicker() {
+    QFETCH(QString, focusedBefore);
+    m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    QWidget* first = nullptr;
+    QVERIFY(editFirstRow([&](QDialog* shown) {
+      QVERIFY(test::activate(shown));
+      first = test::focusedControl();
+      QVERIFY(test::focusInActiveWindow(part<QWidget>(qPrintable(focusedBefore))));
+    }));
+    QWidget* reopened = nullptr;
+    QVERIFY(editFirstRow([&](QDialog* shown) {
+      QVERIFY(test::activate(shown));
+      reopened = test::focusedControl();
+    }));
+    QCOMPARE(first, part<QDateEdit>("m_dateEdit"));
+    QCOMPARE(reopened, part<QDateEdit>("m_dateEdit"));
+  }
+
   void rowThatDoesNotReadBackOrIsMissingIsNotEdited() {
     m_pages.add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
     QVERIFY(!m_dialog->editRow(m_pages, 0, m_formats));

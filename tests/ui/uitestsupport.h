@@ -77,15 +77,30 @@ inline void whileModal(const std::function<void()>& open,
   open();
 }
 
-/// Gives `control` the focus in its shown window, made active, so that keys
-/// reach it as the keyboard's would; false when it cannot take the focus.
-inline bool focusInActiveWindow(QWidget* control) {
-  QWidget* window = control->window();
+/// Makes the shown `window` the active one, as a click on it would.
+inline bool activate(QWidget* window) {
   // The headless platform does not activate a modal dialog by itself, nor
   // does an X server without a window manager activate any window.
   window->activateWindow();
   QApplication::setActiveWindow(window);
-  if (!QTest::qWaitForWindowActive(window)) return false;
+  return QTest::qWaitForWindowActive(window);
+}
+
+/// The control that has the keyboard focus; a box or picker counts for its
+/// text field.
+inline QWidget* focusedControl() {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus && focus->parentWidget() &&
+      (qobject_cast<QComboBox*>(focus->parentWidget()) ||
+       qobject_cast<QAbstractSpinBox*>(focus->parentWidget())))
+    focus = focus->parentWidget();
+  return focus;
+}
+
+/// Gives `control` the focus in its shown window, made active, so that keys
+/// reach it as the keyboard's would; false when it cannot take the focus.
+inline bool focusInActiveWindow(QWidget* control) {
+  if (!activate(control->window())) return false;
   control->setFocus(Qt::OtherFocusReason);
   return control->hasFocus();
 }
@@ -114,17 +129,10 @@ inline void pressKeys(const QString& keys) {
 /// `first`, one per step; a box or picker counts for its text field.
 inline QList<QWidget*> tabOrder(QDialog* dialog, QWidget* first, int steps) {
   QList<QWidget*> order;
-  // The headless platform does not activate a modal dialog by itself.
-  QApplication::setActiveWindow(dialog);
-  if (!QTest::qWaitForWindowActive(dialog)) return order;
+  if (!activate(dialog)) return order;
   first->setFocus();
   for (int i = 0; i < steps; ++i) {
-    QWidget* focus = QApplication::focusWidget();
-    if (focus && focus->parentWidget() &&
-        (qobject_cast<QComboBox*>(focus->parentWidget()) ||
-         qobject_cast<QAbstractSpinBox*>(focus->parentWidget())))
-      focus = focus->parentWidget();
-    order << focus;
+    order << focusedControl();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   return order;
