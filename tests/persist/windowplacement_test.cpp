@@ -48,9 +48,10 @@ TEST_F(WindowPlacementTest, MissingKeysTakeDefaultsCentredOnTheSizeRead) {
 }
 
 struct SmallSizeCase {
+  const char* name;
   const char* ini;
   WindowState expected;
-  friend void PrintTo(const SmallSizeCase& c, std::ostream* os) { *os << c.ini; }
+  friend void PrintTo(const SmallSizeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SmallStoredSize : public ::testing::TestWithParam<SmallSizeCase> {
@@ -68,12 +69,17 @@ TEST_P(SmallStoredSize, MissingPositionCentresTheSizeTheWindowTakes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, SmallStoredSize,
     ::testing::Values(
-        SmallSizeCase{"[Window]\r\nWidth=100\r\n", {false, 197, 154, 100, 460}},
-        SmallSizeCase{"[Window]\r\nHeight=100\r\n", {false, 197, 154, 630, 100}},
-        SmallSizeCase{"[Window]\r\nWidth=629\r\nHeight=459\r\nTop=3\r\n",
+        SmallSizeCase{"narrow", "[Window]\r\nWidth=100\r\n", {false, 197, 154, 100, 460}},
+        SmallSizeCase{"low", "[Window]\r\nHeight=100\r\n", {false, 197, 154, 630, 100}},
+        SmallSizeCase{"one pixel below, top stored",
+                      "[Window]\r\nWidth=629\r\nHeight=459\r\nTop=3\r\n",
                       {false, 197, 3, 629, 459}},
-        SmallSizeCase{"[Window]\r\nWidth=631\r\nHeight=461\r\n", {false, 196, 153, 631, 461}},
-        SmallSizeCase{"[Window]\r\nWidth=-5\r\nLeft=7\r\n", {false, 7, 154, -5, 460}}));
+        SmallSizeCase{"one pixel above",
+                      "[Window]\r\nWidth=631\r\nHeight=461\r\n",
+                      {false, 196, 153, 631, 461}},
+        SmallSizeCase{"negative, left stored",
+                      "[Window]\r\nWidth=-5\r\nLeft=7\r\n",
+                      {false, 7, 154, -5, 460}}));
 
 TEST_F(WindowPlacementTest, StoredValuesAreUsedUnclamped) {
   dir.writeFile("qorv.ini", "[Window]\r\nLeft=-300\r\nTop=5000\r\nHeight=100\r\nWidth=100\r\n");
