@@ -47,6 +47,11 @@ Completion complete(Vocabulary vocabulary, std::string_view typed) {
   return completion;
 }
 
+Completion completeEdit(Vocabulary vocabulary, std::string_view text, TextEdit edit) {
+  if (edit == TextEdit::Removed) return {-1, std::string(text), text.size()};
+  return complete(vocabulary, text);
+}
+
 VocabularyChoice::VocabularyChoice(Vocabulary vocabulary, int index)
     : m_vocabulary(vocabulary), m_index(-2) {
   setIndex(index);

@@ -41,6 +41,21 @@ struct Completion {
 /// The completion of a typed text; an empty text completes nothing.
 Completion complete(Vocabulary vocabulary, std::string_view typed);
 
+/// How the text of a completing box last changed.
+enum class TextEdit {
+  /// Characters were typed: the box completes them.
+  Typed,
+  /// Characters were removed (Backspace, Delete): the box keeps what
+  /// remains as the user's own text.
+  Removed,
+};
+
+/// What a completing box shows after `edit` left `text` in it. A removal
+/// completes nothing and chooses no entry, even when what remains is an
+/// entry or begins one: otherwise the user could never keep a prefix of an
+/// entry, as the completion would put the removed rest straight back.
+Completion completeEdit(Vocabulary vocabulary, std::string_view text, TextEdit edit);
+
 /// A setting chosen from a vocabulary, or typed by the user. `text` is the
 /// text in force (what the scan and the writer use); `index` is the chosen
 /// entry or -1 (what a project file stores). The two can differ when the

@@ -1,5 +1,7 @@
 #include "persist/windowplacement.h"
 
+#include <algorithm>
+
 namespace qorv {
 
 WindowState WindowPlacement::restore(const IniStore& store, ScreenSize screen) {
@@ -12,8 +14,8 @@ WindowState WindowPlacement::restore(const IniStore& store, ScreenSize screen) {
     state.height = store.readInteger(kSection, "Height", kNormalWindowHeight);
     state.width = store.readInteger(kSection, "Width", kNormalWindowWidth);
   }
-  const int centredLeft = centredOffset(screen.width, state.width);
-  const int centredTop = centredOffset(screen.height, state.height);
+  const int centredLeft = centredOffset(screen.width, std::max(state.width, kNormalWindowWidth));
+  const int centredTop = centredOffset(screen.height, std::max(state.height, kNormalWindowHeight));
   state.left = state.maximized ? centredLeft : store.readInteger(kSection, "Left", centredLeft);
   state.top = state.maximized ? centredTop : store.readInteger(kSection, "Top", centredTop);
   return state;

@@ -21,7 +21,8 @@ struct ScreenSize {
   int height = 0;
 };
 
-/// The main window's normal size, also its size in the placement defaults.
+/// The main window's normal size, also its minimum size and its size in
+/// the placement defaults.
 inline constexpr int kNormalWindowWidth = 630;
 inline constexpr int kNormalWindowHeight = 460;
 
@@ -36,7 +37,9 @@ class WindowPlacement {
   static constexpr const char* kSection = "Window";
 
   /// What to apply to the window: a maximized window gets the normal size,
-  /// centred, as its normal state.
+  /// centred, as its normal state. A missing position centres the size the
+  /// window takes, which is never below the normal size: a stored size
+  /// below it is returned as stored, and the window's minimum enlarges it.
   static WindowState restore(const IniStore& store, ScreenSize screen);
   /// Writes Maximized, Left, Top, Height and Width in that order; a
   /// maximized window is written as its centred normal size.

@@ -18,6 +18,11 @@ class Application final : public QApplication {
 
   AppContext& context() { return m_context; }
 
+  /// Qt's own texts (file dialogs, the folder chooser, the text boxes'
+  /// context menus) in Slovak, from Qt's translation in `folder`. False,
+  /// leaving them as they were, when the folder holds none.
+  bool installToolkitTranslation(const QString& folder);
+
   /// The one handler of unexpected errors: a line in "error.log", then
   /// "V programe došlo k nečakanej chybe.".
   void reportUnexpectedError(const std::exception& error);

@@ -8,11 +8,9 @@ namespace qorv {
 
 FixedDialog::FixedDialog(QWidget* parent, const QString& caption, QSize clientSize,
                          bool escapeCancels)
-    : QDialog(parent), m_escapeCancels(escapeCancels) {
+    : QDialog(parent, kFixedSizeDialogFlags), m_escapeCancels(escapeCancels) {
   setWindowTitle(caption);
   setFixedSize(clientSize);
-  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
 void FixedDialog::showEvent(QShowEvent* event) {

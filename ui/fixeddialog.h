@@ -4,6 +4,12 @@
 
 namespace qorv {
 
+/// A dialog or message box of fixed size: a title and a close button, and
+/// nothing to minimize or maximize it with.
+inline constexpr Qt::WindowFlags kFixedSizeDialogFlags =
+    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
 /// A modal dialog of fixed size. It opens centred on the screen the first
 /// time and, later, where it was when it last closed.
 class FixedDialog : public QDialog {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -161,6 +163,12 @@ void MainWindow::createControls() {
   connect(m_scanButton, &QPushButton::clicked, this, guarded(&MainWindow::scanSite));
   connect(m_generateButton, &QPushButton::clicked, this, guarded(&MainWindow::generateSitemap));
   connect(m_pageListView, &QTreeView::doubleClicked, this, guarded(&MainWindow::editSelectedPage));
+  // A double click below the rows edits too; the view reports only those on a row.
+  m_pageListView->viewport()->installEventFilter(this);
+  // The text boxes would take the menus' shortcuts for their own key bindings
+  // (Ctrl+E: end of line).
+  m_folderEdit->installEventFilter(this);
+  m_urlEdit->installEventFilter(this);
 }
 
 void MainWindow::createMenus() {
@@ -270,7 +278,8 @@ void MainWindow::updateCommandButtons() {
 
 void MainWindow::chooseFolder() {
   if (!m_folderEdit->hasFocus()) m_folderEdit->setFocus();
-  const QString folder = m_context.services.chooseFolder(this);
+  // The top of the user's own files, whatever the box holds.
+  const QString folder = m_context.services.chooseFolder(this, QDir::homePath());
   if (!folder.isEmpty()) m_folderEdit->setText(folder);
 }
 
@@ -374,6 +383,39 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::LocaleChange) m_formats = m_context.localeFormats();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride &&
+      isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+    // Left unaccepted, the key goes on to the menu's shortcut.
+    return true;
+  }
+  const bool press = event->type() == QEvent::MouseButtonPress;
+  if ((press || event->type() == QEvent::MouseButtonDblClick) &&
+      watched == m_pageListView->viewport()) {
+    const auto* click = static_cast<QMouseEvent*>(event);
+    if (click->button() == Qt::LeftButton &&
+        !m_pageListView->indexAt(click->position().toPoint()).isValid()) {
+      // A click below the rows keeps the selected row, which a double click
+      // there edits, as a double click on it does.
+      if (!press) {
+        const auto edit = guarded(&MainWindow::editSelectedPage);
+        edit();
+      }
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::isMenuShortcut(const QKeyEvent& key) const {
+  const QKeySequence pressed(key.keyCombination());
+  for (const QMenu* menu : {m_projectMenu, m_pageMenu, m_settingsMenu, m_helpMenu}) {
+    for (const QAction* action : menu->actions())
+      if (action->shortcuts().contains(pressed)) return true;
+  }
+  return false;
 }
 
 void MainWindow::letEventsRun() {

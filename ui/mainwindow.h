@@ -14,6 +14,7 @@
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -52,6 +53,7 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void scanSite();
@@ -79,6 +81,7 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   void letEventsRun();
   ScreenSize primaryScreenSize() const;
   std::string placementPath() const;
+  bool isMenuShortcut(const QKeyEvent& key) const;
   void runTickCommand(void (PageList::*command)());
   /// A slot of this window whose errors reach the unexpected-error handler.
   auto guarded(void (MainWindow::*slot)());

@@ -96,6 +96,9 @@ bool PageEditDialog::editRow(PageList& pages, std::size_t row, const LocaleForma
   m_pages = &pages;
   m_row = row;
   m_formats = &formats;
+  // Keys typed right after the edit command go to the date, the first
+  // control, not to whichever control had the focus last time.
+  m_dateEdit->setFocus(Qt::OtherFocusReason);
   exec();
   m_pages = nullptr;
   m_formats = nullptr;

@@ -27,8 +27,9 @@ class PageEditDialog final : public FixedDialog {
   explicit PageEditDialog(QWidget* parent);
 
   /// Shows the dialog, modally, for row `row` of `pages`, its date and time
-  /// read and written with `formats`. False, showing nothing, when there is
-  /// no such row or its texts do not read back.
+  /// read and written with `formats`, the focus on the date picker. False,
+  /// showing nothing, when there is no such row or its texts do not read
+  /// back.
   bool editRow(PageList& pages, std::size_t row, const LocaleFormats& formats);
 
  private slots:

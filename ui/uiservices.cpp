@@ -2,7 +2,11 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
+
+#include "ui/fixeddialog.h"
 
 namespace qorv {
 
@@ -27,11 +31,17 @@ QString projectFileName(QWidget* parent, const QString& folder, QFileDialog::Acc
 UiServices UiServices::desktop() {
   UiServices services;
   services.showMessage = [](QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent,
+                    kFixedSizeDialogFlags);
+    // The box is as wide as its text, which for a short one leaves the
+    // title no room.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+      grid->addItem(new QSpacerItem(kMinimumMessageWidth, 0), grid->rowCount(), 0, 1,
+                    grid->columnCount());
     box.exec();
   };
-  services.chooseFolder = [](QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent, QString(), QString(),
+  services.chooseFolder = [](QWidget* parent, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(parent, QString(), startFolder,
                                              QFileDialog::ShowDirsOnly);
   };
   services.openProjectName = [](QWidget* parent, const QString& folder) {

@@ -11,10 +11,12 @@ namespace qorv {
 /// What the windows ask of the desktop. Tests replace these with recorders,
 /// so nothing blocks on a modal box or opens a real chooser.
 struct UiServices {
-  /// A plain modal box titled "Quorvex" with one OK button and no icon.
+  /// A plain modal box titled "Quorvex" with one OK button and no icon, at
+  /// least `kMinimumMessageWidth` wide and of fixed size.
   std::function<void(QWidget* parent, const QString& text)> showMessage;
-  /// The platform's folder chooser; an empty text when cancelled.
-  std::function<QString(QWidget* parent)> chooseFolder;
+  /// The folder chooser, opened at `startFolder` with no folder chosen; an
+  /// empty text when cancelled.
+  std::function<QString(QWidget* parent, const QString& startFolder)> chooseFolder;
   /// File dialogs for project files starting in `folder`; empty when cancelled.
   std::function<QString(QWidget* parent, const QString& folder)> openProjectName;
   std::function<QString(QWidget* parent, const QString& folder)> saveProjectName;
@@ -27,5 +29,9 @@ struct UiServices {
 
 /// The application title, also the title of every message box.
 inline const QString kApplicationTitle = QStringLiteral("Quorvex");
+
+/// The narrowest message box, in pixels at 100% scaling: wide enough for
+/// its title.
+inline constexpr int kMinimumMessageWidth = 220;
 
 }  // namespace qorv

@@ -136,5 +136,30 @@ INSTANTIATE_TEST_SUITE_P(
                       CompletionCase{"n", {0, "none", 1}}, CompletionCase{"ne", {7, "never", 2}},
                       CompletionCase{"dá", {-1, "dá", 3}}));
 
+struct EditCase {
+  const char* text;
+  TextEdit edit;
+  Completion expected;
+  friend void PrintTo(const EditCase& c, std::ostream* os) {
+    *os << '"' << c.text << (c.edit == TextEdit::Removed ? "\" removed" : "\" typed");
+  }
+};
+
+class CompleteEdit : public ::testing::TestWithParam<EditCase> {};
+
+TEST_P(CompleteEdit, TypingCompletesAndRemovingNeverDoes) {
+  EXPECT_EQ(completeEdit(kChangefreqVocabulary, GetParam().text, GetParam().edit),
+            GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CompleteEdit,
+                         ::testing::Values(EditCase{"dai", TextEdit::Typed, {3, "daily", 3}},
+                                           EditCase{"dai", TextEdit::Removed, {-1, "dai", 3}},
+                                           EditCase{"w", TextEdit::Removed, {-1, "w", 1}},
+                                           EditCase{"weekly", TextEdit::Removed, {-1, "weekly", 6}},
+                                           EditCase{"Daily", TextEdit::Removed, {-1, "Daily", 5}},
+                                           EditCase{"", TextEdit::Removed, {-1, "", 0}},
+                                           EditCase{"dx", TextEdit::Typed, {-1, "dx", 2}}));
+
 }  // namespace
 }  // namespace qorv

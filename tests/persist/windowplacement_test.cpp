@@ -47,6 +47,40 @@ TEST_F(WindowPlacementTest, MissingKeysTakeDefaultsCentredOnTheSizeRead) {
   EXPECT_EQ(restore(), (WindowState{false, 112, 154, 800, 460}));
 }
 
+struct SmallSizeCase {
+  const char* name;
+  const char* ini;
+  WindowState expected;
+  friend void PrintTo(const SmallSizeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SmallStoredSize : public ::testing::TestWithParam<SmallSizeCase> {
+ protected:
+  test::TempDir dir;
+};
+
+// The window's minimum (the normal size) enlarges a smaller stored size, so
+// the default position centres the size the window actually takes.
+TEST_P(SmallStoredSize, MissingPositionCentresTheSizeTheWindowTakes) {
+  dir.writeFile("qorv.ini", GetParam().ini);
+  EXPECT_EQ(WindowPlacement(dir / "qorv.ini").restore(kScreen), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SmallStoredSize,
+    ::testing::Values(
+        SmallSizeCase{"narrow", "[Window]\r\nWidth=100\r\n", {false, 197, 154, 100, 460}},
+        SmallSizeCase{"low", "[Window]\r\nHeight=100\r\n", {false, 197, 154, 630, 100}},
+        SmallSizeCase{"one pixel below, top stored",
+                      "[Window]\r\nWidth=629\r\nHeight=459\r\nTop=3\r\n",
+                      {false, 197, 3, 629, 459}},
+        SmallSizeCase{"one pixel above",
+                      "[Window]\r\nWidth=631\r\nHeight=461\r\n",
+                      {false, 196, 153, 631, 461}},
+        SmallSizeCase{"negative, left stored",
+                      "[Window]\r\nWidth=-5\r\nLeft=7\r\n",
+                      {false, 7, 154, -5, 460}}));
+
 TEST_F(WindowPlacementTest, StoredValuesAreUsedUnclamped) {
   dir.writeFile("qorv.ini", "[Window]\r\nLeft=-300\r\nTop=5000\r\nHeight=100\r\nWidth=100\r\n");
   EXPECT_EQ(restore(), (WindowState{false, -300, 5000, 100, 100}));

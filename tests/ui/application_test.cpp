@@ -1,9 +1,19 @@
 // The application: the main window with its three dialogs, the caption,
 // and the one handler that every unexpected error reaches.
 
+#include <QAbstractButton>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 
 #include "core/errors.h"
@@ -49,6 +59,59 @@ class ApplicationTest : public QObject {
     }
     QCOMPARE(titles, (QStringList{QStringLiteral("O programe"), QStringLiteral("Nastavenie"),
                                   QStringLiteral("Editácia"), QStringLiteral("Pre vyhľadávače")}));
+  }
+
+  void dialogsOfFixedSizeOfferNoMaximize() {
+    MainWindow window(currentEnvironment->app.context());
+    for (QDialog* dialog : window.findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+      QVERIFY2(
+          !(dialog->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)),
+          qPrintable(dialog->objectName()));
+      QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+      QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    }
+  }
+
+  void dialogButtonsHaveNoIconsMenusKeepTheirsAndFileDialogsAreQtsOwn() {
+    QCOMPARE(QApplication::style()->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 0);
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    for (QAbstractButton* button : buttons.buttons()) QVERIFY(button->icon().isNull());
+    QVERIFY(!QCoreApplication::testAttribute(Qt::AA_DontShowIconsInMenus));
+    QVERIFY(QCoreApplication::testAttribute(Qt::AA_DontUseNativeDialogs));
+  }
+
+  void qtsOwnTextsAreSlovak() {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFileInfo::exists(folder + QStringLiteral("/qtbase_sk.qm")))
+      QSKIP("Qt's Slovak translation is not installed (qt6-translations-l10n)");
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Save);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Zrušiť"));
+    QCOMPARE(buttons.button(QDialogButtonBox::Save)->text(), QStringLiteral("Uložiť"));
+    QLineEdit edit;
+    const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList items;
+    for (const QAction* action : menu->actions())
+      if (!action->isSeparator()) items << action->text().section(QLatin1Char('\t'), 0, 0);
+    QCOMPARE(items, (QStringList{QStringLiteral("&Späť"), QStringLiteral("Zn&ovu"),
+                                 QStringLiteral("Vys&trihnúť"), QStringLiteral("&Kopírovať"),
+                                 QStringLiteral("V&ložiť"), QStringLiteral("Odstrániť"),
+                                 QStringLiteral("Vybrať všetko")}));
+    QFileDialog save;
+    save.setAcceptMode(QFileDialog::AcceptSave);
+    QCOMPARE(save.windowTitle(), QStringLiteral("Uložiť ako"));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Find Directory"),
+             QStringLiteral("Nájsť priečinok"));
+  }
+
+  void withoutATranslationQtsTextsStayAsTheyWere() {
+    test::TempDir empty;
+    const auto cancelText = [] {
+      return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+    };
+    const QString before = cancelText();
+    QVERIFY(
+        !currentEnvironment->app.installToolkitTranslation(QString::fromStdString(empty.path())));
+    QCOMPARE(cancelText(), before);
   }
 
   void captionWithoutAVersionEndsInABlank() {

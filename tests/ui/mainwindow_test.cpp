@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -13,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimeEdit>
 #include <QTreeView>
@@ -75,6 +77,7 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     currentEnvironment->messages.clear();
+    currentEnvironment->chooserFolders.clear();
     currentEnvironment->formats = test::dayFirstFormats();
     std::remove((currentEnvironment->settings / "qorv.ini").c_str());
     std::remove((currentEnvironment->settings / "error.log").c_str());
@@ -205,6 +208,14 @@ class MainWindowTest : public QObject {
     currentEnvironment->chosenFolder.clear();
     part<QAction>("m_browseAction")->trigger();
     QCOMPARE(part<QLineEdit>("m_folderEdit")->text(), QStringLiteral("/srv/www"));
+  }
+
+  void folderChooserOpensAtHomeWhateverTheBoxHolds() {
+    for (const QString& folder : {QStringLiteral("/srv/www"), QStringLiteral("/")}) {
+      part<QLineEdit>("m_folderEdit")->setText(folder);
+      part<QAction>("m_browseAction")->trigger();
+    }
+    QCOMPARE(currentEnvironment->chooserFolders, QStringList(2, QDir::homePath()));
   }
 
   void scanThenTickThenGenerate() {
@@ -350,6 +361,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(currentEnvironment->messages, QStringList{QStringLiteral("Nie je vybraná stránka.")});
   }
 
+  void smallStoredSizeIsCentredAtTheSizeTheWindowTakes() {
+    cleanup();
+    currentEnvironment->settings.writeFile("qorv.ini", "[Window]\r\nWidth=100\r\nHeight=90\r\n");
+    createWindow();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCOMPARE(m_form->size(), QSize(630, 460));
+    QCOMPARE(m_form->pos(), QPoint((screen.width() - 630) / 2, (screen.height() - 460) / 2));
+  }
+
   void placementIsRestoredAndSaved() {
     cleanup();
     test::TempDir& settings = currentEnvironment->settings;
@@ -475,6 +495,92 @@ class MainWindowTest : public QObject {
     QCOMPARE(editedUrl, QStringLiteral("http://s/"));
     QCOMPARE(m_form->pages().at(0).timeText, std::string("23:04:05"));
     QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("23:04:05"));
+  }
+
+  void doubleClickOnTheList_data() {
+    QTest::addColumn<int>("selectedRow");  // -1: none
+    QTest::addColumn<bool>("onARow");
+    QTest::addColumn<QString>("editedUrl");  // empty: the message, no dialog
+    QTest::newRow("on a row") << -1 << true << "http://s/b.htm";
+    QTest::newRow("below the rows, none selected") << -1 << false << "";
+    QTest::newRow("below the rows, one selected") << 0 << false << "http://s/";
+  }
+
+  void doubleClickOnTheList() {
+    QFETCH(int, selectedRow);
+    QFETCH(bool, onARow);
+    QFETCH(QString, editedUrl);
+    m_form->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    m_form->pages().add("http://s/b.htm", "5.3.2006", "9:05:06", "none", "none");
+    auto* view = part<QTreeView>("m_pageListView");
+    auto* model = qobject_cast<PageListModel*>(view->model());
+    model->flush();
+    if (selectedRow >= 0) view->setCurrentIndex(model->index(selectedRow, 0));
+    const QPoint at = onARow
+                          ? view->visualRect(model->index(1, 1)).center()
+                          : QPoint(view->viewport()->width() / 2, view->viewport()->height() - 5);
+    QVERIFY(!view->indexAt(at).isValid() || onARow);
+    QString shownUrl;
+    // Through the window, as the window system delivers it: press, release,
+    // press and double click, release.
+    test::whileModal(
+        [&] {
+          QTest::mouseDClick(m_form->windowHandle(), Qt::LeftButton, {},
+                             view->viewport()->mapTo(m_form, at));
+        },
+        [&](QDialog* dialog) { shownUrl = test::part<QLineEdit>(dialog, "m_urlEdit")->text(); });
+    QCoreApplication::processEvents();  // the modal check's timer, when no dialog opened
+    QCOMPARE(shownUrl, editedUrl);
+    QCOMPARE(currentEnvironment->messages,
+             editedUrl.isEmpty() ? QStringList{QStringLiteral("Nie je vybraná stránka.")}
+                                 : QStringList());
+  }
+
+  void ctrlEEditsFromEveryPartOfTheWindow_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("rowSelected");
+    for (const char* focus :
+         {"m_folderEdit", "m_urlEdit", "m_scanButton", "m_generateButton", "m_pageListView"}) {
+      QTest::addRow("%s, a row selected", focus) << QString::fromLatin1(focus) << true;
+      QTest::addRow("%s, none selected", focus) << QString::fromLatin1(focus) << false;
+    }
+  }
+
+  void ctrlEEditsFromEveryPartOfTheWindow() {
+    QFETCH(QString, focus);
+    QFETCH(bool, rowSelected);
+    m_form->pages().add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    auto* view = part<QTreeView>("m_pageListView");
+    qobject_cast<PageListModel*>(view->model())->flush();
+    if (rowSelected) view->setCurrentIndex(view->model()->index(0, 0));
+    auto* control = part<QWidget>(qPrintable(focus));
+    QVERIFY(test::focusInActiveWindow(control));
+    const QString textBefore =
+        qobject_cast<QLineEdit*>(control) ? qobject_cast<QLineEdit*>(control)->text() : QString();
+    QString shownUrl;
+    test::whileModal(
+        [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier); },
+        [&](QDialog* dialog) { shownUrl = test::part<QLineEdit>(dialog, "m_urlEdit")->text(); });
+    QCoreApplication::processEvents();  // the modal check's timer, when no dialog opened
+    QCOMPARE(shownUrl, rowSelected ? QStringLiteral("http://s/") : QString());
+    QCOMPARE(currentEnvironment->messages,
+             rowSelected ? QStringList() : QStringList{QStringLiteral("Nie je vybraná stránka.")});
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) QCOMPARE(edit->text(), textBefore);
+  }
+
+  void menuShortcutsWinInTheTextBoxes() {
+    for (const char* box : {"m_folderEdit", "m_urlEdit"}) {
+      for (const char* name : {"m_newProjectAction", "m_openProjectAction", "m_saveProjectAction",
+                               "m_editPageAction"}) {
+        auto* action = part<QAction>(name);
+        QSignalSpy triggered(action, &QAction::triggered);
+        QVERIFY(test::focusInActiveWindow(part<QLineEdit>(box)));
+        QTest::keySequence(QApplication::focusWidget(), action->shortcut());
+        QVERIFY2(triggered.count() == 1, name);
+      }
+    }
+    currentEnvironment->messages.clear();
+    currentEnvironment->dialogFolders.clear();
   }
 
   void rowWhoseTextsDoNotReadBackIsNotEdited() {

@@ -103,6 +103,86 @@ class PageEditDialogTest : public QObject {
     QCOMPARE(opened, 3);
   }
 
+  void backspaceAndDeleteNeverComplete_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("highlighted");
+    const QString changefreq = QStringLiteral("m_changefreqBox");
+    const QString priority = QStringLiteral("m_priorityBox");
+    QTest::newRow("typed d completes") << changefreq << "d"
+                                       << "daily" << 3 << "aily";
+    QTest::newRow("Backspace removes the completed rest") << changefreq << "dai⌫"
+                                                          << "dai" << -1 << "";
+    QTest::newRow("Backspace removes one character") << changefreq << "wx⌫"
+                                                     << "w" << -1 << "";
+    QTest::newRow("what remains is an entry") << changefreq << "nevers⌫"
+                                              << "never" << -1 << "";
+    QTest::newRow("typing after Backspace completes again") << changefreq << "dai⌫l"
+                                                            << "daily" << 3 << "y";
+    QTest::newRow("Delete removes the character after the cursor") << changefreq << "weekly⇤⌦"
+                                                                   << "eekly" << -1 << "";
+    QTest::newRow("priority, Backspace") << priority << "0.5⌫"
+                                         << "0." << -1 << "";
+    QTest::newRow("priority, Delete removes the completed rest") << priority << "1⌦"
+                                                                 << "1" << -1 << "";
+  }
+
+  void backspaceAndDeleteNeverComplete() {
+    QFETCH(QString, box);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, index);
+    QFETCH(QString, highlighted);
+    m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    auto* combo = part<VocabularyBox>(qPrintable(box));
+    QString shownText;
+    QString shownHighlight;
+    int shownIndex = -2;
+    QVERIFY(editFirstRow([&](QDialog* shown) {
+      combo->showChoice("", -1);
+      QVERIFY(test::focusInActiveWindow(combo));
+      test::pressKeys(keys);
+      shownText = combo->currentText();
+      shownIndex = combo->currentIndex();
+      shownHighlight = combo->lineEdit()->selectedText();
+      QTest::keyClick(shown, Qt::Key_Return);
+    }));
+    QCOMPARE(shownText, text);
+    QCOMPARE(shownIndex, index);
+    QCOMPARE(shownHighlight, highlighted);
+    const PageEntry& row = m_pages.at(0);
+    QCOMPARE(QString::fromStdString(box == QStringLiteral("m_changefreqBox") ? row.changefreq
+                                                                             : row.priority),
+             text);
+  }
+
+  void eachOpeningStartsOnTheDatePicker_data() {
+    QTest::addColumn<QString>("focusedBefore");
+    for (const char* name : {"m_timeEdit", "m_changefreqBox", "m_priorityBox", "m_okButton",
+                             "m_cancelButton", "m_urlEdit"})
+      QTest::newRow(name) << QString::fromLatin1(name);
+  }
+
+  void eachOpeningStartsOnTheDatePicker() {
+    QFETCH(QString, focusedBefore);
+    m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+    QWidget* first = nullptr;
+    QVERIFY(editFirstRow([&](QDialog* shown) {
+      QVERIFY(test::activate(shown));
+      first = test::focusedControl();
+      QVERIFY(test::focusInActiveWindow(part<QWidget>(qPrintable(focusedBefore))));
+    }));
+    QWidget* reopened = nullptr;
+    QVERIFY(editFirstRow([&](QDialog* shown) {
+      QVERIFY(test::activate(shown));
+      reopened = test::focusedControl();
+    }));
+    QCOMPARE(first, part<QDateEdit>("m_dateEdit"));
+    QCOMPARE(reopened, part<QDateEdit>("m_dateEdit"));
+  }
+
   void rowThatDoesNotReadBackOrIsMissingIsNotEdited() {
     m_pages.add("http://s/", "2006-03-05", "9:05:06", "daily", "0.5");
     QVERIFY(!m_dialog->editRow(m_pages, 0, m_formats));

@@ -42,6 +42,13 @@ class SettingsDialogTest : public QObject {
     return test::part<Part>(m_dialog.get(), name);
   }
   VocabularyBox* box(const char* name) const { return part<VocabularyBox>(name); }
+  const VocabularyChoice& choiceOf(const QString& boxName) const {
+    if (boxName == QStringLiteral("m_rootChangefreqBox")) return m_settings.rootChangefreq;
+    if (boxName == QStringLiteral("m_rootPriorityBox")) return m_settings.rootPriority;
+    if (boxName == QStringLiteral("m_otherChangefreqBox")) return m_settings.otherChangefreq;
+    if (boxName == QStringLiteral("m_otherPriorityBox")) return m_settings.otherPriority;
+    return m_settings.timeZone;
+  }
 
  private slots:
   void init() {
@@ -127,6 +134,76 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(other->currentText(), QStringLiteral("m"));
     QCOMPARE(m_settings.otherChangefreq.index(), -1);
     QCOMPARE(m_settings.otherChangefreq.text(), std::string("m"));
+  }
+
+  void backspaceAndDeleteNeverComplete_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("highlighted");
+    const QString rootChangefreq = QStringLiteral("m_rootChangefreqBox");
+    QTest::newRow("typed d completes") << rootChangefreq << "d"
+                                       << "daily" << 3 << "aily";
+    QTest::newRow("Backspace removes the completed rest") << rootChangefreq << "dai⌫"
+                                                          << "dai" << -1 << "";
+    QTest::newRow("Backspace removes one character") << rootChangefreq << "wx⌫"
+                                                     << "w" << -1 << "";
+    QTest::newRow("and again") << rootChangefreq << "week⌫⌫"
+                               << "wee" << -1 << "";
+    QTest::newRow("what remains is an entry") << rootChangefreq << "nevers⌫"
+                                              << "never" << -1 << "";
+    QTest::newRow("typing after Backspace completes again") << rootChangefreq << "dai⌫l"
+                                                            << "daily" << 3 << "y";
+    QTest::newRow("Backspace in the empty box") << rootChangefreq << "⌫d"
+                                                << "daily" << 3 << "aily";
+    QTest::newRow("Delete removes the completed rest") << rootChangefreq << "d⌦"
+                                                       << "d" << -1 << "";
+    QTest::newRow("Delete removes the character after the cursor") << rootChangefreq << "weekly⇤⌦"
+                                                                   << "eekly" << -1 << "";
+    QTest::newRow("typing goes on where Delete left the cursor") << rootChangefreq << "weekly⇤⌦x"
+                                                                 << "xeekly" << -1 << "";
+    QTest::newRow("root priority") << "m_rootPriorityBox"
+                                   << "0.5⌫"
+                                   << "0." << -1 << "";
+    QTest::newRow("other changefreq") << "m_otherChangefreqBox"
+                                      << "n⌫"
+                                      << "n" << -1 << "";
+    QTest::newRow("other priority") << "m_otherPriorityBox"
+                                    << "1⌫"
+                                    << "1" << -1 << "";
+    QTest::newRow("zone") << "m_timeZoneBox"
+                          << "+01⌫"
+                          << "+01" << -1 << "";
+    QTest::newRow("zone, Delete at the start") << "m_timeZoneBox"
+                                               << "-1⇤⌦"
+                                               << "12:00" << -1 << "";
+  }
+
+  void backspaceAndDeleteNeverComplete() {
+    QFETCH(QString, box);
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(int, index);
+    QFETCH(QString, highlighted);
+    VocabularyBox* combo = this->box(qPrintable(box));
+    QString shownText;
+    QString shownHighlight;
+    int shownIndex = -2;
+    whileModal([this] { m_dialog->exec(); },
+               [&](QDialog*) {
+                 combo->showChoice("", -1);
+                 QVERIFY(test::focusInActiveWindow(combo));
+                 test::pressKeys(keys);
+                 shownText = combo->currentText();
+                 shownIndex = combo->currentIndex();
+                 shownHighlight = combo->lineEdit()->selectedText();
+               });
+    QCOMPARE(shownText, text);
+    QCOMPARE(shownIndex, index);
+    QCOMPARE(shownHighlight, highlighted);
+    QCOMPARE(QString::fromStdString(choiceOf(box).text()), text);
+    QCOMPARE(choiceOf(box).index(), index);
   }
 
   void pickingAnEntrySetsTheChoice() {

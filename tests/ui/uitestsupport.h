@@ -28,7 +28,10 @@ class UiTestEnvironment {
     context.version = ProductVersion{1, 2, 3, 4};
     context.localeFormats = [this] { return formats; };
     context.services.showMessage = [this](QWidget*, const QString& text) { messages << text; };
-    context.services.chooseFolder = [this](QWidget*) { return chosenFolder; };
+    context.services.chooseFolder = [this](QWidget*, const QString& startFolder) {
+      chooserFolders << startFolder;
+      return chosenFolder;
+    };
     context.services.openProjectName = [this](QWidget*, const QString& folder) {
       dialogFolders << folder;
       return chosenFile;
@@ -42,6 +45,7 @@ class UiTestEnvironment {
   LocaleFormats formats = dayFirstFormats();
   QStringList messages;
   QString chosenFolder;
+  QStringList chooserFolders;
   QString chosenFile;
   QStringList dialogFolders;
   QStringList openedUrls;
@@ -73,21 +77,62 @@ inline void whileModal(const std::function<void()>& open,
   open();
 }
 
+/// Makes the shown `window` the active one, as a click on it would.
+inline bool activate(QWidget* window) {
+  // The headless platform does not activate a modal dialog by itself, nor
+  // does an X server without a window manager activate any window.
+  window->activateWindow();
+  QApplication::setActiveWindow(window);
+  return QTest::qWaitForWindowActive(window);
+}
+
+/// The control that has the keyboard focus; a box or picker counts for its
+/// text field.
+inline QWidget* focusedControl() {
+  QWidget* focus = QApplication::focusWidget();
+  if (focus && focus->parentWidget() &&
+      (qobject_cast<QComboBox*>(focus->parentWidget()) ||
+       qobject_cast<QAbstractSpinBox*>(focus->parentWidget())))
+    focus = focus->parentWidget();
+  return focus;
+}
+
+/// Gives `control` the focus in its shown window, made active, so that keys
+/// reach it as the keyboard's would; false when it cannot take the focus.
+inline bool focusInActiveWindow(QWidget* control) {
+  if (!activate(control->window())) return false;
+  control->setFocus(Qt::OtherFocusReason);
+  return control->hasFocus();
+}
+
+/// Presses `keys` one after the other on the widget that has the focus:
+/// "⌫" is Backspace, "⌦" Delete, "⇤" Home, any other character its key.
+inline void pressKeys(const QString& keys) {
+  for (const QChar key : keys) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus) {
+      QTest::qFail("no widget has the focus", __FILE__, __LINE__);
+      return;
+    }
+    if (key == u'⌫')
+      QTest::keyClick(focus, Qt::Key_Backspace);
+    else if (key == u'⌦')
+      QTest::keyClick(focus, Qt::Key_Delete);
+    else if (key == u'⇤')
+      QTest::keyClick(focus, Qt::Key_Home);
+    else
+      QTest::keyClicks(focus, QString(key));
+  }
+}
+
 /// The controls that Tab visits in a shown modal dialog, starting at
 /// `first`, one per step; a box or picker counts for its text field.
 inline QList<QWidget*> tabOrder(QDialog* dialog, QWidget* first, int steps) {
   QList<QWidget*> order;
-  // The headless platform does not activate a modal dialog by itself.
-  QApplication::setActiveWindow(dialog);
-  if (!QTest::qWaitForWindowActive(dialog)) return order;
+  if (!activate(dialog)) return order;
   first->setFocus();
   for (int i = 0; i < steps; ++i) {
-    QWidget* focus = QApplication::focusWidget();
-    if (focus && focus->parentWidget() &&
-        (qobject_cast<QComboBox*>(focus->parentWidget()) ||
-         qobject_cast<QAbstractSpinBox*>(focus->parentWidget())))
-      focus = focus->parentWidget();
-    order << focus;
+    order << focusedControl();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   return order;

@@ -7,7 +7,9 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -37,16 +39,22 @@ bool save(QWidget* window, const QString& folder, const QString& name) {
 }
 
 /// Runs `open`, which shows a modal dialog, and saves the dialog's picture
-/// once it is up, then closes it.
+/// once it is up, then closes it, so that `open` returns.
 bool saveModal(const std::function<void()>& open, const QString& folder, const QString& name) {
   bool saved = false;
-  QTimer::singleShot(0, [&] {
-    QWidget* dialog = QApplication::activeModalWidget();
+  // A file dialog comes up only once it has read its folder: watch for it.
+  QTimer watch;
+  watch.setInterval(50);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
+    watch.stop();
     saved = save(dialog, folder, name);
-    dialog->close();
+    dialog->reject();
   });
+  watch.start();
   open();
+  watch.stop();
   return saved;
 }
 
@@ -97,6 +105,13 @@ int main(int argc, char** argv) {
   saved &= saveModal([&] { trigger("m_searchEngineAction"); }, output,
                      QStringLiteral("search-engines-dialog.png"));
   saved &= saveModal([&] { trigger("m_aboutAction"); }, output, QStringLiteral("about-box.png"));
+  // The project save dialog, Qt's own in Slovak, on the settings folder where
+  // it starts, with a project in it.
+  QFile project(QDir(settings.path()).filePath(QStringLiteral("www.example.com.prj")));
+  if (project.open(QIODevice::WriteOnly)) project.write("[Project]\r\n");
+  project.close();
+  saved &=
+      saveModal([&] { trigger("m_saveProjectAction"); }, output, QStringLiteral("save-dialog.png"));
 
   return saved ? 0 : 1;
 }
