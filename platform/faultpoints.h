@@ -1,0 +1,31 @@
+#pragma once
+
+#include <source_location>
+
+namespace qorv {
+
+/// A failure point in front of a system call, for the sweep that fails each
+/// call of a run in turn (tests/reliability/eio-sweep). Built in only with
+/// -DQORV_FAULT_POINTS=ON (the dev and asan presets); elsewhere it is a
+/// constant false that the compiler removes.
+///
+/// With fault points built in, every call is counted from 1, and the
+/// environment steers them:
+///   QORV_FAULT_TRACE=FILE  appends "N CALL FILE:LINE" for each call to FILE;
+///   QORV_FAULT_AT=N        makes call N fail;
+///   QORV_FAULT_FROM=N      makes call N and every call after it fail, as a
+///                          device that has gone away does;
+///   QORV_FAULT_ERRNO=E     the error number a failed call gives (EIO, 5, by
+///                          default);
+///   QORV_FAULT_CALL=NAME   counts (and traces) only the calls of that name
+///                          ("readdir", "fstatat", ...), so that a test can
+///                          fail, say, the first listing step.
+#ifdef QORV_FAULT_POINTS
+/// Counts the call `call` made at `where`; true, with errno set, when it is
+/// to fail.
+bool injectedFault(const char* call, const std::source_location& where) noexcept;
+#else
+constexpr bool injectedFault(const char*, const std::source_location&) noexcept { return false; }
+#endif
+
+}  // namespace qorv
