@@ -13,7 +13,6 @@
 #include "platform/atomicfile.h"
 #include "platform/clock.h"
 #include "platform/filecontent.h"
-#include "platform/filesystem.h"
 #include "platform/gzip.h"
 
 namespace qorv {
@@ -351,7 +350,10 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
     files.push_back(std::move(index));
   }
   for (const auto& file : files) file->publish();
-  result.fileSize = fileSize(result.filePath).value_or(0);
+  // The size of what was written, not of what a look-up finds: one that
+  // failed would report a size of 0 and hide a size over the limit.
+  result.fileSize = files.back()->size();
+  if (const int failed = folder->sync()) throwInOut("Cannot write", result.filePath, failed);
 
   // The new sitemap is in place; what remains cannot make it incomplete.
   int removeError = 0;

@@ -1,5 +1,6 @@
 #include "persist/inifile.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -212,12 +213,15 @@ std::string withEntry(std::string_view content, std::string_view section, std::s
   return result;
 }
 
-/// The content of the INI file at `path` before it is changed. False when
-/// the file exists but cannot be read or must not be written: its other
-/// lines must survive, and a read-only file is left alone.
+/// The content of the INI file at `path` before it is changed, empty when
+/// there is none. False when the file may be there but cannot be read (an
+/// input/output error, say) or must not be written: its other lines must
+/// survive, and a read-only file is left alone.
 bool readForUpdate(const std::string& path, std::string& content) {
-  content.clear();
-  return !pathExists(path) || (readFileContent(path, content) && isWritableFile(path));
+  const int error =
+      readFileForUpdate(path, content, static_cast<std::size_t>(-1), LinkPolicy::ReplaceTarget);
+  if (error == ENOENT) return true;
+  return error == 0 && isWritableFile(path);
 }
 
 /// Replaces the INI file at `path` with `content` as a whole.

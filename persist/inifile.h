@@ -33,7 +33,8 @@ class IniStore {
   /// key is missing. A key with an empty value gives the empty text.
   virtual std::string readString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const = 0;
-  /// Sets the entry; throws IniWriteError when the file cannot be written.
+  /// Sets the entry; throws IniWriteError when the file cannot be written,
+  /// or when a file there cannot be read (its other lines would be lost).
   virtual void writeString(std::string_view section, std::string_view key,
                            std::string_view value) = 0;
 

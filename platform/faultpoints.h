@@ -1,6 +1,7 @@
 #pragma once
 
 #include <source_location>
+#include <string>
 
 namespace qorv {
 
@@ -24,6 +25,28 @@ namespace qorv {
 /// Counts the call `call` made at `where`; true, with errno set, when it is
 /// to fail.
 bool injectedFault(const char* call, const std::source_location& where) noexcept;
+
+/// For tests in one process: while it lives, the `at`-th of the calls named
+/// `call` (of all calls when null), counted from its start, fails with
+/// `error` (and, `onward`, every one after it too), in place of what the
+/// environment asks.
+class FaultScope {
+ public:
+  FaultScope(const char* call, long at, int error, bool onward = false);
+  ~FaultScope();
+  FaultScope(const FaultScope&) = delete;
+  FaultScope& operator=(const FaultScope&) = delete;
+
+ private:
+  struct Saved {
+    long at;
+    long from;
+    int error;
+    long calls;
+  };
+  Saved m_saved{};
+  std::string m_savedOnly;
+};
 #else
 constexpr bool injectedFault(const char*, const std::source_location&) noexcept { return false; }
 #endif
