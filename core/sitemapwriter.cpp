@@ -226,16 +226,19 @@ class OutputFile {
   std::uint64_t m_size = 0;
 };
 
-/// Adds the sitemap's line to the folder's robots.txt, replacing the file
-/// at once; what it did.
-SitemapResult::RobotsLine nameInRobotsTxt(const std::string& folder,
-                                          const std::string& sitemapUrl) {
-  const std::string path = folder + "robots.txt";
+/// The folder's robots.txt with the sitemap's line, read before any file of
+/// the write is put in place: a robots.txt that cannot be read (a link, an
+/// input/output error) then fails the write while nothing has changed.
+RobotsUpdate robotsTxtNaming(const std::string& path, const std::string& sitemapUrl) {
   std::string content;
   const int error = readFileForUpdate(path, content);
   if (error != 0 && error != ENOENT) throwInOut("Cannot read", path, error);
-  const RobotsUpdate update = robotsWithSitemap(
-      error == ENOENT ? std::nullopt : std::optional<std::string>(content), sitemapUrl);
+  return robotsWithSitemap(error == ENOENT ? std::nullopt : std::optional<std::string>(content),
+                           sitemapUrl);
+}
+
+/// Replaces robots.txt with `update`, once the sitemap is in place; what it did.
+SitemapResult::RobotsLine nameInRobotsTxt(const std::string& path, const RobotsUpdate& update) {
   if (!update.changed) return SitemapResult::RobotsLine::AlreadyThere;
   AtomicFile file;
   if (const int failed = file.begin(path, LinkPolicy::Refuse))
@@ -298,6 +301,10 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
     if (error != 0 && error != ENOENT) throwInOut("Cannot read", result.filePath, error);
     oldParts = partsNamedBy(old);
   }
+  const std::string robotsPath = scanFolder + "robots.txt";
+  RobotsUpdate robots;
+  if (settings.robotsTxt)
+    robots = robotsTxtNaming(robotsPath, rootUrl + std::string(kSitemapFileName));
 
   const std::string head = documentHead("urlset", settings.schema, "sitemap.xsd");
   UrlElements elements(m_formats, settings, today.date.year);
@@ -367,8 +374,7 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
       }
     }
   }
-  if (settings.robotsTxt)
-    result.robotsLine = nameInRobotsTxt(scanFolder, rootUrl + std::string(kSitemapFileName));
+  if (settings.robotsTxt) result.robotsLine = nameInRobotsTxt(robotsPath, robots);
   if (removeError != 0) throwInOut("Cannot remove", removePath, removeError);
   return result;
 }
