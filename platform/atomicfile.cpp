@@ -141,9 +141,11 @@ int AtomicFile::begin(const std::string& path, LinkPolicy links,
   if (const int error = checkTarget(m_name)) return fail(error);
 
   // A nameless file cannot be left behind by a crash; where the file system
-  // does not offer one, a named temporary file is the fallback.
+  // does not offer one, a named temporary file is the fallback. Any other
+  // failure (an input/output error, a full disk) is the write's.
   m_fd = sys::openAt(m_folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   m_anonymous = m_fd >= 0;
+  if (!m_anonymous && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
   if (!m_anonymous) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
       m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
@@ -214,10 +216,15 @@ int AtomicFile::nameAnonymousFile() {
   if (m_folder->lock()) {
     const std::string fixed = "." + m_name + ".new";
     const bool cleared = sys::unlinkAt(m_folder->fd(), fixed.c_str(), 0) == 0 || errno == ENOENT;
-    if (cleared && sys::linkAt(AT_FDCWD, self.c_str(), m_folder->fd(), fixed.c_str(),
-                               AT_SYMLINK_FOLLOW) == 0) {
-      m_tempName = fixed;
-      return 0;
+    if (cleared) {
+      if (sys::linkAt(AT_FDCWD, self.c_str(), m_folder->fd(), fixed.c_str(), AT_SYMLINK_FOLLOW) ==
+          0) {
+        m_tempName = fixed;
+        return 0;
+      }
+      // Only a name taken meanwhile leaves a fresh one to try; any other
+      // failure (an input/output error, a full disk) is the write's.
+      if (errno != EEXIST) return errno;
     }
   }
   // The lock taken (by another replacement in this folder right now) or not

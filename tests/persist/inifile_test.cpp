@@ -315,6 +315,26 @@ TEST_F(IniFileTest, WritesAtOnceFailWhenNoReadSucceedsAndChangeNothing) {
   EXPECT_EQ(test::listNames(dir.path()), "test.ini");
 }
 
+TEST_F(IniFileTest, WritesAtOnceThatFailForAnotherReasonThanSpaceAreNotMadeAgainOneByOne) {
+  // An input/output error while the one replacement is written: writing the
+  // entries again would hide it from the user, and could mix the file.
+  dir.writeFile("test.ini", "[Other]\r\nKeep=1\r\n");
+  for (const char* call : {"write", "fsync", "renameat"}) {
+    const FaultScope fault(call, 1, EIO);
+    try {
+      writeAtOnce(path(), [](IniStore& ini) {
+        ini.writeString("S", "A", "1");
+        ini.writeString("S", "B", "2");
+      });
+      ADD_FAILURE() << call << ": no error";
+    } catch (const IniWriteError& error) {
+      EXPECT_EQ(error.code, EIO) << call;
+    }
+    EXPECT_EQ(content(), "[Other]\r\nKeep=1\r\n") << call;
+    EXPECT_EQ(test::listNames(dir.path()), "test.ini") << call;
+  }
+}
+
 TEST_F(IniFileTest, ReadForItsOwnSakeThatFailsGivesTheDefaults) {
   dir.writeFile("test.ini", "[S]\r\nK=stored\r\n");
   const IniFile ini(path());

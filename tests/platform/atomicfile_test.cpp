@@ -313,6 +313,39 @@ TEST(AtomicFile, FolderThatCannotBeSyncedByItsFileSystemIsNoError) {
   EXPECT_EQ(test::readFile(path), "new");
 }
 
+TEST(AtomicFile, NamelessFileFallsBackToANamedOneOnlyWhereTheFileSystemHasNone) {
+  // EOPNOTSUPP from a file system without nameless files, EISDIR from a
+  // kernel that predates them: the named fallback. An input/output error
+  // is the write's.
+  for (const int error : {EOPNOTSUPP, EISDIR, EIO}) {
+    test::TempDir dir;
+    const std::string path = dir.writeFile("f", "old");
+    AtomicFile file;
+    {
+      const FaultScope fault("openat", 1, error);
+      EXPECT_EQ(file.begin(path), error == EIO ? EIO : 0) << error;
+    }
+    file.write("new");
+    EXPECT_EQ(file.commit(), error == EIO ? EIO : 0) << error;
+    EXPECT_EQ(test::readFile(path), error == EIO ? "old" : "new") << error;
+    EXPECT_EQ(test::listNames(dir.path()), "f") << error;
+  }
+}
+
+TEST(AtomicFile, FailureToNameTheNewFileOtherThanATakenNameFailsTheReplacement) {
+  test::TempDir dir;
+  const std::string path = dir.writeFile("f", "old");
+  AtomicFile file;
+  ASSERT_EQ(file.begin(path), 0);
+  file.write("new");
+  {
+    const FaultScope fault("linkat", 1, EIO);
+    EXPECT_EQ(file.commit(), EIO);
+  }
+  EXPECT_EQ(test::readFile(path), "old");
+  EXPECT_EQ(test::listNames(dir.path()), "f");
+}
+
 TEST(AtomicFile, PermissionsAFileSystemCannotKeepAreNoError) {
   for (const int error : {EPERM, EOPNOTSUPP}) {
     test::TempDir dir;
