@@ -115,12 +115,15 @@ bool DirectoryWalker::walkTree() {
 
 ListStatus DirectoryWalker::reopen(std::vector<Frame>& descent, std::size_t level, Folder* child) {
   // The parent of the folder just left is its "..", unless the walk came
-  // into that folder through a link; the identity check tells. Any failure
-  // here leaves the other way to try.
+  // into that folder through a link; the identity check tells.
   Frame& frame = descent[level];
-  if (child && child->openSubfolder("..", frame.folder).kind == ListStatus::Ok &&
-      frame.folder->id() == frame.id)
-    return ListStatus::success();
+  if (child) {
+    const ListStatus up = child->openSubfolder("..", frame.folder);
+    if (up.kind == ListStatus::Ok && frame.folder->id() == frame.id) return up;
+    // An input/output error is the walk's, not a reason to try again
+    // another way; a ".." that is refused or gone leaves the way by name.
+    if (up.kind == ListStatus::Failed) return up;
+  }
   frame.folder.reset();
   // Otherwise down again by name from the root, which stays open. Every
   // folder on the way must still be the one the walk went through; one that

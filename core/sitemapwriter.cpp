@@ -237,11 +237,15 @@ RobotsUpdate robotsTxtNaming(const std::string& path, const std::string& sitemap
                            sitemapUrl);
 }
 
-/// Replaces robots.txt with `update`, once the sitemap is in place; what it did.
-SitemapResult::RobotsLine nameInRobotsTxt(const std::string& path, const RobotsUpdate& update) {
+/// Replaces robots.txt with `update`, once the sitemap is in place; what it
+/// did. In the folder the sitemap's files were replaced in, under its lock:
+/// another lock on the folder would be refused, and the new file would take
+/// a random temporary name that a crash could leave behind for good.
+SitemapResult::RobotsLine nameInRobotsTxt(const std::string& path, const RobotsUpdate& update,
+                                          std::shared_ptr<ReplacementFolder> folder) {
   if (!update.changed) return SitemapResult::RobotsLine::AlreadyThere;
   AtomicFile file;
-  if (const int failed = file.begin(path, LinkPolicy::Refuse))
+  if (const int failed = file.begin(path, LinkPolicy::Refuse, std::move(folder)))
     throwInOut("Cannot create", path, failed);
   if (const int failed = file.write(update.content)) throwInOut("Cannot write", path, failed);
   if (const int failed = file.commit()) throwInOut("Cannot write", path, failed);
@@ -374,7 +378,7 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
       }
     }
   }
-  if (settings.robotsTxt) result.robotsLine = nameInRobotsTxt(robotsPath, robots);
+  if (settings.robotsTxt) result.robotsLine = nameInRobotsTxt(robotsPath, robots, folder);
   if (removeError != 0) throwInOut("Cannot remove", removePath, removeError);
   return result;
 }

@@ -46,23 +46,20 @@ FaultPlan& plan() {
   return current;
 }
 
-void trace(const FaultPlan& faults, long number, const char* call,
-           const std::source_location& where) {
+void trace(const FaultPlan& faults, long number, const char* call, const char* file, int line) {
   // The path from the platform folder on, so that traces of two checkouts compare.
-  const char* file = where.file_name();
   if (const char* inside = std::strstr(file, "/platform/")) file = inside + 1;
-  char line[512];
-  const int length = std::snprintf(line, sizeof line, "%ld %s %s:%u\n", number, call, file,
-                                   static_cast<unsigned>(where.line()));
+  char text[512];
+  const int length = std::snprintf(text, sizeof text, "%ld %s %s:%d\n", number, call, file, line);
   if (length <= 0) return;
-  const std::size_t size = std::min(static_cast<std::size_t>(length), sizeof line - 1);
+  const std::size_t size = std::min(static_cast<std::size_t>(length), sizeof text - 1);
   // A trace that cannot be written shows as a short one; the run goes on.
-  [[maybe_unused]] const ssize_t written = ::write(faults.traceFd, line, size);
+  [[maybe_unused]] const ssize_t written = ::write(faults.traceFd, text, size);
 }
 
 }  // namespace
 
-bool injectedFault(const char* call, const std::source_location& where) noexcept {
+bool injectedFault(const char* call, const char* file, int line) noexcept {
   const int savedErrno = errno;
   FaultPlan& faults = plan();
   if (!faults.only.empty() && faults.only != call) {
@@ -70,7 +67,7 @@ bool injectedFault(const char* call, const std::source_location& where) noexcept
     return false;
   }
   const long number = ++faults.calls;
-  if (faults.traceFd >= 0) trace(faults, number, call, where);
+  if (faults.traceFd >= 0) trace(faults, number, call, file, line);
   if (number == faults.at || (faults.from > 0 && number >= faults.from)) {
     errno = faults.error;
     return true;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <source_location>
 #include <string>
 
 namespace qorv {
@@ -22,9 +21,9 @@ namespace qorv {
 ///                          ("readdir", "fstatat", ...), so that a test can
 ///                          fail, say, the first listing step.
 #ifdef QORV_FAULT_POINTS
-/// Counts the call `call` made at `where`; true, with errno set, when it is
-/// to fail.
-bool injectedFault(const char* call, const std::source_location& where) noexcept;
+/// Counts the call `call` made at line `line` of `file`; true, with errno
+/// set, when it is to fail.
+bool injectedFault(const char* call, const char* file, int line) noexcept;
 
 /// For tests in one process: while it lives, the `at`-th of the calls named
 /// `call` (of all calls when null), counted from its start, fails with
@@ -48,7 +47,7 @@ class FaultScope {
   std::string m_savedOnly;
 };
 #else
-constexpr bool injectedFault(const char*, const std::source_location&) noexcept { return false; }
+constexpr bool injectedFault(const char*, const char*, int) noexcept { return false; }
 #endif
 
 }  // namespace qorv

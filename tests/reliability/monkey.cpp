@@ -96,9 +96,9 @@ void makeOddTree(const std::string& root) {
       "q?x=1&y=2.htm",
       "spaces  double /  page  .htm",
   };
-  for (const std::string& name : names) writeFile(root + "/" + name);
+  for (const std::string& name : names) writeFile(std::string(root).append("/").append(name));
   std::string longFolder = root;
-  for (int i = 0; i < 8; ++i) longFolder += "/" + std::string(240, static_cast<char>('k' + i));
+  for (int i = 0; i < 8; ++i) longFolder.append("/").append(240, static_cast<char>('k' + i));
   writeFile(longFolder + "/too long.htm");
   for (int i = 0; i < 40; ++i) writeFile(root + "/many/p" + std::to_string(i) + ".htm");
   // Whether these exist is all the tree needs; a second run finds them made.
@@ -299,12 +299,12 @@ int Monkey::run() {
     return chance(20) ? QString() : scanFolderChoice();
   };
   context.services.openProjectName = [this](QWidget*, const QString&) {
-    const QString name = projectFileChoice(true);
+    QString name = projectFileChoice(true);
     if (!name.isEmpty()) ++m_projectOpens;
     return name;
   };
   context.services.saveProjectName = [this](QWidget*, const QString&) {
-    const QString name = projectFileChoice(false);
+    QString name = projectFileChoice(false);
     if (!name.isEmpty()) ++m_projectSaves;
     return name;
   };
@@ -750,8 +750,8 @@ void Monkey::useList() {
   } else if (choice < 70) {
     contextMenu(viewport, randomPointIn(viewport));
   } else if (choice < 80) {
-    view->verticalScrollBar()->setValue(static_cast<int>(
-        below(static_cast<std::size_t>(view->verticalScrollBar()->maximum() + 1))));
+    const auto positions = static_cast<std::size_t>(view->verticalScrollBar()->maximum()) + 1;
+    view->verticalScrollBar()->setValue(static_cast<int>(below(positions)));
     ++m_events;
   } else {
     view->setFocus(Qt::OtherFocusReason);
