@@ -1,9 +1,12 @@
-// gentree DIR N M [--seed S]
+// gentree DIR N M [--seed S] [--empty]
 //
 // Builds a synthetic web site for the scan benchmark: N files matching
 // "*.htm;*.html" spread over M nested folders below DIR, plus N files that do
 // not match. The same arguments always give the same tree (names, sizes and
 // modification times), so timings taken on different machines or days compare.
+// With --empty every file is empty: the same names, folders and times, but a
+// million files then take inodes only, not a block each. A scan reads no
+// content, so it takes the same calls either way.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -108,9 +111,10 @@ struct Folder {
 
 [[noreturn]] void usage() {
   std::fputs(
-      "usage: gentree DIR N M [--seed S]\n"
+      "usage: gentree DIR N M [--seed S] [--empty]\n"
       "  Creates N files matching *.htm;*.html in M nested folders below DIR,\n"
-      "  plus N files that do not match. DIR must be missing or empty.\n",
+      "  plus N files that do not match. DIR must be missing or empty.\n"
+      "  --empty makes every file empty.\n",
       stderr);
   std::exit(2);
 }
@@ -211,7 +215,8 @@ void writeFile(int dirFd, const std::string& dirPath, const std::string& name,
                std::string_view content, const timespec& mtime) {
   const int fd = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) die("cannot create " + dirPath + "/" + name, errno);
-  if (::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
+  if (!content.empty() &&
+      ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()))
     die("cannot write " + dirPath + "/" + name, errno != 0 ? errno : EIO);
   const timespec times[2] = {mtime, mtime};
   if (::futimens(fd, times) != 0) die("cannot set the time of " + dirPath + "/" + name, errno);
@@ -242,9 +247,12 @@ std::string pageName(SplitMix64& rng, std::uint64_t serial, std::size_t indexInF
 int main(int argc, char** argv) {
   std::vector<const char*> positional;
   std::uint64_t seed = 1;
+  bool empty = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--seed" && i + 1 < argc)
+    if (arg == "--empty")
+      empty = true;
+    else if (arg == "--seed" && i + 1 < argc)
       seed = parseCount(argv[++i]);
     else if (arg.starts_with("--seed="))
       seed = parseCount(argv[i] + 7);
@@ -284,8 +292,10 @@ int main(int argc, char** argv) {
           "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Page %llu</title>"
           "</head><body><p>%llu</p></body></html>\n",
           static_cast<unsigned long long>(serial), static_cast<unsigned long long>(serial));
-      writeFile(dirFd, folder.path, name,
-                std::string_view(content, static_cast<std::size_t>(length)), pickTime(rng));
+      writeFile(
+          dirFd, folder.path, name,
+          empty ? std::string_view() : std::string_view(content, static_cast<std::size_t>(length)),
+          pickTime(rng));
     }
     for (std::size_t k = 0; k < folder.others; ++k) {
       const OtherKind& kind = rng.pick(kOtherKinds);
@@ -293,7 +303,7 @@ int main(int argc, char** argv) {
       name += rng.pick(kSeparators);
       name += std::to_string(++serial);
       name += kind.extension;
-      writeFile(dirFd, folder.path, name, kind.content, pickTime(rng));
+      writeFile(dirFd, folder.path, name, empty ? std::string_view() : kind.content, pickTime(rng));
     }
     ::close(dirFd);
   }
@@ -307,10 +317,10 @@ int main(int argc, char** argv) {
   }
 
   std::printf(
-      "gentree: %llu matching and %llu other files in %llu folders, %d levels deep, "
+      "gentree: %llu matching and %llu other%s files in %llu folders, %d levels deep, "
       "under %s (seed %llu)\n",
       static_cast<unsigned long long>(pages), static_cast<unsigned long long>(pages),
-      static_cast<unsigned long long>(folderCount), deepest, root.c_str(),
-      static_cast<unsigned long long>(seed));
+      empty ? ", all empty," : "", static_cast<unsigned long long>(folderCount), deepest,
+      root.c_str(), static_cast<unsigned long long>(seed));
   return 0;
 }

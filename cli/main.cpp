@@ -105,10 +105,10 @@ int run(const CliOptions& options) {
   if (options.project) {
     // The desktop program reads a missing project as empty; here that would
     // scan "/" because of a mistyped name, so it is an error instead.
-    if (!pathExists(*options.project))
+    if (const int error = pathError(*options.project))
       throw IoError("Cannot open project \"" + *options.project +
-                        "\": " + std::generic_category().message(ENOENT),
-                    ENOENT);
+                        "\": " + std::generic_category().message(error),
+                    error);
     project.open(*options.project);
   }
   applyOptions(options, settings);

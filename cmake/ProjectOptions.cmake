@@ -30,3 +30,8 @@ if(QORV_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(qorv_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# A failure point in front of every system call of platform/, steered by the
+# environment (platform/faultpoints.h), for the sweep that fails each call of
+# a run in turn: tests/reliability/eio-sweep. Never in a release build.
+option(QORV_FAULT_POINTS "Build failure points into the platform's system calls" OFF)

@@ -38,6 +38,7 @@ DirectoryWalker::DirectoryWalker(FileSystem& fileSystem) : m_fileSystem(fileSyst
 bool DirectoryWalker::walk() {
   if (m_walking) return false;
   foundFiles.clear();
+  m_failure = Failure();
   m_walking = true;
   struct EndOfWalk {
     DirectoryWalker& walker;
@@ -59,7 +60,7 @@ bool DirectoryWalker::walkTree() {
   root.pathLength = m_path.size();
   const ListStatus opened = m_fileSystem.openFolder(m_path, root.folder);
   if (opened.kind == ListStatus::AccessDenied) return true;
-  if (opened.kind != ListStatus::Ok) return false;
+  if (opened.kind != ListStatus::Ok) return fail(m_path.size(), opened);
   root.id = root.folder->id();
   if (!listFolder(root)) return false;
 
@@ -81,20 +82,29 @@ bool DirectoryWalker::walkTree() {
         firstOpen = 1;
       } else if (level < firstOpen) {
         firstOpen = level;
-        if (!reopen(descent, level, *left)) return false;
+        Frame& back = descent[level];
+        const ListStatus reopened = reopen(descent, level, left.get());
+        // Gone or refused since it was listed: so are the sub-folders of it
+        // still to be walked, as if they had vanished one by one.
+        if (reopened.kind == ListStatus::Gone || reopened.kind == ListStatus::AccessDenied)
+          back.next = back.subfolders.size();
+        else if (reopened.kind != ListStatus::Ok)
+          return fail(back.pathLength, reopened);
       }
       continue;
     }
     const std::string& name = top.subfolders[top.next++];
+    m_path.resize(top.pathLength);
+    m_path.append(name).append("/");
     Frame child;
     const ListStatus status = top.folder->openSubfolder(name, child.folder);
-    if (status.kind == ListStatus::AccessDenied) continue;
-    if (status.kind != ListStatus::Ok) return false;
+    // Refused, or gone since the listing named it (removed, or replaced by
+    // a file): skipped, like a file that vanished before its time was read.
+    if (status.kind == ListStatus::AccessDenied || status.kind == ListStatus::Gone) continue;
+    if (status.kind != ListStatus::Ok) return fail(m_path.size(), status);
     child.id = child.folder->id();
     // A link back to a folder the walk is inside would never end.
     if (!m_onPath.insert(child.id).second) continue;
-    m_path.resize(top.pathLength);
-    m_path.append(name).append("/");
     child.pathLength = m_path.size();
     if (!listFolder(child)) return false;
     descent.push_back(std::move(child));
@@ -103,44 +113,56 @@ bool DirectoryWalker::walkTree() {
   return true;
 }
 
-bool DirectoryWalker::reopen(std::vector<Frame>& descent, std::size_t level, Folder& child) {
+ListStatus DirectoryWalker::reopen(std::vector<Frame>& descent, std::size_t level, Folder* child) {
   // The parent of the folder just left is its "..", unless the walk came
   // into that folder through a link; the identity check tells.
   Frame& frame = descent[level];
-  if (child.openSubfolder("..", frame.folder).kind == ListStatus::Ok &&
-      frame.folder->id() == frame.id)
-    return true;
+  if (child) {
+    const ListStatus up = child->openSubfolder("..", frame.folder);
+    if (up.kind == ListStatus::Ok && frame.folder->id() == frame.id) return up;
+    // An input/output error is the walk's, not a reason to try again
+    // another way; a ".." that is refused or gone leaves the way by name.
+    if (up.kind == ListStatus::Failed) return up;
+  }
+  frame.folder.reset();
   // Otherwise down again by name from the root, which stays open. Every
-  // folder on the way must still be the one the walk went through.
+  // folder on the way must still be the one the walk went through; one that
+  // is another now is gone.
   std::unique_ptr<Folder> folder;
   Folder* at = descent[0].folder.get();
   for (std::size_t i = 1; i <= level; ++i) {
     const Frame& parent = descent[i - 1];
     std::unique_ptr<Folder> next;
-    if (at->openSubfolder(parent.subfolders[parent.next - 1], next).kind != ListStatus::Ok ||
-        next->id() != descent[i].id)
-      return false;
+    const ListStatus opened = at->openSubfolder(parent.subfolders[parent.next - 1], next);
+    if (opened.kind != ListStatus::Ok) return opened;
+    if (next->id() != descent[i].id) return {ListStatus::Gone, 0};
     folder = std::move(next);
     at = folder.get();
   }
   frame.folder = std::move(folder);
-  return true;
+  return ListStatus::success();
+}
+
+bool DirectoryWalker::fail(std::size_t pathLength, ListStatus status) {
+  m_failure.folder.assign(m_path, 0, pathLength);
+  m_failure.status = status;
+  return false;
 }
 
 bool DirectoryWalker::listFolder(Frame& frame) {
   std::unique_ptr<FolderListing> listing;
   const ListStatus started = frame.folder->list(listing);
-  if (started.kind == ListStatus::AccessDenied) return true;
-  if (started.kind != ListStatus::Ok) return false;
+  if (started.kind == ListStatus::AccessDenied || started.kind == ListStatus::Gone) return true;
+  if (started.kind != ListStatus::Ok) return fail(frame.pathLength, started);
 
-  bool failed = false;
+  ListStatus failure;
   ListedEntry entry;
   std::string path;
   for (;;) {
     const ListStatus next = listing->next(entry);
     if (next.kind == ListStatus::NoMoreEntries) break;
     if (next.kind != ListStatus::Ok) {
-      failed = true;
+      failure = next;
       break;
     }
     if (entry.hidden && entry.system) continue;
@@ -153,8 +175,10 @@ bool DirectoryWalker::listFolder(Frame& frame) {
     if (keepFoundFiles) foundFiles.push_back(path);
     if (onFileFound) onFileFound(*this, FoundFile{path, *frame.folder, entry.name});
   }
-  if (listing->close().kind != ListStatus::Ok) failed = true;
-  return !failed;
+  const ListStatus closed = listing->close();
+  if (failure.kind == ListStatus::Ok && closed.kind != ListStatus::Ok) failure = closed;
+  if (failure.kind != ListStatus::Ok) return fail(frame.pathLength, failure);
+  return true;
 }
 
 bool DirectoryWalker::passes(std::string_view name) {

@@ -41,8 +41,10 @@ struct FoundFile {
 /// masks, depth first: the files of a folder are reported while it is
 /// listed, in the file system's order, then its sub-folders are walked.
 /// Links to folders are followed, except to a folder the walk is already
-/// inside, so link cycles end. An unreadable folder counts as empty; any
-/// other listing failure ends the whole walk.
+/// inside, so link cycles end. A refused folder counts as empty, and a
+/// sub-folder that is gone by the time it is opened is skipped; any other
+/// listing failure (an input/output error, too many open files, a failed
+/// end of a listing) ends the whole walk, and `failure` says where.
 class DirectoryWalker {
  public:
   explicit DirectoryWalker(FileSystem& fileSystem = localFileSystem());
@@ -65,21 +67,34 @@ class DirectoryWalker {
   std::vector<std::string> foundFiles;
 
   /// True when every folder was listed without a failure. False when a
-  /// listing failure ended the walk, or at once, doing nothing, when a walk
-  /// is already in progress. Throws EmptyMaskError when a file meets an
-  /// empty mask, and whatever `onFileFound` throws.
+  /// listing failure ended the walk (the root folder missing among them),
+  /// or at once, doing nothing, when a walk is already in progress. Throws
+  /// EmptyMaskError when a file meets an empty mask, and whatever
+  /// `onFileFound` throws.
   bool walk();
   bool isWalking() const { return m_walking; }
+
+  /// What ended the last walk early: the folder whose listing failed (its
+  /// path as reported paths begin, ending in "/") and what the listing gave,
+  /// `Gone` when the root folder is missing or no folder. `Ok` after a walk
+  /// that listed every folder.
+  struct Failure {
+    std::string folder;
+    ListStatus status;
+  };
+  const Failure& failure() const { return m_failure; }
 
  private:
   struct Frame;
   bool walkTree();
-  bool reopen(std::vector<Frame>& descent, std::size_t level, Folder& child);
+  ListStatus reopen(std::vector<Frame>& descent, std::size_t level, Folder* child);
   bool listFolder(Frame& frame);
+  bool fail(std::size_t pathLength, ListStatus status);
   bool passes(std::string_view name);
 
   FileSystem& m_fileSystem;
   bool m_walking = false;
+  Failure m_failure;
   std::string m_path;
   std::set<FolderId> m_onPath;
   std::string m_upperName;

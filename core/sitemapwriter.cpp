@@ -13,7 +13,6 @@
 #include "platform/atomicfile.h"
 #include "platform/clock.h"
 #include "platform/filecontent.h"
-#include "platform/filesystem.h"
 #include "platform/gzip.h"
 
 namespace qorv {
@@ -227,19 +226,26 @@ class OutputFile {
   std::uint64_t m_size = 0;
 };
 
-/// Adds the sitemap's line to the folder's robots.txt, replacing the file
-/// at once; what it did.
-SitemapResult::RobotsLine nameInRobotsTxt(const std::string& folder,
-                                          const std::string& sitemapUrl) {
-  const std::string path = folder + "robots.txt";
+/// The folder's robots.txt with the sitemap's line, read before any file of
+/// the write is put in place: a robots.txt that cannot be read (a link, an
+/// input/output error) then fails the write while nothing has changed.
+RobotsUpdate robotsTxtNaming(const std::string& path, const std::string& sitemapUrl) {
   std::string content;
   const int error = readFileForUpdate(path, content);
   if (error != 0 && error != ENOENT) throwInOut("Cannot read", path, error);
-  const RobotsUpdate update = robotsWithSitemap(
-      error == ENOENT ? std::nullopt : std::optional<std::string>(content), sitemapUrl);
+  return robotsWithSitemap(error == ENOENT ? std::nullopt : std::optional<std::string>(content),
+                           sitemapUrl);
+}
+
+/// Replaces robots.txt with `update`, once the sitemap is in place; what it
+/// did. In the folder the sitemap's files were replaced in, under its lock:
+/// another lock on the folder would be refused, and the new file would take
+/// a random temporary name that a crash could leave behind for good.
+SitemapResult::RobotsLine nameInRobotsTxt(const std::string& path, const RobotsUpdate& update,
+                                          std::shared_ptr<ReplacementFolder> folder) {
   if (!update.changed) return SitemapResult::RobotsLine::AlreadyThere;
   AtomicFile file;
-  if (const int failed = file.begin(path, LinkPolicy::Refuse))
+  if (const int failed = file.begin(path, LinkPolicy::Refuse, std::move(folder)))
     throwInOut("Cannot create", path, failed);
   if (const int failed = file.write(update.content)) throwInOut("Cannot write", path, failed);
   if (const int failed = file.commit()) throwInOut("Cannot write", path, failed);
@@ -299,6 +305,10 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
     if (error != 0 && error != ENOENT) throwInOut("Cannot read", result.filePath, error);
     oldParts = partsNamedBy(old);
   }
+  const std::string robotsPath = scanFolder + "robots.txt";
+  RobotsUpdate robots;
+  if (settings.robotsTxt)
+    robots = robotsTxtNaming(robotsPath, rootUrl + std::string(kSitemapFileName));
 
   const std::string head = documentHead("urlset", settings.schema, "sitemap.xsd");
   UrlElements elements(m_formats, settings, today.date.year);
@@ -351,7 +361,10 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
     files.push_back(std::move(index));
   }
   for (const auto& file : files) file->publish();
-  result.fileSize = fileSize(result.filePath).value_or(0);
+  // The size of what was written, not of what a look-up finds: one that
+  // failed would report a size of 0 and hide a size over the limit.
+  result.fileSize = files.back()->size();
+  if (const int failed = folder->sync()) throwInOut("Cannot write", result.filePath, failed);
 
   // The new sitemap is in place; what remains cannot make it incomplete.
   int removeError = 0;
@@ -365,8 +378,7 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
       }
     }
   }
-  if (settings.robotsTxt)
-    result.robotsLine = nameInRobotsTxt(scanFolder, rootUrl + std::string(kSitemapFileName));
+  if (settings.robotsTxt) result.robotsLine = nameInRobotsTxt(robotsPath, robots, folder);
   if (removeError != 0) throwInOut("Cannot remove", removePath, removeError);
   return result;
 }

@@ -1,6 +1,9 @@
 #include "core/sitescan.h"
 
+#include <system_error>
+
 #include "core/datetimetext.h"
+#include "core/errors.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
 
@@ -85,7 +88,16 @@ bool SiteScanner::run() {
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   try {
-    m_walker.walk();
+    if (!m_walker.walk()) {
+      // A scan folder that is missing, or is a file, gives the root row
+      // alone. Any other failure would leave whole folders out of a list
+      // that looks complete: it ends the scan as an error.
+      const DirectoryWalker::Failure& failure = m_walker.failure();
+      if (failure.status.kind != ListStatus::Gone)
+        throw IoError("Cannot list the folder \"" + failure.folder +
+                          "\": " + std::generic_category().message(failure.status.code),
+                      failure.status.code);
+    }
   } catch (const ScanStopped&) {
   }
   return true;
@@ -107,9 +119,17 @@ std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativ
 
 void SiteScanner::addFileRow(const FoundFile& file) {
   if (m_stopRequested) throw ScanStopped{};
-  // A file that is gone by now, or whose time cannot be read, gives no row;
-  // the scan goes on.
-  if (const std::optional<DateTime> written = file.folder.lastWriteTime(file.name)) {
+  // A file that is gone by now (or a link to nothing), or one this process
+  // may not look at, gives no row, and the scan goes on; a time that cannot
+  // be read for another reason ends the scan, which would otherwise look
+  // complete without the file.
+  std::optional<DateTime> written;
+  const ListStatus read = file.folder.lastWriteTime(file.name, written);
+  if (read.kind == ListStatus::Failed)
+    throw IoError("Cannot read the time of \"" + file.path +
+                      "\": " + std::generic_category().message(read.code),
+                  read.code);
+  if (written) {
     const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
     std::string url =
         fileUrl(m_inputs.siteUrl(), relative, m_settings.indexFile, m_settings.encodeNonAscii);

@@ -46,8 +46,10 @@ class SiteScanner {
   std::function<void()> onFileDone;
 
   /// One scan. Returns false, doing nothing, when a scan is already
-  /// running. Throws what the walk throws (an empty mask); the rows added
-  /// until then stay.
+  /// running. Throws what the walk throws (an empty mask), and IoError when
+  /// a folder cannot be listed or a file's time cannot be read for another
+  /// reason than being gone or refused; the rows added until then stay. A
+  /// scan folder that is missing or is a file gives the root row alone.
   bool run();
   bool isRunning() const { return m_running; }
   /// Ends a running scan before its next file; the rows so far stay.

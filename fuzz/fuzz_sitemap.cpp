@@ -5,6 +5,7 @@
 // client would, names a file of the tree or the folder of an index file.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -65,12 +66,13 @@ class MemoryFolder final : public qorv::Folder {
   qorv::ListStatus openSubfolder(std::string_view name,
                                  std::unique_ptr<qorv::Folder>& folder) override {
     const auto found = m_node.folders.find(std::string(name));
-    if (found == m_node.folders.end() || !found->second) return {qorv::ListStatus::Failed, 2};
+    if (found == m_node.folders.end() || !found->second) return {qorv::ListStatus::Gone, ENOENT};
     folder = std::make_unique<MemoryFolder>(*found->second);
     return qorv::ListStatus::success();
   }
-  std::optional<qorv::DateTime> lastWriteTime(std::string_view) override {
-    return qorv::DateTime{{2006, 3, 5}, {9, 5, 6}};
+  qorv::ListStatus lastWriteTime(std::string_view, std::optional<qorv::DateTime>& time) override {
+    time = qorv::DateTime{{2006, 3, 5}, {9, 5, 6}};
+    return qorv::ListStatus::success();
   }
 
  private:
@@ -109,7 +111,7 @@ class MemoryFileSystem final : public qorv::FileSystem {
 
   qorv::ListStatus openFolder(const std::string& path,
                               std::unique_ptr<qorv::Folder>& folder) override {
-    if (path != kRoot) return {qorv::ListStatus::Failed, 2};
+    if (path != kRoot) return {qorv::ListStatus::Gone, ENOENT};
     folder = std::make_unique<MemoryFolder>(m_root);
     return qorv::ListStatus::success();
   }

@@ -1,5 +1,6 @@
 #include "persist/inifile.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -212,19 +213,25 @@ std::string withEntry(std::string_view content, std::string_view section, std::s
   return result;
 }
 
-/// The content of the INI file at `path` before it is changed. False when
-/// the file exists but cannot be read or must not be written: its other
-/// lines must survive, and a read-only file is left alone.
-bool readForUpdate(const std::string& path, std::string& content) {
-  content.clear();
-  return !pathExists(path) || (readFileContent(path, content) && isWritableFile(path));
+/// The content of the INI file at `path` before it is changed, empty when
+/// there is none: 0, or the error number when the file may be there but
+/// cannot be read (an input/output error, say) or must not be written. Its
+/// other lines must survive, and a read-only file is left alone.
+int readForUpdate(const std::string& path, std::string& content) {
+  const int error =
+      readFileForUpdate(path, content, static_cast<std::size_t>(-1), LinkPolicy::ReplaceTarget);
+  if (error == ENOENT) return 0;
+  if (error != 0) return error;
+  return isWritableFile(path) ? 0 : EACCES;
 }
 
 /// Replaces the INI file at `path` with `content` as a whole.
 void replaceIniFile(const std::string& path, std::string_view content) {
   AtomicFile file;
-  if (file.begin(path) != 0 || file.write(content) != 0 || file.commit() != 0)
-    throw IniWriteError("Unable to write to " + path);
+  int error = file.begin(path);
+  if (error == 0) error = file.write(content);
+  if (error == 0) error = file.commit();
+  if (error != 0) throw IniWriteError("Unable to write to " + path, error);
 }
 
 }  // namespace
@@ -240,7 +247,8 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
 
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
   std::string content;
-  if (!readForUpdate(fileName(), content)) throw IniWriteError("Unable to write to " + fileName());
+  if (const int error = readForUpdate(fileName(), content))
+    throw IniWriteError("Unable to write to " + fileName(), error);
   replaceIniFile(fileName(), withEntry(content, section, key, value));
 }
 
@@ -249,7 +257,7 @@ void IniFile::commit() {
 }
 
 BufferedIniFile::BufferedIniFile(std::string path) : IniStore(std::move(path)) {
-  m_mayReplace = readForUpdate(fileName(), m_content);
+  m_readError = readForUpdate(fileName(), m_content);
 }
 
 BufferedIniFile::BufferedIniFile(std::string fileName, std::string content)
@@ -268,7 +276,7 @@ void BufferedIniFile::writeString(std::string_view section, std::string_view key
 
 void BufferedIniFile::commit() {
   if (!m_changed) return;
-  if (!m_mayReplace) throw IniWriteError("Unable to write to " + fileName());
+  if (m_readError != 0) throw IniWriteError("Unable to write to " + fileName(), m_readError);
   replaceIniFile(fileName(), m_content);
   m_changed = false;
 }
@@ -278,7 +286,11 @@ void writeAtOnce(const std::string& path, const std::function<void(IniStore&)>& 
   writes(batch);
   try {
     batch.commit();
-  } catch (const IniWriteError&) {
+  } catch (const IniWriteError& error) {
+    // Only what does not fit at once may fit entry by entry; after any other
+    // failure, writing again would hide an error that the user must see (a
+    // failing disk), or lose what could not be read.
+    if (error.code != ENOSPC && error.code != EFBIG && error.code != EDQUOT) throw;
     IniFile store(path);
     writes(store);
   }

@@ -9,10 +9,13 @@
 namespace qorv {
 
 /// A settings file could not be written; the message names its path.
+/// `code` is the operating system's error number, 0 when none is known.
 class IniWriteError : public AppError {
  public:
-  using AppError::AppError;
+  explicit IniWriteError(const std::string& message, int errorNumber = 0)
+      : AppError(message), code(errorNumber) {}
   const char* className() const noexcept override { return "EIniFileException"; }
+  int code;
 };
 
 /// Longest value a read gives, in characters; longer stored values are cut.
@@ -33,7 +36,8 @@ class IniStore {
   /// key is missing. A key with an empty value gives the empty text.
   virtual std::string readString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const = 0;
-  /// Sets the entry; throws IniWriteError when the file cannot be written.
+  /// Sets the entry; throws IniWriteError when the file cannot be written,
+  /// or when a file there cannot be read (its other lines would be lost).
   virtual void writeString(std::string_view section, std::string_view key,
                            std::string_view value) = 0;
 
@@ -98,15 +102,17 @@ class BufferedIniFile final : public IniStore {
 
  private:
   std::string m_content;
-  bool m_mayReplace = true;
+  int m_readError = 0;  // why the file may not be replaced, or 0
   bool m_changed = false;
 };
 
 /// Makes the writes that `writes` does on the INI file at `path` replace the
 /// file in one piece, through a `BufferedIniFile`. Should that one replacement
-/// fail, they are made again entry by entry through a `IniFile`, so that the
-/// entries that can be written are, up to the first that cannot, whose
-/// IniWriteError passes to the caller.
+/// not fit (a full disk, a file size limit), the writes are made again entry
+/// by entry through an `IniFile`, so that the entries that can be written
+/// are, up to the first that cannot, whose IniWriteError passes to the
+/// caller. Any other failure (an input/output error, a file that cannot be
+/// read) passes to the caller at once, the file unchanged.
 void writeAtOnce(const std::string& path, const std::function<void(IniStore&)>& writes);
 
 }  // namespace qorv

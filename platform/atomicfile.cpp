@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <random>
 
+#include "platform/systemcalls.h"
+
 namespace qorv {
 
 namespace {
@@ -30,7 +32,7 @@ std::string randomSuffix() {
 
 int writeAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
-    const ssize_t written = write(fd, data, size);
+    const ssize_t written = sys::write(fd, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       return errno;
@@ -43,19 +45,24 @@ int writeAll(int fd, const char* data, std::size_t size) {
 }
 
 /// The file a link at `path` leads to, so that replacing it keeps the link;
-/// `path` itself otherwise.
-std::string resolveTarget(const std::string& path) {
+/// `path` itself otherwise, and for a link that leads nowhere. 0, or the
+/// error number when that cannot be told: replacing the link itself then
+/// would part it from the file the user keeps elsewhere.
+int resolveTarget(const std::string& path, std::string& target) {
+  target = path;
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  if (sys::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+  if (!S_ISLNK(st.st_mode)) return 0;
   char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved)) return resolved;
-  return path;
+  if (!sys::realPath(path.c_str(), resolved)) return errno == ENOENT ? 0 : errno;
+  target = resolved;
+  return 0;
 }
 
 }  // namespace
 
 std::shared_ptr<ReplacementFolder> ReplacementFolder::open(const std::string& path, int& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = sys::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
     error = errno;
     return nullptr;
@@ -65,15 +72,20 @@ std::shared_ptr<ReplacementFolder> ReplacementFolder::open(const std::string& pa
 }
 
 ReplacementFolder::~ReplacementFolder() {
-  // Makes the renames themselves survive a power loss; file systems that
-  // cannot sync a folder say so with EINVAL, which changes nothing for the
-  // files. The lock goes with the descriptor.
-  fsync(m_fd);
-  close(m_fd);
+  // Opened for reading only: a failed close loses nothing. The lock goes
+  // with the descriptor.
+  sys::close(m_fd);
+}
+
+int ReplacementFolder::sync() {
+  // File systems that cannot sync a folder say so with EINVAL; their renames
+  // are as safe as they can be made.
+  if (sys::fsync(m_fd) != 0 && errno != EINVAL) return errno;
+  return 0;
 }
 
 bool ReplacementFolder::lock() {
-  if (m_lock == Untried) m_lock = flock(m_fd, LOCK_EX | LOCK_NB) == 0 ? Held : Refused;
+  if (m_lock == Untried) m_lock = sys::lock(m_fd, LOCK_EX | LOCK_NB) == 0 ? Held : Refused;
   return m_lock == Held;
 }
 
@@ -90,13 +102,15 @@ int AtomicFile::checkTarget(const std::string& name) {
   // or a pipe (a sitemap.xml linking to /dev/null, say) is never replaced by
   // a plain file, not even by root.
   struct stat old;
-  if (m_links == LinkPolicy::Refuse &&
-      fstatat(m_folder->fd(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(old.st_mode))
-    return ELOOP;
-  if (fstatat(m_folder->fd(), name.c_str(), &old, 0) != 0) return errno == ENOENT ? 0 : errno;
+  if (m_links == LinkPolicy::Refuse) {
+    if (sys::statAt(m_folder->fd(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) != 0)
+      return errno == ENOENT ? 0 : errno;
+    if (S_ISLNK(old.st_mode)) return ELOOP;
+  }
+  if (sys::statAt(m_folder->fd(), name.c_str(), &old, 0) != 0) return errno == ENOENT ? 0 : errno;
   if (S_ISDIR(old.st_mode)) return EISDIR;
   if (!S_ISREG(old.st_mode)) return EPERM;
-  if (faccessat(m_folder->fd(), name.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+  if (sys::accessAt(m_folder->fd(), name.c_str(), W_OK, AT_EACCESS) != 0) return errno;
   return 0;
 }
 
@@ -106,7 +120,10 @@ int AtomicFile::begin(const std::string& path, LinkPolicy links,
   m_error = 0;
   m_path = path;
   m_links = links;
-  const std::string target = links == LinkPolicy::ReplaceTarget ? resolveTarget(path) : path;
+  std::string target = path;
+  if (links == LinkPolicy::ReplaceTarget) {
+    if (const int error = resolveTarget(path, target)) return fail(error);
+  }
   const std::size_t slash = target.rfind('/');
   const std::string folderPath = slash == std::string::npos ? "."
                                  : slash == 0               ? "/"
@@ -124,26 +141,35 @@ int AtomicFile::begin(const std::string& path, LinkPolicy links,
   if (const int error = checkTarget(m_name)) return fail(error);
 
   // A nameless file cannot be left behind by a crash; where the file system
-  // does not offer one, a named temporary file is the fallback.
-  m_fd = openat(m_folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  // does not offer one, a named temporary file is the fallback. Any other
+  // failure (an input/output error, a full disk) is the write's.
+  m_fd = sys::openAt(m_folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   m_anonymous = m_fd >= 0;
+  if (!m_anonymous && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
   if (!m_anonymous) {
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
       m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
-      m_fd =
-          openat(m_folder->fd(), m_tempName.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+      m_fd = sys::openAt(m_folder->fd(), m_tempName.c_str(),
+                         O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
       if (m_fd < 0 && errno != EEXIST) break;
     }
     if (m_fd < 0) {
+      const int error = errno;
       m_tempName.clear();
-      return fail(errno);
+      return fail(error);
     }
   }
 
-  // The replacement keeps the permissions of the file it replaces.
+  // The replacement keeps the permissions of the file it replaces; not
+  // knowing them would silently make a private file readable by others.
+  // Only a file system without permissions (FAT) refuses to set them.
   struct stat old;
-  if (fstatat(m_folder->fd(), m_name.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode))
-    fchmod(m_fd, old.st_mode & 07777);
+  if (sys::statAt(m_folder->fd(), m_name.c_str(), &old, 0) != 0) {
+    if (errno != ENOENT) return failAndDiscard(errno);
+  } else if (S_ISREG(old.st_mode) && sys::fchmod(m_fd, old.st_mode & 07777) != 0 &&
+             errno != EPERM && errno != EOPNOTSUPP) {
+    return failAndDiscard(errno);
+  }
   m_buffer.reserve(kBufferSize);
   return 0;
 }
@@ -189,18 +215,24 @@ int AtomicFile::nameAnonymousFile() {
   // the process ends; it is never waited for, so nothing can hang here.
   if (m_folder->lock()) {
     const std::string fixed = "." + m_name + ".new";
-    const bool cleared = unlinkat(m_folder->fd(), fixed.c_str(), 0) == 0 || errno == ENOENT;
-    if (cleared &&
-        linkat(AT_FDCWD, self.c_str(), m_folder->fd(), fixed.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-      m_tempName = fixed;
-      return 0;
+    const bool cleared = sys::unlinkAt(m_folder->fd(), fixed.c_str(), 0) == 0 || errno == ENOENT;
+    if (cleared) {
+      if (sys::linkAt(AT_FDCWD, self.c_str(), m_folder->fd(), fixed.c_str(), AT_SYMLINK_FOLLOW) ==
+          0) {
+        m_tempName = fixed;
+        return 0;
+      }
+      // Only a name taken meanwhile leaves a fresh one to try; any other
+      // failure (an input/output error, a full disk) is the write's.
+      if (errno != EEXIST) return errno;
     }
   }
   // The lock taken (by another replacement in this folder right now) or not
   // offered, or a leftover that is not ours to remove: a fresh name then.
   for (int attempt = 0; attempt < 100; ++attempt) {
     m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
-    if (linkat(AT_FDCWD, self.c_str(), m_folder->fd(), m_tempName.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    if (sys::linkAt(AT_FDCWD, self.c_str(), m_folder->fd(), m_tempName.c_str(),
+                    AT_SYMLINK_FOLLOW) == 0)
       return 0;
     const int error = errno;
     m_tempName.clear();
@@ -211,7 +243,7 @@ int AtomicFile::nameAnonymousFile() {
 
 int AtomicFile::prepare() {
   if (m_prepared) return m_error;
-  if (flush() != 0 || fsync(m_fd) != 0) {
+  if (flush() != 0 || sys::fsync(m_fd) != 0) {
     fail(errno);
     const int error = m_error;
     discard();
@@ -227,7 +259,7 @@ int AtomicFile::prepare() {
   }
   const int fd = m_fd;
   m_fd = -1;
-  if (close(fd) != 0) {
+  if (sys::close(fd) != 0) {
     const int error = fail(errno);
     discard();
     return error;
@@ -239,7 +271,7 @@ int AtomicFile::prepare() {
 int AtomicFile::publish() {
   if (m_error != 0) return m_error;
   if (!m_prepared) return fail(EINVAL);
-  if (renameat(m_folder->fd(), m_tempName.c_str(), m_folder->fd(), m_name.c_str()) != 0) {
+  if (sys::renameAt(m_folder->fd(), m_tempName.c_str(), m_folder->fd(), m_name.c_str()) != 0) {
     const int error = fail(errno);
     discard();
     return error;
@@ -251,14 +283,26 @@ int AtomicFile::publish() {
 }
 
 int AtomicFile::commit() {
+  const std::shared_ptr<ReplacementFolder> folder = m_folder;
   if (const int error = prepare()) return error;
-  return publish();
+  if (const int error = publish()) return error;
+  // The new file is in place; the rename itself reaches the disk only with
+  // its folder.
+  return folder ? folder->sync() : 0;
+}
+
+int AtomicFile::failAndDiscard(int error) {
+  fail(error);
+  discard();
+  return m_error;
 }
 
 void AtomicFile::discard() {
-  if (m_fd >= 0) close(m_fd);
+  // Only ever after a failure, or in place of a replacement that was not
+  // wanted: what fails here changes nothing of the target.
+  if (m_fd >= 0) sys::close(m_fd);
   m_fd = -1;
-  if (!m_tempName.empty() && m_folder) unlinkat(m_folder->fd(), m_tempName.c_str(), 0);
+  if (!m_tempName.empty() && m_folder) sys::unlinkAt(m_folder->fd(), m_tempName.c_str(), 0);
   m_tempName.clear();
   m_prepared = false;
   m_folder.reset();

@@ -20,6 +20,9 @@ class ReplacementFolder {
   int fd() const { return m_fd; }
   /// Takes the folder's lock once, never waiting for it; whether it is held.
   bool lock();
+  /// Makes the renames made in the folder so far survive a power loss: 0,
+  /// or the error number.
+  int sync();
 
  private:
   explicit ReplacementFolder(int fd) : m_fd(fd) {}
@@ -72,9 +75,11 @@ class AtomicFile {
   int retarget(const std::string& name);
   /// Writes out the buffer, syncs, and gives the content its temporary name.
   int prepare();
-  /// After `prepare`: puts the file in place of its target.
+  /// After `prepare`: puts the file in place of its target. The rename is on
+  /// disk once the folder is synced (`ReplacementFolder::sync`).
   int publish();
-  /// Both, for a file replaced on its own.
+  /// Both, and the folder synced, for a file replaced on its own. An error
+  /// of that sync comes with the new file already in place.
   int commit();
   /// Abandons the replacement; the target keeps its old content.
   void discard();
@@ -86,6 +91,7 @@ class AtomicFile {
   int flush();
   int nameAnonymousFile();
   int fail(int error);
+  int failAndDiscard(int error);
 
   std::string m_path;
   std::string m_name;

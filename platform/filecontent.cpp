@@ -7,64 +7,71 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/systemcalls.h"
+
 namespace qorv {
 
 bool readFileContent(const std::string& path, std::string& content) {
   content.clear();
   // Non-blocking, so that a pipe at `path` is refused rather than waited on.
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  // A read for its own sake: what fails reads as nothing, and closing a
+  // file that was only read loses nothing.
+  const int fd = sys::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
+  if (sys::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    sys::close(fd);
     return false;
   }
   content.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[64 * 1024];
   for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
+    const ssize_t got = sys::read(fd, buffer, sizeof buffer);
     if (got < 0) {
       if (errno == EINTR) continue;
-      close(fd);
+      sys::close(fd);
       content.clear();
       return false;
     }
     if (got == 0) break;
     content.append(buffer, static_cast<std::size_t>(got));
   }
-  close(fd);
+  sys::close(fd);
   return true;
 }
 
-int readFileForUpdate(const std::string& path, std::string& content, std::size_t limit) {
+int readFileForUpdate(const std::string& path, std::string& content, std::size_t limit,
+                      LinkPolicy links) {
   content.clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  const int flags =
+      O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == LinkPolicy::Refuse ? O_NOFOLLOW : 0);
+  const int fd = sys::open(path.c_str(), flags);
   if (fd < 0) return errno;
   struct stat st;
-  if (fstat(fd, &st) != 0) {
+  if (sys::fstat(fd, &st) != 0) {
     const int error = errno;
-    close(fd);
+    sys::close(fd);
     return error;
   }
   if (!S_ISREG(st.st_mode)) {
-    close(fd);
+    sys::close(fd);
     return S_ISDIR(st.st_mode) ? EISDIR : EPERM;
   }
   content.reserve(std::min(static_cast<std::size_t>(st.st_size), limit));
   char buffer[64 * 1024];
   while (content.size() < limit) {
-    const ssize_t got = read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
+    const ssize_t got = sys::read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
     if (got < 0) {
       if (errno == EINTR) continue;
       const int error = errno;
-      close(fd);
+      sys::close(fd);
       content.clear();
       return error;
     }
     if (got == 0) break;
     content.append(buffer, static_cast<std::size_t>(got));
   }
-  if (close(fd) != 0) {
+  if (sys::close(fd) != 0) {
     content.clear();
     return errno;
   }
@@ -73,27 +80,28 @@ int readFileForUpdate(const std::string& path, std::string& content, std::size_t
 
 int removeIfPlainFile(const std::string& path) {
   struct stat st;
-  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+  if (sys::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
   if (!S_ISREG(st.st_mode)) return 0;
-  return unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+  return sys::unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno;
 }
 
-bool pathExists(const std::string& path) {
+int pathError(const std::string& path) {
   struct stat st;
-  return stat(path.c_str(), &st) == 0;
+  return sys::stat(path.c_str(), &st) == 0 ? 0 : errno;
 }
 
 bool isWritableFile(const std::string& path) {
-  return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+  return sys::accessAt(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 bool appendToFile(const std::string& path, const std::string& text) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+  const int fd =
+      sys::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return false;
   // One write call, so that copies of the program appending at the same
   // time do not interleave their lines.
-  const ssize_t written = write(fd, text.data(), text.size());
-  const bool closed = close(fd) == 0;
+  const ssize_t written = sys::write(fd, text.data(), text.size());
+  const bool closed = sys::close(fd) == 0;
   return written == static_cast<ssize_t>(text.size()) && closed;
 }
 

@@ -10,10 +10,14 @@
 
 namespace qorv {
 
-/// Outcome of one step of listing a folder. `code` is the operating
-/// system's error number when `kind` is not `Ok`.
+/// Outcome of one step of listing a folder or reading an entry. `code` is
+/// the operating system's error number when `kind` is not `Ok`.
 struct ListStatus {
-  enum Kind { Ok, NoMoreEntries, AccessDenied, Failed };
+  /// `Gone`: the entry is not there (any more), or is no folder where a
+  /// folder was asked for, or is a link that leads nowhere (ENOENT, ENOTDIR,
+  /// ELOOP). `AccessDenied`: refused (EACCES, EPERM). `Failed`: anything
+  /// else, an input/output error (EIO) among them.
+  enum Kind { Ok, NoMoreEntries, AccessDenied, Gone, Failed };
   Kind kind = Ok;
   int code = 0;
 
@@ -35,7 +39,8 @@ struct ListedEntry {
 class FolderListing {
  public:
   virtual ~FolderListing() = default;
-  /// The next entry; `NoMoreEntries` at the end, anything else is a failure.
+  /// The next entry; `NoMoreEntries` at the end, anything else is a failure
+  /// (also one to tell whether a link leads to a folder).
   virtual ListStatus next(ListedEntry& entry) = 0;
   /// Ends the listing, which can fail too.
   virtual ListStatus close() = 0;
@@ -59,10 +64,11 @@ class Folder {
   virtual ListStatus list(std::unique_ptr<FolderListing>& listing) = 0;
   /// Opens the entry `name` of this folder as a folder.
   virtual ListStatus openSubfolder(std::string_view name, std::unique_ptr<Folder>& folder) = 0;
-  /// Last-write time of the entry `name` in local time, seconds held to
-  /// two-second steps; nothing when the entry is gone or its time cannot be
-  /// read or lies outside the years 1 to 9999.
-  virtual std::optional<DateTime> lastWriteTime(std::string_view name) = 0;
+  /// Last-write time of the entry `name` (links followed) in local time,
+  /// seconds held to two-second steps, into `time`. `Ok` with `time` empty
+  /// when the time lies outside the years 1 to 9999; `Gone`, `AccessDenied`
+  /// or `Failed` when the time cannot be read.
+  virtual ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) = 0;
 };
 
 class FileSystem {

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "platform/filesystem.h"
+#include "platform/systemcalls.h"
 
 namespace qorv {
 
@@ -14,33 +15,47 @@ namespace {
 
 ListStatus statusOf(int error) {
   if (error == EACCES || error == EPERM) return {ListStatus::AccessDenied, error};
+  // A link that leads round in a circle leads nowhere, as a dangling one does.
+  if (error == ENOENT || error == ENOTDIR || error == ELOOP) return {ListStatus::Gone, error};
   return {ListStatus::Failed, error};
 }
 
-bool isFolderEntry(int folderFd, const dirent& entry) {
-  if (entry.d_type == DT_DIR) return true;
-  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
-  // Links count as what they lead to; a dangling one is taken for a file.
+/// Whether the listed entry is a folder, into `isFolder`.
+ListStatus classify(int folderFd, const dirent& entry, bool& isFolder) {
+  isFolder = entry.d_type == DT_DIR;
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return ListStatus::success();
+  // Links count as what they lead to. One that leads nowhere, or where this
+  // process may not look, is taken for a file, whose time then cannot be
+  // read either; a failure to read what it leads to is the listing's.
   struct stat st;
-  return fstatat(folderFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+  if (sys::statAt(folderFd, entry.d_name, &st, 0) != 0) {
+    const ListStatus status = statusOf(errno);
+    return status.kind == ListStatus::Failed ? status : ListStatus::success();
+  }
+  isFolder = S_ISDIR(st.st_mode);
+  return ListStatus::success();
 }
 
 class PosixListing final : public FolderListing {
  public:
   explicit PosixListing(DIR* dir) : m_dir(dir) {}
   ~PosixListing() override {
-    if (m_dir) closedir(m_dir);
+    // Only after a failure that ended the listing early: nothing is read
+    // any more, so nothing is lost if this close fails.
+    if (m_dir) sys::closeDirectory(m_dir);
   }
 
   ListStatus next(ListedEntry& entry) override {
     errno = 0;
-    const dirent* found = readdir(m_dir);
+    const dirent* found = sys::readDirectory(m_dir);
     if (!found) {
       if (errno != 0) return {ListStatus::Failed, errno};
       return {ListStatus::NoMoreEntries, 0};
     }
     entry.name = found->d_name;
-    entry.isFolder = isFolderEntry(dirfd(m_dir), *found);
+    if (const ListStatus status = classify(dirfd(m_dir), *found, entry.isFolder);
+        status.kind != ListStatus::Ok)
+      return status;
     // Linux keeps no hidden or system attributes: a leading full stop is an
     // ordinary name here.
     entry.hidden = false;
@@ -51,7 +66,7 @@ class PosixListing final : public FolderListing {
   ListStatus close() override {
     DIR* dir = m_dir;
     m_dir = nullptr;
-    if (closedir(dir) != 0) return {ListStatus::Failed, errno};
+    if (sys::closeDirectory(dir) != 0) return {ListStatus::Failed, errno};
     return ListStatus::success();
   }
 
@@ -62,19 +77,20 @@ class PosixListing final : public FolderListing {
 class PosixFolder final : public Folder {
  public:
   PosixFolder(int fd, FolderId id) : m_fd(fd), m_id(id) {}
-  ~PosixFolder() override { close(m_fd); }
+  // A folder is opened for reading only, so a failed close loses nothing.
+  ~PosixFolder() override { sys::close(m_fd); }
 
   FolderId id() const override { return m_id; }
 
   ListStatus list(std::unique_ptr<FolderListing>& listing) override {
     // The listing gets its own descriptor, so that this folder's stays open
     // for reaching the sub-folders after the listing has ended.
-    const int fd = fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    const int fd = sys::duplicate(m_fd);
     if (fd < 0) return statusOf(errno);
-    DIR* dir = fdopendir(fd);
+    DIR* dir = sys::openDirectory(fd);
     if (!dir) {
       const int error = errno;
-      close(fd);
+      sys::close(fd);
       return statusOf(error);
     }
     rewinddir(dir);
@@ -86,24 +102,28 @@ class PosixFolder final : public Folder {
     return openAt(m_fd, terminated(name), folder);
   }
 
-  std::optional<DateTime> lastWriteTime(std::string_view name) override {
+  ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) override {
+    time.reset();
     struct stat st;
-    if (fstatat(m_fd, terminated(name), &st, 0) != 0) return std::nullopt;
+    if (sys::statAt(m_fd, terminated(name), &st, 0) != 0) return statusOf(errno);
+    // A time that the calendar cannot hold (EOVERFLOW) is out of range, as
+    // one past the year 9999 is.
     std::tm tm{};
-    if (!localtime_r(&st.st_mtim.tv_sec, &tm)) return std::nullopt;
+    if (!localtime_r(&st.st_mtim.tv_sec, &tm)) return ListStatus::success();
     const int year = tm.tm_year + 1900;
-    if (year < 1 || year > 9999) return std::nullopt;
+    if (year < 1 || year > 9999) return ListStatus::success();
     // File times are held to two-second steps.
-    return DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}};
+    time = DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}};
+    return ListStatus::success();
   }
 
   static ListStatus openAt(int parentFd, const char* path, std::unique_ptr<Folder>& folder) {
-    const int fd = openat(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = sys::openAt(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return statusOf(errno);
     struct stat st;
-    if (fstat(fd, &st) != 0) {
+    if (sys::fstat(fd, &st) != 0) {
       const int error = errno;
-      close(fd);
+      sys::close(fd);
       return statusOf(error);
     }
     folder = std::make_unique<PosixFolder>(
@@ -140,7 +160,7 @@ FileSystem& localFileSystem() {
 
 std::optional<std::uint64_t> fileSize(const std::string& path) {
   struct stat st;
-  if (stat(path.c_str(), &st) != 0) return std::nullopt;
+  if (sys::stat(path.c_str(), &st) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(st.st_size);
 }
 

@@ -228,6 +228,84 @@ TEST(Cli, FailuresExitWithOneNamingTheErrorClass) {
                                   "missing/sitemap.xml\""));
 }
 
+/// Whether this qorv-cli has failure points built in (platform/faultpoints.h).
+bool hasFaultPoints() {
+  test::TempDir dir;
+  runCli({"--list", dir.path(), "http://s"},
+         {"LC_ALL=C.UTF-8", "QORV_FAULT_TRACE=" + dir / "trace"});
+  return test::fileExists(dir / "trace");
+}
+
+struct SystemFailureCase {
+  const char* name;
+  std::vector<std::string> fault;  // the environment that makes one call fail
+  const char* message;             // after "qorv-cli: EInOutError: ", DIR for the folder
+  friend void PrintTo(const SystemFailureCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CliSystemFailure : public ::testing::TestWithParam<SystemFailureCase> {};
+
+TEST_P(CliSystemFailure, EndsTheRunWithoutASitemapOrRows) {
+  if (!hasFaultPoints()) GTEST_SKIP() << "qorv-cli has no failure points (QORV_FAULT_POINTS)";
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.writeFile("sub/b.htm");
+  std::vector<std::string> env = {"LC_ALL=C.UTF-8"};
+  env.insert(env.end(), GetParam().fault.begin(), GetParam().fault.end());
+  std::string message = GetParam().message;
+  message.replace(message.find("DIR"), 3, dir.path());
+  for (const bool list : {true, false}) {
+    std::vector<std::string> args = {dir.path(), "http://s"};
+    if (list) args.insert(args.begin(), "--list");
+    const CliRun run = runCli(args, env);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "qorv-cli: EInOutError: " + message + "\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(test::fileExists(dir / "sitemap.xml"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliSystemFailure,
+    ::testing::Values(
+        SystemFailureCase{"ListingStepFails",
+                          {"QORV_FAULT_CALL=readdir", "QORV_FAULT_AT=1"},
+                          "Cannot list the folder \"DIR\": Input/output error"},
+        SystemFailureCase{"EndOfListingFails",
+                          {"QORV_FAULT_CALL=closedir", "QORV_FAULT_AT=1"},
+                          "Cannot list the folder \"DIR\": Input/output error"},
+        SystemFailureCase{"SubfolderCannotBeOpened",
+                          {"QORV_FAULT_CALL=openat", "QORV_FAULT_AT=2", "QORV_FAULT_ERRNO=24"},
+                          "Cannot list the folder \"DIRsub/\": Too many open files"},
+        SystemFailureCase{"ListingCannotStart",
+                          {"QORV_FAULT_CALL=fcntl", "QORV_FAULT_AT=1", "QORV_FAULT_ERRNO=12"},
+                          "Cannot list the folder \"DIR\": Cannot allocate memory"},
+        SystemFailureCase{"TimeCannotBeRead",
+                          {"QORV_FAULT_CALL=fstatat", "QORV_FAULT_AT=1"},
+                          "Cannot read the time of \"DIRa.htm\": Input/output error"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(Cli, FolderOrFileGoneBetweenListingAndOpeningIsSkipped) {
+  if (!hasFaultPoints()) GTEST_SKIP() << "qorv-cli has no failure points (QORV_FAULT_POINTS)";
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.writeFile("sub/b.htm");
+  // ENOENT, as for a folder or a file removed right after the listing named it.
+  CliRun run =
+      runCli({"--list", dir.path(), "http://s"},
+             {"LC_ALL=C.UTF-8", "QORV_FAULT_CALL=openat", "QORV_FAULT_AT=2", "QORV_FAULT_ERRNO=2"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  auto lines = splitLines(run.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_THAT(lines[1], StartsWith("http://s/a.htm\t"));
+  run = runCli({"--list", dir.path(), "http://s"}, {"LC_ALL=C.UTF-8", "QORV_FAULT_CALL=fstatat",
+                                                    "QORV_FAULT_AT=1", "QORV_FAULT_ERRNO=2"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  lines = splitLines(run.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_THAT(lines[1], StartsWith("http://s/sub/b.htm\t"));
+}
+
 struct LocaleCase {
   const char* env;
   const char* date;

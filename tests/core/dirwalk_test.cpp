@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "core/errors.h"
 #include "tests/support/fakefilesystem.h"
 #include "tests/support/tempdir.h"
@@ -170,6 +172,8 @@ TEST(DirectoryWalker, MissingRootReportsNothingAndFails) {
   walk.walker.rootFolder = "elsewhere/";
   EXPECT_FALSE(walk.walker.walk());
   EXPECT_THAT(walk.reported, IsEmpty());
+  EXPECT_EQ(walk.walker.failure().folder, "elsewhere/");
+  EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Gone);
 }
 
 TEST(DirectoryWalker, RefusedFolderCountsAsEmptyAndTheWalkGoesOn) {
@@ -196,6 +200,7 @@ TEST(DirectoryWalker, FolderThatCannotBeOpenedForLackOfRightsCountsAsEmpty) {
 struct FailureCase {
   const char* name;
   void (*breakFolder)(FakeFileSystem::FakeFolder&);
+  int code;  // the error number the failure carries
   friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -214,29 +219,54 @@ TEST_P(DirectoryWalkerFailure, EndsTheWholeWalkKeepingWhatWasReported) {
   EXPECT_THAT(fs.listedFolders(), ElementsAre("", "A"));
   EXPECT_FALSE(walk.walker.isWalking());
   EXPECT_EQ(fs.openListings, 0);
+  EXPECT_EQ(walk.walker.failure().folder, "ROOT/A/");
+  EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Failed);
+  EXPECT_EQ(walk.walker.failure().status.code, GetParam().code);
 }
 
+// Every listing failure that is neither a refusal nor a folder gone by the
+// time it is opened: an input/output error (5), too many open files (24),
+// no memory (12).
 INSTANTIATE_TEST_SUITE_P(Cases, DirectoryWalkerFailure,
                          ::testing::Values(FailureCase{"ListingCannotStart",
                                                        [](auto& f) {
-                                                         f.listStatus = {ListStatus::Failed, 2};
-                                                       }},
+                                                         f.listStatus = {ListStatus::Failed, 12};
+                                                       },
+                                                       12},
                                            FailureCase{"NextEntryFailsMidway",
-                                                       [](auto& f) { f.failNextAfter = 1; }},
+                                                       [](auto& f) { f.failNextAfter = 1; }, 5},
                                            FailureCase{"ClosingFails",
                                                        [](auto& f) {
                                                          f.closeStatus = {ListStatus::Failed, 5};
-                                                       }}),
+                                                       },
+                                                       5}),
                          [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
-TEST(DirectoryWalker, SubfolderThatVanishedEndsTheWalk) {
+TEST(DirectoryWalker, SubfolderGoneBeforeItIsOpenedIsSkippedAndTheWalkGoesOn) {
+  // Removed (ENOENT), or replaced by a file (ENOTDIR), after its parent's
+  // listing named it.
+  for (const int code : {ENOENT, ENOTDIR}) {
+    FakeFileSystem fs;
+    fs.addFile("A/a.htm");
+    fs.addFile("B/b.htm");
+    fs.folder("A").openStatus = {ListStatus::Gone, code};
+    WalkFixture walk(fs);
+    EXPECT_TRUE(walk.walker.walk());
+    EXPECT_THAT(walk.reported, ElementsAre("ROOT/B/b.htm"));
+    EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Ok);
+  }
+}
+
+TEST(DirectoryWalker, SubfolderThatCannotBeOpenedForAnotherReasonEndsTheWalk) {
   FakeFileSystem fs;
   fs.addFile("A/a.htm");
   fs.addFile("B/b.htm");
-  fs.folder("A").openStatus = {ListStatus::Failed, 2};
+  fs.folder("A").openStatus = {ListStatus::Failed, EMFILE};
   WalkFixture walk(fs);
   EXPECT_FALSE(walk.walker.walk());
   EXPECT_THAT(walk.reported, IsEmpty());
+  EXPECT_EQ(walk.walker.failure().folder, "ROOT/A/");
+  EXPECT_EQ(walk.walker.failure().status.code, EMFILE);
 }
 
 TEST(DirectoryWalker, WalkInsideAWalkIsRefusedAndChangesNothing) {
@@ -353,6 +383,58 @@ TEST(DirectoryWalker, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
   EXPECT_EQ(walk.reported, expected);
   EXPECT_LE(fs.maxOpenFolders, 40);
   EXPECT_EQ(fs.openFolders, 0);
+}
+
+/// A chain of 40 folders "d" with a file on each level, and beside level 5
+/// of it a folder "e" that the walk enters only after coming back up from
+/// the bottom, through levels it closed meanwhile. When the walk reaches the
+/// bottom, level 5 gets `status`, as if it changed right then.
+struct ReopenRun {
+  std::vector<std::string> reported;
+  bool result = false;
+  DirectoryWalker::Failure failure;
+};
+ReopenRun walkWhileALevelChanges(ListStatus status) {
+  std::string level5;
+  for (int level = 0; level < 5; ++level) level5 += "d/";
+  std::string chain;
+  for (int level = 0; level < 40; ++level) chain += "d/";
+  FakeFileSystem fs;
+  fs.addFile(chain + "bottom.htm");
+  fs.addFile(level5 + "e/e.htm");
+  fs.addFile("top.htm");
+  fs.addFolder("z");
+  fs.addFile("z/z.htm");
+  WalkFixture walk(fs);
+  walk.walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {
+    walk.reported.push_back(file.path);
+    if (file.name == "bottom.htm") fs.folder(level5).openStatus = status;
+  };
+  ReopenRun run;
+  run.result = walk.walker.walk();
+  run.reported = walk.reported;
+  run.failure = walk.walker.failure();
+  return run;
+}
+
+TEST(DirectoryWalker, LevelGoneWhenTheWalkComesBackToItIsSkippedWithTheRestOfItsFolders) {
+  for (const ListStatus gone :
+       {ListStatus{ListStatus::Gone, ENOENT}, ListStatus{ListStatus::AccessDenied, EACCES}}) {
+    const ReopenRun run = walkWhileALevelChanges(gone);
+    EXPECT_TRUE(run.result);
+    EXPECT_EQ(run.reported.front(), "ROOT/top.htm");
+    EXPECT_TRUE(run.reported[1].ends_with("/bottom.htm"));
+    EXPECT_EQ(run.reported.back(), "ROOT/z/z.htm") << "the walk goes on after the level";
+    EXPECT_EQ(run.reported.size(), 3u) << "the level's folder e is not walked";
+  }
+}
+
+TEST(DirectoryWalker, LevelThatCannotBeOpenedAgainForAnotherReasonEndsTheWalk) {
+  const ReopenRun run = walkWhileALevelChanges({ListStatus::Failed, EIO});
+  EXPECT_FALSE(run.result);
+  EXPECT_EQ(run.reported.size(), 2u);
+  EXPECT_EQ(run.failure.folder, "ROOT/d/d/d/d/d/");
+  EXPECT_EQ(run.failure.status.code, EIO);
 }
 
 // The same walk on the machine's own file system.

@@ -617,7 +617,7 @@ TEST_F(SearchEngineFiles, WhatStandsInAPartsWayFailsTheWriteBeforeAnythingChange
   EXPECT_EQ(test::listNames(dir.path()), "sitemap-2.xml.gz sitemap.xml") << "no temporary file";
 }
 
-TEST_F(SearchEngineFiles, RobotsTxtNamesTheSitemapOnceAndAFailureKeepsTheSitemap) {
+TEST_F(SearchEngineFiles, RobotsTxtNamesTheSitemapOnceAndALinkThereChangesNothing) {
   settings.robotsTxt = true;
   addRows(1);
   SitemapResult result = write();
@@ -626,14 +626,62 @@ TEST_F(SearchEngineFiles, RobotsTxtNamesTheSitemapOnceAndAFailureKeepsTheSitemap
   result = write();
   EXPECT_EQ(result.robotsLine, SitemapResult::RobotsLine::AlreadyThere);
 
-  // A robots.txt that cannot be replaced: the sitemap is written anyway.
+  // A robots.txt that is a link is read before anything is written: the
+  // write fails and changes nothing, the sitemap included.
   std::filesystem::remove(dir / "robots.txt");
   ASSERT_EQ(symlink("elsewhere.txt", (dir / "robots.txt").c_str()), 0);
   std::filesystem::remove(path());
-  EXPECT_THROW(write(), IoError);
-  EXPECT_TRUE(test::fileExists(path()));
-  EXPECT_EQ(test::listNames(dir.path()), "robots.txt sitemap.xml");
+  try {
+    write();
+    FAIL() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.message(), "Cannot read \"" + dir / "robots.txt" +
+                                   "\": it is a symbolic link, never written through");
+  }
+  EXPECT_FALSE(test::fileExists(path()));
+  EXPECT_EQ(test::listNames(dir.path()), "robots.txt");
 }
+
+class LinkedOutput : public SearchEngineFiles, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LinkedOutput, IsNeverWrittenThroughAndNothingChanges) {
+  // Every file a write with parts, copies and robots.txt makes, in turn a
+  // link to a file of the user's elsewhere.
+  settings.splitIndex = true;
+  settings.gzip = true;
+  settings.robotsTxt = true;
+  settings.compact = true;
+  addRows(kMaxSitemapUrls + 1);
+  test::TempDir other;
+  const std::string mine = other.writeFile("mine.txt", "mine");
+  const bool sitemapLinked = std::string(GetParam()) == "sitemap.xml";
+  if (!sitemapLinked) dir.writeFile("sitemap.xml", "old");
+  ASSERT_EQ(symlink(mine.c_str(), (dir / GetParam()).c_str()), 0);
+  const std::string before = test::listNames(dir.path());
+  try {
+    write();
+    FAIL() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_STREQ(error.className(), "EInOutError");
+    const std::string tail = dir / GetParam() + "\": it is a symbolic link, never written through";
+    EXPECT_TRUE(error.message().ends_with(tail)) << error.message();
+  }
+  EXPECT_EQ(test::readFile(mine), "mine");
+  EXPECT_EQ(test::listNames(dir.path()), before);
+  if (!sitemapLinked) {
+    EXPECT_EQ(test::readFile(path()), "old");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, LinkedOutput,
+                         ::testing::Values("sitemap.xml", "sitemap.xml.gz", "sitemap-1.xml",
+                                           "sitemap-2.xml.gz", "robots.txt"),
+                         [](const auto& caseInfo) {
+                           std::string name = caseInfo.param;
+                           for (char& c : name)
+                             if (c == '.' || c == '-') c = '_';
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace qorv

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "core/errors.h"
 #include "tests/support/fakefilesystem.h"
 #include "tests/support/formats.h"
@@ -298,9 +300,12 @@ TEST_F(SiteScannerTest, EmptySiteUrl) {
   EXPECT_THAT(fileUrls(), ElementsAre("/a.htm"));
 }
 
-TEST_F(SiteScannerTest, MissingFolderLeavesTheRootRowAlone) {
+TEST_F(SiteScannerTest, MissingFolderOrAFileLeavesTheRootRowAloneWithoutAnError) {
   inputs.folder = dir / "missing";
-  scanner.run();
+  EXPECT_NO_THROW(scanner.run());
+  EXPECT_EQ(pages.size(), 1u);
+  inputs.folder = dir.writeFile("page.htm");
+  EXPECT_NO_THROW(scanner.run());
   EXPECT_EQ(pages.size(), 1u);
 }
 
@@ -405,23 +410,134 @@ TEST_F(SiteScannerTest, DanglingLinkIsSkippedAndTheScanGoesOn) {
   EXPECT_THAT(urls, ElementsAre("http://example.com/a.htm", "http://example.com/z.htm"));
 }
 
-TEST(SiteScannerFake, FileThatVanishesBeforeItsTimeIsReadIsSkipped) {
+/// A scan of a fake tree, with the settings and formats of every scan here.
+struct FakeScan {
+  FakeScan() { inputs.folder = test::FakeFileSystem::kRoot; }
   test::FakeFileSystem fs;
-  fs.addFile("a.htm");
-  fs.addFile("gone.htm").time.reset();
-  fs.addFile("z.htm");
   GeneratorSettings settings;
   PageList pages;
   Inputs inputs;
-  inputs.folder = test::FakeFileSystem::kRoot;
-  const LocaleFormats formats = test::dayFirstFormats();
-  SiteScanner scanner(settings, pages, inputs, formats, fs);
-  int done = 0;
-  scanner.onFileDone = [&] { ++done; };
-  scanner.run();
-  ASSERT_EQ(pages.size(), 3u);
-  EXPECT_EQ(pages.at(2).url, "http://example.com/z.htm");
-  EXPECT_EQ(done, 3) << "every reported file lets events run, the skipped one too";
+  LocaleFormats formats = test::dayFirstFormats();
+  SiteScanner scanner{settings, pages, inputs, formats, fs};
+  std::vector<std::string> urls() const {
+    std::vector<std::string> all;
+    for (std::size_t i = 0; i < pages.size(); ++i) all.push_back(pages.at(i).url);
+    return all;
+  }
+};
+
+TEST(SiteScannerFake, FileWhoseTimeIsGoneOrRefusedIsSkipped) {
+  // Removed (ENOENT), its folder replaced by a file (ENOTDIR), a link that
+  // leads round in a circle (ELOOP), or not to be looked at (EACCES), as a
+  // refused folder counts as empty.
+  for (const ListStatus status :
+       {ListStatus{ListStatus::Gone, ENOENT}, ListStatus{ListStatus::Gone, ENOTDIR},
+        ListStatus{ListStatus::Gone, ELOOP}, ListStatus{ListStatus::AccessDenied, EACCES}}) {
+    FakeScan scan;
+    scan.fs.addFile("a.htm");
+    scan.fs.addFile("gone.htm").timeStatus = status;
+    scan.fs.addFile("z.htm");
+    int done = 0;
+    scan.scanner.onFileDone = [&] { ++done; };
+    scan.scanner.run();
+    EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/a.htm",
+                                         "http://example.com/z.htm"));
+    EXPECT_EQ(done, 3) << "every reported file lets events run, the skipped one too";
+  }
+}
+
+TEST(SiteScannerFake, TimeThatCannotBeReadForAnotherReasonEndsTheScanKeepingTheRowsSoFar) {
+  FakeScan scan;
+  scan.fs.addFile("a.htm");
+  scan.fs.addFile("sub/broken.htm").timeStatus = {ListStatus::Failed, EIO};
+  scan.fs.addFile("sub/z.htm");
+  try {
+    scan.scanner.run();
+    FAIL() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_STREQ(error.className(), "EInOutError");
+    EXPECT_EQ(error.message(),
+              "Cannot read the time of \"ROOT/sub/broken.htm\": Input/output error");
+    EXPECT_EQ(error.code, EIO);
+  }
+  EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/a.htm"));
+  EXPECT_FALSE(scan.scanner.isRunning());
+}
+
+struct ListingFailureCase {
+  const char* name;
+  void (*breakFolder)(test::FakeFileSystem::FakeFolder&);
+  const char* message;
+  friend void PrintTo(const ListingFailureCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SiteScannerListingFailure : public ::testing::TestWithParam<ListingFailureCase> {};
+
+TEST_P(SiteScannerListingFailure, EndsTheScanAsAnInputOutputErrorNamingTheFolder) {
+  FakeScan scan;
+  scan.fs.addFile("a.htm");
+  scan.fs.addFile("sub/b.htm");
+  scan.fs.addFile("sub/c.htm");
+  scan.fs.addFile("z/d.htm");
+  GetParam().breakFolder(scan.fs.folder("sub"));
+  try {
+    scan.scanner.run();
+    FAIL() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_STREQ(error.className(), "EInOutError");
+    EXPECT_EQ(error.message(), GetParam().message);
+  }
+  // The rows found so far stay; nothing after the failure is listed.
+  EXPECT_EQ(scan.urls().at(1), "http://example.com/a.htm");
+  for (const std::string& url : scan.urls()) EXPECT_EQ(url.find("/z/"), std::string::npos);
+  EXPECT_FALSE(scan.scanner.isRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SiteScannerListingFailure,
+    ::testing::Values(
+        ListingFailureCase{"OpenFails",
+                           [](auto& f) {
+                             f.openStatus = {ListStatus::Failed, EMFILE};
+                           },
+                           "Cannot list the folder \"ROOT/sub/\": Too many open files"},
+        ListingFailureCase{"ListingCannotStart",
+                           [](auto& f) {
+                             f.listStatus = {ListStatus::Failed, ENOMEM};
+                           },
+                           "Cannot list the folder \"ROOT/sub/\": Cannot allocate memory"},
+        ListingFailureCase{"NextEntryFails",
+                           [](auto& f) {
+                             f.failNextAfter = 1;
+                             f.nextFailure = {ListStatus::Failed, EIO};
+                           },
+                           "Cannot list the folder \"ROOT/sub/\": Input/output error"},
+        ListingFailureCase{"ClosingFails",
+                           [](auto& f) {
+                             f.closeStatus = {ListStatus::Failed, EIO};
+                           },
+                           "Cannot list the folder \"ROOT/sub/\": Input/output error"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(SiteScannerFake, RefusedOrVanishedFoldersAreNoError) {
+  FakeScan scan;
+  scan.fs.addFile("refused/a.htm");
+  scan.fs.addFile("unlisted/b.htm");
+  scan.fs.addFile("vanished/c.htm");
+  scan.fs.addFile("z.htm");
+  scan.fs.folder("refused").openStatus = {ListStatus::AccessDenied, EACCES};
+  scan.fs.folder("unlisted").listStatus = {ListStatus::AccessDenied, EPERM};
+  scan.fs.folder("vanished").openStatus = {ListStatus::Gone, ENOENT};
+  EXPECT_NO_THROW(scan.scanner.run());
+  EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/z.htm"));
+}
+
+TEST(SiteScannerFake, ScanFolderThatCannotBeOpenedForAnotherReasonIsAnError) {
+  FakeScan scan;
+  scan.fs.addFile("a.htm");
+  scan.fs.folder("").openStatus = {ListStatus::Failed, EIO};
+  EXPECT_THROW(scan.scanner.run(), IoError);
+  EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/"));
 }
 
 TEST(SiteScannerFake, FilesGivingTheSameUrlBothGetRows) {

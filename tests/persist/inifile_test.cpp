@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <memory>
+
+#include "platform/faultpoints.h"
 #include "tests/support/asuser.h"
 #include "tests/support/tempdir.h"
 
@@ -257,6 +261,88 @@ TEST_F(IniFileTest, MemoryStoreLeavesAReadOnlyFileAlone) {
   EXPECT_EQ(content(), "[S]\r\nK=old\r\n");
   EXPECT_EQ(test::listNames(dir.path()), "test.ini");
 }
+
+#ifdef QORV_FAULT_POINTS
+
+// A file about to be replaced whose read fails for another reason than its
+// absence: written anyway, it would lose the lines that could not be read.
+
+struct ReadFault {
+  const char* call;  // the call of the read that fails
+  friend void PrintTo(const ReadFault& c, std::ostream* os) { *os << c.call; }
+};
+
+class IniReadBeforeAWrite : public IniFileTest, public ::testing::WithParamInterface<ReadFault> {
+ protected:
+  static constexpr const char* kOriginal = "[Other]\r\nKeep=1\r\n[S]\r\nK=old\r\n";
+};
+
+TEST_P(IniReadBeforeAWrite, ThatFailsFailsTheWriteAndChangesNothing) {
+  dir.writeFile("test.ini", kOriginal);
+  {
+    IniFile ini(path());
+    const FaultScope fault(GetParam().call, 1, EIO);
+    EXPECT_THROW(ini.writeString("S", "K", "new"), IniWriteError);
+  }
+  std::unique_ptr<BufferedIniFile> batch;
+  {
+    const FaultScope fault(GetParam().call, 1, EIO);
+    batch = std::make_unique<BufferedIniFile>(path());
+  }
+  batch->writeString("S", "K", "new");
+  EXPECT_THROW(batch->commit(), IniWriteError);
+  EXPECT_EQ(content(), kOriginal);
+  EXPECT_EQ(test::listNames(dir.path()), "test.ini");
+}
+
+// The opening, the fstat that tells a plain file, the read itself, the
+// close after it, and the check that the file may be written.
+INSTANTIATE_TEST_SUITE_P(Calls, IniReadBeforeAWrite,
+                         ::testing::Values(ReadFault{"open"}, ReadFault{"fstat"}, ReadFault{"read"},
+                                           ReadFault{"close"}, ReadFault{"faccessat"}),
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.call); });
+
+TEST_F(IniFileTest, WritesAtOnceFailWhenNoReadSucceedsAndChangeNothing) {
+  // As on a disk that has gone away: the one replacement and the entries
+  // one by one both fail.
+  dir.writeFile("test.ini", "[Other]\r\nKeep=1\r\n");
+  {
+    const FaultScope fault("read", 1, EIO, true);
+    EXPECT_THROW(writeAtOnce(path(), [](IniStore& ini) { ini.writeString("S", "K", "v"); }),
+                 IniWriteError);
+  }
+  EXPECT_EQ(content(), "[Other]\r\nKeep=1\r\n");
+  EXPECT_EQ(test::listNames(dir.path()), "test.ini");
+}
+
+TEST_F(IniFileTest, WritesAtOnceThatFailForAnotherReasonThanSpaceAreNotMadeAgainOneByOne) {
+  // An input/output error while the one replacement is written: writing the
+  // entries again would hide it from the user, and could mix the file.
+  dir.writeFile("test.ini", "[Other]\r\nKeep=1\r\n");
+  for (const char* call : {"write", "fsync", "renameat"}) {
+    const FaultScope fault(call, 1, EIO);
+    try {
+      writeAtOnce(path(), [](IniStore& ini) {
+        ini.writeString("S", "A", "1");
+        ini.writeString("S", "B", "2");
+      });
+      ADD_FAILURE() << call << ": no error";
+    } catch (const IniWriteError& error) {
+      EXPECT_EQ(error.code, EIO) << call;
+    }
+    EXPECT_EQ(content(), "[Other]\r\nKeep=1\r\n") << call;
+    EXPECT_EQ(test::listNames(dir.path()), "test.ini") << call;
+  }
+}
+
+TEST_F(IniFileTest, ReadForItsOwnSakeThatFailsGivesTheDefaults) {
+  dir.writeFile("test.ini", "[S]\r\nK=stored\r\n");
+  const IniFile ini(path());
+  const FaultScope fault("read", 1, EIO);
+  EXPECT_EQ(ini.readString("S", "K", "default"), "default");
+}
+
+#endif
 
 }  // namespace
 }  // namespace qorv

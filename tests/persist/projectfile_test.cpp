@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "core/sitescan.h"
+#include "platform/faultpoints.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
@@ -228,6 +231,29 @@ TEST_F(ProjectFileTest, FailedSaveKeepsTheEntriesWrittenBeforeIt) {
             "[Project]\r\nLocalFolder=/site\r\nFileMask=*.htm;*.html\r\nIndexFile=index.htm\r\n"
             "URL=http://example.com/\r\n");
 }
+
+#ifdef QORV_FAULT_POINTS
+
+TEST_F(ProjectFileTest, OpeningAFileThatCannotBeReadGivesTheDefaultsWithoutAnError) {
+  dir.writeFile("site.prj", "[Project]\r\nURL=http://stored/\r\nFileMask=*.php\r\n");
+  const FaultScope fault("read", 1, EIO, true);
+  EXPECT_NO_THROW(project.open(path()));
+  EXPECT_EQ(window.url, "http://");
+  EXPECT_EQ(settings.fileMask, GeneratorSettings().fileMask);
+}
+
+TEST_F(ProjectFileTest, SaveOverAFileThatCannotBeReadFailsAndKeepsIt) {
+  const std::string original = "[Notes]\r\nWho=me\r\n[Project]\r\nURL=old\r\n";
+  dir.writeFile("site.prj", original);
+  {
+    const FaultScope fault("read", 1, EIO, true);
+    EXPECT_THROW(project.save(path()), IniWriteError);
+  }
+  EXPECT_EQ(test::readFile(path()), original);
+  EXPECT_EQ(test::listNames(dir.path()), "site.prj");
+}
+
+#endif
 
 }  // namespace
 }  // namespace qorv

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "platform/faultpoints.h"
 #include "tests/support/asuser.h"
 #include "tests/support/tempdir.h"
 
@@ -231,6 +232,136 @@ TEST(AtomicFile, RelativePathsResolveInTheWorkingFolder) {
   EXPECT_EQ(committed, 0);
   EXPECT_EQ(test::readFile(dir / "plain"), "x");
 }
+
+#ifdef QORV_FAULT_POINTS
+
+// A call that fails where it cannot be told what is there, or what the new
+// file must look like, fails the replacement: going on would replace a link
+// that is to stay, write through one that is refused, or give a private
+// file the permissions of a public one.
+
+struct BeginFault {
+  const char* name;
+  LinkPolicy links;
+  bool link;         // whether the target is a link to a file beside it
+  const char* call;  // the call that fails
+  long at;           // which of the calls of that name
+  friend void PrintTo(const BeginFault& c, std::ostream* os) { *os << c.name; }
+};
+
+class AtomicFileBegin : public ::testing::TestWithParam<BeginFault> {};
+
+TEST_P(AtomicFileBegin, FailsWhenItCannotTellWhatIsThereAndChangesNothing) {
+  const BeginFault& c = GetParam();
+  test::TempDir dir;
+  const std::string real = dir.writeFile("real", "old");
+  ASSERT_EQ(chmod(real.c_str(), 0600), 0);
+  std::string path = real;
+  if (c.link) {
+    path = dir / "f";
+    ASSERT_EQ(symlink("real", path.c_str()), 0);
+  }
+  AtomicFile file;
+  {
+    const FaultScope fault(c.call, c.at, EIO);
+    EXPECT_EQ(file.begin(path, c.links), EIO);
+  }
+  file.write("new");
+  EXPECT_EQ(file.commit(), EIO) << "the first error sticks";
+  EXPECT_EQ(test::readFile(real), "old");
+  struct stat st;
+  ASSERT_EQ(lstat(path.c_str(), &st), 0);
+  EXPECT_EQ(S_ISLNK(st.st_mode), c.link);
+  EXPECT_EQ(test::listNames(dir.path()), c.link ? "f real" : "real");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, AtomicFileBegin,
+    ::testing::Values(
+        BeginFault{"WhetherItIsALinkToFollow", LinkPolicy::ReplaceTarget, true, "lstat", 1},
+        BeginFault{"WhereTheLinkLeads", LinkPolicy::ReplaceTarget, true, "realpath", 1},
+        BeginFault{"WhetherItIsALinkToRefuse", LinkPolicy::Refuse, false, "fstatat", 1},
+        BeginFault{"WhatItIs", LinkPolicy::Refuse, false, "fstatat", 2},
+        BeginFault{"WhetherItMayBeWritten", LinkPolicy::Refuse, false, "faccessat", 1},
+        BeginFault{"ItsPermissions", LinkPolicy::Refuse, false, "fstatat", 3},
+        BeginFault{"SettingItsPermissions", LinkPolicy::ReplaceTarget, false, "fchmod", 1}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(AtomicFile, CommitReportsAFolderThatCannotBeSyncedWithTheNewFileInPlace) {
+  test::TempDir dir;
+  const std::string path = dir.writeFile("f", "old");
+  AtomicFile file;
+  ASSERT_EQ(file.begin(path), 0);
+  file.write("new");
+  {
+    // The file's own sync comes first, the folder's second.
+    const FaultScope fault("fsync", 2, EIO);
+    EXPECT_EQ(file.commit(), EIO);
+  }
+  EXPECT_EQ(test::readFile(path), "new");
+  EXPECT_EQ(test::listNames(dir.path()), "f");
+}
+
+TEST(AtomicFile, FolderThatCannotBeSyncedByItsFileSystemIsNoError) {
+  test::TempDir dir;
+  const std::string path = dir.writeFile("f", "old");
+  AtomicFile file;
+  ASSERT_EQ(file.begin(path), 0);
+  file.write("new");
+  const FaultScope fault("fsync", 2, EINVAL);
+  EXPECT_EQ(file.commit(), 0);
+  EXPECT_EQ(test::readFile(path), "new");
+}
+
+TEST(AtomicFile, NamelessFileFallsBackToANamedOneOnlyWhereTheFileSystemHasNone) {
+  // EOPNOTSUPP from a file system without nameless files, EISDIR from a
+  // kernel that predates them: the named fallback. An input/output error
+  // is the write's.
+  for (const int error : {EOPNOTSUPP, EISDIR, EIO}) {
+    test::TempDir dir;
+    const std::string path = dir.writeFile("f", "old");
+    AtomicFile file;
+    {
+      const FaultScope fault("openat", 1, error);
+      EXPECT_EQ(file.begin(path), error == EIO ? EIO : 0) << error;
+    }
+    file.write("new");
+    EXPECT_EQ(file.commit(), error == EIO ? EIO : 0) << error;
+    EXPECT_EQ(test::readFile(path), error == EIO ? "old" : "new") << error;
+    EXPECT_EQ(test::listNames(dir.path()), "f") << error;
+  }
+}
+
+TEST(AtomicFile, FailureToNameTheNewFileOtherThanATakenNameFailsTheReplacement) {
+  test::TempDir dir;
+  const std::string path = dir.writeFile("f", "old");
+  AtomicFile file;
+  ASSERT_EQ(file.begin(path), 0);
+  file.write("new");
+  {
+    const FaultScope fault("linkat", 1, EIO);
+    EXPECT_EQ(file.commit(), EIO);
+  }
+  EXPECT_EQ(test::readFile(path), "old");
+  EXPECT_EQ(test::listNames(dir.path()), "f");
+}
+
+TEST(AtomicFile, PermissionsAFileSystemCannotKeepAreNoError) {
+  for (const int error : {EPERM, EOPNOTSUPP}) {
+    test::TempDir dir;
+    const std::string path = dir.writeFile("f", "old");
+    AtomicFile file;
+    {
+      const FaultScope fault("fchmod", 1, error);
+      ASSERT_EQ(file.begin(path), 0);
+    }
+    file.write("new");
+    EXPECT_EQ(file.commit(), 0);
+    EXPECT_EQ(test::readFile(path), "new");
+  }
+}
+
+#endif
 
 }  // namespace
 }  // namespace qorv

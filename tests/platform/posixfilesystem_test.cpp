@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
+#include <utility>
 
 #include "platform/filesystem.h"
 #include "tests/support/asuser.h"
@@ -62,19 +64,29 @@ TEST(PosixFileSystem, OpensSubfoldersAndKnowsTheirIdentity) {
   ASSERT_EQ(root->openSubfolder("link", link).kind, ListStatus::Ok);
   EXPECT_EQ(sub->id(), link->id());
   EXPECT_NE(sub->id(), root->id());
+  // Gone, which a walk skips, rather than failed, which would end it.
   const ListStatus notFolder = sub->openSubfolder("x", file);
-  EXPECT_EQ(notFolder.kind, ListStatus::Failed);
+  EXPECT_EQ(notFolder.kind, ListStatus::Gone);
   EXPECT_EQ(notFolder.code, ENOTDIR);
   const ListStatus missing = root->openSubfolder("missing", file);
-  EXPECT_EQ(missing.kind, ListStatus::Failed);
+  EXPECT_EQ(missing.kind, ListStatus::Gone);
   EXPECT_EQ(missing.code, ENOENT);
 }
 
-TEST(PosixFileSystem, OpeningAMissingFolderFails) {
+TEST(PosixFileSystem, AMissingFolderOrAFileIsGone) {
   test::TempDir dir;
   std::unique_ptr<Folder> folder;
-  EXPECT_EQ(localFileSystem().openFolder(dir / "missing/", folder).kind, ListStatus::Failed);
-  EXPECT_EQ(localFileSystem().openFolder(dir.writeFile("f"), folder).code, ENOTDIR);
+  EXPECT_EQ(localFileSystem().openFolder(dir / "missing/", folder).kind, ListStatus::Gone);
+  const ListStatus file = localFileSystem().openFolder(dir.writeFile("f"), folder);
+  EXPECT_EQ(file.kind, ListStatus::Gone);
+  EXPECT_EQ(file.code, ENOTDIR);
+}
+
+/// The time `folder` reads for `name`, and what reading it gave.
+std::pair<std::optional<DateTime>, ListStatus::Kind> timeOf(Folder& folder, const char* name) {
+  std::optional<DateTime> time = DateTime{};
+  const ListStatus status = folder.lastWriteTime(name, time);
+  return {time, status.kind};
 }
 
 TEST(PosixFileSystem, LastWriteTimeIsLocalAndHeldToEvenSeconds) {
@@ -84,9 +96,28 @@ TEST(PosixFileSystem, LastWriteTimeIsLocalAndHeldToEvenSeconds) {
   dir.writeFile("even");
   dir.setLocalMTime("even", 1999, 1, 2, 0, 0, 58);
   auto folder = openFolderAt(dir.path());
-  EXPECT_EQ(folder->lastWriteTime("odd"), (DateTime{{2005, 12, 31}, {14, 3, 6}}));
-  EXPECT_EQ(folder->lastWriteTime("even"), (DateTime{{1999, 1, 2}, {0, 0, 58}}));
-  EXPECT_EQ(folder->lastWriteTime("missing"), std::nullopt);
+  EXPECT_EQ(timeOf(*folder, "odd"),
+            std::make_pair(std::optional(DateTime{{2005, 12, 31}, {14, 3, 6}}), ListStatus::Ok));
+  EXPECT_EQ(timeOf(*folder, "even"),
+            std::make_pair(std::optional(DateTime{{1999, 1, 2}, {0, 0, 58}}), ListStatus::Ok));
+}
+
+TEST(PosixFileSystem, TimeOfAnEntryThatLeadsNowhereIsGone) {
+  test::TempDir dir;
+  ASSERT_EQ(symlink("nowhere", (dir / "dangling").c_str()), 0);
+  ASSERT_EQ(symlink("loop", (dir / "loop").c_str()), 0);
+  dir.writeFile("file");
+  auto folder = openFolderAt(dir.path());
+  for (const char* name : {"missing", "dangling", "loop", "file/inside"})
+    EXPECT_EQ(timeOf(*folder, name), std::make_pair(std::optional<DateTime>(), ListStatus::Gone))
+        << name;
+}
+
+TEST(PosixFileSystem, LinkThatLeadsRoundInACircleIsListedAsAFile) {
+  test::TempDir dir;
+  ASSERT_EQ(symlink("loop", (dir / "loop").c_str()), 0);
+  auto folder = openFolderAt(dir.path());
+  EXPECT_THAT(entryNames(*folder), UnorderedElementsAre("./", "../", "loop"));
 }
 
 TEST(PosixFileSystem, FileSizeComesFromTheFolderEntry) {

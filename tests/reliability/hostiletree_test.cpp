@@ -240,7 +240,8 @@ TEST_P(FolderChangedBeforeItIsEntered, EndsAsDocumented) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, FolderChangedBeforeItIsEntered,
                          ::testing::Values(
-                             // A listing failure, which ends the walk silently.
+                             // Gone by the time it is opened: skipped, and the
+                             // walk goes on.
                              VanishCase{"Removed",
                                         [](const test::TempDir& dir, const std::string&) {
                                           test::removeTree(dir / "s");

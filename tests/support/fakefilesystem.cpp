@@ -1,6 +1,7 @@
 #include "tests/support/fakefilesystem.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 
 namespace qorv::test {
@@ -68,14 +69,17 @@ class FakeFolderHandle final : public Folder {
     // the folder was reached through a link.
     if (name == "..") return open(m_fs, std::max(m_fs.m_parents[index()].first, 0), out);
     const FakeFileSystem::Entry* entry = find(name);
-    if (!entry || !entry->isFolder) return {ListStatus::Failed, 2};
+    if (!entry) return {ListStatus::Gone, ENOENT};
+    if (!entry->isFolder) return {ListStatus::Gone, ENOTDIR};
     return open(m_fs, entry->target, out);
   }
 
-  std::optional<DateTime> lastWriteTime(std::string_view name) override {
+  ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) override {
+    time.reset();
     const FakeFileSystem::Entry* entry = find(name);
-    if (!entry) return std::nullopt;
-    return entry->time;
+    if (!entry) return {ListStatus::Gone, ENOENT};
+    if (entry->timeStatus.kind == ListStatus::Ok) time = entry->time;
+    return entry->timeStatus;
   }
 
   static ListStatus open(FakeFileSystem& fs, int index, std::unique_ptr<Folder>& out) {
@@ -172,7 +176,7 @@ FakeFileSystem::FakeFolder& FakeFileSystem::folder(const std::string& path) {
 }
 
 ListStatus FakeFileSystem::openFolder(const std::string& path, std::unique_ptr<Folder>& folder) {
-  if (path != kRoot) return {ListStatus::Failed, 2};
+  if (path != kRoot) return {ListStatus::Gone, ENOENT};
   return FakeFolderHandle::open(*this, 0, folder);
 }
 

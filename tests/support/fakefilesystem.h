@@ -20,6 +20,8 @@ class FakeFileSystem final : public FileSystem {
     bool hidden = false;
     bool system = false;
     std::optional<DateTime> time = DateTime{{2006, 3, 5}, {9, 5, 6}};
+    /// What reading the time gives; with `Ok`, `time` is the time read.
+    ListStatus timeStatus;
     int target = -1;  // folder index of a folder entry
   };
   struct FakeFolder {
