@@ -21,6 +21,7 @@
 #include <filesystem>
 
 #include "core/sitescan.h"
+#include "platform/faultpoints.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/mainwindow.h"
 #include "ui/pageeditdialog.h"
@@ -354,6 +355,28 @@ class MainWindowTest : public QObject {
     QCOMPARE(m_form->pages().size(), 3u);
     QCOMPARE(currentEnvironment->messages.size(), 1);
   }
+
+#ifdef QORV_FAULT_POINTS
+  void aFolderThatCannotBeListedEndsTheScanKeepingItsRows() {
+    test::TempDir site;
+    site.writeFile("top.htm");
+    site.writeFile("sub/inner.htm");
+    {
+      // The root's listing is the first; the sub-folder's fails.
+      const FaultScope fault("fdopendir", 2, EIO);
+      scan(site);
+    }
+    QCOMPARE(currentEnvironment->messages,
+             QStringList{QStringLiteral("V programe došlo k nečakanej chybe.")});
+    const std::string log = test::readFile(currentEnvironment->settings / "error.log");
+    const std::string expected = " : EInOutError - Cannot list the folder \"" + site.path() +
+                                 "sub/\": Input/output error\r\n";
+    QVERIFY2(log.find(expected) != std::string::npos, log.c_str());
+    QCOMPARE(m_form->pages().size(), 2u);
+    QCOMPARE(QString::fromStdString(m_form->pages().at(1).url), QStringLiteral("http://s/top.htm"));
+    QVERIFY(!m_form->scanner().isRunning());
+  }
+#endif
 
   void editCommandWithoutASelectedRowSaysSo() {
     part<QTreeView>("m_pageListView")->setFocus();
