@@ -161,6 +161,13 @@ bool DirectoryWalker::listFolder(Frame& frame) {
   for (;;) {
     const ListStatus next = listing->next(entry);
     if (next.kind == ListStatus::NoMoreEntries) break;
+    // Some folders refuse only when read (Linux's /proc/PID/map_files, say),
+    // or vanish while they are: the same as refused or gone at the start,
+    // apart from the files already found, which are there.
+    if (next.kind == ListStatus::AccessDenied || next.kind == ListStatus::Gone) {
+      frame.subfolders.clear();
+      break;
+    }
     if (next.kind != ListStatus::Ok) {
       failure = next;
       break;

@@ -49,7 +49,7 @@ class PosixListing final : public FolderListing {
     errno = 0;
     const dirent* found = sys::readDirectory(m_dir);
     if (!found) {
-      if (errno != 0) return {ListStatus::Failed, errno};
+      if (errno != 0) return statusOf(errno);
       return {ListStatus::NoMoreEntries, 0};
     }
     entry.name = found->d_name;

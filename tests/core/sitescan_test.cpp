@@ -532,6 +532,19 @@ TEST(SiteScannerFake, RefusedOrVanishedFoldersAreNoError) {
   EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/z.htm"));
 }
 
+TEST(SiteScannerFake, FolderRefusedWhileItIsReadIsNoError) {
+  // Linux's /proc/PID/map_files opens, then refuses the first read.
+  FakeScan scan;
+  scan.fs.addFile("refused/a.htm");
+  scan.fs.addFile("refused/deeper/b.htm");
+  scan.fs.addFile("z.htm");
+  auto& refused = scan.fs.folder("refused");
+  refused.failNextAfter = 0;
+  refused.nextFailure = {ListStatus::AccessDenied, EACCES};
+  EXPECT_NO_THROW(scan.scanner.run());
+  EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/z.htm"));
+}
+
 TEST(SiteScannerFake, ScanFolderThatCannotBeOpenedForAnotherReasonIsAnError) {
   FakeScan scan;
   scan.fs.addFile("a.htm");

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/faultpoints.h"
 #include "platform/filesystem.h"
 #include "tests/support/asuser.h"
 #include "tests/support/tempdir.h"
@@ -142,6 +143,30 @@ TEST(PosixFileSystem, RefusedFolderIsReportedAsAccessDenied) {
   });
   EXPECT_EQ(result, 0);
 }
+
+#ifdef QORV_FAULT_POINTS
+TEST(PosixFileSystem, AFailedReadOfTheEntriesSaysWhetherItWasARefusal) {
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  const struct {
+    int error;
+    ListStatus::Kind kind;
+  } cases[] = {{EACCES, ListStatus::AccessDenied},
+               {EPERM, ListStatus::AccessDenied},
+               {ENOENT, ListStatus::Gone},
+               {EIO, ListStatus::Failed}};
+  for (const auto& c : cases) {
+    auto folder = openFolderAt(dir.path());
+    std::unique_ptr<FolderListing> listing;
+    ASSERT_EQ(folder->list(listing).kind, ListStatus::Ok);
+    const FaultScope fault("readdir", 1, c.error);
+    ListedEntry entry;
+    const ListStatus status = listing->next(entry);
+    EXPECT_EQ(status.kind, c.kind) << c.error;
+    EXPECT_EQ(status.code, c.error);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace qorv
