@@ -136,8 +136,8 @@ Options:
   --save-project FILE      save the folder, the URL and the settings in force
                            as a project file, before scanning
   --mask TEXT              file masks separated by ";" (default "*.htm;*.html")
-  --index TEXT             text removed from each URL (default "index.htm";
-                           "" removes nothing)
+  --index NAME             a file of exactly this name is listed as its
+                           folder's URL (default "index.htm"; "" for none)
   --root-changefreq TEXT   changefreq of the root row (default daily)
   --root-priority TEXT     priority of the root row (default 0.5)
   --changefreq TEXT        changefreq of the other rows (default none)
