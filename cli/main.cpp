@@ -26,17 +26,11 @@ namespace {
 enum ExitStatus { Written = 0, Failure = 1, BadUsage = 2, LimitExceeded = 3 };
 
 /// The command line's stand-in for the main window's folder and URL boxes.
-class CliInputs final : public ScanInputs, public ProjectWindow {
+class CliInputs final : public ScanInputs, public ProjectTexts {
  public:
-  std::string localFolder() const override { return m_folder; }
-  void setLocalFolder(const std::string& folder) override { m_folder = folder; }
-  std::string siteUrl() const override { return m_url; }
-  void setSiteUrl(const std::string& url) override { m_url = url; }
-  void clearPages() override {}
-
- private:
-  std::string m_folder;
-  std::string m_url;
+  // The scan reads the same two texts that a project sets.
+  std::string localFolder() const override { return ProjectTexts::localFolder(); }
+  std::string siteUrl() const override { return ProjectTexts::siteUrl(); }
 };
 
 /// A text typed for a vocabulary setting: kept as typed, matched to the

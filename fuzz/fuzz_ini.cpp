@@ -63,22 +63,9 @@ std::string readBackOf(std::string_view value) {
   return std::string(trimmed.substr(0, pos));
 }
 
-class Window final : public qorv::ProjectWindow {
- public:
-  std::string localFolder() const override { return m_folder; }
-  void setLocalFolder(const std::string& folder) override { m_folder = folder; }
-  std::string siteUrl() const override { return m_url; }
-  void setSiteUrl(const std::string& url) override { m_url = url; }
-  void clearPages() override {}
-
- private:
-  std::string m_folder;
-  std::string m_url;
-};
-
 struct Project {
   qorv::GeneratorSettings settings;
-  Window window;
+  qorv::ProjectTexts window;
 };
 
 Project opened(const std::string& content) {

@@ -19,6 +19,21 @@ class ProjectWindow {
   virtual void clearPages() = 0;
 };
 
+/// A project's folder and URL as plain texts, where no window shows them
+/// (the command line, tools): there are no pages to empty.
+class ProjectTexts : public ProjectWindow {
+ public:
+  std::string localFolder() const override { return m_folder; }
+  void setLocalFolder(const std::string& folder) override { m_folder = folder; }
+  std::string siteUrl() const override { return m_url; }
+  void setSiteUrl(const std::string& url) override { m_url = url; }
+  void clearPages() override {}
+
+ private:
+  std::string m_folder;
+  std::string m_url;
+};
+
 /// The settings of one site, kept in section "Project" of an INI file:
 /// the folder, the URL and the generator settings (the page list is never
 /// stored). The vocabulary choices are stored by index only.

@@ -19,21 +19,6 @@
 
 namespace {
 
-/// The window's side of a project: its two texts.
-class Texts final : public qorv::ProjectWindow {
- public:
-  Texts(std::string folder, std::string url) : m_folder(std::move(folder)), m_url(std::move(url)) {}
-  std::string localFolder() const override { return m_folder; }
-  void setLocalFolder(const std::string& folder) override { m_folder = folder; }
-  std::string siteUrl() const override { return m_url; }
-  void setSiteUrl(const std::string& url) override { m_url = url; }
-  void clearPages() override {}
-
- private:
-  std::string m_folder;
-  std::string m_url;
-};
-
 int usage() {
   std::fputs("usage: eio_save project FILE FOLDER URL | eio_save placement FILE\n", stderr);
   return 2;
@@ -53,7 +38,9 @@ int main(int argc, char** argv) {
       settings.otherChangefreq.setIndex(4);
       settings.dateOnlyLastmod = false;
       settings.gzip = true;
-      Texts texts(argv[3], argv[4]);
+      qorv::ProjectTexts texts;
+      texts.setLocalFolder(argv[3]);
+      texts.setSiteUrl(argv[4]);
       qorv::ProjectFile(settings, texts).save(path);
     } else if (kind == "placement" && argc == 3) {
       qorv::WindowPlacement(path).save({false, 120, 80, 800, 600}, {1920, 1080});
