@@ -287,31 +287,42 @@ INSTANTIATE_TEST_SUITE_P(
         BeginFault{"SettingItsPermissions", LinkPolicy::ReplaceTarget, false, "fchmod", 1}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
-TEST(AtomicFile, CommitReportsAFolderThatCannotBeSyncedWithTheNewFileInPlace) {
+struct CommitFault {
+  const char* name;
+  const char* call;  // the call that fails
+  long at;           // which of the calls of that name
+  int error;
+  int result;           // what the commit gives
+  const char* content;  // what the file then holds
+  friend void PrintTo(const CommitFault& c, std::ostream* os) { *os << c.name; }
+};
+
+class AtomicFileCommit : public ::testing::TestWithParam<CommitFault> {};
+
+TEST_P(AtomicFileCommit, ReportsTheFailureAndLeavesNoTemporaryFile) {
+  const CommitFault& c = GetParam();
   test::TempDir dir;
   const std::string path = dir.writeFile("f", "old");
   AtomicFile file;
   ASSERT_EQ(file.begin(path), 0);
   file.write("new");
   {
-    // The file's own sync comes first, the folder's second.
-    const FaultScope fault("fsync", 2, EIO);
-    EXPECT_EQ(file.commit(), EIO);
+    const FaultScope fault(c.call, c.at, c.error);
+    EXPECT_EQ(file.commit(), c.result);
   }
-  EXPECT_EQ(test::readFile(path), "new");
+  EXPECT_EQ(test::readFile(path), c.content);
   EXPECT_EQ(test::listNames(dir.path()), "f");
 }
 
-TEST(AtomicFile, FolderThatCannotBeSyncedByItsFileSystemIsNoError) {
-  test::TempDir dir;
-  const std::string path = dir.writeFile("f", "old");
-  AtomicFile file;
-  ASSERT_EQ(file.begin(path), 0);
-  file.write("new");
-  const FaultScope fault("fsync", 2, EINVAL);
-  EXPECT_EQ(file.commit(), 0);
-  EXPECT_EQ(test::readFile(path), "new");
-}
+// The file's own sync comes first, the folder's second.
+INSTANTIATE_TEST_SUITE_P(
+    Calls, AtomicFileCommit,
+    ::testing::Values(
+        CommitFault{"FolderThatCannotBeSyncedWithTheNewFileInPlace", "fsync", 2, EIO, EIO, "new"},
+        CommitFault{"FolderThatCannotBeSyncedByItsFileSystemIsNoError", "fsync", 2, EINVAL, 0,
+                    "new"},
+        CommitFault{"FailureToNameTheNewFileOtherThanATakenName", "linkat", 1, EIO, EIO, "old"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(AtomicFile, NamelessFileFallsBackToANamedOneOnlyWhereTheFileSystemHasNone) {
   // EOPNOTSUPP from a file system without nameless files, EISDIR from a
@@ -330,20 +341,6 @@ TEST(AtomicFile, NamelessFileFallsBackToANamedOneOnlyWhereTheFileSystemHasNone) 
     EXPECT_EQ(test::readFile(path), error == EIO ? "old" : "new") << error;
     EXPECT_EQ(test::listNames(dir.path()), "f") << error;
   }
-}
-
-TEST(AtomicFile, FailureToNameTheNewFileOtherThanATakenNameFailsTheReplacement) {
-  test::TempDir dir;
-  const std::string path = dir.writeFile("f", "old");
-  AtomicFile file;
-  ASSERT_EQ(file.begin(path), 0);
-  file.write("new");
-  {
-    const FaultScope fault("linkat", 1, EIO);
-    EXPECT_EQ(file.commit(), EIO);
-  }
-  EXPECT_EQ(test::readFile(path), "old");
-  EXPECT_EQ(test::listNames(dir.path()), "f");
 }
 
 TEST(AtomicFile, PermissionsAFileSystemCannotKeepAreNoError) {

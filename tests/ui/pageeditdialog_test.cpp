@@ -15,17 +15,8 @@
 #include "ui/vocabularybox.h"
 
 using namespace qorv;
+using test::typeKeys;
 using test::whileModal;
-
-namespace {
-
-void typeKeys(VocabularyBox* box, const QString& keys) {
-  box->setFocus();
-  box->lineEdit()->clear();
-  QTest::keyClicks(box->lineEdit(), keys);
-}
-
-}  // namespace
 
 class PageEditDialogTest : public QObject {
   Q_OBJECT
@@ -136,22 +127,14 @@ class PageEditDialogTest : public QObject {
     QFETCH(int, index);
     QFETCH(QString, highlighted);
     m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    auto* combo = part<VocabularyBox>(qPrintable(box));
-    QString shownText;
-    QString shownHighlight;
-    int shownIndex = -2;
-    QVERIFY(editFirstRow([&](QDialog* shown) {
-      combo->showChoice("", -1);
-      QVERIFY(test::focusInActiveWindow(combo));
-      test::pressKeys(keys);
-      shownText = combo->currentText();
-      shownIndex = combo->currentIndex();
-      shownHighlight = combo->lineEdit()->selectedText();
-      QTest::keyClick(shown, Qt::Key_Return);
+    test::BoxState shown;
+    QVERIFY(editFirstRow([&](QDialog* dialog) {
+      shown = test::pressKeysInto(part<VocabularyBox>(qPrintable(box)), keys);
+      QTest::keyClick(dialog, Qt::Key_Return);
     }));
-    QCOMPARE(shownText, text);
-    QCOMPARE(shownIndex, index);
-    QCOMPARE(shownHighlight, highlighted);
+    QCOMPARE(shown.text, text);
+    QCOMPARE(shown.index, index);
+    QCOMPARE(shown.highlighted, highlighted);
     const PageEntry& row = m_pages.at(0);
     QCOMPARE(QString::fromStdString(box == QStringLiteral("m_changefreqBox") ? row.changefreq
                                                                              : row.priority),

@@ -18,17 +18,8 @@
 #include "ui/vocabularybox.h"
 
 using namespace qorv;
+using test::typeKeys;
 using test::whileModal;
-
-namespace {
-
-void typeKeys(VocabularyBox* box, const QString& keys) {
-  box->setFocus();
-  box->lineEdit()->clear();
-  QTest::keyClicks(box->lineEdit(), keys);
-}
-
-}  // namespace
 
 class SettingsDialogTest : public QObject {
   Q_OBJECT
@@ -186,22 +177,12 @@ class SettingsDialogTest : public QObject {
     QFETCH(QString, text);
     QFETCH(int, index);
     QFETCH(QString, highlighted);
-    VocabularyBox* combo = this->box(qPrintable(box));
-    QString shownText;
-    QString shownHighlight;
-    int shownIndex = -2;
+    test::BoxState shown;
     whileModal([this] { m_dialog->exec(); },
-               [&](QDialog*) {
-                 combo->showChoice("", -1);
-                 QVERIFY(test::focusInActiveWindow(combo));
-                 test::pressKeys(keys);
-                 shownText = combo->currentText();
-                 shownIndex = combo->currentIndex();
-                 shownHighlight = combo->lineEdit()->selectedText();
-               });
-    QCOMPARE(shownText, text);
-    QCOMPARE(shownIndex, index);
-    QCOMPARE(shownHighlight, highlighted);
+               [&](QDialog*) { shown = test::pressKeysInto(this->box(qPrintable(box)), keys); });
+    QCOMPARE(shown.text, text);
+    QCOMPARE(shown.index, index);
+    QCOMPARE(shown.highlighted, highlighted);
     QCOMPARE(QString::fromStdString(choiceOf(box).text()), text);
     QCOMPARE(choiceOf(box).index(), index);
   }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
 #include "ui/application.h"
+#include "ui/vocabularybox.h"
 
 namespace qorv::test {
 
@@ -123,6 +125,33 @@ inline void pressKeys(const QString& keys) {
     else
       QTest::keyClicks(focus, QString(key));
   }
+}
+
+/// Empties `box` and types `keys` into it, through its own key handling.
+inline void typeKeys(VocabularyBox* box, const QString& keys) {
+  box->setFocus();
+  box->lineEdit()->clear();
+  QTest::keyClicks(box->lineEdit(), keys);
+}
+
+/// What a vocabulary box shows: its text, its chosen entry's index, and the
+/// completed rest that is highlighted.
+struct BoxState {
+  QString text;
+  int index = -2;
+  QString highlighted;
+};
+
+/// Empties `box` in its shown window, presses `keys` into it (see
+/// pressKeys) and reads what it then shows.
+inline BoxState pressKeysInto(VocabularyBox* box, const QString& keys) {
+  box->showChoice("", -1);
+  if (!focusInActiveWindow(box)) {
+    QTest::qFail("the box cannot take the focus", __FILE__, __LINE__);
+    return {};
+  }
+  pressKeys(keys);
+  return {box->currentText(), box->currentIndex(), box->lineEdit()->selectedText()};
 }
 
 /// The controls that Tab visits in a shown modal dialog, starting at
