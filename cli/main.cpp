@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -100,9 +99,7 @@ int run(const CliOptions& options) {
     // The desktop program reads a missing project as empty; here that would
     // scan "/" because of a mistyped name, so it is an error instead.
     if (const int error = pathError(*options.project))
-      throw IoError("Cannot open project \"" + *options.project +
-                        "\": " + std::generic_category().message(error),
-                    error);
+      throw IoError("Cannot open project", *options.project, error);
     project.open(*options.project);
   }
   applyOptions(options, settings);

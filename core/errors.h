@@ -3,6 +3,8 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 namespace qorv {
 
@@ -27,6 +29,13 @@ class ConvertError : public AppError {
 class IoError : public AppError {
  public:
   IoError(const std::string& message, int errorNumber) : AppError(message), code(errorNumber) {}
+  /// `WHAT "PATH": REASON`, the form of every message that names a file or
+  /// a folder; the reason is the system's text for `errorNumber` unless given.
+  IoError(std::string_view what, const std::string& path, int errorNumber,
+          const std::string& reason = {})
+      : IoError(std::string(what) + " \"" + path + "\": " +
+                    (reason.empty() ? std::generic_category().message(errorNumber) : reason),
+                errorNumber) {}
   const char* className() const noexcept override { return "EInOutError"; }
   int code;
 };

@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <system_error>
 #include <vector>
 
 #include "core/datetimetext.h"
@@ -102,10 +101,8 @@ class UrlElements {
 };
 
 [[noreturn]] void throwInOut(const char* what, const std::string& path, int code) {
-  const std::string reason = code == ELOOP
-                                 ? std::string("it is a symbolic link, never written through")
-                                 : std::generic_category().message(code);
-  throw IoError(std::string(what) + " \"" + path + "\": " + reason, code);
+  throw IoError(what, path, code,
+                code == ELOOP ? "it is a symbolic link, never written through" : "");
 }
 
 std::string partName(std::size_t number) { return "sitemap-" + std::to_string(number) + ".xml"; }

@@ -1,7 +1,5 @@
 #include "core/sitescan.h"
 
-#include <system_error>
-
 #include "core/datetimetext.h"
 #include "core/errors.h"
 #include "core/xmltext.h"
@@ -94,9 +92,7 @@ bool SiteScanner::run() {
       // that looks complete: it ends the scan as an error.
       const DirectoryWalker::Failure& failure = m_walker.failure();
       if (failure.status.kind != ListStatus::Gone)
-        throw IoError("Cannot list the folder \"" + failure.folder +
-                          "\": " + std::generic_category().message(failure.status.code),
-                      failure.status.code);
+        throw IoError("Cannot list the folder", failure.folder, failure.status.code);
     }
   } catch (const ScanStopped&) {
   }
@@ -126,9 +122,7 @@ void SiteScanner::addFileRow(const FoundFile& file) {
   std::optional<DateTime> written;
   const ListStatus read = file.folder.lastWriteTime(file.name, written);
   if (read.kind == ListStatus::Failed)
-    throw IoError("Cannot read the time of \"" + file.path +
-                      "\": " + std::generic_category().message(read.code),
-                  read.code);
+    throw IoError("Cannot read the time of", file.path, read.code);
   if (written) {
     const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
     std::string url =
