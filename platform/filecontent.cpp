@@ -11,6 +11,28 @@
 
 namespace qorv {
 
+namespace {
+
+/// Appends what `fd` holds, up to its end or `limit` bytes in all, to
+/// `content`: 0, or the error number with `content` emptied.
+int readUpTo(int fd, std::size_t limit, std::string& content) {
+  char buffer[64 * 1024];
+  while (content.size() < limit) {
+    const ssize_t got = sys::read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      content.clear();
+      return error;
+    }
+    if (got == 0) break;
+    content.append(buffer, static_cast<std::size_t>(got));
+  }
+  return 0;
+}
+
+}  // namespace
+
 bool readFileContent(const std::string& path, std::string& content) {
   content.clear();
   // Non-blocking, so that a pipe at `path` is refused rather than waited on.
@@ -24,20 +46,9 @@ bool readFileContent(const std::string& path, std::string& content) {
     return false;
   }
   content.reserve(static_cast<std::size_t>(st.st_size));
-  char buffer[64 * 1024];
-  for (;;) {
-    const ssize_t got = sys::read(fd, buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      sys::close(fd);
-      content.clear();
-      return false;
-    }
-    if (got == 0) break;
-    content.append(buffer, static_cast<std::size_t>(got));
-  }
+  const bool whole = readUpTo(fd, std::string::npos, content) == 0;
   sys::close(fd);
-  return true;
+  return whole;
 }
 
 int readFileForUpdate(const std::string& path, std::string& content, std::size_t limit,
@@ -58,18 +69,9 @@ int readFileForUpdate(const std::string& path, std::string& content, std::size_t
     return S_ISDIR(st.st_mode) ? EISDIR : EPERM;
   }
   content.reserve(std::min(static_cast<std::size_t>(st.st_size), limit));
-  char buffer[64 * 1024];
-  while (content.size() < limit) {
-    const ssize_t got = sys::read(fd, buffer, std::min(sizeof buffer, limit - content.size()));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      sys::close(fd);
-      content.clear();
-      return error;
-    }
-    if (got == 0) break;
-    content.append(buffer, static_cast<std::size_t>(got));
+  if (const int error = readUpTo(fd, limit, content)) {
+    sys::close(fd);
+    return error;
   }
   if (sys::close(fd) != 0) {
     content.clear();
