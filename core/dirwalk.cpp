@@ -96,6 +96,8 @@ bool DirectoryWalker::walkTree() {
     const std::string& name = top.subfolders[top.next++];
     m_path.resize(top.pathLength);
     m_path.append(name).append("/");
+    if (skipFolder && skipFolder(std::string_view(m_path).substr(descent.front().pathLength)))
+      continue;
     Frame child;
     const ListStatus status = top.folder->openSubfolder(name, child.folder);
     // Refused, or gone since the listing named it (removed, or replaced by

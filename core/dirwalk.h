@@ -58,6 +58,11 @@ class DirectoryWalker {
   /// Called once per reported file, from inside `walk`. An error it throws
   /// ends the walk and passes to the caller of `walk`.
   std::function<void(DirectoryWalker& sender, const FoundFile& file)> onFileFound;
+  /// Asked before the walk enters a sub-folder, with its path relative to
+  /// `rootFolder`, ending in "/" ("blog/tags/"), in walk order; true keeps
+  /// the walk out of it: the folder is neither opened nor listed. An error
+  /// it throws ends the walk, as from `onFileFound`.
+  std::function<bool(std::string_view relativeFolder)> skipFolder;
 
   /// Whether `foundFiles` is filled. The site scan turns it off: it reads
   /// the paths as they are reported, and a second copy of 100,000 paths

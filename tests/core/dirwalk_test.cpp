@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "core/errors.h"
+#include "core/excludepatterns.h"
 #include "tests/support/fakefilesystem.h"
 #include "tests/support/tempdir.h"
 
@@ -310,6 +311,30 @@ TEST(DirectoryWalker, MasksChangedDuringTheWalkApplyToTheFilesAfter) {
   };
   walk.walker.walk();
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm", "ROOT/b.gif"));
+}
+
+TEST(DirectoryWalker, FolderItSkipsIsNeitherListedNorReported) {
+  FakeFileSystem fs;
+  fs.addFile("a.html");
+  fs.addFile("drafts/b.html");
+  fs.addFile("drafts/deep/c.html");
+  fs.addFile("blog/tags/d.html");
+  fs.addFile("blog/e.html");
+  WalkFixture walk(fs);
+  const ExcludePatterns patterns("drafts/;tags/");
+  std::vector<std::string> asked;
+  std::vector<std::string> skipped;
+  walk.walker.skipFolder = [&](std::string_view folder) {
+    asked.emplace_back(folder);
+    const bool skip = patterns.matchFolder(folder).has_value();
+    if (skip) skipped.emplace_back(folder);
+    return skip;
+  };
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.html", "ROOT/blog/e.html"));
+  EXPECT_THAT(fs.listedFolders(), ElementsAre("", "blog"));
+  EXPECT_THAT(asked, ElementsAre("drafts/", "blog/", "blog/tags/"));
+  EXPECT_THAT(skipped, ElementsAre("drafts/", "blog/tags/"));
 }
 
 TEST(DirectoryWalker, LinkBackToAFolderOnTheDescentPathIsNotEntered) {
