@@ -72,9 +72,15 @@ AboutDialog::AboutDialog(const std::optional<ProductVersion>& version, const UiS
   m_okButton->setGeometry(111, 187, 75, 25);
   m_okButton->setDefault(true);
   connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
-  // The box opens on OK, as before; the links come after it.
   setTabOrder(m_okButton, m_mailLink);
   setTabOrder(m_mailLink, m_webLink);
+}
+
+void AboutDialog::showEvent(QShowEvent* event) {
+  FixedDialog::showEvent(event);
+  // The box opens on OK, as it did before the links took the focus, also
+  // when it was closed from one of them.
+  m_okButton->setFocus(Qt::OtherFocusReason);
 }
 
 void AboutDialog::openLink(const QString& link) { m_services.openUrl(QUrl(link)); }

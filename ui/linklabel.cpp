@@ -49,11 +49,11 @@ QAccessibleInterface* accessibleLink(const QString& className, QObject* object) 
 
 LinkLabel::LinkLabel(const QString& text, const QString& link, QWidget* parent)
     : QLabel(text, parent), m_link(link) {
-  static const bool accessible = [] {
+  static const bool kAccessibleAsLinks = [] {
     QAccessible::installFactory(accessibleLink);
     return true;
   }();
-  Q_UNUSED(accessible);
+  Q_UNUSED(kAccessibleAsLinks);
   setFocusPolicy(Qt::StrongFocus);
   setCursor(Qt::PointingHandCursor);
   setToolTip(link);
