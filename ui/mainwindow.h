@@ -19,7 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTreeView;
+class QToolButton;
 
 namespace qorv {
 
@@ -27,6 +27,7 @@ struct AppContext;
 class AboutDialog;
 class PageEditDialog;
 class PageListModel;
+class PageListView;
 class SearchEngineDialog;
 class SettingsDialog;
 
@@ -110,12 +111,13 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   QLabel* m_folderLabel;
   QLineEdit* m_folderEdit;
   QAction* m_browseAction;
+  QToolButton* m_browseButton = nullptr;
   QLabel* m_urlLabel;
   QLineEdit* m_urlEdit;
   QPushButton* m_scanButton;
   QPushButton* m_generateButton;
   QLabel* m_pageListLabel;
-  QTreeView* m_pageListView;
+  PageListView* m_pageListView;
 
   QMenu* m_projectMenu;
   QAction* m_newProjectAction;
