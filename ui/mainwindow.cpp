@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QTreeView>
 
+#include "core/projectsettings.h"
 #include "platform/productversiontext.h"
 #include "ui/aboutdialog.h"
 #include "ui/appcontext.h"
@@ -112,7 +113,7 @@ void MainWindow::createControls() {
                          "m_browseAction");
 
   m_urlLabel = named(placeLabel(QStringLiteral("Url webu"), client, 7, 63), "m_urlLabel");
-  m_urlEdit = named(new QLineEdit(QStringLiteral("http://"), client), "m_urlEdit");
+  m_urlEdit = named(new QLineEdit(toQString(kNewProjectUrl), client), "m_urlEdit");
   m_urlEdit->setGeometry(7, 77, 274, 21);
   m_urlEdit->setToolTip(
       QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));

@@ -12,7 +12,7 @@ namespace qorv {
 namespace {
 
 /// The main window's side of a project: its two texts and its rows.
-struct Window final : ProjectWindow {
+struct Window final : ProjectInputs {
   std::string folder = "/site";
   std::string url = "http://example.com/";
   int rows = 3;
