@@ -211,6 +211,10 @@ void appendGroup(std::string& help, HelpGroupText group, std::span<const Project
 
 }  // namespace
 
+// By hand rather than with QCommandLineParser, which takes the arguments as
+// QStrings (a folder name that is not UTF-8 would lose its bytes), reads a
+// word beginning with one "-" as an option (a folder "-x" would need "--")
+// and has error texts of its own.
 CliOptions parseArguments(const std::vector<std::string>& args,
                           std::span<const ProjectSetting> settings) {
   CliOptions options;
