@@ -25,19 +25,12 @@ bool isIndexFile(std::string_view relativePath, std::string_view indexFile) {
 }  // namespace
 
 std::vector<std::string> splitFileMask(std::string_view fileMask) {
+  const std::string line = fileMaskOnOneLine(fileMask);
   std::vector<std::string> masks;
-  std::string piece;
-  for (std::size_t i = 0; i < fileMask.size(); ++i) {
-    const char c = fileMask[i];
-    if (c == ';' || c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < fileMask.size() && fileMask[i + 1] == '\n') ++i;
-      masks.push_back(std::move(piece));
-      piece.clear();
-    } else {
-      piece += c;
-    }
-  }
-  if (!piece.empty()) masks.push_back(std::move(piece));
+  std::size_t start = 0;
+  for (std::size_t end; (end = line.find(';', start)) != std::string::npos; start = end + 1)
+    masks.emplace_back(line, start, end - start);
+  if (start < line.size()) masks.emplace_back(line, start);
   return masks;
 }
 

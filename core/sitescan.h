@@ -24,8 +24,9 @@ class ScanInputs {
   virtual std::string siteUrl() const = 0;
 };
 
-/// The mask list of a `fileMask` text: pieces between ";" (or line breaks),
-/// blanks kept, empty pieces kept as empty masks except a final one.
+/// The mask list of a `fileMask` text: the pieces between the ";" of its
+/// one line (`fileMaskOnOneLine`), blanks kept, empty pieces kept as empty
+/// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
 /// The warning for URLs over `kMaxUrlLength`, e.g. "3 Url presiahlo ...".

@@ -36,7 +36,7 @@ class SettingsDialog;
 /// every other command. It holds no business logic of its own: it hands the
 /// work to the core and shows the results. It owns its dialogs, which
 /// keep their values and places from one showing to the next.
-class MainWindow final : public QMainWindow, private ScanInputs, private ProjectWindow {
+class MainWindow final : public QMainWindow, private ProjectInputs {
   Q_OBJECT
 
  public:
@@ -87,7 +87,7 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   /// A slot of this window whose errors reach the unexpected-error handler.
   auto guarded(void (MainWindow::*slot)());
 
-  // ScanInputs and ProjectWindow: the two texts, as the core reads them.
+  // ProjectInputs: the two texts, as the core reads them.
   std::string localFolder() const override;
   std::string siteUrl() const override;
   void setLocalFolder(const std::string& folder) override;
