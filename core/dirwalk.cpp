@@ -172,7 +172,6 @@ bool DirectoryWalker::listFolder(Frame& frame) {
       failure = next;
       break;
     }
-    if (entry.hidden && entry.system) continue;
     if (entry.isFolder) {
       if (entry.name != "." && entry.name != "..") frame.subfolders.emplace_back(entry.name);
       continue;

@@ -41,10 +41,6 @@ std::vector<std::string> splitFileMask(std::string_view fileMask) {
   return masks;
 }
 
-std::string overlongWarning(int count) {
-  return std::to_string(count) + " Url presiahlo max. povolenú dĺžku 2048 znakov.";
-}
-
 SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
                          const LocaleFormats& formats, FileSystem& fileSystem)
     : now(localNow),

@@ -30,8 +30,6 @@ struct ListedEntry {
   std::string_view name;
   /// A folder, or a link that leads to one.
   bool isFolder = false;
-  bool hidden = false;
-  bool system = false;
 };
 
 /// An open listing of one folder: entries in the order the file system
@@ -80,9 +78,5 @@ class FileSystem {
 
 /// The machine's own file system.
 FileSystem& localFileSystem();
-
-/// Size of the file at `path` as its folder entry gives it (links followed);
-/// nothing when there is no such entry.
-std::optional<std::uint64_t> fileSize(const std::string& path);
 
 }  // namespace qorv

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <ctime>
 
+#include "platform/filedescriptor.h"
 #include "platform/filesystem.h"
 #include "platform/systemcalls.h"
 
@@ -56,10 +57,6 @@ class PosixListing final : public FolderListing {
     if (const ListStatus status = classify(dirfd(m_dir), *found, entry.isFolder);
         status.kind != ListStatus::Ok)
       return status;
-    // Linux keeps no hidden or system attributes: a leading full stop is an
-    // ordinary name here.
-    entry.hidden = false;
-    entry.system = false;
     return ListStatus::success();
   }
 
@@ -76,36 +73,33 @@ class PosixListing final : public FolderListing {
 
 class PosixFolder final : public Folder {
  public:
-  PosixFolder(int fd, FolderId id) : m_fd(fd), m_id(id) {}
   // A folder is opened for reading only, so a failed close loses nothing.
-  ~PosixFolder() override { sys::close(m_fd); }
+  PosixFolder(FileDescriptor fd, FolderId id) : m_fd(std::move(fd)), m_id(id) {}
 
   FolderId id() const override { return m_id; }
 
   ListStatus list(std::unique_ptr<FolderListing>& listing) override {
     // The listing gets its own descriptor, so that this folder's stays open
     // for reaching the sub-folders after the listing has ended.
-    const int fd = sys::duplicate(m_fd);
-    if (fd < 0) return statusOf(errno);
-    DIR* dir = sys::openDirectory(fd);
-    if (!dir) {
-      const int error = errno;
-      sys::close(fd);
-      return statusOf(error);
-    }
+    FileDescriptor fd(sys::duplicate(m_fd.get()));
+    if (!fd) return statusOf(errno);
+    DIR* dir = sys::openDirectory(fd.get());
+    if (!dir) return statusOf(errno);
+    // The listing closes it now.
+    fd.release();
     rewinddir(dir);
     listing = std::make_unique<PosixListing>(dir);
     return ListStatus::success();
   }
 
   ListStatus openSubfolder(std::string_view name, std::unique_ptr<Folder>& folder) override {
-    return openAt(m_fd, terminated(name), folder);
+    return openAt(m_fd.get(), terminated(name), folder);
   }
 
   ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) override {
     time.reset();
     struct stat st;
-    if (sys::statAt(m_fd, terminated(name), &st, 0) != 0) return statusOf(errno);
+    if (sys::statAt(m_fd.get(), terminated(name), &st, 0) != 0) return statusOf(errno);
     // A time that the calendar cannot hold (EOVERFLOW) is out of range, as
     // one past the year 9999 is.
     std::tm tm{};
@@ -118,16 +112,13 @@ class PosixFolder final : public Folder {
   }
 
   static ListStatus openAt(int parentFd, const char* path, std::unique_ptr<Folder>& folder) {
-    const int fd = sys::openAt(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return statusOf(errno);
+    FileDescriptor fd(sys::openAt(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return statusOf(errno);
     struct stat st;
-    if (sys::fstat(fd, &st) != 0) {
-      const int error = errno;
-      sys::close(fd);
-      return statusOf(error);
-    }
+    if (sys::fstat(fd.get(), &st) != 0) return statusOf(errno);
     folder = std::make_unique<PosixFolder>(
-        fd, FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
+        std::move(fd),
+        FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
     return ListStatus::success();
   }
 
@@ -139,7 +130,7 @@ class PosixFolder final : public Folder {
     return m_name.c_str();
   }
 
-  int m_fd;
+  FileDescriptor m_fd;
   FolderId m_id;
   std::string m_name;
 };
@@ -156,12 +147,6 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& localFileSystem() {
   static PosixFileSystem fileSystem;
   return fileSystem;
-}
-
-std::optional<std::uint64_t> fileSize(const std::string& path) {
-  struct stat st;
-  if (sys::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return static_cast<std::uint64_t>(st.st_size);
 }
 
 }  // namespace qorv

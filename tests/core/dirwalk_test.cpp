@@ -138,20 +138,13 @@ TEST(DirectoryWalker, EmptyMaskEndsTheWalkAtTheFirstFileThatReachesIt) {
   EXPECT_EQ(fs.openListings, 0);
 }
 
-TEST(DirectoryWalker, SkipsOnlyEntriesThatAreBothHiddenAndSystem) {
+TEST(DirectoryWalker, NameWithALeadingFullStopIsAnOrdinaryName) {
   FakeFileSystem fs;
-  fs.addFile("hidden.htm").hidden = true;
-  fs.addFile("system.htm").system = true;
-  auto& both = fs.addFile("both.htm");
-  both.hidden = both.system = true;
-  fs.addFile("hs/inside.htm");
-  for (auto& entry : fs.folder("").entries) {
-    if (entry.name == "hs") entry.hidden = entry.system = true;
-  }
   fs.addFile(".dotted.htm");
+  fs.addFile(".folder/inside.htm");
   WalkFixture walk(fs);
   walk.walker.walk();
-  EXPECT_THAT(walk.reported, ElementsAre("ROOT/hidden.htm", "ROOT/system.htm", "ROOT/.dotted.htm"));
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/.dotted.htm", "ROOT/.folder/inside.htm"));
 }
 
 TEST(DirectoryWalker, SkipsDotAndDotDot) {

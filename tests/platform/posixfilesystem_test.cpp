@@ -121,12 +121,6 @@ TEST(PosixFileSystem, LinkThatLeadsRoundInACircleIsListedAsAFile) {
   EXPECT_THAT(entryNames(*folder), UnorderedElementsAre("./", "../", "loop"));
 }
 
-TEST(PosixFileSystem, FileSizeComesFromTheFolderEntry) {
-  test::TempDir dir;
-  EXPECT_EQ(fileSize(dir.writeFile("f", "12345")), 5u);
-  EXPECT_EQ(fileSize(dir / "missing"), std::nullopt);
-}
-
 TEST(PosixFileSystem, RefusedFolderIsReportedAsAccessDenied) {
   test::TempDir dir;
   dir.writeFile("locked/x.htm");

@@ -27,8 +27,6 @@ class FakeListing final : public FolderListing {
     const auto& e = m_folder.entries[m_next++];
     entry.name = e.name;
     entry.isFolder = e.isFolder;
-    entry.hidden = e.hidden;
-    entry.system = e.system;
     return ListStatus::success();
   }
 

@@ -17,8 +17,6 @@ class FakeFileSystem final : public FileSystem {
   struct Entry {
     std::string name;
     bool isFolder = false;
-    bool hidden = false;
-    bool system = false;
     std::optional<DateTime> time = DateTime{{2006, 3, 5}, {9, 5, 6}};
     /// What reading the time gives; with `Ok`, `time` is the time read.
     ListStatus timeStatus;
