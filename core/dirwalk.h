@@ -75,26 +75,29 @@ class DirectoryWalker {
   bool isWalking() const { return m_walking; }
 
   /// What ended the last walk early: the folder whose listing failed (its
-  /// path as reported paths begin, ending in "/") and what the listing gave,
-  /// `Gone` when the root folder is missing or no folder. `Ok` after a walk
-  /// that listed every folder.
-  struct Failure {
+  /// path as reported paths begin, ending in "/"), the error number (0
+  /// after a walk that listed every folder), and how it counts: `Gone` when
+  /// the root folder is missing or no folder, else `Failed`.
+  struct ListingFailure {
     std::string folder;
-    ListStatus status;
+    int error = 0;
+    FailureKind kind = FailureKind::Failed;
   };
-  const Failure& failure() const { return m_failure; }
+  const ListingFailure& failure() const { return m_failure; }
 
  private:
   struct Frame;
   bool walkTree();
-  ListStatus reopen(std::vector<Frame>& descent, std::size_t level, Folder* child);
+  Result<void> reopen(std::vector<Frame>& descent, std::size_t level, Folder* child);
   bool listFolder(Frame& frame);
-  bool fail(std::size_t pathLength, ListStatus status);
+  /// Ends the walk with a failure of the folder that `m_path` names up to
+  /// `pathLength`.
+  bool fail(std::size_t pathLength, int error, FailureKind kind = FailureKind::Failed);
   bool passes(std::string_view name);
 
   FileSystem& m_fileSystem;
   bool m_walking = false;
-  Failure m_failure;
+  ListingFailure m_failure;
   std::string m_path;
   std::set<FolderId> m_onPath;
   std::string m_upperName;

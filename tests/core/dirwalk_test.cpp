@@ -166,7 +166,7 @@ TEST(DirectoryWalker, MissingRootReportsNothingAndFails) {
   EXPECT_FALSE(walk.walker.walk());
   EXPECT_THAT(walk.reported, IsEmpty());
   EXPECT_EQ(walk.walker.failure().folder, "elsewhere/");
-  EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Gone);
+  EXPECT_EQ(walk.walker.failure().kind, FailureKind::Gone);
 }
 
 TEST(DirectoryWalker, RefusedFolderCountsAsEmptyAndTheWalkGoesOn) {
@@ -174,7 +174,7 @@ TEST(DirectoryWalker, RefusedFolderCountsAsEmptyAndTheWalkGoesOn) {
   fs.addFile("locked/a.htm");
   fs.addFile("locked/deeper/b.htm");
   fs.addFile("open/c.htm");
-  fs.folder("locked").listStatus = {ListStatus::AccessDenied, 13};
+  fs.folder("locked").listError = EACCES;
   WalkFixture walk(fs);
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/open/c.htm"));
@@ -184,7 +184,7 @@ TEST(DirectoryWalker, FolderThatCannotBeOpenedForLackOfRightsCountsAsEmpty) {
   FakeFileSystem fs;
   fs.addFile("locked/a.htm");
   fs.addFile("z.htm");
-  fs.folder("locked").openStatus = {ListStatus::AccessDenied, 13};
+  fs.folder("locked").openError = EACCES;
   WalkFixture walk(fs);
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/z.htm"));
@@ -213,27 +213,19 @@ TEST_P(DirectoryWalkerFailure, EndsTheWholeWalkKeepingWhatWasReported) {
   EXPECT_FALSE(walk.walker.isWalking());
   EXPECT_EQ(fs.openListings, 0);
   EXPECT_EQ(walk.walker.failure().folder, "ROOT/A/");
-  EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Failed);
-  EXPECT_EQ(walk.walker.failure().status.code, GetParam().code);
+  EXPECT_EQ(walk.walker.failure().kind, FailureKind::Failed);
+  EXPECT_EQ(walk.walker.failure().error, GetParam().code);
 }
 
 // Every listing failure that is neither a refusal nor a folder gone by the
 // time it is opened: an input/output error (5), too many open files (24),
 // no memory (12).
-INSTANTIATE_TEST_SUITE_P(Cases, DirectoryWalkerFailure,
-                         ::testing::Values(FailureCase{"ListingCannotStart",
-                                                       [](auto& f) {
-                                                         f.listStatus = {ListStatus::Failed, 12};
-                                                       },
-                                                       12},
-                                           FailureCase{"NextEntryFailsMidway",
-                                                       [](auto& f) { f.failNextAfter = 1; }, 5},
-                                           FailureCase{"ClosingFails",
-                                                       [](auto& f) {
-                                                         f.closeStatus = {ListStatus::Failed, 5};
-                                                       },
-                                                       5}),
-                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DirectoryWalkerFailure,
+    ::testing::Values(FailureCase{"ListingCannotStart", [](auto& f) { f.listError = 12; }, 12},
+                      FailureCase{"NextEntryFailsMidway", [](auto& f) { f.failNextAfter = 1; }, 5},
+                      FailureCase{"ClosingFails", [](auto& f) { f.closeError = 5; }, 5}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(DirectoryWalker, SubfolderGoneBeforeItIsOpenedIsSkippedAndTheWalkGoesOn) {
   // Removed (ENOENT), or replaced by a file (ENOTDIR), after its parent's
@@ -242,11 +234,11 @@ TEST(DirectoryWalker, SubfolderGoneBeforeItIsOpenedIsSkippedAndTheWalkGoesOn) {
     FakeFileSystem fs;
     fs.addFile("A/a.htm");
     fs.addFile("B/b.htm");
-    fs.folder("A").openStatus = {ListStatus::Gone, code};
+    fs.folder("A").openError = code;
     WalkFixture walk(fs);
     EXPECT_TRUE(walk.walker.walk());
     EXPECT_THAT(walk.reported, ElementsAre("ROOT/B/b.htm"));
-    EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Ok);
+    EXPECT_EQ(walk.walker.failure().error, 0);
   }
 }
 
@@ -254,12 +246,12 @@ TEST(DirectoryWalker, SubfolderThatCannotBeOpenedForAnotherReasonEndsTheWalk) {
   FakeFileSystem fs;
   fs.addFile("A/a.htm");
   fs.addFile("B/b.htm");
-  fs.folder("A").openStatus = {ListStatus::Failed, EMFILE};
+  fs.folder("A").openError = EMFILE;
   WalkFixture walk(fs);
   EXPECT_FALSE(walk.walker.walk());
   EXPECT_THAT(walk.reported, IsEmpty());
   EXPECT_EQ(walk.walker.failure().folder, "ROOT/A/");
-  EXPECT_EQ(walk.walker.failure().status.code, EMFILE);
+  EXPECT_EQ(walk.walker.failure().error, EMFILE);
 }
 
 TEST(DirectoryWalker, WalkInsideAWalkIsRefusedAndChangesNothing) {
@@ -381,13 +373,13 @@ TEST(DirectoryWalker, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
 /// A chain of 40 folders "d" with a file on each level, and beside level 5
 /// of it a folder "e" that the walk enters only after coming back up from
 /// the bottom, through levels it closed meanwhile. When the walk reaches the
-/// bottom, level 5 gets `status`, as if it changed right then.
+/// bottom, opening level 5 fails with `error`, as if it changed right then.
 struct ReopenRun {
   std::vector<std::string> reported;
   bool result = false;
-  DirectoryWalker::Failure failure;
+  DirectoryWalker::ListingFailure failure;
 };
-ReopenRun walkWhileALevelChanges(ListStatus status) {
+ReopenRun walkWhileALevelChanges(int error) {
   std::string level5;
   for (int level = 0; level < 5; ++level) level5 += "d/";
   std::string chain;
@@ -401,7 +393,7 @@ ReopenRun walkWhileALevelChanges(ListStatus status) {
   WalkFixture walk(fs);
   walk.walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {
     walk.reported.push_back(file.path);
-    if (file.name == "bottom.htm") fs.folder(level5).openStatus = status;
+    if (file.name == "bottom.htm") fs.folder(level5).openError = error;
   };
   ReopenRun run;
   run.result = walk.walker.walk();
@@ -411,8 +403,7 @@ ReopenRun walkWhileALevelChanges(ListStatus status) {
 }
 
 TEST(DirectoryWalker, LevelGoneWhenTheWalkComesBackToItIsSkippedWithTheRestOfItsFolders) {
-  for (const ListStatus gone :
-       {ListStatus{ListStatus::Gone, ENOENT}, ListStatus{ListStatus::AccessDenied, EACCES}}) {
+  for (const int gone : {ENOENT, EACCES}) {
     const ReopenRun run = walkWhileALevelChanges(gone);
     EXPECT_TRUE(run.result);
     EXPECT_EQ(run.reported.front(), "ROOT/top.htm");
@@ -423,11 +414,11 @@ TEST(DirectoryWalker, LevelGoneWhenTheWalkComesBackToItIsSkippedWithTheRestOfIts
 }
 
 TEST(DirectoryWalker, LevelThatCannotBeOpenedAgainForAnotherReasonEndsTheWalk) {
-  const ReopenRun run = walkWhileALevelChanges({ListStatus::Failed, EIO});
+  const ReopenRun run = walkWhileALevelChanges(EIO);
   EXPECT_FALSE(run.result);
   EXPECT_EQ(run.reported.size(), 2u);
   EXPECT_EQ(run.failure.folder, "ROOT/d/d/d/d/d/");
-  EXPECT_EQ(run.failure.status.code, EIO);
+  EXPECT_EQ(run.failure.error, EIO);
 }
 
 // The same walk on the machine's own file system.
