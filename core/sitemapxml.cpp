@@ -16,17 +16,6 @@ std::string_view namespaceUri(SitemapSchema schema) {
                                       : "http://www.google.com/schemas/sitemap/0.84";
 }
 
-/// The indentation and the line end inside an element.
-struct Layout {
-  explicit Layout(const GeneratorSettings& settings)
-      : outer(settings.compact ? "" : "   "),
-        inner(settings.compact ? "" : "      "),
-        lineEnd(settings.compact ? "" : "\r\n") {}
-  std::string_view outer;
-  std::string_view inner;
-  std::string_view lineEnd;
-};
-
 /// Appends `<tag>text</tag>`; the tag texts a user may have typed are
 /// escaped by the caller, so the document stays well-formed whatever they hold.
 void appendElement(std::string& out, std::string_view indent, std::string_view tag,
@@ -37,6 +26,11 @@ void appendElement(std::string& out, std::string_view indent, std::string_view t
 }
 
 }  // namespace
+
+ElementLayout::ElementLayout(const GeneratorSettings& settings)
+    : outer(settings.compact ? "" : "   "),
+      inner(settings.compact ? "" : "      "),
+      lineEnd(settings.compact ? "" : "\r\n") {}
 
 std::string documentHead(SitemapDocument document, const GeneratorSettings& settings) {
   // A urlset and an index differ in their element and their schema file only.
@@ -60,15 +54,11 @@ UrlElements::UrlElements(const LocaleFormats& formats, const GeneratorSettings& 
                          int currentYear)
     : m_formats(formats),
       m_currentYear(currentYear),
+      m_layout(settings),
       m_zone(settings.timeZone.text()),
       // A date-time without a valid zone is no valid lastmod: the date
       // alone is.
-      m_withTime(!settings.dateOnlyLastmod && isW3cTimeZone(m_zone)) {
-  const Layout layout(settings);
-  m_outer = layout.outer;
-  m_inner = layout.inner;
-  m_lineEnd = layout.lineEnd;
-}
+      m_withTime(!settings.dateOnlyLastmod && isW3cTimeZone(m_zone)) {}
 
 bool UrlElements::format(const PageEntry& row, std::string& element) {
   if (!row.included || urlLength(row.url) > kMaxUrlLength) return false;
@@ -82,33 +72,30 @@ bool UrlElements::format(const PageEntry& row, std::string& element) {
       m_value += m_zone;
     }
   }
+  const auto [outer, inner, lineEnd] = m_layout;
   element.clear();
-  element.append(m_outer).append("<url>").append(m_lineEnd);
-  appendElement(element, m_inner, "loc", row.url, m_lineEnd);
-  appendElement(element, m_inner, "lastmod", m_value, m_lineEnd);
+  element.append(outer).append("<url>").append(lineEnd);
+  appendElement(element, inner, "loc", row.url, lineEnd);
+  appendElement(element, inner, "lastmod", m_value, lineEnd);
   if (row.changefreq != kNoneTag)
-    appendElement(element, m_inner, "changefreq", xmlEscape(row.changefreq), m_lineEnd);
+    appendElement(element, inner, "changefreq", xmlEscape(row.changefreq), lineEnd);
   if (row.priority != kNoneTag)
-    appendElement(element, m_inner, "priority", xmlEscape(row.priority), m_lineEnd);
-  element.append(m_outer).append("</url>\r\n");
+    appendElement(element, inner, "priority", xmlEscape(row.priority), lineEnd);
+  element.append(outer).append("</url>\r\n");
   return true;
 }
 
 IndexEntries::IndexEntries(const GeneratorSettings& settings, std::string_view rootUrl,
                            const Date& date)
-    : m_base(xmlEscape(rootUrl)), m_lastmod(formatIsoDate(date)) {
-  const Layout layout(settings);
-  m_outer = layout.outer;
-  m_inner = layout.inner;
-  m_lineEnd = layout.lineEnd;
-}
+    : m_layout(settings), m_base(xmlEscape(rootUrl)), m_lastmod(formatIsoDate(date)) {}
 
 void IndexEntries::format(std::string_view partName, std::string& element) const {
+  const auto [outer, inner, lineEnd] = m_layout;
   element.clear();
-  element.append(m_outer).append("<sitemap>").append(m_lineEnd);
-  appendElement(element, m_inner, "loc", m_base + std::string(partName), m_lineEnd);
-  appendElement(element, m_inner, "lastmod", m_lastmod, m_lineEnd);
-  element.append(m_outer).append("</sitemap>\r\n");
+  element.append(outer).append("<sitemap>").append(lineEnd);
+  appendElement(element, inner, "loc", m_base + std::string(partName), lineEnd);
+  appendElement(element, inner, "lastmod", m_lastmod, lineEnd);
+  element.append(outer).append("</sitemap>\r\n");
 }
 
 std::uint64_t writeUrlset(const SitemapSink& sink, const PageList& pages,

@@ -22,6 +22,15 @@ std::string documentHead(SitemapDocument document, const GeneratorSettings& sett
 /// The end tag of a document and its line end.
 std::string_view documentTail(SitemapDocument document);
 
+/// The indentation and the line end inside the elements of a document:
+/// none in the compact layout, where an element is one line.
+struct ElementLayout {
+  explicit ElementLayout(const GeneratorSettings& settings);
+  std::string_view outer;
+  std::string_view inner;
+  std::string_view lineEnd;
+};
+
 /// The url element of each row, in the layout the settings choose
 /// (`compact`: one line per element, else indented, one line per tag). A
 /// row's lastmod is its date as "yyyy-mm-dd"; in the long form, when the
@@ -40,9 +49,7 @@ class UrlElements {
  private:
   const LocaleFormats& m_formats;
   int m_currentYear;
-  std::string_view m_outer;
-  std::string_view m_inner;
-  std::string_view m_lineEnd;
+  ElementLayout m_layout;
   std::string m_zone;
   bool m_withTime;
   std::string m_value;
@@ -60,11 +67,9 @@ class IndexEntries {
   void format(std::string_view partName, std::string& element) const;
 
  private:
+  ElementLayout m_layout;
   std::string m_base;
   std::string m_lastmod;
-  std::string_view m_outer;
-  std::string_view m_inner;
-  std::string_view m_lineEnd;
 };
 
 /// Receives a document piece by piece, in order.

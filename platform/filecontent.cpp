@@ -29,39 +29,48 @@ Result<void> readUpTo(int fd, std::size_t limit, std::string& content) {
   return {};
 }
 
-}  // namespace
+/// A plain file opened for reading, and its size.
+struct PlainFile {
+  FileDescriptor fd;
+  std::size_t size;
+};
 
-Result<std::string> readFileContent(const std::string& path) {
-  // Non-blocking, so that a pipe at `path` is refused rather than waited on.
-  // A read for its own sake: closing a file that was only read loses nothing.
-  const FileDescriptor fd(sys::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+/// The plain file at `path`, opened with `flags` besides those of every
+/// read. Non-blocking, so that a pipe at `path` is refused rather than
+/// waited on.
+Result<PlainFile> openPlainFile(const std::string& path, int flags) {
+  FileDescriptor fd(sys::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | flags));
   if (!fd) return Failure{errno};
   struct stat st;
   if (sys::fstat(fd.get(), &st) != 0) return Failure{errno};
   if (!S_ISREG(st.st_mode)) return Failure{S_ISDIR(st.st_mode) ? EISDIR : EPERM};
+  return PlainFile{std::move(fd), static_cast<std::size_t>(st.st_size)};
+}
+
+}  // namespace
+
+Result<std::string> readFileContent(const std::string& path) {
+  // A read for its own sake: closing a file that was only read loses nothing.
+  const Result<PlainFile> file = openPlainFile(path, 0);
+  if (!file) return Failure{file.error()};
   std::string content;
-  content.reserve(static_cast<std::size_t>(st.st_size));
-  if (const Result<void> read = readUpTo(fd.get(), std::string::npos, content); !read)
+  content.reserve(file->size);
+  if (const Result<void> read = readUpTo(file->fd.get(), std::string::npos, content); !read)
     return Failure{read.error()};
   return content;
 }
 
 Result<std::string> readFileForUpdate(const std::string& path, std::size_t limit,
                                       LinkPolicy links) {
-  const int flags =
-      O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == LinkPolicy::Refuse ? O_NOFOLLOW : 0);
-  FileDescriptor fd(sys::open(path.c_str(), flags));
-  if (!fd) return Failure{errno};
-  struct stat st;
-  if (sys::fstat(fd.get(), &st) != 0) return Failure{errno};
-  if (!S_ISREG(st.st_mode)) return Failure{S_ISDIR(st.st_mode) ? EISDIR : EPERM};
+  Result<PlainFile> file = openPlainFile(path, links == LinkPolicy::Refuse ? O_NOFOLLOW : 0);
+  if (!file) return Failure{file.error()};
   std::string content;
-  content.reserve(std::min(static_cast<std::size_t>(st.st_size), limit));
-  if (const Result<void> read = readUpTo(fd.get(), limit, content); !read)
+  content.reserve(std::min(file->size, limit));
+  if (const Result<void> read = readUpTo(file->fd.get(), limit, content); !read)
     return Failure{read.error()};
   // The file is about to be replaced by what this read lets through: a
   // close that reports an error leaves doubt about what was read.
-  if (const Result<void> closed = fd.close(); !closed) return Failure{closed.error()};
+  if (const Result<void> closed = file->fd.close(); !closed) return Failure{closed.error()};
   return content;
 }
 

@@ -27,8 +27,8 @@ using test::kSchema084;
 using test::kSchema09;
 using test::urlsetHead;
 
-const std::string kHead = urlsetHead();
-const std::string kTail(test::kUrlsetTail);
+using test::kHead;
+using test::kTail;
 
 class SitemapWriterTest : public ::testing::Test {
  protected:

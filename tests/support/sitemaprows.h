@@ -24,7 +24,9 @@ inline std::string indexHead(std::string_view ns = kSchema084) {
          "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" + uri +
          " " + uri + "/siteindex.xsd\">\r\n";
 }
-inline constexpr std::string_view kUrlsetTail = "</urlset>\r\n";
+/// Those of schema 0.84, and the urlset's end tag.
+inline const std::string kHead = urlsetHead();
+inline const std::string kTail = "</urlset>\r\n";
 
 /// Adds a row, ticked.
 inline void addTicked(PageList& pages, std::string url, std::string date, std::string time,
