@@ -37,7 +37,6 @@ DirectoryWalker::DirectoryWalker(FileSystem& fileSystem) : m_fileSystem(fileSyst
 
 bool DirectoryWalker::walk() {
   if (m_walking) return false;
-  foundFiles.clear();
   m_failure = ListingFailure();
   m_walking = true;
   struct EndOfWalk {
@@ -74,8 +73,7 @@ bool DirectoryWalker::walkTree() {
   std::size_t firstOpen = 1;  // the levels from here up to the top are open
   for (;;) {
     Frame& top = descent.back();
-    const bool deeper = maxDepth == 0 || descent.size() <= static_cast<std::size_t>(maxDepth);
-    if (!deeper || top.next == top.subfolders.size()) {
+    if (top.next == top.subfolders.size()) {
       m_onPath.erase(top.id);
       const std::unique_ptr<Folder> left = std::move(top.folder);
       descent.pop_back();
@@ -192,7 +190,6 @@ bool DirectoryWalker::listFolder(Frame& frame) {
     }
     if (!passes(entry.name)) continue;
     path.assign(m_path, 0, frame.pathLength).append(entry.name);
-    if (keepFoundFiles) foundFiles.push_back(path);
     if (onFileFound) onFileFound(*this, FoundFile{path, *frame.folder, entry.name});
   }
   // A listing that cannot be closed may not have given every entry.
@@ -203,7 +200,6 @@ bool DirectoryWalker::listFolder(Frame& frame) {
 }
 
 bool DirectoryWalker::passes(std::string_view name) {
-  if (!filter.testMasks) return true;
   if (filter.masks().empty()) return true;
   toUpper(name, m_upperName);
   // Indexing rather than iterators: the masks are read afresh for every file.

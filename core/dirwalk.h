@@ -13,10 +13,6 @@ namespace qorv {
 /// The filter every file must pass.
 class FileFilter {
  public:
-  /// Whether names are tested against the masks at all; without the test
-  /// every file passes. The site scan turns it on.
-  bool testMasks = false;
-
   const std::vector<std::string>& masks() const { return m_masks; }
   /// The masks in upper case, same order; kept in step with `masks`.
   const std::vector<std::string>& upperMasks() const { return m_upperMasks; }
@@ -52,19 +48,10 @@ class DirectoryWalker {
   /// Where the walk starts. Reported paths begin with it exactly, then
   /// folder names each followed by "/", then the file name.
   std::string rootFolder;
-  /// Levels below the root to descend into; 0 means no limit.
-  int maxDepth = 0;
   FileFilter filter;
   /// Called once per reported file, from inside `walk`. An error it throws
   /// ends the walk and passes to the caller of `walk`.
   std::function<void(DirectoryWalker& sender, const FoundFile& file)> onFileFound;
-
-  /// Whether `foundFiles` is filled. The site scan turns it off: it reads
-  /// the paths as they are reported, and a second copy of 100,000 paths
-  /// would cost more memory than the page rows themselves.
-  bool keepFoundFiles = true;
-  /// Full paths of the files reported by the current or last walk.
-  std::vector<std::string> foundFiles;
 
   /// True when every folder was listed without a failure. False when a
   /// listing failure ended the walk (the root folder missing among them),

@@ -49,8 +49,6 @@ SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const Sca
       m_inputs(inputs),
       m_formats(formats),
       m_walker(fileSystem) {
-  m_walker.filter.testMasks = true;
-  m_walker.keepFoundFiles = false;
   m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { addFileRow(file); };
 }
 
@@ -78,7 +76,6 @@ bool SiteScanner::run() {
   m_scanFolder = m_inputs.localFolder();
   if (m_scanFolder.empty() || m_scanFolder.back() != '/') m_scanFolder += '/';
 
-  m_walker.foundFiles.clear();
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   try {
