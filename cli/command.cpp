@@ -65,7 +65,7 @@ int run(const CliOptions& options, const Console& console) {
   if (options.project) {
     // The desktop program reads a missing project as empty; here that would
     // scan "/" because of a mistyped name, so it is an error instead.
-    if (const int error = pathError(*options.project))
+    if (const int error = lookUpPath(*options.project).error())
       throw IoError("Cannot open project", *options.project, error);
     project.open(*options.project);
   }

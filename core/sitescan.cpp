@@ -34,10 +34,6 @@ std::vector<std::string> splitFileMask(std::string_view fileMask) {
   return masks;
 }
 
-std::string overlongWarning(int count) {
-  return std::to_string(count) + " Url presiahlo max. povolenú dĺžku 2048 znakov.";
-}
-
 SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
                          const LocaleFormats& formats, FileSystem& fileSystem)
     : now(localNow),
@@ -46,8 +42,6 @@ SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const Sca
       m_inputs(inputs),
       m_formats(formats),
       m_walker(fileSystem) {
-  m_walker.filter.testMasks = true;
-  m_walker.keepFoundFiles = false;
   m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { addFileRow(file); };
 }
 
@@ -75,7 +69,6 @@ bool SiteScanner::run() {
   m_scanFolder = m_inputs.localFolder();
   if (m_scanFolder.empty() || m_scanFolder.back() != '/') m_scanFolder += '/';
 
-  m_walker.foundFiles.clear();
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   try {
@@ -83,9 +76,9 @@ bool SiteScanner::run() {
       // A scan folder that is missing, or is a file, gives the root row
       // alone. Any other failure would leave whole folders out of a list
       // that looks complete: it ends the scan as an error.
-      const DirectoryWalker::Failure& failure = m_walker.failure();
-      if (failure.status.kind != ListStatus::Gone)
-        throw IoError("Cannot list the folder", failure.folder, failure.status.code);
+      const DirectoryWalker::ListingFailure& failure = m_walker.failure();
+      if (failure.kind != FailureKind::Gone)
+        throw IoError("Cannot list the folder", failure.folder, failure.error);
     }
   } catch (const ScanStopped&) {
   }
@@ -112,18 +105,18 @@ void SiteScanner::addFileRow(const FoundFile& file) {
   // may not look at, gives no row, and the scan goes on; a time that cannot
   // be read for another reason ends the scan, which would otherwise look
   // complete without the file.
-  std::optional<DateTime> written;
-  const ListStatus read = file.folder.lastWriteTime(file.name, written);
-  if (read.kind == ListStatus::Failed)
-    throw IoError("Cannot read the time of", file.path, read.code);
-  if (written) {
+  const Result<std::optional<DateTime>> read = file.folder.lastWriteTime(file.name);
+  if (!read && failureKind(read.error()) == FailureKind::Failed)
+    throw IoError("Cannot read the time of", file.path, read.error());
+  if (read && *read) {
+    const DateTime& written = **read;
     const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
     std::string url =
         fileUrl(m_inputs.siteUrl(), relative, m_settings.indexFile, m_settings.encodeNonAscii);
     if (url != m_rootRowUrl) {
       if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
-      m_pages.add(std::move(url), formatDateText(written->date, m_formats),
-                  formatShortTimeText(written->time, m_formats), m_settings.otherChangefreq.text(),
+      m_pages.add(std::move(url), formatDateText(written.date, m_formats),
+                  formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
                   m_settings.otherPriority.text());
     }
   }

@@ -29,9 +29,6 @@ class ScanInputs {
 /// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
-/// The warning for URLs over `kMaxUrlLength`, e.g. "3 Url presiahlo ...".
-std::string overlongWarning(int count);
-
 /// Turns the local copy of a site into the page list: a root row for the
 /// site URL, then one unticked row per matching file, in walk order, with
 /// the URL the file is published under.

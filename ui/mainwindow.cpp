@@ -121,8 +121,8 @@ void MainWindow::createControls() {
   if (m_browseButton) m_browseButton->setAccessibleName(m_browseAction->text());
 
   m_urlLabel = named(placeLabel(QStringLiteral("Url webu"), client, 7, 63), "m_urlLabel");
-  m_urlEdit = labelled(
-      m_urlLabel, named(new QLineEdit(toQString(kNewProjectUrl), client), "m_urlEdit"));
+  m_urlEdit =
+      labelled(m_urlLabel, named(new QLineEdit(toQString(kNewProjectUrl), client), "m_urlEdit"));
   m_urlEdit->setGeometry(7, 77, 274, 21);
   m_urlEdit->setToolTip(
       QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));

@@ -255,7 +255,6 @@ class FailingStore final : public IniStore {
     if (++m_writes >= m_failAt) throw IniWriteError("Unable to write to " + fileName());
     m_inner.writeString(s, k, v);
   }
-  void commit() override {}
 
  private:
   IniFile m_inner;
