@@ -16,10 +16,11 @@ _qorv_cli()
         --mask --index
         --root-changefreq --root-priority --changefreq --priority
         --long --zone --compact
+        --exclude --no-exclude --obey-robots --no-obey-robots --robots-agent
         --include
         --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
         --gzip --no-gzip --robots --no-robots
-        --list --quiet
+        --list --left-out --quiet
         --help --version
     )
 
@@ -81,7 +82,7 @@ _qorv_cli_value()
 {
     case $1 in
         --project | --save-project) value="<file>" ;;
-        --mask | --index) value="<text>" ;;
+        --mask | --index | --exclude | --robots-agent) value="<text>" ;;
         --root-changefreq | --changefreq)
             value="none always hourly daily weekly monthly yearly never" ;;
         --root-priority | --priority)
