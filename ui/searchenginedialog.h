@@ -4,7 +4,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace qorv {
@@ -12,7 +14,9 @@ namespace qorv {
 struct GeneratorSettings;
 
 /// The settings for search engines of today: the schema, letters outside
-/// ASCII, parts under an index, gzip copies and the robots.txt line. Like
+/// ASCII, parts under an index, gzip copies and the robots.txt line; and
+/// what the scan leaves out: pages robots.txt forbids, paths that match the
+/// exclude patterns. Like
 /// the settings dialog, its controls are the live settings, with no copy
 /// and no cancel.
 class SearchEngineDialog final : public FixedDialog {
@@ -34,6 +38,12 @@ class SearchEngineDialog final : public FixedDialog {
   QCheckBox* m_splitIndexCheckBox;
   QCheckBox* m_gzipCheckBox;
   QCheckBox* m_robotsTxtCheckBox;
+  QGroupBox* m_leaveOutGroup;
+  QCheckBox* m_obeyRobotsCheckBox;
+  QLabel* m_robotsAgentLabel;
+  QLineEdit* m_robotsAgentEdit;
+  QLabel* m_excludeLabel;
+  QLineEdit* m_excludeEdit;
   QPushButton* m_okButton;
 };
 
