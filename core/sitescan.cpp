@@ -29,23 +29,25 @@ constexpr std::string_view kRobotsTxtName = "robots.txt";
 /// `url`, or into `buffer` when there was an entity to read back.
 std::string_view requestPath(std::string_view url, std::string& buffer) {
   const std::string_view path = pathFromHostRoot(url);
-  if (path.find('&') == std::string_view::npos) return path;
+  std::size_t amp = path.find('&');
+  if (amp == std::string_view::npos) return path;
   static constexpr std::pair<std::string_view, char> kEntities[] = {
       {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&gt;", '>'}, {"&lt;", '<'}};
   buffer.clear();
-  for (std::size_t i = 0; i < path.size();) {
-    bool entity = false;
-    if (path[i] == '&') {
-      for (const auto& [text, character] : kEntities) {
-        if (path.substr(i, text.size()) != text) continue;
-        buffer += character;
-        i += text.size();
-        entity = true;
-        break;
-      }
+  std::size_t start = 0;
+  for (; amp != std::string_view::npos; amp = path.find('&', start)) {
+    buffer.append(path, start, amp - start);
+    start = amp + 1;
+    char character = '&';
+    for (const auto& [text, meaning] : kEntities) {
+      if (path.substr(amp, text.size()) != text) continue;
+      character = meaning;
+      start = amp + text.size();
+      break;
     }
-    if (!entity) buffer += path[i++];
+    buffer += character;
   }
+  buffer.append(path, start);
   return buffer;
 }
 
@@ -198,7 +200,7 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
       fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile, m_settings.encodeNonAscii);
   // The URL as it would be written decides, so that the site URL's own
   // path counts as a crawler would see it.
-  if (m_robots && !m_robots->allows(requestPath(url, m_requestPath))) {
+  if (m_robots && !m_robots->allows(m_robotsPaths.of(requestPath(url, m_requestPath)))) {
     m_leftOut.add(std::string(relativePath), LeftOutReason::Robots);
     return;
   }

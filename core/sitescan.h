@@ -118,6 +118,7 @@ class SiteScanner {
   ExcludePatterns m_exclude;
   std::optional<RobotsRules> m_robots;
   std::string m_requestPath;  // kept for the next file's
+  RobotsPathForm m_robotsPaths;
   LeftOutList m_leftOut;
   std::size_t m_keptFiles = 0;
   bool m_running = false;

@@ -102,8 +102,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   require(rules.allows("/robots.txt"), "robots.txt itself is always allowed");
   require(rules.allows("") == rules.allows("/"), "an empty path is the root");
+  // One converter for all the paths, as a scan keeps one: what it keeps of
+  // the last folder must never change an answer.
+  qorv::RobotsPathForm form;
   for (const std::string& path : pathsToAsk(text, given)) {
     const bool allowed = rules.allows(path);
+    require(rules.allows(form.of(path)) == allowed, "the converted path is the path", path);
     require(shouted.allows(path) == allowed, "the robot's name counts in any case", path);
     require(windows.allows(path) == allowed, "CRLF line ends read as LF ones", path);
     if (path.empty() || path.front() != '/')
