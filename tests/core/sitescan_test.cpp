@@ -806,18 +806,18 @@ TEST(SiteScannerFake, MissingRobotsTxtAllowsEverythingAndOneThatCannotBeReadEnds
     ASSERT_NO_THROW(scan.scanner.run()) << error;
     EXPECT_EQ(scan.pages.size(), 2u);
   }
-  for (const int error : {EIO, EACCES, EISDIR}) {
+  for (const int number : {EIO, EACCES, EISDIR}) {
     FakeScan scan;
     scan.fs.addFile("a.htm");
-    scan.fs.addFile("robots.txt").readError = error;
+    scan.fs.addFile("robots.txt").readError = number;
     scan.settings.obeyRobots = true;
     try {
       scan.scanner.run();
-      ADD_FAILURE() << error << ": no error";
-    } catch (const IoError& error_) {
-      EXPECT_STREQ(error_.className(), "EInOutError");
-      EXPECT_EQ(error_.message(),
-                "Cannot read \"ROOT/robots.txt\": " + std::generic_category().message(error));
+      ADD_FAILURE() << number << ": no error";
+    } catch (const IoError& error) {
+      EXPECT_STREQ(error.className(), "EInOutError");
+      EXPECT_EQ(error.message(),
+                "Cannot read \"ROOT/robots.txt\": " + std::generic_category().message(number));
     }
     EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/")) << "the root row alone";
     EXPECT_FALSE(scan.scanner.isRunning());
@@ -882,7 +882,7 @@ TEST_F(SiteScannerRobotsFile, OnlyTheFirst500KiBCount) {
   // The limit cuts the second rule; what stands past it is never read.
   std::string text = "User-agent: *\nDisallow: /a\n";
   text += "# " + std::string(kRobotsTxtLimit - text.size() - 3, '.') + "\nDisallow: /b\n";
-  text += std::string(100 * 1024, '\n') + "Disallow: /\n";
+  text += std::string(std::size_t{100} * 1024, '\n') + "Disallow: /\n";
   ASSERT_GT(text.size(), 600u * 1024);
   dir.writeFile("robots.txt", text);
   scanner.run();

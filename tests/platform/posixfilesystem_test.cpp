@@ -149,7 +149,7 @@ TEST(PosixFileSystem, RefusedFolderIsReportedAsAccessDenied) {
 TEST(PosixFileSystem, ReadsTheFirstBytesOfAPlainFileFollowingLinks) {
   test::TempDir dir;
   dir.writeFile("robots.txt", "User-agent: *\nDisallow: /\n");
-  dir.writeFile("big.txt", std::string(200 * 1024, 'x'));
+  dir.writeFile("big.txt", std::string(std::size_t{200} * 1024, 'x'));
   dir.makeDir("folder");
   ASSERT_EQ(symlink("robots.txt", (dir / "link").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", (dir / "dangling").c_str()), 0);
