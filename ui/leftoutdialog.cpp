@@ -56,13 +56,10 @@ class LeftOutModel final : public QAbstractTableModel {
 };
 
 LeftOutDialog::LeftOutDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    // Esc closes it as OK does: it only shows.
+    : FixedDialog(parent, QStringLiteral("Vynechané stránky"), QSize(560, 360), true),
       m_model(new LeftOutModel(this)) {
   setObjectName(QStringLiteral("leftOutDialog"));
-  setWindowTitle(QStringLiteral("Vynechané stránky"));
-  setMinimumSize(420, 260);
-  resize(560, 360);
 
   m_totalLabel = named(new QLabel(this), "m_totalLabel");
   m_totalLabel->setTextFormat(Qt::PlainText);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/fixeddialog.h"
 
 class QLabel;
 class QPushButton;
@@ -13,8 +13,8 @@ class LeftOutModel;
 
 /// What the last scan left out of the sitemap, and why: a count by reason
 /// above a list of paths (relative to the scan folder) and reasons, read
-/// only, in walk order. It can be made larger, for long paths.
-class LeftOutDialog final : public QDialog {
+/// only, in walk order.
+class LeftOutDialog final : public FixedDialog {
   Q_OBJECT
 
  public:
