@@ -100,6 +100,22 @@ constexpr ProjectSetting kSettings[] = {
                 .help = R"(add a "Sitemap:" line for sitemap.xml to the folder's robots.txt)",
                 .group = HelpGroup::SearchEngines,
                 .negatable = true}},
+    {.key = "Stylesheet",
+     .value = TextValue{.member = &G::stylesheet},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--stylesheet",
+                .valueName = "HREF",
+                .help = "the XSL stylesheet every file written names, so that a browser shows "
+                        "it as a table: a URL or a path relative to the sitemap",
+                .group = HelpGroup::SearchEngines}},
+    {.key = "WriteStylesheet",
+     .value = FlagValue{&G::writeStylesheet},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--write-stylesheet",
+                .help = "write the program's own sitemap.xsl beside the sitemap, named by it "
+                        "unless --stylesheet names another; one of the user's stays",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
 };
 
 }  // namespace
