@@ -105,15 +105,15 @@ constexpr ProjectSetting kSettings[] = {
      .saving = Saving::WhenNotDefault,
      .option = {.name = "--stylesheet",
                 .valueName = "HREF",
-                .help = "the XSL stylesheet every file written names, so that a browser shows "
-                        "it as a table: a URL or a path relative to the sitemap",
+                .help = "name an XSL stylesheet in every file written, so that a browser "
+                        "shows a table: a URL, or a path relative to sitemap.xml",
                 .group = HelpGroup::SearchEngines}},
     {.key = "WriteStylesheet",
      .value = FlagValue{&G::writeStylesheet},
      .saving = Saving::WhenNotDefault,
      .option = {.name = "--write-stylesheet",
-                .help = "write the program's own sitemap.xsl beside the sitemap, named by it "
-                        "unless --stylesheet names another; one of the user's stays",
+                .help = "write the program's own sitemap.xsl beside sitemap.xml, and name it "
+                        "when --stylesheet names none; a sitemap.xsl of the user's stays",
                 .group = HelpGroup::SearchEngines,
                 .negatable = true}},
 };
