@@ -153,8 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
                     s.writeStylesheet = true;
                   }},
         ParseCase{"a stylesheet emptied and the program's own switched off",
-                  {"--stylesheet=x.xsl", "--write-stylesheet", "--stylesheet=",
-                   "--no-write-stylesheet", "a", "b"},
+                  {"--stylesheet=x.xsl", "--write-stylesheet",
+                   "--stylesheet=", "--no-write-stylesheet", "a", "b"},
                   "a",
                   "b",
                   kNothing}),

@@ -99,8 +99,8 @@ TEST(Command, OptionsForSearchEnginesComeFromTheProjectAndTheCommandLine) {
 TEST(Command, StylesheetIsWrittenNamedAndSavedAndOneOfTheUsersStays) {
   test::TempDir dir;
   dir.writeFile("site/a.htm");
-  CliRun run = runCli({"--write-stylesheet", "--save-project", dir / "site.prj", dir / "site",
-                       "https://s/"});
+  CliRun run = runCli(
+      {"--write-stylesheet", "--save-project", dir / "site.prj", dir / "site", "https://s/"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.out, Not(HasSubstr("sitemap.xsl")));
   EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
@@ -113,8 +113,8 @@ TEST(Command, StylesheetIsWrittenNamedAndSavedAndOneOfTheUsersStays) {
   dir.writeFile("site/sitemap.xsl", "<xsl:stylesheet/>");
   run = runCli({"--project", dir / "site.prj", "--stylesheet", "/s&t.xsl"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, ::testing::EndsWith(
-                           "\n\nsitemap.xsl už existuje a nie je náš: ponechaný.\n"));
+  EXPECT_THAT(run.out,
+              ::testing::EndsWith("\n\nsitemap.xsl už existuje a nie je náš: ponechaný.\n"));
   EXPECT_EQ(test::readFile(dir / "site/sitemap.xsl"), "<xsl:stylesheet/>");
   EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
               HasSubstr("\r\n<?xml-stylesheet type=\"text/xsl\" href=\"/s&amp;t.xsl\"?>\r\n"));

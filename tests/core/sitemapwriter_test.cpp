@@ -528,11 +528,11 @@ TEST_F(StylesheetFiles, EveryPartAndTheIndexNameItInEitherLayout) {
     EXPECT_TRUE(fs.files["d/sitemap-1.xml"].starts_with(urlset));
     const std::string last = "http://s/" + std::to_string(kMaxSitemapUrls);
     EXPECT_EQ(fs.files["d/sitemap-2.xml"],
-              urlset + (compact ? "<url><loc>" + last +
-                                      "</loc><lastmod>2006-03-05</lastmod></url>\r\n"
-                                : "   <url>\r\n      <loc>" + last +
-                                      "</loc>\r\n      <lastmod>2006-03-05</lastmod>\r\n"
-                                      "   </url>\r\n") +
+              urlset +
+                  (compact ? "<url><loc>" + last + "</loc><lastmod>2006-03-05</lastmod></url>\r\n"
+                           : "   <url>\r\n      <loc>" + last +
+                                 "</loc>\r\n      <lastmod>2006-03-05</lastmod>\r\n"
+                                 "   </url>\r\n") +
                   kTail);
     EXPECT_EQ(fs.files["d/sitemap.xml"],
               withStylesheet(indexHead(), "sitemap.xsl") +
@@ -579,13 +579,13 @@ TEST_F(StylesheetFiles, TheProgramsOwnIsInPlaceFirstWithoutACopy) {
   EXPECT_EQ(result.stylesheetFile, SitemapResult::StylesheetFile::Written);
   EXPECT_TRUE(fs.files["d/sitemap.xsl"] == kSitemapStylesheet);
   EXPECT_FALSE(fs.files.count("d/sitemap.xsl.gz"));
-  EXPECT_THAT(changes(), ::testing::ElementsAre(
-                             "publish d/sitemap.xsl", "publish d/sitemap-1.xml.gz",
-                             "publish d/sitemap-1.xml", "publish d/sitemap-2.xml.gz",
-                             "publish d/sitemap-2.xml", "publish d/sitemap.xml.gz",
-                             "publish d/sitemap.xml", "publish d/robots.txt"));
-  EXPECT_TRUE(fs.files["d/sitemap.xml"].starts_with(
-      withStylesheet(indexHead(), "https://cdn/x.xsl")))
+  EXPECT_THAT(changes(),
+              ::testing::ElementsAre("publish d/sitemap.xsl", "publish d/sitemap-1.xml.gz",
+                                     "publish d/sitemap-1.xml", "publish d/sitemap-2.xml.gz",
+                                     "publish d/sitemap-2.xml", "publish d/sitemap.xml.gz",
+                                     "publish d/sitemap.xml", "publish d/robots.txt"));
+  EXPECT_TRUE(
+      fs.files["d/sitemap.xml"].starts_with(withStylesheet(indexHead(), "https://cdn/x.xsl")))
       << "a named stylesheet comes before the program's own";
 }
 
