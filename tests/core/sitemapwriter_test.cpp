@@ -527,13 +527,11 @@ TEST_F(StylesheetFiles, EveryPartAndTheIndexNameItInEitherLayout) {
     const std::string urlset = withStylesheet(urlsetHead(), "sitemap.xsl");
     EXPECT_TRUE(fs.files["d/sitemap-1.xml"].starts_with(urlset));
     const std::string last = "http://s/" + std::to_string(kMaxSitemapUrls);
-    EXPECT_EQ(fs.files["d/sitemap-2.xml"],
-              urlset +
-                  (compact ? "<url><loc>" + last + "</loc><lastmod>2006-03-05</lastmod></url>\r\n"
-                           : "   <url>\r\n      <loc>" + last +
-                                 "</loc>\r\n      <lastmod>2006-03-05</lastmod>\r\n"
-                                 "   </url>\r\n") +
-                  kTail);
+    std::string part = urlset;
+    part.append(compact ? "<url><loc>" : "   <url>\r\n      <loc>").append(last);
+    part.append(compact ? "</loc><lastmod>2006-03-05</lastmod></url>\r\n"
+                        : "</loc>\r\n      <lastmod>2006-03-05</lastmod>\r\n   </url>\r\n");
+    EXPECT_EQ(fs.files["d/sitemap-2.xml"], part.append(kTail));
     EXPECT_EQ(fs.files["d/sitemap.xml"],
               withStylesheet(indexHead(), "sitemap.xsl") +
                   (compact ? "<sitemap><loc>http://s/sitemap-1.xml</loc><lastmod>2006-06-01"
