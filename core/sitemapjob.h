@@ -33,7 +33,8 @@ class SitemapJob {
   SitemapResult write() const;
   /// The completion message of a write, one line per "\n": the file, its
   /// size and URL count with each limit exceeded, then the parts, the gzip
-  /// copies and the robots.txt line when there are any.
+  /// copies and the robots.txt line when there are any, and a sitemap.xsl
+  /// of the user's left in place of the program's.
   static std::string report(const SitemapResult& result);
 
   SiteScanner& scanner() { return m_scanner; }

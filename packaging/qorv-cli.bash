@@ -19,6 +19,7 @@ _qorv_cli()
         --include
         --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
         --gzip --no-gzip --robots --no-robots
+        --stylesheet --write-stylesheet --no-write-stylesheet
         --list --quiet
         --help --version
     )
@@ -81,7 +82,7 @@ _qorv_cli_value()
 {
     case $1 in
         --project | --save-project) value="<file>" ;;
-        --mask | --index) value="<text>" ;;
+        --mask | --index | --stylesheet) value="<text>" ;;
         --root-changefreq | --changefreq)
             value="none always hourly daily weekly monthly yearly never" ;;
         --root-priority | --priority)

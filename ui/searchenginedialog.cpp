@@ -2,24 +2,61 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "core/generatorsettings.h"
 #include "ui/controls.h"
+#include "ui/text.h"
 
 namespace qorv {
 
 namespace {
 
+constexpr int kWidth = 330;
+constexpr int kLeft = 14;
 constexpr int kCheckBoxTop = 49;
 constexpr int kCheckBoxStep = 23;
+constexpr int kCheckBoxHeight = 17;
+constexpr int kCheckBoxRows = 4;
+
+// Groups stand one under the other below the check boxes, as wide as they
+// are, each as tall as its rows; a row is a text box's height.
+constexpr int kGroupGap = 10;
+constexpr int kGroupWidth = kWidth - 2 * kLeft;
+constexpr int kGroupFirstRow = 24;
+constexpr int kGroupRowStep = 27;
+constexpr int kGroupRowHeight = 21;
+constexpr int kGroupBottom = 10;
+constexpr int kFieldLeft = 100;
+
+constexpr int groupHeight(int rows) {
+  return kGroupFirstRow + (rows - 1) * kGroupRowStep + kGroupRowHeight + kGroupBottom;
+}
+constexpr int rowTop(int row) { return kGroupFirstRow + row * kGroupRowStep; }
+
+// The rows of "Adresy", top down.
+constexpr int kStylesheetRow = 0;
+constexpr int kWriteStylesheetRow = 1;
+constexpr int kAddressRows = 2;
+constexpr int kAddressTop =
+    kCheckBoxTop + (kCheckBoxRows - 1) * kCheckBoxStep + kCheckBoxHeight + kGroupGap;
+constexpr int kAddressBottom = kAddressTop + groupHeight(kAddressRows);
+
+// OK in the bottom right corner, below the last group.
+constexpr QSize kButtonSize(83, 25);
+constexpr int kButtonGap = 11;
+constexpr int kButtonRight = 12;
+constexpr int kButtonBottom = 19;
+constexpr int kButtonTop = kAddressBottom + kButtonGap;
+constexpr QSize kSize(kWidth, kButtonTop + kButtonSize.height() + kButtonBottom);
 
 }  // namespace
 
 SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* parent)
-    : FixedDialog(parent, QStringLiteral("Pre vyhľadávače"), QSize(330, 190), false),
-      m_settings(settings) {
+    : FixedDialog(parent, QStringLiteral("Pre vyhľadávače"), kSize, false), m_settings(settings) {
   setObjectName(QStringLiteral("searchEngineDialog"));
   m_schemaLabel = named(placeLabel(QStringLiteral("Schéma:"), this, 14, 17), "m_schemaLabel");
   m_schemaBox = labelled(m_schemaLabel, named(new QComboBox(this), "m_schemaBox"));
@@ -29,7 +66,7 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
 
   const auto checkBox = [this](const QString& caption, int row, const char* memberName) {
     auto* box = captioned(named(new QCheckBox(caption, this), memberName));
-    box->setGeometry(14, kCheckBoxTop + row * kCheckBoxStep, 302, 17);
+    box->setGeometry(kLeft, kCheckBoxTop + row * kCheckBoxStep, kGroupWidth, kCheckBoxHeight);
     return box;
   };
   m_encodeNonAsciiCheckBox =
@@ -42,8 +79,24 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   m_robotsTxtCheckBox =
       checkBox(QStringLiteral("Doplniť riadok Sitemap do robots.txt"), 3, "m_robotsTxtCheckBox");
 
+  m_addressGroup = named(new QGroupBox(QStringLiteral("Adresy"), this), "m_addressGroup");
+  m_addressGroup->setGeometry(kLeft, kAddressTop, kGroupWidth, groupHeight(kAddressRows));
+  m_stylesheetLabel = named(
+      placeLabel(QStringLiteral("Štýl (XSL):"), m_addressGroup, kLeft, rowTop(kStylesheetRow) + 3),
+      "m_stylesheetLabel");
+  m_stylesheetEdit =
+      labelled(m_stylesheetLabel, named(new QLineEdit(m_addressGroup), "m_stylesheetEdit"));
+  m_stylesheetEdit->setGeometry(kFieldLeft, rowTop(kStylesheetRow),
+                                kGroupWidth - kFieldLeft - kLeft, kGroupRowHeight);
+  m_writeStylesheetCheckBox =
+      captioned(named(new QCheckBox(QStringLiteral("Zapísať aj sitemap.xsl"), m_addressGroup),
+                      "m_writeStylesheetCheckBox"));
+  m_writeStylesheetCheckBox->setGeometry(kLeft, rowTop(kWriteStylesheetRow) + 2,
+                                         kGroupWidth - 2 * kLeft, kCheckBoxHeight);
+
   m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
-  m_okButton->setGeometry(235, 146, 83, 25);
+  m_okButton->setGeometry(
+      QRect(QPoint(kWidth - kButtonRight - kButtonSize.width(), kButtonTop), kButtonSize));
   m_okButton->setDefault(true);
   m_okButton->setAutoDefault(true);
 
@@ -51,7 +104,9 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   setTabOrder(m_encodeNonAsciiCheckBox, m_splitIndexCheckBox);
   setTabOrder(m_splitIndexCheckBox, m_gzipCheckBox);
   setTabOrder(m_gzipCheckBox, m_robotsTxtCheckBox);
-  setTabOrder(m_robotsTxtCheckBox, m_okButton);
+  setTabOrder(m_robotsTxtCheckBox, m_stylesheetEdit);
+  setTabOrder(m_stylesheetEdit, m_writeStylesheetCheckBox);
+  setTabOrder(m_writeStylesheetCheckBox, m_okButton);
 
   showSettings();
 
@@ -68,6 +123,10 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   bind(m_splitIndexCheckBox, &GeneratorSettings::splitIndex);
   bind(m_gzipCheckBox, &GeneratorSettings::gzip);
   bind(m_robotsTxtCheckBox, &GeneratorSettings::robotsTxt);
+  bind(m_writeStylesheetCheckBox, &GeneratorSettings::writeStylesheet);
+  connect(m_stylesheetEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (!m_showing) m_settings.stylesheet = text.toStdString();
+  });
   connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -78,6 +137,8 @@ void SearchEngineDialog::showSettings() {
   m_splitIndexCheckBox->setChecked(m_settings.splitIndex);
   m_gzipCheckBox->setChecked(m_settings.gzip);
   m_robotsTxtCheckBox->setChecked(m_settings.robotsTxt);
+  m_stylesheetEdit->setText(toQString(m_settings.stylesheet));
+  m_writeStylesheetCheckBox->setChecked(m_settings.writeStylesheet);
   m_showing = false;
 }
 

@@ -4,7 +4,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 namespace qorv {
@@ -12,7 +14,8 @@ namespace qorv {
 struct GeneratorSettings;
 
 /// The settings for search engines of today: the schema, letters outside
-/// ASCII, parts under an index, gzip copies and the robots.txt line. Like
+/// ASCII, parts under an index, gzip copies and the robots.txt line; and,
+/// under "Adresy", the stylesheet the files name for browsers. Like
 /// the settings dialog, its controls are the live settings, with no copy
 /// and no cancel.
 class SearchEngineDialog final : public FixedDialog {
@@ -34,6 +37,10 @@ class SearchEngineDialog final : public FixedDialog {
   QCheckBox* m_splitIndexCheckBox;
   QCheckBox* m_gzipCheckBox;
   QCheckBox* m_robotsTxtCheckBox;
+  QGroupBox* m_addressGroup;
+  QLabel* m_stylesheetLabel;
+  QLineEdit* m_stylesheetEdit;
+  QCheckBox* m_writeStylesheetCheckBox;
   QPushButton* m_okButton;
 };
 

@@ -180,6 +180,8 @@ class AccessibilityTest : public QObject {
     row("settingsDialog", "m_okButton", "", "OK");
     row("searchEngineDialog", "m_schemaBox", "m_schemaLabel", "Schéma");
     row("searchEngineDialog", "m_encodeNonAsciiCheckBox", "", "Kódovať písmená mimo ASCII (%XX)");
+    row("searchEngineDialog", "m_stylesheetEdit", "m_stylesheetLabel", "Štýl (XSL)");
+    row("searchEngineDialog", "m_writeStylesheetCheckBox", "", "Zapísať aj sitemap.xsl");
     row("searchEngineDialog", "m_okButton", "", "OK");
     row("pageEditDialog", "m_dateEdit", "m_lastmodLabel", "lastmod dátum");
     row("pageEditDialog", "m_timeEdit", "", "lastmod čas");

@@ -3,7 +3,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <memory>
 
@@ -65,6 +67,43 @@ class SearchEngineDialogTest : public QObject {
              QPoint(m_dialog->width() - 12, m_dialog->height() - 19));
   }
 
+  void addressGroupStandsBetweenTheCheckBoxesAndOk() {
+    auto* group = part<QGroupBox>("m_addressGroup");
+    QCOMPARE(group->title(), QStringLiteral("Adresy"));
+    QCOMPARE(part<QLabel>("m_stylesheetLabel")->text(), QStringLiteral("Štýl (XSL):"));
+    auto* edit = part<QLineEdit>("m_stylesheetEdit");
+    QCOMPARE(part<QLabel>("m_stylesheetLabel")->buddy(), edit);
+    QVERIFY(edit->text().isEmpty());
+    auto* write = part<QCheckBox>("m_writeStylesheetCheckBox");
+    QCOMPARE(write->text(), QStringLiteral("Zapísať aj sitemap.xsl"));
+    QVERIFY(!write->isChecked());
+    QVERIFY(write->sizeHint().width() <= write->width());
+    for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(write)}) {
+      QCOMPARE(control->parentWidget(), group);
+      QVERIFY2(group->contentsRect().contains(control->geometry()), "inside the group's frame");
+    }
+    QVERIFY(edit->y() < write->y());
+    const QRect frame = group->geometry();
+    QVERIFY2(frame.top() > part<QCheckBox>("m_robotsTxtCheckBox")->geometry().bottom(),
+             "below the check boxes");
+    QVERIFY2(frame.bottom() < part<QPushButton>("m_okButton")->y(), "above OK");
+    QVERIFY(frame.right() < m_dialog->width());
+  }
+
+  void stylesheetControlsAreTheLiveSettings() {
+    part<QLineEdit>("m_stylesheetEdit")->insert(QStringLiteral("štýly/mapa.xsl"));
+    part<QCheckBox>("m_writeStylesheetCheckBox")->click();
+    QCOMPARE(m_settings.stylesheet, std::string("\xC5\xA1t\xC3\xBDly/mapa.xsl"));
+    QVERIFY(m_settings.writeStylesheet);
+
+    m_settings.stylesheet = "https://s/x.xsl";
+    m_settings.writeStylesheet = false;
+    m_dialog->showSettings();
+    QCOMPARE(part<QLineEdit>("m_stylesheetEdit")->text(), QStringLiteral("https://s/x.xsl"));
+    QVERIFY(!part<QCheckBox>("m_writeStylesheetCheckBox")->isChecked());
+    QCOMPARE(m_settings.stylesheet, std::string("https://s/x.xsl"));
+  }
+
   void controlsAreTheLiveSettingsAndAProjectShowsInThem() {
     part<QComboBox>("m_schemaBox")->setCurrentIndex(1);
     part<QCheckBox>("m_splitIndexCheckBox")->click();
@@ -106,11 +145,13 @@ class SearchEngineDialogTest : public QObject {
     QList<QWidget*> order;
     whileModal(
         [this] { m_dialog->exec(); },
-        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 6); });
-    QCOMPARE(order, (QList<QWidget*>{
-                        part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
-                        part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
-                        part<QCheckBox>("m_robotsTxtCheckBox"), part<QPushButton>("m_okButton")}));
+        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 8); });
+    QCOMPARE(order,
+             (QList<QWidget*>{
+                 part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
+                 part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
+                 part<QCheckBox>("m_robotsTxtCheckBox"), part<QLineEdit>("m_stylesheetEdit"),
+                 part<QCheckBox>("m_writeStylesheetCheckBox"), part<QPushButton>("m_okButton")}));
   }
 };
 
