@@ -127,6 +127,13 @@ struct GeneratorSettings {
   bool gzip = false;
   /// A "Sitemap:" line for the sitemap in the folder's robots.txt.
   bool robotsTxt = false;
+  /// The XSL stylesheet that every file written names, for a browser to
+  /// show it as a page: a URL, or a path relative to the sitemap. Empty
+  /// names none (unless `writeStylesheet`).
+  std::string stylesheet;
+  /// The program's own sitemap.xsl written beside the sitemap, and named
+  /// when `stylesheet` is empty.
+  bool writeStylesheet = false;
 
   // What the scan leaves out of the sitemap; off and empty, nothing.
   /// Paths relative to the scan folder, patterns separated by ";" (see

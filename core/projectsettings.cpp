@@ -100,6 +100,22 @@ constexpr ProjectSetting kSettings[] = {
                 .help = R"(add a "Sitemap:" line for sitemap.xml to the folder's robots.txt)",
                 .group = HelpGroup::SearchEngines,
                 .negatable = true}},
+    {.key = "Stylesheet",
+     .value = TextValue{.member = &G::stylesheet},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--stylesheet",
+                .valueName = "HREF",
+                .help = "name an XSL stylesheet in every file written, so that a browser "
+                        "shows a table: a URL, or a path relative to sitemap.xml",
+                .group = HelpGroup::SearchEngines}},
+    {.key = "WriteStylesheet",
+     .value = FlagValue{&G::writeStylesheet},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--write-stylesheet",
+                .help = "write the program's own sitemap.xsl beside sitemap.xml, and name it "
+                        "when --stylesheet names none; a sitemap.xsl of the user's stays",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
 
     {.key = "Exclude",
      .value = TextValue{.member = &G::excludePatterns, .separator = ";"},

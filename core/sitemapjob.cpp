@@ -60,6 +60,8 @@ std::string SitemapJob::report(const SitemapResult& result, const LeftOutList& l
     text += "\n\nrobots.txt: doplnený riadok Sitemap";
   else if (result.robotsLine == SitemapResult::RobotsLine::AlreadyThere)
     text += "\n\nrobots.txt: riadok Sitemap už je";
+  if (result.stylesheetFile == SitemapResult::StylesheetFile::NotOurs)
+    text += "\n\nsitemap.xsl už existuje a nie je náš: ponechaný.";
   return text;
 }
 

@@ -37,7 +37,8 @@ class SitemapJob {
   /// size and URL count with each limit exceeded; when the scan left pages
   /// out (`leftOut`, with `filesKept` as `allLeftOutLine` takes it), an
   /// empty line and what it left out; then the parts, the gzip copies and
-  /// the robots.txt line when there are any.
+  /// the robots.txt line when there are any, and a sitemap.xsl of the
+  /// user's left in place of the program's.
   static std::string report(const SitemapResult& result, const LeftOutList& leftOut = {},
                             std::size_t filesKept = 0);
   /// The completion message of a write after the last scan.

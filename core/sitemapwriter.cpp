@@ -6,6 +6,7 @@
 
 #include "core/outputtransaction.h"
 #include "core/robotstxt.h"
+#include "data/sitemapstylesheet.h"
 #include "platform/clock.h"
 
 namespace qorv {
@@ -18,6 +19,28 @@ std::set<std::string> oldParts(OutputTransaction& transaction) {
   std::optional<std::string> old = transaction.read(name, kIndexHeadBytes);
   if (old && old->size() == kIndexHeadBytes && isSitemapIndex(*old)) old = transaction.read(name);
   return old ? partsNamedBy(*old) : std::set<std::string>();
+}
+
+/// How much of an existing sitemap.xsl is read for the marker: the
+/// program's own holds it on its second line, and a file of the user's may
+/// be of any size. One that holds it only further on is taken for the
+/// user's, and so kept.
+constexpr std::size_t kStylesheetHeadBytes = 4096;
+
+/// Writes the program's sitemap.xsl into the transaction, unless the one
+/// there is the user's. Read before anything is in place, so that one
+/// that cannot be read (a link, an input/output error) fails the write
+/// while nothing has changed.
+SitemapResult::StylesheetFile writeOwnStylesheet(OutputTransaction& transaction) {
+  const std::string name(kStylesheetFileName);
+  const std::optional<std::string> old = transaction.read(name, kStylesheetHeadBytes);
+  if (old && old->find(kSitemapStylesheetMarker) == std::string::npos)
+    return SitemapResult::StylesheetFile::NotOurs;
+  // Finished first, so that it is in place before any file that names it.
+  OutputTransaction::File& file = transaction.begin(name, false);
+  file.write(kSitemapStylesheet);
+  transaction.finish(file);
+  return SitemapResult::StylesheetFile::Written;
 }
 
 }  // namespace
@@ -46,6 +69,7 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
       settings.splitIndex ? oldParts(transaction) : std::set<std::string>();
   std::optional<RobotsTxtUpdate> robots;
   if (settings.robotsTxt) robots.emplace(transaction, rootUrl + sitemapName);
+  if (settings.writeStylesheet) result.stylesheetFile = writeOwnStylesheet(transaction);
 
   const std::string head = documentHead(SitemapDocument::Urlset, settings);
   const std::string_view tail = documentTail(SitemapDocument::Urlset);

@@ -30,6 +30,11 @@ struct SitemapResult {
   bool gzipCopies = false;
   enum class RobotsLine { Untouched, Added, AlreadyThere };
   RobotsLine robotsLine = RobotsLine::Untouched;
+  /// What became of the program's own sitemap.xsl: not asked for, written
+  /// (new, or over an earlier one of the program's), or left as it was,
+  /// being the user's.
+  enum class StylesheetFile { Untouched, Written, NotOurs };
+  StylesheetFile stylesheetFile = StylesheetFile::Untouched;
 
   /// A single file over a limit; parts of an index never are.
   bool exceedsLimits() const {
@@ -40,8 +45,9 @@ struct SitemapResult {
 /// Writes the ticked rows of a page list as a sitemap (`writeUrlset` gives
 /// its layout), leaving out rows whose URL is longer than `kMaxUrlLength`.
 /// The settings choose the schema, and whether rows past a limit go to
-/// parts under a sitemap index, whether gzip copies are written, and
-/// whether robots.txt is to name the sitemap.
+/// parts under a sitemap index, whether gzip copies are written, whether
+/// robots.txt is to name the sitemap, which stylesheet the files name and
+/// whether the program's own is written beside them.
 class SitemapWriter {
  public:
   explicit SitemapWriter(const LocaleFormats& formats,
@@ -56,7 +62,9 @@ class SitemapWriter {
   /// `rootUrl`, the site URL of the last scan ending in "/", names the parts
   /// in an index and the sitemap in robots.txt. The files are replaced only
   /// once all are complete and on disk, the parts first and sitemap.xml
-  /// last; on an error before that, nothing changes. Parts an earlier index
+  /// last; on an error before that, nothing changes. sitemap.xsl, when
+  /// asked for, is one of them, and the first: an existing one without the
+  /// program's marker is the user's and stays. Parts an earlier index
   /// named that this write does not are removed after. No file is ever
   /// written through a symbolic link. Throws IoError when a file cannot be
   /// read, written or removed (robots.txt is done last, after the sitemap is

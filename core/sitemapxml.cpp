@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "core/blanks.h"
 #include "core/datetimetext.h"
 #include "core/xmltext.h"
 
@@ -32,6 +33,13 @@ ElementLayout::ElementLayout(const GeneratorSettings& settings)
       inner(settings.compact ? "" : "      "),
       lineEnd(settings.compact ? "" : "\r\n") {}
 
+std::string_view stylesheetHref(const GeneratorSettings& settings) {
+  // A project file keeps a text without the blanks at its ends: the href
+  // written must not change when the project is opened again.
+  const std::string_view href = trimBlanks(settings.stylesheet);
+  return href.empty() && settings.writeStylesheet ? kStylesheetFileName : href;
+}
+
 std::string documentHead(SitemapDocument document, const GeneratorSettings& settings) {
   // A urlset and an index differ in their element and their schema file only.
   const bool urlset = document == SitemapDocument::Urlset;
@@ -39,6 +47,12 @@ std::string documentHead(SitemapDocument document, const GeneratorSettings& sett
   const std::string_view schemaFile = urlset ? "sitemap.xsd" : "siteindex.xsd";
   const std::string_view uri = namespaceUri(settings.schema);
   std::string head(kDeclaration);
+  if (const std::string_view href = stylesheetHref(settings); !href.empty()) {
+    // A browser resolves the pseudo-attribute's entities as an attribute's.
+    head.append("<?xml-stylesheet type=\"text/xsl\" href=\"");
+    appendXmlEscaped(head, href);
+    head.append("\"?>\r\n");
+  }
   head.append("<").append(element).append(" xmlns=\"").append(uri).append("\"");
   head.append(" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"");
   head.append(" xsi:schemaLocation=\"").append(uri).append(" ").append(uri).append("/");

@@ -16,8 +16,16 @@ namespace qorv {
 /// index naming urlsets.
 enum class SitemapDocument { Urlset, Index };
 
+/// The program's own stylesheet, as it is written beside the sitemap.
+inline constexpr std::string_view kStylesheetFileName = "sitemap.xsl";
+
+/// The stylesheet the files of a write name: the one the settings give, or
+/// the program's own when it is written and they give none; empty for none.
+std::string_view stylesheetHref(const GeneratorSettings& settings);
+
 /// The XML declaration and the start tag of a document, in the schema the
-/// settings choose; UTF-8 without a byte order mark, CRLF line ends.
+/// settings choose, with the line naming the stylesheet between them when
+/// there is one; UTF-8 without a byte order mark, CRLF line ends.
 std::string documentHead(SitemapDocument document, const GeneratorSettings& settings);
 /// The end tag of a document and its line end.
 std::string_view documentTail(SitemapDocument document);

@@ -20,6 +20,7 @@ _qorv_cli()
         --include
         --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
         --gzip --no-gzip --robots --no-robots
+        --stylesheet --write-stylesheet --no-write-stylesheet
         --list --left-out --quiet
         --help --version
     )
@@ -82,7 +83,7 @@ _qorv_cli_value()
 {
     case $1 in
         --project | --save-project) value="<file>" ;;
-        --mask | --index | --exclude | --robots-agent) value="<text>" ;;
+        --mask | --index | --stylesheet | --exclude | --robots-agent) value="<text>" ;;
         --root-changefreq | --changefreq)
             value="none always hourly daily weekly monthly yearly never" ;;
         --root-priority | --priority)

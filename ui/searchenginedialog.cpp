@@ -15,14 +15,58 @@ namespace qorv {
 
 namespace {
 
+constexpr int kWidth = 330;
+constexpr int kLeft = 14;
 constexpr int kCheckBoxTop = 49;
 constexpr int kCheckBoxStep = 23;
+constexpr int kCheckBoxHeight = 17;
+constexpr int kCheckBoxRows = 4;
+
+// Groups stand one under the other below the check boxes, as wide as they
+// are, each as tall as its rows; a row is a text box's height.
+constexpr int kGroupGap = 10;
+constexpr int kGroupWidth = kWidth - 2 * kLeft;
+constexpr int kGroupFirstRow = 24;
+constexpr int kGroupRowStep = 27;
+constexpr int kGroupRowHeight = 21;
+constexpr int kGroupBottom = 10;
+constexpr int kFieldLeft = 100;
+
+constexpr int groupHeight(int rows) {
+  return kGroupFirstRow + (rows - 1) * kGroupRowStep + kGroupRowHeight + kGroupBottom;
+}
+constexpr int rowTop(int row) { return kGroupFirstRow + row * kGroupRowStep; }
+
+// The rows of "Adresy", top down.
+constexpr int kStylesheetRow = 0;
+constexpr int kWriteStylesheetRow = 1;
+constexpr int kAddressRows = 2;
+constexpr int kAddressTop =
+    kCheckBoxTop + (kCheckBoxRows - 1) * kCheckBoxStep + kCheckBoxHeight + kGroupGap;
+constexpr int kAddressBottom = kAddressTop + groupHeight(kAddressRows);
+
+// The rows of "Vynechať zo sitemapy": robots.txt and the robot beside it,
+// then the exclude patterns.
+constexpr int kRobotsRow = 0;
+constexpr int kExcludeRow = 1;
+constexpr int kLeaveOutRows = 2;
+constexpr int kLeaveOutTop = kAddressBottom + kGroupGap;
+constexpr int kLeaveOutBottom = kLeaveOutTop + groupHeight(kLeaveOutRows);
+constexpr int kRobotsAgentLabelLeft = 162;
+constexpr int kRobotsAgentLeft = 206;
+
+// OK in the bottom right corner, below the last group.
+constexpr QSize kButtonSize(83, 25);
+constexpr int kButtonGap = 11;
+constexpr int kButtonRight = 12;
+constexpr int kButtonBottom = 19;
+constexpr int kButtonTop = kLeaveOutBottom + kButtonGap;
+constexpr QSize kSize(kWidth, kButtonTop + kButtonSize.height() + kButtonBottom);
 
 }  // namespace
 
 SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* parent)
-    : FixedDialog(parent, QStringLiteral("Pre vyhľadávače"), QSize(330, 285), false),
-      m_settings(settings) {
+    : FixedDialog(parent, QStringLiteral("Pre vyhľadávače"), kSize, false), m_settings(settings) {
   setObjectName(QStringLiteral("searchEngineDialog"));
   m_schemaLabel = named(placeLabel(QStringLiteral("Schéma:"), this, 14, 17), "m_schemaLabel");
   m_schemaBox = labelled(m_schemaLabel, named(new QComboBox(this), "m_schemaBox"));
@@ -32,7 +76,7 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
 
   const auto checkBox = [this](const QString& caption, int row, const char* memberName) {
     auto* box = captioned(named(new QCheckBox(caption, this), memberName));
-    box->setGeometry(14, kCheckBoxTop + row * kCheckBoxStep, 302, 17);
+    box->setGeometry(kLeft, kCheckBoxTop + row * kCheckBoxStep, kGroupWidth, kCheckBoxHeight);
     return box;
   };
   m_encodeNonAsciiCheckBox =
@@ -45,27 +89,47 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   m_robotsTxtCheckBox =
       checkBox(QStringLiteral("Doplniť riadok Sitemap do robots.txt"), 3, "m_robotsTxtCheckBox");
 
+  m_addressGroup = named(new QGroupBox(QStringLiteral("Adresy"), this), "m_addressGroup");
+  m_addressGroup->setGeometry(kLeft, kAddressTop, kGroupWidth, groupHeight(kAddressRows));
+  m_stylesheetLabel = named(
+      placeLabel(QStringLiteral("Štýl (XSL):"), m_addressGroup, kLeft, rowTop(kStylesheetRow) + 3),
+      "m_stylesheetLabel");
+  m_stylesheetEdit =
+      labelled(m_stylesheetLabel, named(new QLineEdit(m_addressGroup), "m_stylesheetEdit"));
+  m_stylesheetEdit->setGeometry(kFieldLeft, rowTop(kStylesheetRow),
+                                kGroupWidth - kFieldLeft - kLeft, kGroupRowHeight);
+  m_writeStylesheetCheckBox =
+      captioned(named(new QCheckBox(QStringLiteral("Zapísať aj sitemap.xsl"), m_addressGroup),
+                      "m_writeStylesheetCheckBox"));
+  m_writeStylesheetCheckBox->setGeometry(kLeft, rowTop(kWriteStylesheetRow) + 2,
+                                         kGroupWidth - 2 * kLeft, kCheckBoxHeight);
+
   m_leaveOutGroup =
       named(new QGroupBox(QStringLiteral("Vynechať zo sitemapy"), this), "m_leaveOutGroup");
-  m_leaveOutGroup->setGeometry(14, 145, 302, 84);
+  m_leaveOutGroup->setGeometry(kLeft, kLeaveOutTop, kGroupWidth, groupHeight(kLeaveOutRows));
   m_obeyRobotsCheckBox =
       captioned(named(new QCheckBox(QStringLiteral("Dodržať robots.txt"), m_leaveOutGroup),
                       "m_obeyRobotsCheckBox"));
-  m_obeyRobotsCheckBox->setGeometry(14, 24, 140, 17);
+  m_obeyRobotsCheckBox->setGeometry(kLeft, rowTop(kRobotsRow) + 2,
+                                    kRobotsAgentLabelLeft - 8 - kLeft, kCheckBoxHeight);
   m_obeyRobotsCheckBox->setToolTip(
       QStringLiteral("Vynechať stránky, ktoré robots.txt v lokálnom adresári webu zakazuje"));
-  m_robotsAgentLabel =
-      named(placeLabel(QStringLiteral("Robot:"), m_leaveOutGroup, 162, 25), "m_robotsAgentLabel");
+  m_robotsAgentLabel = named(placeLabel(QStringLiteral("Robot:"), m_leaveOutGroup,
+                                        kRobotsAgentLabelLeft, rowTop(kRobotsRow) + 3),
+                             "m_robotsAgentLabel");
   m_robotsAgentEdit =
       labelled(m_robotsAgentLabel, named(new QLineEdit(m_leaveOutGroup), "m_robotsAgentEdit"));
-  m_robotsAgentEdit->setGeometry(206, 22, 82, 21);
+  m_robotsAgentEdit->setGeometry(kRobotsAgentLeft, rowTop(kRobotsRow),
+                                 kGroupWidth - kRobotsAgentLeft - kLeft, kGroupRowHeight);
   m_robotsAgentEdit->setToolTip(
       QStringLiteral("Meno robota, ktorého skupina pravidiel v robots.txt platí; * je "
                      "ľubovoľný robot"));
-  m_excludeLabel = named(placeLabel(QStringLiteral("Vylúčiť cesty:"), m_leaveOutGroup, 14, 55),
-                         "m_excludeLabel");
+  m_excludeLabel = named(
+      placeLabel(QStringLiteral("Vylúčiť cesty:"), m_leaveOutGroup, kLeft, rowTop(kExcludeRow) + 3),
+      "m_excludeLabel");
   m_excludeEdit = labelled(m_excludeLabel, named(new QLineEdit(m_leaveOutGroup), "m_excludeEdit"));
-  m_excludeEdit->setGeometry(100, 52, 188, 21);
+  m_excludeEdit->setGeometry(kFieldLeft, rowTop(kExcludeRow), kGroupWidth - kFieldLeft - kLeft,
+                             kGroupRowHeight);
   m_excludeEdit->setToolTip(QStringLiteral(
       "Cesty vzhľadom na lokálny adresár webu, oddelené \";\".\n"
       "* zastupuje ľubovoľné znaky v jednom mene, ? jeden znak, ** ľubovoľné zložky.\n"
@@ -75,7 +139,8 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
       "Príklad: 404.html;drafts/;tags/;**/print-*.html"));
 
   m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
-  m_okButton->setGeometry(235, 241, 83, 25);
+  m_okButton->setGeometry(
+      QRect(QPoint(kWidth - kButtonRight - kButtonSize.width(), kButtonTop), kButtonSize));
   m_okButton->setDefault(true);
   m_okButton->setAutoDefault(true);
 
@@ -83,7 +148,9 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   setTabOrder(m_encodeNonAsciiCheckBox, m_splitIndexCheckBox);
   setTabOrder(m_splitIndexCheckBox, m_gzipCheckBox);
   setTabOrder(m_gzipCheckBox, m_robotsTxtCheckBox);
-  setTabOrder(m_robotsTxtCheckBox, m_obeyRobotsCheckBox);
+  setTabOrder(m_robotsTxtCheckBox, m_stylesheetEdit);
+  setTabOrder(m_stylesheetEdit, m_writeStylesheetCheckBox);
+  setTabOrder(m_writeStylesheetCheckBox, m_obeyRobotsCheckBox);
   setTabOrder(m_obeyRobotsCheckBox, m_robotsAgentEdit);
   setTabOrder(m_robotsAgentEdit, m_excludeEdit);
   setTabOrder(m_excludeEdit, m_okButton);
@@ -103,6 +170,7 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   bind(m_splitIndexCheckBox, &GeneratorSettings::splitIndex);
   bind(m_gzipCheckBox, &GeneratorSettings::gzip);
   bind(m_robotsTxtCheckBox, &GeneratorSettings::robotsTxt);
+  bind(m_writeStylesheetCheckBox, &GeneratorSettings::writeStylesheet);
   bind(m_obeyRobotsCheckBox, &GeneratorSettings::obeyRobots);
   // The robot's name means something only while robots.txt is obeyed.
   connect(m_obeyRobotsCheckBox, &QCheckBox::toggled, m_robotsAgentEdit, &QWidget::setEnabled);
@@ -111,6 +179,7 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
       if (!m_showing) m_settings.*setting = text.toStdString();
     });
   };
+  bindText(m_stylesheetEdit, &GeneratorSettings::stylesheet);
   bindText(m_robotsAgentEdit, &GeneratorSettings::robotsAgent);
   bindText(m_excludeEdit, &GeneratorSettings::excludePatterns);
   connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -123,10 +192,12 @@ void SearchEngineDialog::showSettings() {
   m_splitIndexCheckBox->setChecked(m_settings.splitIndex);
   m_gzipCheckBox->setChecked(m_settings.gzip);
   m_robotsTxtCheckBox->setChecked(m_settings.robotsTxt);
+  m_stylesheetEdit->setText(toQString(m_settings.stylesheet));
   m_obeyRobotsCheckBox->setChecked(m_settings.obeyRobots);
   m_robotsAgentEdit->setText(toQString(m_settings.robotsAgent));
   m_robotsAgentEdit->setEnabled(m_settings.obeyRobots);
   m_excludeEdit->setText(toQString(m_settings.excludePatterns));
+  m_writeStylesheetCheckBox->setChecked(m_settings.writeStylesheet);
   m_showing = false;
 }
 

@@ -14,9 +14,10 @@ namespace qorv {
 struct GeneratorSettings;
 
 /// The settings for search engines of today: the schema, letters outside
-/// ASCII, parts under an index, gzip copies and the robots.txt line; and
-/// what the scan leaves out: pages robots.txt forbids, paths that match the
-/// exclude patterns. Like
+/// ASCII, parts under an index, gzip copies and the robots.txt line; under
+/// "Adresy", the stylesheet the files name for browsers; and what the scan
+/// leaves out: pages robots.txt forbids, paths the exclude patterns name.
+/// Like
 /// the settings dialog, its controls are the live settings, with no copy
 /// and no cancel.
 class SearchEngineDialog final : public FixedDialog {
@@ -38,6 +39,10 @@ class SearchEngineDialog final : public FixedDialog {
   QCheckBox* m_splitIndexCheckBox;
   QCheckBox* m_gzipCheckBox;
   QCheckBox* m_robotsTxtCheckBox;
+  QGroupBox* m_addressGroup;
+  QLabel* m_stylesheetLabel;
+  QLineEdit* m_stylesheetEdit;
+  QCheckBox* m_writeStylesheetCheckBox;
   QGroupBox* m_leaveOutGroup;
   QCheckBox* m_obeyRobotsCheckBox;
   QLabel* m_robotsAgentLabel;

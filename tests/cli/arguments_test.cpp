@@ -143,7 +143,21 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--mask", "*.a", "--mask", "*.b", "a", "b"},
                   "a",
                   "b",
-                  [](GeneratorSettings& s, cli::CliOptions&) { s.fileMask = "*.b"; }}),
+                  [](GeneratorSettings& s, cli::CliOptions&) { s.fileMask = "*.b"; }},
+        ParseCase{"a stylesheet by URL and the program's own",
+                  {"--stylesheet", "https://s/x.xsl?v=1&a=b", "--write-stylesheet", "a", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings& s, cli::CliOptions&) {
+                    s.stylesheet = "https://s/x.xsl?v=1&a=b";
+                    s.writeStylesheet = true;
+                  }},
+        ParseCase{"a stylesheet emptied and the program's own switched off",
+                  {"--stylesheet=x.xsl", "--write-stylesheet",
+                   "--stylesheet=", "--no-write-stylesheet", "a", "b"},
+                  "a",
+                  "b",
+                  kNothing}),
     test::CaseName());
 
 struct UsageCase {

@@ -96,6 +96,30 @@ TEST(Command, OptionsForSearchEnginesComeFromTheProjectAndTheCommandLine) {
               HasSubstr("google.com/schemas/sitemap/0.84"));
 }
 
+TEST(Command, StylesheetIsWrittenNamedAndSavedAndOneOfTheUsersStays) {
+  test::TempDir dir;
+  dir.writeFile("site/a.htm");
+  CliRun run = runCli(
+      {"--write-stylesheet", "--save-project", dir / "site.prj", dir / "site", "https://s/"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, Not(HasSubstr("sitemap.xsl")));
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
+              StartsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                         "<?xml-stylesheet type=\"text/xsl\" href=\"sitemap.xsl\"?>\r\n<urlset "));
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xsl"),
+              HasSubstr("\n<!-- Quorvex sitemap stylesheet."));
+  EXPECT_THAT(test::readFile(dir / "site.prj"), ::testing::EndsWith("\r\nWriteStylesheet=1\r\n"));
+
+  dir.writeFile("site/sitemap.xsl", "<xsl:stylesheet/>");
+  run = runCli({"--project", dir / "site.prj", "--stylesheet", "/s&t.xsl"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out,
+              ::testing::EndsWith("\n\nsitemap.xsl už existuje a nie je náš: ponechaný.\n"));
+  EXPECT_EQ(test::readFile(dir / "site/sitemap.xsl"), "<xsl:stylesheet/>");
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
+              HasSubstr("\r\n<?xml-stylesheet type=\"text/xsl\" href=\"/s&amp;t.xsl\"?>\r\n"));
+}
+
 TEST(Command, OptionsSetMasksIndexFileTagsAndTicks) {
   test::TempDir dir;
   dir.writeFile("index.php");

@@ -54,6 +54,7 @@ struct ReportCase {
   bool gzip = false;
   SitemapResult::RobotsLine robots = SitemapResult::RobotsLine::Untouched;
   const char* path = "/site/sitemap.xml";
+  SitemapResult::StylesheetFile stylesheet = SitemapResult::StylesheetFile::Untouched;
   friend void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -61,7 +62,8 @@ class SitemapJobReport : public ::testing::TestWithParam<ReportCase> {};
 
 TEST_P(SitemapJobReport, ShowsPathSizeCountAndEachLimitExceeded) {
   const ReportCase& c = GetParam();
-  const SitemapResult result{c.path, c.count, c.size, c.maxBytes, c.parts, c.gzip, c.robots};
+  const SitemapResult result{c.path,  c.count, c.size,   c.maxBytes,
+                             c.parts, c.gzip,  c.robots, c.stylesheet};
   EXPECT_EQ(SitemapJob::report(result), c.text);
   EXPECT_EQ(result.exceedsLimits(), std::string_view(c.text).find("Chyba") != std::string::npos);
 }
@@ -108,7 +110,21 @@ INSTANTIATE_TEST_SUITE_P(
                    "Tessaly vytvorená do súboru:\n/a\nb\nc/sitemap.xml\n\nVeľkosť súboru: 2345 B"
                    "\n\nPočet Url: 12",
                    kMaxSitemapBytes, 0, false, SitemapResult::RobotsLine::Untouched,
-                   "/a\rb\nc/sitemap.xml"}),
+                   "/a\rb\nc/sitemap.xml"},
+        // The program's own sitemap.xsl goes without a word; one of the
+        // user's in its place is named, after the other options' lines.
+        ReportCase{"UsersStylesheetLeftInPlace", 420, 120000,
+                   "Tessaly vytvorená do súboru:\n/site/sitemap.xml\n\nVeľkosť súboru: 420 B"
+                   "\n\nPočet Url: 120000\n\nPočet súborov: 3\n\nKomprimované kópie: .gz"
+                   "\n\nrobots.txt: riadok Sitemap už je"
+                   "\n\nsitemap.xsl už existuje a nie je náš: ponechaný.",
+                   kMaxSitemapBytes, 3, true, SitemapResult::RobotsLine::AlreadyThere,
+                   "/site/sitemap.xml", SitemapResult::StylesheetFile::NotOurs},
+        ReportCase{"OwnStylesheetWritten", 2345, 12,
+                   "Tessaly vytvorená do súboru:\n/site/sitemap.xml\n\nVeľkosť súboru: 2345 B"
+                   "\n\nPočet Url: 12",
+                   kMaxSitemapBytes, 0, false, SitemapResult::RobotsLine::Untouched,
+                   "/site/sitemap.xml", SitemapResult::StylesheetFile::Written}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 struct LeftOutReportCase {

@@ -11,6 +11,7 @@
 
 #include "core/errors.h"
 #include "core/sitemapjob.h"
+#include "data/sitemapstylesheet.h"
 #include "platform/gzip.h"
 #include "tests/support/fakeoutputfolder.h"
 #include "tests/support/formats.h"
@@ -26,6 +27,7 @@ using test::indexHead;
 using test::kSchema084;
 using test::kSchema09;
 using test::urlsetHead;
+using test::withStylesheet;
 
 using test::kHead;
 using test::kTail;
@@ -151,13 +153,15 @@ TEST_F(SitemapFile, ShortWriteFailsTheRunInsteadOfReportingSuccess) {
   EXPECT_EQ(test::listNames(dir.path()), "sitemap.xml");
 }
 
-/// Ticked rows whose pretty document is exactly `bytes` long.
-void fillToSize(PageList& pages, std::uint64_t bytes) {
+/// Ticked rows whose pretty document, of a head `headBytes` long, is
+/// exactly `bytes` long.
+void fillToSize(PageList& pages, std::uint64_t bytes,
+                std::uint64_t headBytes = std::string(kHead).size()) {
   const std::uint64_t element =
       std::string(
           "   <url>\r\n      <loc></loc>\r\n      <lastmod>2006-03-05</lastmod>\r\n   </url>\r\n")
           .size();
-  std::uint64_t left = bytes - std::string(kHead).size() - std::string(kTail).size();
+  std::uint64_t left = bytes - headBytes - std::string(kTail).size();
   while (left > 2 * (element + 2048)) {
     pages.add(std::string(2000, 'a'), "5.3.2006", "0:00:00", "none", "none");
     left -= element + 2000;
@@ -409,11 +413,12 @@ TEST_F(SearchEngineFiles, RobotsTxtNamesTheSitemapOnceAndALinkThereChangesNothin
 class LinkedOutput : public SearchEngineFiles, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(LinkedOutput, IsNeverWrittenThroughAndNothingChanges) {
-  // Every file a write with parts, copies and robots.txt makes, in turn a
-  // link to a file of the user's elsewhere.
+  // Every file a write with parts, copies, robots.txt and the stylesheet
+  // makes, in turn a link to a file of the user's elsewhere.
   settings.splitIndex = true;
   settings.gzip = true;
   settings.robotsTxt = true;
+  settings.writeStylesheet = true;
   settings.compact = true;
   addRows(kMaxSitemapUrls + 1);
   test::TempDir other;
@@ -439,7 +444,7 @@ TEST_P(LinkedOutput, IsNeverWrittenThroughAndNothingChanges) {
 
 INSTANTIATE_TEST_SUITE_P(Names, LinkedOutput,
                          ::testing::Values("sitemap.xml", "sitemap.xml.gz", "sitemap-1.xml",
-                                           "sitemap-2.xml.gz", "robots.txt"),
+                                           "sitemap-2.xml.gz", "robots.txt", "sitemap.xsl"),
                          [](const auto& caseInfo) {
                            std::string name = caseInfo.param;
                            for (char& c : name)
@@ -501,6 +506,149 @@ TEST_F(SitemapWriterSteps, StalePartThatCannotBeRemovedFailsTheWriteOnceRobotsTx
   }
   EXPECT_EQ(fs.files["d/robots.txt"], "Sitemap: http://s/sitemap.xml\r\n");
   EXPECT_TRUE(fs.files["d/sitemap.xml"].starts_with(indexHead())) << "the new index is in place";
+}
+
+// The stylesheet that the files name, and the program's own sitemap.xsl.
+
+class StylesheetFiles : public SitemapWriterSteps {
+ protected:
+  StylesheetFiles() {
+    settings.robotsTxt = false;
+    settings.writeStylesheet = true;
+  }
+  SitemapResult write() const { return writer.writeSitemap("d/", "http://s/", pages, settings); }
+};
+
+TEST_F(StylesheetFiles, EveryPartAndTheIndexNameItInEitherLayout) {
+  for (const bool compact : {true, false}) {
+    SCOPED_TRACE(compact ? "compact" : "pretty");
+    settings.compact = compact;
+    ASSERT_EQ(write().partCount, 2u);
+    const std::string urlset = withStylesheet(urlsetHead(), "sitemap.xsl");
+    EXPECT_TRUE(fs.files["d/sitemap-1.xml"].starts_with(urlset));
+    const std::string last = "http://s/" + std::to_string(kMaxSitemapUrls);
+    std::string part = urlset;
+    part.append(compact ? "<url><loc>" : "   <url>\r\n      <loc>").append(last);
+    part.append(compact ? "</loc><lastmod>2006-03-05</lastmod></url>\r\n"
+                        : "</loc>\r\n      <lastmod>2006-03-05</lastmod>\r\n   </url>\r\n");
+    EXPECT_EQ(fs.files["d/sitemap-2.xml"], part.append(kTail));
+    EXPECT_EQ(fs.files["d/sitemap.xml"],
+              withStylesheet(indexHead(), "sitemap.xsl") +
+                  (compact ? "<sitemap><loc>http://s/sitemap-1.xml</loc><lastmod>2006-06-01"
+                             "</lastmod></sitemap>\r\n"
+                             "<sitemap><loc>http://s/sitemap-2.xml</loc><lastmod>2006-06-01"
+                             "</lastmod></sitemap>\r\n"
+                           : "   <sitemap>\r\n      <loc>http://s/sitemap-1.xml</loc>\r\n"
+                             "      <lastmod>2006-06-01</lastmod>\r\n   </sitemap>\r\n"
+                             "   <sitemap>\r\n      <loc>http://s/sitemap-2.xml</loc>\r\n"
+                             "      <lastmod>2006-06-01</lastmod>\r\n   </sitemap>\r\n") +
+                  "</sitemapindex>\r\n");
+  }
+}
+
+TEST_F(StylesheetFiles, ItsLineCountsTowardsTheByteLimit) {
+  // A document exactly at the limit with its line fits one file; one byte
+  // more of href splits it, and no part passes the limit.
+  pages.clear();
+  settings.compact = false;
+  settings.writeStylesheet = false;
+  settings.stylesheet = "s.xsl";
+  fillToSize(pages, kMaxSitemapBytes, withStylesheet(kHead, "s.xsl").size());
+  SitemapResult result = write();
+  EXPECT_EQ(result.partCount, 0u);
+  EXPECT_EQ(result.fileSize, kMaxSitemapBytes);
+  EXPECT_TRUE(fs.files["d/sitemap.xml"].starts_with(withStylesheet(kHead, "s.xsl")));
+
+  settings.stylesheet = "ss.xsl";
+  result = write();
+  ASSERT_EQ(result.partCount, 2u);
+  for (const char* part : {"d/sitemap-1.xml", "d/sitemap-2.xml"}) {
+    EXPECT_LE(fs.files[part].size(), kMaxSitemapBytes) << part;
+    EXPECT_TRUE(fs.files[part].starts_with(withStylesheet(kHead, "ss.xsl"))) << part;
+  }
+  EXPECT_FALSE(fs.files.count("d/sitemap.xsl")) << "only written when asked for";
+}
+
+TEST_F(StylesheetFiles, TheProgramsOwnIsInPlaceFirstWithoutACopy) {
+  settings.gzip = true;
+  settings.robotsTxt = true;
+  settings.stylesheet = "https://cdn/x.xsl";
+  const SitemapResult result = write();
+  EXPECT_EQ(result.stylesheetFile, SitemapResult::StylesheetFile::Written);
+  EXPECT_TRUE(fs.files["d/sitemap.xsl"] == kSitemapStylesheet);
+  EXPECT_FALSE(fs.files.count("d/sitemap.xsl.gz"));
+  EXPECT_THAT(changes(),
+              ::testing::ElementsAre("publish d/sitemap.xsl", "publish d/sitemap-1.xml.gz",
+                                     "publish d/sitemap-1.xml", "publish d/sitemap-2.xml.gz",
+                                     "publish d/sitemap-2.xml", "publish d/sitemap.xml.gz",
+                                     "publish d/sitemap.xml", "publish d/robots.txt"));
+  EXPECT_TRUE(
+      fs.files["d/sitemap.xml"].starts_with(withStylesheet(indexHead(), "https://cdn/x.xsl")))
+      << "a named stylesheet comes before the program's own";
+}
+
+struct ExistingStylesheetCase {
+  const char* name;
+  std::string content;
+  bool ours;
+  friend void PrintTo(const ExistingStylesheetCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class ExistingStylesheet : public StylesheetFiles,
+                           public ::testing::WithParamInterface<ExistingStylesheetCase> {};
+
+TEST_P(ExistingStylesheet, IsReplacedOnlyWhenItIsTheProgramsOwn) {
+  const std::string old = GetParam().content;
+  fs.files["d/sitemap.xsl"] = old;
+  const SitemapResult result = write();
+  EXPECT_EQ(result.stylesheetFile, GetParam().ours ? SitemapResult::StylesheetFile::Written
+                                                   : SitemapResult::StylesheetFile::NotOurs);
+  if (GetParam().ours) {
+    EXPECT_TRUE(fs.files["d/sitemap.xsl"] == kSitemapStylesheet);
+  } else {
+    EXPECT_EQ(fs.files["d/sitemap.xsl"], old);
+    EXPECT_THAT(changes(), ::testing::Not(::testing::Contains("publish d/sitemap.xsl")));
+    EXPECT_THAT(SitemapJob::report(result),
+                ::testing::EndsWith("\n\nsitemap.xsl už existuje a nie je náš: ponechaný."));
+  }
+  // Either way the files name the one there.
+  EXPECT_TRUE(fs.files["d/sitemap.xml"].starts_with(withStylesheet(indexHead(), "sitemap.xsl")));
+}
+
+/// The program's stylesheet without its second line, the marker.
+std::string withoutMarker() {
+  std::string text(kSitemapStylesheet);
+  const std::size_t second = text.find('\n') + 1;
+  return text.erase(second, text.find('\n', second) + 1 - second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExistingStylesheet,
+    ::testing::Values(
+        ExistingStylesheetCase{"AnEarlierVersionOfOurs",
+                               "<?xml version=\"1.0\"?>\n" + std::string(kSitemapStylesheetMarker) +
+                                   " older -->\n<xsl:stylesheet/>\n",
+                               true},
+        ExistingStylesheetCase{"OursAsItIs", std::string(kSitemapStylesheet), true},
+        ExistingStylesheetCase{"TheUsersOwn", "<xsl:stylesheet>mine</xsl:stylesheet>\n", false},
+        ExistingStylesheetCase{"OursChangedWithItsMarkerRemoved", withoutMarker(), false},
+        ExistingStylesheetCase{"EmptyFile", "", false},
+        ExistingStylesheetCase{
+            "MarkerOnlyFarDown",
+            "<!--" + std::string(8192, ' ') + "-->" + std::string(kSitemapStylesheet), false}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST_F(StylesheetFiles, OneThatCannotBeReadFailsTheWriteBeforeAnythingChanges) {
+  fs.files["d/sitemap.xsl"] = "<xsl:stylesheet/>";
+  fs.failures["read d/sitemap.xsl"] = EIO;
+  try {
+    write();
+    FAIL() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.message(), "Cannot read \"d/sitemap.xsl\": Input/output error");
+  }
+  EXPECT_THAT(changes(), ::testing::IsEmpty());
+  EXPECT_EQ(fs.pendingFiles, 0) << "every file begun is dropped";
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ using test::addTypicalRows;
 using test::kSchema084;
 using test::kSchema09;
 using test::urlsetHead;
+using test::withStylesheet;
 
 using test::kHead;
 using test::kTail;
@@ -204,6 +205,66 @@ TEST_F(SitemapXmlTest, IndexNamesEachPartUnderTheSiteUrlInTheLayoutOfTheUrlset) 
   settings.schema = SitemapSchema::V09;
   EXPECT_EQ(documentHead(SitemapDocument::Index, settings), test::indexHead(kSchema09));
   EXPECT_EQ(documentTail(SitemapDocument::Index), "</sitemapindex>\r\n");
+}
+
+struct StylesheetCase {
+  const char* name;
+  const char* stylesheet;
+  bool writeStylesheet;
+  /// The href as written; null for no line.
+  const char* href;
+  friend void PrintTo(const StylesheetCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class StylesheetLine : public SitemapXmlTest,
+                       public ::testing::WithParamInterface<StylesheetCase> {};
+
+TEST_P(StylesheetLine, FollowsTheDeclarationOfUrlsetAndIndexInEitherSchema) {
+  settings.stylesheet = GetParam().stylesheet;
+  settings.writeStylesheet = GetParam().writeStylesheet;
+  for (const SitemapSchema schema : {SitemapSchema::V084, SitemapSchema::V09}) {
+    settings.schema = schema;
+    const std::string_view ns = schema == SitemapSchema::V09 ? kSchema09 : kSchema084;
+    const char* href = GetParam().href;
+    EXPECT_EQ(documentHead(SitemapDocument::Urlset, settings),
+              href ? withStylesheet(urlsetHead(ns), href) : urlsetHead(ns));
+    EXPECT_EQ(documentHead(SitemapDocument::Index, settings),
+              href ? withStylesheet(test::indexHead(ns), href) : test::indexHead(ns));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StylesheetLine,
+    ::testing::Values(
+        StylesheetCase{"NoneByDefault", "", false, nullptr},
+        StylesheetCase{"PathRelativeToTheSitemap", "styles/map.xsl", false, "styles/map.xsl"},
+        StylesheetCase{"UrlEscapedForXml", "https://s/x.xsl?a=1&b=\"2\"<>'", false,
+                       "https://s/x.xsl?a=1&amp;b=&quot;2&quot;&lt;&gt;&apos;"},
+        // Whatever was typed, the line stays one line and ends where it should.
+        StylesheetCase{"LineBreakAndTheEndOfTheLine", "a\r\nb?>", false, "a%0D%0Ab?&gt;"},
+        StylesheetCase{"ProgramsOwnWhenNoneIsNamed", "", true, "sitemap.xsl"},
+        StylesheetCase{"NamedOneBeforeTheProgramsOwn", "/x.xsl", true, "/x.xsl"},
+        // As a project file keeps the text.
+        StylesheetCase{"BlanksAroundDropped", " \tx.xsl ", false, "x.xsl"},
+        StylesheetCase{"OnlyBlanksNameNone", "  ", false, nullptr},
+        StylesheetCase{"OnlyBlanksAndTheProgramsOwn", "  ", true, "sitemap.xsl"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST_F(SitemapXmlTest, StylesheetLineIsTheSameInBothLayoutsAndNothingElseChanges) {
+  addTypicalRows(pages);
+  for (const bool compact : {false, true}) {
+    settings.compact = compact;
+    settings.stylesheet.clear();
+    const std::string without = document();
+    settings.stylesheet = "s.xsl";
+    EXPECT_EQ(document(), withStylesheet(kHead, "s.xsl") + without.substr(kHead.size()));
+  }
+  EXPECT_EQ(document(), withStylesheet(kHead, "s.xsl") +
+                            "<url><loc>http://s/</loc><lastmod>2006-03-05</lastmod>"
+                            "<changefreq>daily</changefreq><priority>0.5</priority></url>\r\n"
+                            "<url><loc>http://s/a&amp;b.htm</loc><lastmod>2005-12-31</lastmod>"
+                            "</url>\r\n" +
+                            kTail);
 }
 
 }  // namespace

@@ -191,6 +191,26 @@ TEST_F(ProjectFileTest, OptionsForSearchEnginesThatDoNotReadTakeTheirDefaults) {
   EXPECT_FALSE(settings.robotsTxt) << "a missing key is the default";
 }
 
+TEST_F(ProjectFileTest, StylesheetEntriesFollowOnlyWhenSetAndANewProjectResetsThem) {
+  // An "=" and blanks inside a value stay; those around it a project drops.
+  settings.stylesheet = "https://cdn.example.com/a b/map.xsl?v=1&x=2";
+  settings.writeStylesheet = true;
+  window.folder = "/";
+  window.url = "http://";
+  project.save(path());
+  EXPECT_EQ(test::readFile(path()), std::string(kDefaultProject) +
+                                        "Stylesheet=https://cdn.example.com/a b/map.xsl?v=1&x=2\r\n"
+                                        "WriteStylesheet=1\r\n");
+  GeneratorSettings opened;
+  Window other;
+  ProjectFile(opened, other).open(path());
+  EXPECT_EQ(opened, settings);
+
+  project.startNew();
+  EXPECT_EQ(settings.stylesheet, "");
+  EXPECT_FALSE(settings.writeStylesheet);
+}
+
 TEST_F(ProjectFileTest, OpeningAFileWithoutTheSectionGivesTheDefaults) {
   dir.writeFile("site.prj", "[Other]\r\nLocalFolder=/x\r\n");
   settings.compact = true;

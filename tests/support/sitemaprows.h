@@ -24,6 +24,13 @@ inline std::string indexHead(std::string_view ns = kSchema084) {
          "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" + uri +
          " " + uri + "/siteindex.xsd\">\r\n";
 }
+/// `head` with the line that names the stylesheet `escapedHref` after its
+/// declaration.
+inline std::string withStylesheet(std::string head, std::string_view escapedHref) {
+  const std::string line =
+      "<?xml-stylesheet type=\"text/xsl\" href=\"" + std::string(escapedHref) + "\"?>\r\n";
+  return head.insert(head.find("\r\n") + 2, line);
+}
 /// Those of schema 0.84, and the urlset's end tag.
 inline const std::string kHead = urlsetHead();
 inline const std::string kTail = "</urlset>\r\n";

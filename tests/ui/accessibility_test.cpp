@@ -181,6 +181,8 @@ class AccessibilityTest : public QObject {
     row("settingsDialog", "m_okButton", "", "OK");
     row("searchEngineDialog", "m_schemaBox", "m_schemaLabel", "Schéma");
     row("searchEngineDialog", "m_encodeNonAsciiCheckBox", "", "Kódovať písmená mimo ASCII (%XX)");
+    row("searchEngineDialog", "m_stylesheetEdit", "m_stylesheetLabel", "Štýl (XSL)");
+    row("searchEngineDialog", "m_writeStylesheetCheckBox", "", "Zapísať aj sitemap.xsl");
     row("searchEngineDialog", "m_obeyRobotsCheckBox", "", "Dodržať robots.txt");
     row("searchEngineDialog", "m_robotsAgentEdit", "m_robotsAgentLabel", "Robot");
     row("searchEngineDialog", "m_excludeEdit", "m_excludeLabel", "Vylúčiť cesty");

@@ -63,7 +63,8 @@ class SearchEngineDialogTest : public QObject {
     }
     auto* group = part<QGroupBox>("m_leaveOutGroup");
     QCOMPARE(group->title(), QStringLiteral("Vynechať zo sitemapy"));
-    QVERIFY2(group->y() > top, "under the check boxes");
+    QVERIFY2(group->y() > part<QGroupBox>("m_addressGroup")->geometry().bottom(),
+             "under the addresses");
     auto* obey = part<QCheckBox>("m_obeyRobotsCheckBox");
     QCOMPARE(obey->text(), QStringLiteral("Dodržať robots.txt"));
     QVERIFY(!obey->isChecked());
@@ -94,6 +95,43 @@ class SearchEngineDialogTest : public QObject {
     QVERIFY(ok->isDefault());
     QCOMPARE(ok->geometry().bottomRight() + QPoint(1, 1),
              QPoint(m_dialog->width() - 12, m_dialog->height() - 19));
+  }
+
+  void addressGroupStandsBetweenTheCheckBoxesAndOk() {
+    auto* group = part<QGroupBox>("m_addressGroup");
+    QCOMPARE(group->title(), QStringLiteral("Adresy"));
+    QCOMPARE(part<QLabel>("m_stylesheetLabel")->text(), QStringLiteral("Štýl (XSL):"));
+    auto* edit = part<QLineEdit>("m_stylesheetEdit");
+    QCOMPARE(part<QLabel>("m_stylesheetLabel")->buddy(), edit);
+    QVERIFY(edit->text().isEmpty());
+    auto* write = part<QCheckBox>("m_writeStylesheetCheckBox");
+    QCOMPARE(write->text(), QStringLiteral("Zapísať aj sitemap.xsl"));
+    QVERIFY(!write->isChecked());
+    QVERIFY(write->sizeHint().width() <= write->width());
+    for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(write)}) {
+      QCOMPARE(control->parentWidget(), group);
+      QVERIFY2(group->contentsRect().contains(control->geometry()), "inside the group's frame");
+    }
+    QVERIFY(edit->y() < write->y());
+    const QRect frame = group->geometry();
+    QVERIFY2(frame.top() > part<QCheckBox>("m_robotsTxtCheckBox")->geometry().bottom(),
+             "below the check boxes");
+    QVERIFY2(frame.bottom() < part<QPushButton>("m_okButton")->y(), "above OK");
+    QVERIFY(frame.right() < m_dialog->width());
+  }
+
+  void stylesheetControlsAreTheLiveSettings() {
+    part<QLineEdit>("m_stylesheetEdit")->insert(QStringLiteral("štýly/mapa.xsl"));
+    part<QCheckBox>("m_writeStylesheetCheckBox")->click();
+    QCOMPARE(m_settings.stylesheet, std::string("\xC5\xA1t\xC3\xBDly/mapa.xsl"));
+    QVERIFY(m_settings.writeStylesheet);
+
+    m_settings.stylesheet = "https://s/x.xsl";
+    m_settings.writeStylesheet = false;
+    m_dialog->showSettings();
+    QCOMPARE(part<QLineEdit>("m_stylesheetEdit")->text(), QStringLiteral("https://s/x.xsl"));
+    QVERIFY(!part<QCheckBox>("m_writeStylesheetCheckBox")->isChecked());
+    QCOMPARE(m_settings.stylesheet, std::string("https://s/x.xsl"));
   }
 
   void controlsAreTheLiveSettingsAndAProjectShowsInThem() {
@@ -163,13 +201,14 @@ class SearchEngineDialogTest : public QObject {
     QList<QWidget*> order;
     whileModal(
         [this] { m_dialog->exec(); },
-        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 8); });
-    QCOMPARE(order,
-             (QList<QWidget*>{
-                 part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
-                 part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
-                 part<QCheckBox>("m_robotsTxtCheckBox"), part<QCheckBox>("m_obeyRobotsCheckBox"),
-                 part<QLineEdit>("m_excludeEdit"), part<QPushButton>("m_okButton")}));
+        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 10); });
+    QCOMPARE(order, (QList<QWidget*>{
+                        part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
+                        part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
+                        part<QCheckBox>("m_robotsTxtCheckBox"), part<QLineEdit>("m_stylesheetEdit"),
+                        part<QCheckBox>("m_writeStylesheetCheckBox"),
+                        part<QCheckBox>("m_obeyRobotsCheckBox"), part<QLineEdit>("m_excludeEdit"),
+                        part<QPushButton>("m_okButton")}));
     // The robot's box joins the order once robots.txt is obeyed.
     part<QCheckBox>("m_obeyRobotsCheckBox")->click();
     whileModal([this] { m_dialog->exec(); },
