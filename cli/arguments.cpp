@@ -46,6 +46,12 @@ constexpr RunOption kRunOptions[] = {
      .help = "print the page list instead of writing: one row a line, Url, date, time, "
              "changefreq, priority and ticked (1 or 0), tab-separated",
      .group = HelpGroup::Other},
+    {.name = "--left-out",
+     .field = &CliOptions::leftOut,
+     .help = "after the report (or the list), print what the scan left out: one entry a line, "
+             "the reason (exclude or robots), a tab and the path below FOLDER, a folder's "
+             "ending in \"/\"",
+     .group = HelpGroup::Other},
     {.name = "--quiet",
      .field = &CliOptions::quiet,
      .help = "no live count of scanned files on a terminal",

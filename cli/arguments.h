@@ -32,6 +32,8 @@ struct CliOptions {
   std::vector<SettingArgument> settings;
   bool includeAll = true;
   bool list = false;
+  /// Print what the scan left out, after the report or the list.
+  bool leftOut = false;
   bool quiet = false;
   bool help = false;
   bool version = false;

@@ -10,6 +10,7 @@
 #include "cli/arguments.h"
 #include "core/errors.h"
 #include "core/generatorsettings.h"
+#include "core/leftout.h"
 #include "core/pagelist.h"
 #include "core/sitemapjob.h"
 #include "core/throttle.h"
@@ -58,6 +59,14 @@ void printList(const PageList& pages, std::FILE* out) {
   }
 }
 
+void printLeftOut(const LeftOutList& leftOut, std::FILE* out) {
+  std::string line;
+  for (const LeftOutEntry& entry : leftOut.entries()) {
+    line.assign(reasonWord(entry.reason)).append("\t").append(entry.path).append("\n");
+    std::fwrite(line.data(), 1, line.size(), out);
+  }
+}
+
 int run(const CliOptions& options, const Console& console) {
   GeneratorSettings settings;
   ProjectTexts texts;
@@ -88,16 +97,18 @@ int run(const CliOptions& options, const Console& console) {
 
   if (options.includeAll) pages.includeAll();
 
+  int status = Written;
   if (options.list) {
     printList(pages, console.out);
   } else {
     const SitemapResult result = job.write();
-    std::fprintf(console.out, "%s\n", SitemapJob::report(result).c_str());
-    if (result.exceedsLimits()) return LimitExceeded;
+    std::fprintf(console.out, "%s\n", job.completionMessage(result).c_str());
+    if (result.exceedsLimits()) status = LimitExceeded;
   }
+  if (options.leftOut) printLeftOut(job.scanner().leftOut(), console.out);
   if (std::fflush(console.out) != 0 || std::ferror(console.out))
     throw IoError("Cannot write the standard output", EIO);
-  return Written;
+  return status;
 }
 
 void printUsageError(const UsageError& error, std::FILE* err) {

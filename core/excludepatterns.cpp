@@ -50,8 +50,15 @@ ExcludePatterns::ExcludePatterns(std::string_view setting) {
       // the matcher try the same splits again.
       const bool anyFolders = name == "**";
       if (anyFolders && !pattern.segments.empty() && pattern.segments.back().anyFolders) continue;
-      pattern.segments.push_back(Segment{anyFolders ? std::string() : std::string(name), anyFolders,
-                                         name.find_first_of("*?") == std::string_view::npos});
+      Segment segment{anyFolders ? std::string() : std::string(name), anyFolders,
+                      name.find_first_of("*?") == std::string_view::npos};
+      if (!anyFolders && !segment.literal) {
+        segment.prefixLength = name.find_first_of("*?");
+        const std::size_t star = name.rfind('*');
+        if (star != std::string_view::npos && name.find('?', star) == std::string_view::npos)
+          segment.suffixLength = name.size() - star - 1;
+      }
+      pattern.segments.push_back(std::move(segment));
     }
     if (pattern.segments.empty()) continue;
     if (!anchored && !pattern.segments.front().anyFolders)
@@ -65,24 +72,38 @@ ExcludePatterns::ExcludePatterns(std::string_view setting) {
     m_patterns.emplace_back(written);
     m_compiled.push_back(std::move(pattern));
   }
+  for (Pattern& pattern : m_compiled) {
+    const std::vector<Segment>& segments = pattern.segments;
+    // A name at any depth is matched against the last name alone anyway.
+    if (segments.size() == 2 && segments[0].anyFolders && !segments[1].anyFolders) continue;
+    for (std::size_t i = 0; i < segments.size(); ++i)
+      if (segments[i].literal) pattern.required.push_back(i);
+  }
 }
 
 bool ExcludePatterns::matchName(const Segment& segment, std::string_view name) {
   // Most patterns name a page or a folder outright; a plain comparison
   // spares them the mask matcher's work per character.
-  return segment.literal ? segment.glob == name : wildcardMatch(segment.glob, name);
+  if (segment.literal) return segment.glob == name;
+  // Most names fail at the text around the stars, which costs far less than
+  // the matcher's walk through the name by code points.
+  const std::string_view glob = segment.glob;
+  if (name.size() < segment.prefixLength + segment.suffixLength ||
+      !name.starts_with(glob.substr(0, segment.prefixLength)) ||
+      !name.ends_with(glob.substr(glob.size() - segment.suffixLength)))
+    return false;
+  return wildcardMatch(glob, name);
 }
 
 // "**" is to names what "*" is to characters, and each other segment
 // matches exactly one name, so the star matcher of wildcard.cpp applies one
 // level up: going back to the last "**" only is enough, which keeps the
 // cost at O(pattern x path) name matches.
-bool ExcludePatterns::matchNames(const Segment* pattern, std::size_t count, std::string_view path) {
+bool ExcludePatterns::matchNames(const Segment* pattern, std::size_t count, std::string_view path,
+                                 std::string_view lastName) {
   // The common pattern, a name at any depth: only the last name can match.
-  if (count == 2 && pattern[0].anyFolders && !pattern[1].anyFolders) {
-    const std::size_t slash = path.rfind('/');
-    return matchName(pattern[1], slash == std::string_view::npos ? path : path.substr(slash + 1));
-  }
+  if (count == 2 && pattern[0].anyFolders && !pattern[1].anyFolders)
+    return matchName(pattern[1], lastName);
   std::size_t p = 0;
   std::size_t pos = 0;
   std::size_t starAt = kNone;  // pattern index just after the last "**"
@@ -112,12 +133,20 @@ std::optional<std::size_t> ExcludePatterns::match(std::string_view path, bool is
   while (!path.empty() && path.front() == '/') path.remove_prefix(1);
   while (!path.empty() && path.back() == '/') path.remove_suffix(1);
   if (path.empty()) return std::nullopt;
+  const std::size_t slash = path.rfind('/');
+  const std::string_view lastName = slash == std::string_view::npos ? path : path.substr(slash + 1);
   for (std::size_t i = 0; i < m_compiled.size(); ++i) {
     const Pattern& pattern = m_compiled[i];
     if (pattern.foldersOnly && !isFolder) continue;
-    if (matchNames(pattern.segments.data(), pattern.segments.size(), path)) return i;
+    // A quick test that most paths fail: a literal name that is nowhere in
+    // the path is not one of its names either.
+    bool possible = true;
+    for (const std::size_t segment : pattern.required)
+      possible = possible && path.find(pattern.segments[segment].glob) != std::string_view::npos;
+    if (!possible) continue;
+    if (matchNames(pattern.segments.data(), pattern.segments.size(), path, lastName)) return i;
     if (isFolder && pattern.holderLength.value_or(0) > 0 &&
-        matchNames(pattern.segments.data(), *pattern.holderLength, path))
+        matchNames(pattern.segments.data(), *pattern.holderLength, path, lastName))
       return i;
   }
   return std::nullopt;

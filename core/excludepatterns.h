@@ -49,16 +49,24 @@ class ExcludePatterns {
     std::string glob;         // a name mask; empty for "**"
     bool anyFolders = false;  // "**"
     bool literal = false;     // a mask without "*" or "?"
+    // What every name the mask matches begins and ends with: the text
+    // before its first wildcard and after its last "*" (when no "?" follows).
+    std::size_t prefixLength = 0;
+    std::size_t suffixLength = 0;
   };
   struct Pattern {
     std::vector<Segment> segments;
+    /// The literal segments, by index: names a matching path holds.
+    std::vector<std::size_t> required;
     bool foldersOnly = false;
     /// Ends in "/**": a folder that the part before it matches is left out
     /// whole. How many segments that part has.
     std::optional<std::size_t> holderLength;
   };
   std::optional<std::size_t> match(std::string_view path, bool isFolder) const;
-  static bool matchNames(const Segment* pattern, std::size_t count, std::string_view path);
+  /// `lastName`: the path's last name, found once for all the patterns.
+  static bool matchNames(const Segment* pattern, std::size_t count, std::string_view path,
+                         std::string_view lastName);
   static bool matchName(const Segment& segment, std::string_view name);
 
   std::vector<std::string> m_patterns;

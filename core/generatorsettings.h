@@ -135,6 +135,15 @@ struct GeneratorSettings {
   /// when `stylesheet` is empty.
   bool writeStylesheet = false;
 
+  // What the scan leaves out of the sitemap; off and empty, nothing.
+  /// Paths relative to the scan folder, patterns separated by ";" (see
+  /// ExcludePatterns).
+  std::string excludePatterns;
+  /// Leave out the pages that the scan folder's robots.txt forbids.
+  bool obeyRobots = false;
+  /// The robot whose group of robots.txt counts; "*" is any robot.
+  std::string robotsAgent = "*";
+
   /// Every setting that a new project resets back to its default (see
   /// core/projectsettings.cpp): the masks, the index file and the layout
   /// stay as they are.

@@ -116,6 +116,31 @@ constexpr ProjectSetting kSettings[] = {
                         "when --stylesheet names none; a sitemap.xsl of the user's stays",
                 .group = HelpGroup::SearchEngines,
                 .negatable = true}},
+
+    {.key = "Exclude",
+     .value = TextValue{.member = &G::excludePatterns, .separator = ";"},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--exclude",
+                .valueName = "PATTERNS",
+                .help = "leave out the files and folders whose path below FOLDER matches one "
+                        R"(of the patterns, separated by ";": "*" any characters of a name, "?" )"
+                        R"(one, "**/" any folders, a final "/" folders only; a pattern with a )"
+                        R"("/" is anchored at FOLDER; e.g. "404.html;drafts/;tags/;)"
+                        R"(**/print-*.html"; may repeat, each adding to the project's)",
+                .negatable = true,
+                .negationHelp = "forget the project's exclude patterns"}},
+    {.key = "ObeyRobots",
+     .value = FlagValue{&G::obeyRobots},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--obey-robots",
+                .help = "leave out the pages that FOLDER/robots.txt forbids",
+                .negatable = true}},
+    {.key = "RobotsAgent",
+     .value = TextValue{.member = &G::robotsAgent},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--robots-agent",
+                .valueName = "NAME",
+                .help = R"(the robot whose rules of robots.txt count (default "*", any robot))"}},
 };
 
 }  // namespace

@@ -53,58 +53,70 @@ int escapedAt(std::string_view text, std::size_t pos) {
   return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
-void appendPercent(std::string& out, int octet) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  out += '%';
-  out += kHex[(octet >> 4) & 0x0F];
-  out += kHex[octet & 0x0F];
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+char* writePercent(char* out, int octet) {
+  out[0] = '%';
+  out[1] = kHexDigits[(octet >> 4) & 0x0F];
+  out[2] = kHexDigits[octet & 0x0F];
+  return out + 3;
+}
+
+/// Where the compared form of `text` first differs from `text` itself: its
+/// size when the two are the same.
+std::size_t firstToChange(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    switch (classOf(text[i])) {
+      case Octet::Keep:
+        break;
+      case Octet::Encode:
+        return i;
+      case Octet::Percent: {
+        const int octet = escapedAt(text, i);
+        if (octet < 0 || decodes(octet) || !isUpperHexDigit(text[i + 1]) ||
+            !isUpperHexDigit(text[i + 2]))
+          return i;
+        i += 2;
+        break;
+      }
+    }
+  }
+  return text.size();
 }
 
 void appendComparedForm(std::string& out, std::string_view text) {
+  // Written in place into room for the longest outcome, every octet as
+  // "%XX", then cut to size: this runs for every page of a site that obeys
+  // robots.txt, and names outside ASCII are all escapes.
+  const std::size_t start = out.size();
+  out.resize(start + 3 * text.size());
+  char* const begin = out.data() + start;
+  char* write = begin;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     switch (classOf(c)) {
       case Octet::Keep:
-        out += c;
+        *write++ = c;
         break;
       case Octet::Encode:
-        appendPercent(out, static_cast<unsigned char>(c));
+        write = writePercent(write, static_cast<unsigned char>(c));
         break;
       case Octet::Percent: {
         const int octet = escapedAt(text, i);
         if (octet < 0) {
-          appendPercent(out, '%');
+          write = writePercent(write, '%');
         } else {
           if (decodes(octet))
-            out += static_cast<char>(octet);
+            *write++ = static_cast<char>(octet);
           else
-            appendPercent(out, octet);
+            write = writePercent(write, octet);
           i += 2;
         }
         break;
       }
     }
   }
-}
-
-bool inComparedForm(std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    switch (classOf(text[i])) {
-      case Octet::Keep:
-        break;
-      case Octet::Encode:
-        return false;
-      case Octet::Percent: {
-        const int octet = escapedAt(text, i);
-        if (octet < 0 || decodes(octet) || !isUpperHexDigit(text[i + 1]) ||
-            !isUpperHexDigit(text[i + 2]))
-          return false;
-        i += 2;
-        break;
-      }
-    }
-  }
-  return true;
+  out.resize(start + static_cast<std::size_t>(write - begin));
 }
 
 std::string_view trimBlanks(std::string_view text) {
@@ -123,10 +135,23 @@ bool equalsInAnyCase(std::string_view a, std::string_view b) {
 }
 
 void addOctets(std::array<std::uint64_t, 4>& set, std::string_view text) {
+  // In the compared form every octet is ASCII: two words in registers take
+  // them, without a store per octet into the set.
+  std::uint64_t low = 0;
+  std::uint64_t high = 0;
   for (const char c : text) {
     const auto octet = static_cast<unsigned char>(c);
-    set[octet >> 6] |= std::uint64_t{1} << (octet & 63);
+    const std::uint64_t bit = std::uint64_t{1} << (octet & 63);
+    if (octet < 64) {
+      low |= bit;
+    } else if (octet < 128) {
+      high |= bit;
+    } else {
+      set[octet >> 6] |= bit;
+    }
   }
+  set[0] |= low;
+  set[1] |= high;
 }
 
 std::string_view productToken(std::string_view name) {
@@ -285,11 +310,12 @@ std::size_t RobotsRules::longestPrefix(std::string_view path) const {
   }
 }
 
-bool RobotsRules::decide(std::string_view path) const {
+bool RobotsRules::decide(std::string_view path, const OctetSet* octets) const {
   if (path == "/robots.txt") return true;
   const std::size_t prefix = longestPrefix(path);
   OctetSet pathOctets{};
-  bool octetsKnown = false;
+  bool octetsKnown = octets != nullptr;
+  if (octets) pathOctets = *octets;
   for (const std::uint32_t i : m_others) {
     if (i > prefix) break;  // the prefix rule wins over this one and all after it
     const Rule& rule = m_rules[i];
@@ -313,14 +339,40 @@ bool RobotsRules::decide(std::string_view path) const {
 
 bool RobotsRules::allows(std::string_view path) const {
   if (m_rules.empty()) return true;
-  if (!path.empty() && path.front() == '/' && inComparedForm(path)) return decide(path);
+  const bool rooted = !path.empty() && path.front() == '/';
+  const std::size_t same = rooted ? firstToChange(path) : 0;
+  if (same == path.size() && rooted) return decide(path);
   // Per thread, so that the buffer's memory is taken once and matching
   // stays safe to run from several threads.
   thread_local std::string compared;
   compared.clear();
-  if (path.empty() || path.front() != '/') compared += '/';
-  appendComparedForm(compared, path);
+  if (!rooted) compared += '/';
+  compared.append(path, 0, same);
+  appendComparedForm(compared, path.substr(same));
   return decide(compared);
+}
+
+const RobotsRules::ComparedPath& RobotsPathForm::of(std::string_view path) {
+  // An escape never reaches past a "/", so the folder's part converts alone.
+  const std::size_t slash = path.rfind('/');
+  const std::string_view folder =
+      slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+  if (folder != m_folder || m_form.empty()) {
+    m_folder.assign(folder);
+    m_form.clear();
+    if (path.empty() || path.front() != '/') m_form += '/';
+    appendComparedForm(m_form, folder);
+    m_folderFormLength = m_form.size();
+    m_folderOctets = {};
+    addOctets(m_folderOctets, m_form);
+  } else {
+    m_form.resize(m_folderFormLength);
+  }
+  appendComparedForm(m_form, path.substr(folder.size()));
+  m_path.text = m_form;
+  m_path.octets = m_folderOctets;
+  addOctets(m_path.octets, std::string_view(m_form).substr(m_folderFormLength));
+  return m_path;
 }
 
 std::string_view pathFromHostRoot(std::string_view url) {
@@ -337,8 +389,10 @@ std::string_view pathFromHostRoot(std::string_view url) {
     hostStart = schemeEnd + 3;
   else if (url.substr(0, 2) == "//")
     hostStart = 2;
-  const std::size_t pathStart = url.find_first_of("/?", hostStart);
-  return pathStart == std::string_view::npos ? std::string_view() : url.substr(pathStart);
+  // By hand: find_first_of looks each character up in the set with a call.
+  std::size_t pathStart = hostStart;
+  while (pathStart < url.size() && url[pathStart] != '/' && url[pathStart] != '?') ++pathStart;
+  return url.substr(pathStart);
 }
 
 }  // namespace qorv

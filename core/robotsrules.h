@@ -58,12 +58,23 @@ class RobotsRules {
   /// threads at once.
   bool allows(std::string_view path) const;
 
+  /// Which octets occur in a text, one bit each.
+  using OctetSet = std::array<std::uint64_t, 4>;
+  /// A path already in the compared form, beginning with "/", and the
+  /// octets it holds (what `RobotsPathForm` gives).
+  struct ComparedPath {
+    std::string_view text;
+    OctetSet octets{};
+  };
+  /// As `allows`, for a path in the compared form.
+  bool allows(const ComparedPath& path) const {
+    return m_rules.empty() || decide(path.text, &path.octets);
+  }
+
   /// How many rules apply to the robot.
   std::size_t ruleCount() const { return m_rules.size(); }
 
  private:
-  /// Which octets occur in a text, one bit each.
-  using OctetSet = std::array<std::uint64_t, 4>;
   struct Rule {
     /// The literal runs between the "*"s, in the compared form.
     std::vector<std::string> pieces;
@@ -75,7 +86,8 @@ class RobotsRules {
   /// `value` not empty.
   static Rule makeRule(std::string_view value, bool allow);
   static bool matches(const Rule& rule, std::string_view path);
-  bool decide(std::string_view path) const;
+  /// `octets`: those of `path`, when known.
+  bool decide(std::string_view path, const OctetSet* octets = nullptr) const;
   static constexpr std::size_t kNoRule = static_cast<std::size_t>(-1);
   std::size_t longestPrefix(std::string_view path) const;
 
@@ -85,6 +97,24 @@ class RobotsRules {
   // there are; the rest (with stars or "$") are tried one by one.
   std::vector<std::uint32_t> m_prefixes;  // by text, one per text
   std::vector<std::uint32_t> m_others;    // in precedence order
+};
+
+/// Puts paths into the form that `RobotsRules` compares, one after another,
+/// keeping the form of the last one's folder: a scan asks about the files
+/// of a folder one after another, and then converts only their names. One
+/// for each thread that asks.
+class RobotsPathForm {
+ public:
+  /// The compared form of `path` (read as `RobotsRules::allows` reads it),
+  /// valid until the next call.
+  const RobotsRules::ComparedPath& of(std::string_view path);
+
+ private:
+  std::string m_folder;  // the last path up to its last "/"
+  std::string m_form;    // the compared form of that folder, then of the name
+  std::size_t m_folderFormLength = 0;
+  RobotsRules::OctetSet m_folderOctets{};
+  RobotsRules::ComparedPath m_path;
 };
 
 /// The path and query of `url` as a crawler requests them from its host:

@@ -35,7 +35,12 @@ SitemapResult SitemapJob::write() const {
   return m_writer.writeSitemap(m_scanner.scanFolder(), m_scanner.rootUrl(), m_pages, m_settings);
 }
 
-std::string SitemapJob::report(const SitemapResult& result) {
+std::string SitemapJob::completionMessage(const SitemapResult& result) const {
+  return report(result, m_scanner.leftOut(), m_scanner.keptFileCount());
+}
+
+std::string SitemapJob::report(const SitemapResult& result, const LeftOutList& leftOut,
+                               std::size_t filesKept) {
   std::string text = "Tessaly vytvorená do súboru:\n" + shownPath(result.filePath);
   text += "\n\nVeľkosť súboru: " + std::to_string(result.fileSize) + " B";
   if (result.partCount == 0 && result.fileSize > result.maxBytes)
@@ -44,6 +49,11 @@ std::string SitemapJob::report(const SitemapResult& result) {
   text += "\n\nPočet Url: " + std::to_string(result.urlCount);
   if (result.partCount == 0 && result.urlCount > kMaxSitemapUrls)
     text += "\nChyba - je prekročený maximálny počet 50000 Url.";
+  if (!leftOut.empty()) {
+    text += "\n\n" + leftOutReportLine(leftOut);
+    if (const std::string all = allLeftOutLine(leftOut, filesKept); !all.empty())
+      text += "\n" + all;
+  }
   if (result.partCount > 0) text += "\n\nPočet súborov: " + std::to_string(result.partCount);
   if (result.gzipCopies) text += "\n\nKomprimované kópie: .gz";
   if (result.robotsLine == SitemapResult::RobotsLine::Added)

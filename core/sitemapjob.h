@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "core/generatorsettings.h"
+#include "core/leftout.h"
 #include "core/pagelist.h"
 #include "core/sitemapwriter.h"
 #include "core/sitescan.h"
@@ -32,10 +34,15 @@ class SitemapJob {
   /// SitemapWriter::writeSitemap for what it throws).
   SitemapResult write() const;
   /// The completion message of a write, one line per "\n": the file, its
-  /// size and URL count with each limit exceeded, then the parts, the gzip
-  /// copies and the robots.txt line when there are any, and a sitemap.xsl
-  /// of the user's left in place of the program's.
-  static std::string report(const SitemapResult& result);
+  /// size and URL count with each limit exceeded; when the scan left pages
+  /// out (`leftOut`, with `filesKept` as `allLeftOutLine` takes it), an
+  /// empty line and what it left out; then the parts, the gzip copies and
+  /// the robots.txt line when there are any, and a sitemap.xsl of the
+  /// user's left in place of the program's.
+  static std::string report(const SitemapResult& result, const LeftOutList& leftOut = {},
+                            std::size_t filesKept = 0);
+  /// The completion message of a write after the last scan.
+  std::string completionMessage(const SitemapResult& result) const;
 
   SiteScanner& scanner() { return m_scanner; }
   const SiteScanner& scanner() const { return m_scanner; }

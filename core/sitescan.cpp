@@ -22,6 +22,35 @@ bool isIndexFile(std::string_view relativePath, std::string_view indexFile) {
          indexFile.find('/') == std::string_view::npos;
 }
 
+constexpr std::string_view kRobotsTxtName = "robots.txt";
+
+/// The path a crawler would request for `url`, a row's URL (XML-escaped):
+/// its path from the host's root, with the entities read back. A view into
+/// `url`, or into `buffer` when there was an entity to read back.
+std::string_view requestPath(std::string_view url, std::string& buffer) {
+  const std::string_view path = pathFromHostRoot(url);
+  std::size_t amp = path.find('&');
+  if (amp == std::string_view::npos) return path;
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&amp;", '&'}, {"&apos;", '\''}, {"&quot;", '"'}, {"&gt;", '>'}, {"&lt;", '<'}};
+  buffer.clear();
+  std::size_t start = 0;
+  for (; amp != std::string_view::npos; amp = path.find('&', start)) {
+    buffer.append(path, start, amp - start);
+    start = amp + 1;
+    char character = '&';
+    for (const auto& [text, meaning] : kEntities) {
+      if (path.substr(amp, text.size()) != text) continue;
+      character = meaning;
+      start = amp + text.size();
+      break;
+    }
+    buffer += character;
+  }
+  buffer.append(path, start);
+  return buffer;
+}
+
 }  // namespace
 
 std::vector<std::string> splitFileMask(std::string_view fileMask) {
@@ -41,8 +70,14 @@ SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const Sca
       m_pages(pages),
       m_inputs(inputs),
       m_formats(formats),
+      m_fileSystem(fileSystem),
       m_walker(fileSystem) {
-  m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { addFileRow(file); };
+  m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { onFileFound(file); };
+}
+
+void SiteScanner::clearLeftOut() {
+  m_leftOut.clear();
+  m_keptFiles = 0;
 }
 
 bool SiteScanner::run() {
@@ -57,6 +92,7 @@ bool SiteScanner::run() {
   m_rootUrl = m_inputs.siteUrl();
   if (m_rootUrl.empty() || m_rootUrl.back() != '/') m_rootUrl += '/';
   m_pages.clear();
+  clearLeftOut();
   // The root row is escaped like the file rows, so the sitemap stays
   // well-formed whatever the site URL holds; file rows are compared with
   // this escaped form.
@@ -69,8 +105,18 @@ bool SiteScanner::run() {
   m_scanFolder = m_inputs.localFolder();
   if (m_scanFolder.empty() || m_scanFolder.back() != '/') m_scanFolder += '/';
 
+  // The rules hold for the whole scan, unlike the settings that each file
+  // reads afresh: a rule that changed halfway would leave out some pages
+  // by one and some by another.
+  m_exclude = ExcludePatterns(m_settings.excludePatterns);
+  m_robots.reset();
+  if (m_settings.obeyRobots) m_robots = readRobotsRules();
+
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
+  m_walker.skipFolder = nullptr;
+  if (!m_exclude.empty())
+    m_walker.skipFolder = [this](std::string_view folder) { return leavesOutFolder(folder); };
   try {
     if (!m_walker.walk()) {
       // A scan folder that is missing, or is a file, gives the root row
@@ -99,28 +145,71 @@ std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativ
   return url;
 }
 
-void SiteScanner::addFileRow(const FoundFile& file) {
+RobotsRules SiteScanner::readRobotsRules() const {
+  int error = 0;
+  Result<std::unique_ptr<Folder>> folder = m_fileSystem.openFolder(m_scanFolder);
+  if (folder) {
+    // One byte past the limit tells the parser that the file went on.
+    const Result<std::string> text = (*folder)->readFile(kRobotsTxtName, kRobotsTxtLimit + 1);
+    if (text) return RobotsRules::parse(*text, m_settings.robotsAgent);
+    error = text.error();
+  } else {
+    error = folder.error();
+  }
+  // A site without robots.txt lets every robot fetch everything. Any other
+  // failure, a refusal among them, would decide unseen what the sitemap
+  // holds.
+  if (failureKind(error) == FailureKind::Gone) return RobotsRules();
+  throw IoError("Cannot read", m_scanFolder + std::string(kRobotsTxtName), error);
+}
+
+bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
+  if (!m_exclude.matchFolder(relativeFolder)) return false;
+  m_leftOut.add(std::string(relativeFolder), LeftOutReason::Exclude);
+  return true;
+}
+
+FileFacts SiteScanner::readFacts(const FoundFile& file) {
+  return FileFacts{file.folder.lastWriteTime(file.name)};
+}
+
+void SiteScanner::onFileFound(const FoundFile& file) {
   if (m_stopRequested) throw ScanStopped{};
+  const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
+  // Decided by the path alone, before the disk is asked anything.
+  if (!m_exclude.empty() && m_exclude.matchFile(relative)) {
+    m_leftOut.add(std::string(relative), LeftOutReason::Exclude);
+  } else {
+    addFileRow(file.path, relative, readFacts(file));
+  }
+  if (onFileDone) onFileDone();
+}
+
+void SiteScanner::addFileRow(const std::string& path, std::string_view relativePath,
+                             const FileFacts& facts) {
   // A file that is gone by now (or a link to nothing), or one this process
   // may not look at, gives no row, and the scan goes on; a time that cannot
   // be read for another reason ends the scan, which would otherwise look
   // complete without the file.
-  const Result<std::optional<DateTime>> read = file.folder.lastWriteTime(file.name);
+  const Result<std::optional<DateTime>>& read = facts.time;
   if (!read && failureKind(read.error()) == FailureKind::Failed)
-    throw IoError("Cannot read the time of", file.path, read.error());
-  if (read && *read) {
-    const DateTime& written = **read;
-    const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
-    std::string url =
-        fileUrl(m_inputs.siteUrl(), relative, m_settings.indexFile, m_settings.encodeNonAscii);
-    if (url != m_rootRowUrl) {
-      if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
-      m_pages.add(std::move(url), formatDateText(written.date, m_formats),
-                  formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
-                  m_settings.otherPriority.text());
-    }
+    throw IoError("Cannot read the time of", path, read.error());
+  if (!read || !*read) return;
+  const DateTime& written = **read;
+  std::string url =
+      fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile, m_settings.encodeNonAscii);
+  // The URL as it would be written decides, so that the site URL's own
+  // path counts as a crawler would see it.
+  if (m_robots && !m_robots->allows(m_robotsPaths.of(requestPath(url, m_requestPath)))) {
+    m_leftOut.add(std::string(relativePath), LeftOutReason::Robots);
+    return;
   }
-  if (onFileDone) onFileDone();
+  ++m_keptFiles;
+  if (url == m_rootRowUrl) return;
+  if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
+  m_pages.add(std::move(url), formatDateText(written.date, m_formats),
+              formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
+              m_settings.otherPriority.text());
 }
 
 }  // namespace qorv

@@ -1,13 +1,18 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/dirwalk.h"
+#include "core/excludepatterns.h"
 #include "core/generatorsettings.h"
+#include "core/leftout.h"
 #include "core/pagelist.h"
+#include "core/robotsrules.h"
 #include "platform/datetime.h"
 #include "platform/filesystem.h"
 #include "platform/localeformats.h"
@@ -29,9 +34,17 @@ class ScanInputs {
 /// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
+/// What the disk says of one reported file. Read without touching anything
+/// the scan shares, so that several files could be read at once.
+struct FileFacts {
+  Result<std::optional<DateTime>> time;
+};
+
 /// Turns the local copy of a site into the page list: a root row for the
 /// site URL, then one unticked row per matching file, in walk order, with
-/// the URL the file is published under.
+/// the URL the file is published under. The exclude patterns and, when
+/// asked, the scan folder's robots.txt leave pages out (never the root
+/// row); what they left out is listed in `leftOut`.
 class SiteScanner {
  public:
   SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
@@ -45,9 +58,12 @@ class SiteScanner {
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask), and IoError when
-  /// a folder cannot be listed or a file's time cannot be read for another
-  /// reason than being gone or refused; the rows added until then stay. A
-  /// scan folder that is missing or is a file gives the root row alone.
+  /// a folder cannot be listed, a file's time cannot be read for another
+  /// reason than being gone or refused, or robots.txt (when obeyed) cannot
+  /// be read for another reason than being missing; the rows added until
+  /// then stay. A scan folder that is missing or is a file gives the root
+  /// row alone. The exclude patterns, the robots.txt rules and the robot's
+  /// name are read when it starts and hold for the whole scan.
   bool run();
   bool isRunning() const { return m_running; }
   /// Ends a running scan before its next file; the rows so far stay.
@@ -59,6 +75,14 @@ class SiteScanner {
   const std::string& rootUrl() const { return m_rootUrl; }
   /// File rows of the last scan longer than `kMaxUrlLength`.
   int overlongCount() const { return m_overlongCount; }
+  /// What the last scan left out, in walk order, and why; a scan empties
+  /// it when it starts.
+  const LeftOutList& leftOut() const { return m_leftOut; }
+  /// The files of the last scan that no rule left out, the index file at
+  /// the root (which gives no row) among them; gone files not counted.
+  std::size_t keptFileCount() const { return m_keptFiles; }
+  /// Forgets what the last scan left out, as a new project does.
+  void clearLeftOut();
 
   /// The URL a file row gets: `base` (XML-escaped, "\" turned into "/")
   /// and the path relative to the scan folder joined by "/"; the path
@@ -69,19 +93,34 @@ class SiteScanner {
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile, bool encodeNonAscii = false);
 
+  /// Reads what the row of a reported file needs from the disk.
+  static FileFacts readFacts(const FoundFile& file);
+
  private:
-  void addFileRow(const FoundFile& file);
+  void onFileFound(const FoundFile& file);
+  bool leavesOutFolder(std::string_view relativeFolder);
+  /// Decides, from what `readFacts` gave, whether and how the file becomes
+  /// a row: what depends on the settings, the site URL and the rules.
+  void addFileRow(const std::string& path, std::string_view relativePath, const FileFacts& facts);
+  RobotsRules readRobotsRules() const;
 
   GeneratorSettings& m_settings;
   PageList& m_pages;
   const ScanInputs& m_inputs;
   const LocaleFormats& m_formats;
+  FileSystem& m_fileSystem;
   DirectoryWalker m_walker;
 
   std::string m_scanFolder;
   std::string m_rootUrl;
   std::string m_rootRowUrl;
   int m_overlongCount = 0;
+  ExcludePatterns m_exclude;
+  std::optional<RobotsRules> m_robots;
+  std::string m_requestPath;  // kept for the next file's
+  RobotsPathForm m_robotsPaths;
+  LeftOutList m_leftOut;
+  std::size_t m_keptFiles = 0;
   bool m_running = false;
   bool m_stopRequested = false;
 };

@@ -68,6 +68,10 @@ class MemoryFolder final : public qorv::Folder {
   qorv::Result<std::optional<qorv::DateTime>> lastWriteTime(std::string_view) override {
     return std::optional(qorv::DateTime{{2006, 3, 5}, {9, 5, 6}});
   }
+  // The scan reads no file at its defaults.
+  qorv::Result<std::string> readFile(std::string_view, std::size_t) override {
+    return qorv::Failure{ENOENT};
+  }
 
  private:
   const Node& m_node;

@@ -16,11 +16,12 @@ _qorv_cli()
         --mask --index
         --root-changefreq --root-priority --changefreq --priority
         --long --zone --compact
+        --exclude --no-exclude --obey-robots --no-obey-robots --robots-agent
         --include
         --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
         --gzip --no-gzip --robots --no-robots
         --stylesheet --write-stylesheet --no-write-stylesheet
-        --list --quiet
+        --list --left-out --quiet
         --help --version
     )
 
@@ -82,7 +83,7 @@ _qorv_cli_value()
 {
     case $1 in
         --project | --save-project) value="<file>" ;;
-        --mask | --index | --stylesheet) value="<text>" ;;
+        --mask | --index | --stylesheet | --exclude | --robots-agent) value="<text>" ;;
         --root-changefreq | --changefreq)
             value="none always hourly daily weekly monthly yearly never" ;;
         --root-priority | --priority)

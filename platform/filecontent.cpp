@@ -8,13 +8,19 @@
 #include <cerrno>
 
 #include "platform/filedescriptor.h"
+#include "platform/plainfile.h"
 #include "platform/systemcalls.h"
 
 namespace qorv {
 
-namespace {
+Result<PlainFile> asPlainFile(FileDescriptor fd) {
+  if (!fd) return Failure{errno};
+  struct stat st;
+  if (sys::fstat(fd.get(), &st) != 0) return Failure{errno};
+  if (!S_ISREG(st.st_mode)) return Failure{S_ISDIR(st.st_mode) ? EISDIR : EPERM};
+  return PlainFile{std::move(fd), static_cast<std::size_t>(st.st_size)};
+}
 
-/// What `fd` holds, up to its end or `limit` bytes, appended to `content`.
 Result<void> readUpTo(int fd, std::size_t limit, std::string& content) {
   char buffer[64 * 1024];
   while (content.size() < limit) {
@@ -29,22 +35,14 @@ Result<void> readUpTo(int fd, std::size_t limit, std::string& content) {
   return {};
 }
 
-/// A plain file opened for reading, and its size.
-struct PlainFile {
-  FileDescriptor fd;
-  std::size_t size;
-};
+namespace {
 
 /// The plain file at `path`, opened with `flags` besides those of every
 /// read. Non-blocking, so that a pipe at `path` is refused rather than
 /// waited on.
 Result<PlainFile> openPlainFile(const std::string& path, int flags) {
-  FileDescriptor fd(sys::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | flags));
-  if (!fd) return Failure{errno};
-  struct stat st;
-  if (sys::fstat(fd.get(), &st) != 0) return Failure{errno};
-  if (!S_ISREG(st.st_mode)) return Failure{S_ISDIR(st.st_mode) ? EISDIR : EPERM};
-  return PlainFile{std::move(fd), static_cast<std::size_t>(st.st_size)};
+  return asPlainFile(
+      FileDescriptor(sys::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | flags)));
 }
 
 }  // namespace

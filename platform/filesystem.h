@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -68,6 +69,13 @@ class Folder {
   /// seconds held to two-second steps; nothing when the time lies outside
   /// the years 1 to 9999.
   virtual Result<std::optional<DateTime>> lastWriteTime(std::string_view name) = 0;
+  /// The first `limit` bytes (or all, if fewer) of the plain file `name`
+  /// of this folder, links followed. Fails with the error of opening or
+  /// reading it (ENOENT when there is none), EISDIR for a folder, EPERM for
+  /// another entry that is no plain file (a pipe, a device). Touches nothing
+  /// this folder keeps between calls, so reads of several files may run at
+  /// once.
+  virtual Result<std::string> readFile(std::string_view name, std::size_t limit) = 0;
 };
 
 class FileSystem {

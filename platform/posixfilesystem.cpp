@@ -3,11 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
 #include "platform/filedescriptor.h"
 #include "platform/filesystem.h"
+#include "platform/plainfile.h"
 #include "platform/systemcalls.h"
 
 namespace qorv {
@@ -96,6 +98,21 @@ class PosixFolder final : public Folder {
     // File times are held to two-second steps.
     return std::optional<DateTime>(
         DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}});
+  }
+
+  Result<std::string> readFile(std::string_view name, std::size_t limit) override {
+    // Its own copy of the name: `terminated`'s buffer is not to be shared.
+    const std::string path(name);
+    // Non-blocking, so that a pipe is refused rather than waited on; only
+    // read, so its close loses nothing.
+    Result<PlainFile> file = asPlainFile(FileDescriptor(
+        sys::openAt(m_fd.get(), path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)));
+    if (!file) return Failure{file.error()};
+    std::string content;
+    content.reserve(std::min(file->size, limit));
+    if (const Result<void> read = readUpTo(file->fd.get(), limit, content); !read)
+      return Failure{read.error()};
+    return content;
   }
 
   static Result<std::unique_ptr<Folder>> openAt(int parentFd, const char* path) {

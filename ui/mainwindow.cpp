@@ -20,6 +20,7 @@
 #include "ui/aboutdialog.h"
 #include "ui/appcontext.h"
 #include "ui/controls.h"
+#include "ui/leftoutdialog.h"
 #include "ui/pageeditdialog.h"
 #include "ui/pagelistmodel.h"
 #include "ui/pagelistview.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   m_settingsDialog = new SettingsDialog(context.settings, this);
   m_pageEditDialog = new PageEditDialog(this);
   m_searchEngineDialog = new SearchEngineDialog(context.settings, this);
+  m_leftOutDialog = new LeftOutDialog(this);
 }
 
 MainWindow::~MainWindow() {
@@ -200,6 +202,9 @@ void MainWindow::createMenus() {
   m_editPageAction =
       add(m_pageMenu, QStringLiteral("&Editovať..."), QKeySequence(Qt::CTRL | Qt::Key_E),
           &MainWindow::editSelectedPage, "m_editPageAction");
+  m_pageMenu->addSeparator();
+  m_leftOutAction = add(m_pageMenu, QStringLiteral("&Vynechané stránky..."), QKeySequence(),
+                        &MainWindow::showLeftOutDialog, "m_leftOutAction");
 
   m_settingsMenu = named(menuBar()->addMenu(QStringLiteral("&Nastavenie")), "m_settingsMenu");
   m_settingsAction = add(m_settingsMenu, QStringLiteral("&Nastavenie..."), QKeySequence(),
@@ -227,6 +232,11 @@ void MainWindow::createMenus() {
                                 &MainWindow::editSelectedPage, "m_contextEditPageAction");
   m_contextEditPageAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   m_contextEditPageAction->setShortcutContext(Qt::WidgetShortcut);
+  m_pageContextMenu->addSeparator();
+  m_contextLeftOutAction =
+      add(m_pageContextMenu, QStringLiteral("&Vynechané stránky..."), QKeySequence(),
+          &MainWindow::showLeftOutDialog, "m_contextLeftOutAction");
+  updateLeftOutCommands();
   connect(m_pageListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     m_pageContextMenu->popup(m_pageListView->viewport()->mapToGlobal(at));
   });
@@ -280,10 +290,19 @@ void MainWindow::scanSite() {
   // One scan at a time: this one would clear the rows the running one fills.
   if (m_job.scanner().isRunning()) return;
   {
+    // The list is the scan's to fill until it ends.
+    m_leftOutAction->setEnabled(false);
+    m_contextLeftOutAction->setEnabled(false);
     BusyCursor busy;
     HeldRows heldRows(*m_model);
-    m_job.scan();
+    try {
+      m_job.scan();
+    } catch (...) {
+      updateLeftOutCommands();
+      throw;
+    }
   }
+  updateLeftOutCommands();
   const std::string warning = m_job.scanWarning();
   if (!warning.empty() && !m_closing) m_context.services.showMessage(this, toQString(warning));
 }
@@ -295,7 +314,7 @@ void MainWindow::generateSitemap() {
     BusyCursor busy;
     result = m_job.write();
   }
-  m_context.services.showMessage(this, toQString(SitemapJob::report(result)));
+  m_context.services.showMessage(this, toQString(m_job.completionMessage(result)));
 }
 
 std::optional<std::size_t> MainWindow::selectedRow() const {
@@ -313,6 +332,17 @@ void MainWindow::editSelectedPage() {
 void MainWindow::runTickCommand(void (PageList::*command)()) {
   BusyCursor busy;
   if (m_pages.size() > 0) (m_pages.*command)();
+}
+
+void MainWindow::updateLeftOutCommands() {
+  const bool offered = !m_job.scanner().isRunning() && !m_job.scanner().leftOut().empty();
+  m_leftOutAction->setEnabled(offered);
+  m_contextLeftOutAction->setEnabled(offered);
+}
+
+void MainWindow::showLeftOutDialog() {
+  if (m_job.scanner().isRunning()) return;
+  m_leftOutDialog->showList(m_job.scanner().leftOut());
 }
 
 void MainWindow::includeAllPages() { runTickCommand(&PageList::includeAll); }
@@ -431,6 +461,10 @@ void MainWindow::setLocalFolder(const std::string& folder) {
   m_folderEdit->setText(toQString(folder));
 }
 void MainWindow::setSiteUrl(const std::string& url) { m_urlEdit->setText(toQString(url)); }
-void MainWindow::clearPages() { m_pages.clear(); }
+void MainWindow::clearPages() {
+  m_pages.clear();
+  m_job.scanner().clearLeftOut();
+  updateLeftOutCommands();
+}
 
 }  // namespace qorv

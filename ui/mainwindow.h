@@ -25,6 +25,7 @@ namespace qorv {
 
 struct AppContext;
 class AboutDialog;
+class LeftOutDialog;
 class PageEditDialog;
 class PageListModel;
 class PageListView;
@@ -69,6 +70,7 @@ class MainWindow final : public QMainWindow, private ProjectInputs {
   void showSettingsDialog();
   void showSearchEngineDialog();
   void showAboutDialog();
+  void showLeftOutDialog();
   void chooseFolder();
   void updateCommandButtons();
 
@@ -84,6 +86,9 @@ class MainWindow final : public QMainWindow, private ProjectInputs {
   std::string placementPath() const;
   bool isMenuShortcut(const QKeyEvent& key) const;
   void runTickCommand(void (PageList::*command)());
+  /// The left-out list's commands are offered when the last scan, ended,
+  /// left something out.
+  void updateLeftOutCommands();
   /// A slot of this window whose errors reach the unexpected-error handler.
   auto guarded(void (MainWindow::*slot)());
 
@@ -129,6 +134,7 @@ class MainWindow final : public QMainWindow, private ProjectInputs {
   QAction* m_invertIncludedAction;
   QAction* m_excludeAllAction;
   QAction* m_editPageAction;
+  QAction* m_leftOutAction;
   QMenu* m_settingsMenu;
   QAction* m_settingsAction;
   QAction* m_searchEngineAction;
@@ -139,11 +145,13 @@ class MainWindow final : public QMainWindow, private ProjectInputs {
   QAction* m_contextInvertIncludedAction;
   QAction* m_contextExcludeAllAction;
   QAction* m_contextEditPageAction;
+  QAction* m_contextLeftOutAction;
 
   AboutDialog* m_aboutDialog;
   SettingsDialog* m_settingsDialog;
   PageEditDialog* m_pageEditDialog;
   SearchEngineDialog* m_searchEngineDialog;
+  LeftOutDialog* m_leftOutDialog;
 };
 
 }  // namespace qorv

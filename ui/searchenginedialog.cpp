@@ -45,12 +45,22 @@ constexpr int kAddressTop =
     kCheckBoxTop + (kCheckBoxRows - 1) * kCheckBoxStep + kCheckBoxHeight + kGroupGap;
 constexpr int kAddressBottom = kAddressTop + groupHeight(kAddressRows);
 
+// The rows of "Vynechať zo sitemapy": robots.txt and the robot beside it,
+// then the exclude patterns.
+constexpr int kRobotsRow = 0;
+constexpr int kExcludeRow = 1;
+constexpr int kLeaveOutRows = 2;
+constexpr int kLeaveOutTop = kAddressBottom + kGroupGap;
+constexpr int kLeaveOutBottom = kLeaveOutTop + groupHeight(kLeaveOutRows);
+constexpr int kRobotsAgentLabelLeft = 162;
+constexpr int kRobotsAgentLeft = 206;
+
 // OK in the bottom right corner, below the last group.
 constexpr QSize kButtonSize(83, 25);
 constexpr int kButtonGap = 11;
 constexpr int kButtonRight = 12;
 constexpr int kButtonBottom = 19;
-constexpr int kButtonTop = kAddressBottom + kButtonGap;
+constexpr int kButtonTop = kLeaveOutBottom + kButtonGap;
 constexpr QSize kSize(kWidth, kButtonTop + kButtonSize.height() + kButtonBottom);
 
 }  // namespace
@@ -94,6 +104,40 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   m_writeStylesheetCheckBox->setGeometry(kLeft, rowTop(kWriteStylesheetRow) + 2,
                                          kGroupWidth - 2 * kLeft, kCheckBoxHeight);
 
+  m_leaveOutGroup =
+      named(new QGroupBox(QStringLiteral("Vynechať zo sitemapy"), this), "m_leaveOutGroup");
+  m_leaveOutGroup->setGeometry(kLeft, kLeaveOutTop, kGroupWidth, groupHeight(kLeaveOutRows));
+  m_obeyRobotsCheckBox =
+      captioned(named(new QCheckBox(QStringLiteral("Dodržať robots.txt"), m_leaveOutGroup),
+                      "m_obeyRobotsCheckBox"));
+  m_obeyRobotsCheckBox->setGeometry(kLeft, rowTop(kRobotsRow) + 2,
+                                    kRobotsAgentLabelLeft - 8 - kLeft, kCheckBoxHeight);
+  m_obeyRobotsCheckBox->setToolTip(
+      QStringLiteral("Vynechať stránky, ktoré robots.txt v lokálnom adresári webu zakazuje"));
+  m_robotsAgentLabel = named(placeLabel(QStringLiteral("Robot:"), m_leaveOutGroup,
+                                        kRobotsAgentLabelLeft, rowTop(kRobotsRow) + 3),
+                             "m_robotsAgentLabel");
+  m_robotsAgentEdit =
+      labelled(m_robotsAgentLabel, named(new QLineEdit(m_leaveOutGroup), "m_robotsAgentEdit"));
+  m_robotsAgentEdit->setGeometry(kRobotsAgentLeft, rowTop(kRobotsRow),
+                                 kGroupWidth - kRobotsAgentLeft - kLeft, kGroupRowHeight);
+  m_robotsAgentEdit->setToolTip(
+      QStringLiteral("Meno robota, ktorého skupina pravidiel v robots.txt platí; * je "
+                     "ľubovoľný robot"));
+  m_excludeLabel = named(
+      placeLabel(QStringLiteral("Vylúčiť cesty:"), m_leaveOutGroup, kLeft, rowTop(kExcludeRow) + 3),
+      "m_excludeLabel");
+  m_excludeEdit = labelled(m_excludeLabel, named(new QLineEdit(m_leaveOutGroup), "m_excludeEdit"));
+  m_excludeEdit->setGeometry(kFieldLeft, rowTop(kExcludeRow), kGroupWidth - kFieldLeft - kLeft,
+                             kGroupRowHeight);
+  m_excludeEdit->setToolTip(QStringLiteral(
+      "Cesty vzhľadom na lokálny adresár webu, oddelené \";\".\n"
+      "* zastupuje ľubovoľné znaky v jednom mene, ? jeden znak, ** ľubovoľné zložky.\n"
+      "Vzor bez \"/\" platí v každej hĺbke, vzor s \"/\" od lokálneho adresára;\n"
+      "\"/\" na konci označuje zložku, do ktorej sa ani nevstúpi. Veľké a malé písmená\n"
+      "sa rozlišujú.\n"
+      "Príklad: 404.html;drafts/;tags/;**/print-*.html"));
+
   m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setGeometry(
       QRect(QPoint(kWidth - kButtonRight - kButtonSize.width(), kButtonTop), kButtonSize));
@@ -106,7 +150,10 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   setTabOrder(m_gzipCheckBox, m_robotsTxtCheckBox);
   setTabOrder(m_robotsTxtCheckBox, m_stylesheetEdit);
   setTabOrder(m_stylesheetEdit, m_writeStylesheetCheckBox);
-  setTabOrder(m_writeStylesheetCheckBox, m_okButton);
+  setTabOrder(m_writeStylesheetCheckBox, m_obeyRobotsCheckBox);
+  setTabOrder(m_obeyRobotsCheckBox, m_robotsAgentEdit);
+  setTabOrder(m_robotsAgentEdit, m_excludeEdit);
+  setTabOrder(m_excludeEdit, m_okButton);
 
   showSettings();
 
@@ -124,9 +171,17 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   bind(m_gzipCheckBox, &GeneratorSettings::gzip);
   bind(m_robotsTxtCheckBox, &GeneratorSettings::robotsTxt);
   bind(m_writeStylesheetCheckBox, &GeneratorSettings::writeStylesheet);
-  connect(m_stylesheetEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
-    if (!m_showing) m_settings.stylesheet = text.toStdString();
-  });
+  bind(m_obeyRobotsCheckBox, &GeneratorSettings::obeyRobots);
+  // The robot's name means something only while robots.txt is obeyed.
+  connect(m_obeyRobotsCheckBox, &QCheckBox::toggled, m_robotsAgentEdit, &QWidget::setEnabled);
+  const auto bindText = [this](QLineEdit* edit, std::string GeneratorSettings::*setting) {
+    connect(edit, &QLineEdit::textChanged, this, [this, setting](const QString& text) {
+      if (!m_showing) m_settings.*setting = text.toStdString();
+    });
+  };
+  bindText(m_stylesheetEdit, &GeneratorSettings::stylesheet);
+  bindText(m_robotsAgentEdit, &GeneratorSettings::robotsAgent);
+  bindText(m_excludeEdit, &GeneratorSettings::excludePatterns);
   connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -138,6 +193,10 @@ void SearchEngineDialog::showSettings() {
   m_gzipCheckBox->setChecked(m_settings.gzip);
   m_robotsTxtCheckBox->setChecked(m_settings.robotsTxt);
   m_stylesheetEdit->setText(toQString(m_settings.stylesheet));
+  m_obeyRobotsCheckBox->setChecked(m_settings.obeyRobots);
+  m_robotsAgentEdit->setText(toQString(m_settings.robotsAgent));
+  m_robotsAgentEdit->setEnabled(m_settings.obeyRobots);
+  m_excludeEdit->setText(toQString(m_settings.excludePatterns));
   m_writeStylesheetCheckBox->setChecked(m_settings.writeStylesheet);
   m_showing = false;
 }

@@ -14,8 +14,10 @@ namespace qorv {
 struct GeneratorSettings;
 
 /// The settings for search engines of today: the schema, letters outside
-/// ASCII, parts under an index, gzip copies and the robots.txt line; and,
-/// under "Adresy", the stylesheet the files name for browsers. Like
+/// ASCII, parts under an index, gzip copies and the robots.txt line; under
+/// "Adresy", the stylesheet the files name for browsers; and what the scan
+/// leaves out: pages robots.txt forbids, paths the exclude patterns name.
+/// Like
 /// the settings dialog, its controls are the live settings, with no copy
 /// and no cancel.
 class SearchEngineDialog final : public FixedDialog {
@@ -41,6 +43,12 @@ class SearchEngineDialog final : public FixedDialog {
   QLabel* m_stylesheetLabel;
   QLineEdit* m_stylesheetEdit;
   QCheckBox* m_writeStylesheetCheckBox;
+  QGroupBox* m_leaveOutGroup;
+  QCheckBox* m_obeyRobotsCheckBox;
+  QLabel* m_robotsAgentLabel;
+  QLineEdit* m_robotsAgentEdit;
+  QLabel* m_excludeLabel;
+  QLineEdit* m_excludeEdit;
   QPushButton* m_okButton;
 };
 

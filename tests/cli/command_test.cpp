@@ -135,6 +135,61 @@ TEST(Command, OptionsSetMasksIndexFileTagsAndTicks) {
   EXPECT_THAT(lines[1], ::testing::EndsWith("\tNone\t0.55\t0"));
 }
 
+TEST(CommandLeftOut, ExcludePatternsAddToTheProjectsAndLeftOutPrintsEachEntryAfterTheReport) {
+  test::TempDir dir;
+  for (const char* page : {"site/index.htm", "site/404.html", "site/drafts/a.htm",
+                           "site/blog/b.htm", "site/blog/c.htm"})
+    dir.writeFile(page);
+  dir.writeFile("site/robots.txt", "User-agent: *\nDisallow: /blog/b\n");
+  dir.writeFile("site.prj", "[Project]\r\nExclude=drafts/\r\n");
+  const CliRun run = runCli({"--project", dir / "site.prj", "--exclude", "404.html",
+                             "--obey-robots", "--left-out", dir / "site", "https://s/"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = splitLines(run.out);
+  ASSERT_EQ(lines.size(), 11u) << run.out;
+  EXPECT_EQ(lines[5], "Počet Url: 2");
+  EXPECT_EQ(lines[6], "");
+  EXPECT_EQ(lines[7], "Vynechané stránky: 3 (vylúčené vzorom 2, zakázané v robots.txt 1)");
+  // Root files come before folders; the order among each is the disk's.
+  EXPECT_EQ(lines[8], "exclude\t404.html");
+  EXPECT_THAT(std::vector<std::string>(lines.begin() + 9, lines.end()),
+              ::testing::UnorderedElementsAre("exclude\tdrafts/", "robots\tblog/b.htm"));
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"), Not(HasSubstr("b.htm")));
+
+  const CliRun cleared = runCli({"--project", dir / "site.prj", "--no-exclude", "--exclude",
+                                 "blog/", "--left-out", "--list", dir / "site", "https://s/"});
+  ASSERT_EQ(cleared.status, 0) << cleared.err;
+  EXPECT_THAT(splitLines(cleared.out),
+              ::testing::ElementsAre(StartsWith("https://s/\t"), StartsWith("https://s/404.html\t"),
+                                     StartsWith("https://s/drafts/a.htm\t"), "exclude\tblog/"))
+      << "the project's pattern is forgotten, and the entries follow the list";
+}
+
+TEST(CommandLeftOut, EverythingLeftOutStillWritesTheRootRowAndSaysWhy) {
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.writeFile("robots.txt", "User-agent: *\nDisallow: /\n");
+  const CliRun run = runCli({"--obey-robots", dir.path(), "https://s/"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("\n\nPočet Url: 1\n\nVynechané stránky: 1 (zakázané v "
+                                 "robots.txt 1)\nVšetky stránky vynechané pravidlom: zakázané "
+                                 "v robots.txt. Skontrolujte adresu webu a nastavenia.\n"));
+  EXPECT_THAT(test::readFile(dir / "sitemap.xml"), HasSubstr("<loc>https://s/</loc>"));
+}
+
+TEST(CommandLeftOut, RobotsTxtThatCannotBeReadEndsTheRunWritingNothing) {
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.makeDir("robots.txt");
+  const CliRun run = runCli({"--obey-robots", dir.path(), "https://s/"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "qorv-cli: EInOutError: Cannot read \"" + dir.path() +
+                         "robots.txt\": Is a directory\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(test::fileExists(dir / "sitemap.xml"));
+  EXPECT_EQ(runCli({dir.path(), "https://s/"}).status, 0) << "unless it is obeyed";
+}
+
 TEST(CommandProject, FolderUrlAndSettingsComeFromTheProject) {
   test::TempDir dir;
   dir.writeFile("site/a.htm");

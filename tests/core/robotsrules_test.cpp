@@ -346,5 +346,38 @@ TEST(RobotsRules, PathWithoutItsSlashIsReadWithOne) {
   EXPECT_TRUE(rules.allows("/a"));
 }
 
+TEST(RobotsPathForm, GivesEachPathTheAnswerOfTheWholePathWhateverCameBefore) {
+  const RobotsRules rules = RobotsRules::parse(
+      "User-agent: *\nDisallow: /caf%C3%A9/\nAllow: /caf%C3%A9/menu\nDisallow: /*%2F\n"
+      "Disallow: /*.pdf$\nDisallow: /a%3Fb\nDisallow: /~joe/\n",
+      "*");
+  // Files of one folder one after another, the folder changing, paths in
+  // and out of the compared form, one without its slash.
+  const char* paths[] = {"/café/a.html",
+                         "/café/menu.html",
+                         "/café/x.pdf",
+                         "/caf%c3%a9/b",
+                         "/caf%C3%A9/menu",
+                         "/other/a%2F",
+                         "/other/a%2f",
+                         "/a?b",
+                         "/%7Ejoe/x",
+                         "/%7ejoe/",
+                         "café/a",
+                         "/",
+                         "",
+                         "/café/menu.pdf",
+                         "/café/a.html"};
+  RobotsPathForm form;
+  for (const char* path : paths) {
+    const RobotsRules::ComparedPath& compared = form.of(path);
+    EXPECT_EQ(rules.allows(compared), rules.allows(path)) << path;
+    EXPECT_TRUE(compared.text.starts_with('/')) << path;
+  }
+  EXPECT_FALSE(rules.allows(form.of("/café/a.html")));
+  EXPECT_TRUE(rules.allows(form.of("/café/menu.html")));
+  EXPECT_FALSE(rules.allows(form.of("/~joe/x")));
+}
+
 }  // namespace
 }  // namespace qorv

@@ -127,5 +127,87 @@ INSTANTIATE_TEST_SUITE_P(
                    "/site/sitemap.xml", SitemapResult::StylesheetFile::Written}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
+struct LeftOutReportCase {
+  const char* name;
+  std::vector<LeftOutReason> reasons;
+  std::size_t kept;
+  std::uint64_t parts;
+  const char* text;  // after "Počet Url: 12"
+  friend void PrintTo(const LeftOutReportCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SitemapJobLeftOutReport : public ::testing::TestWithParam<LeftOutReportCase> {};
+
+TEST_P(SitemapJobLeftOutReport, FollowsTheUrlCountAndPrecedesTheSearchEngineLines) {
+  const LeftOutReportCase& c = GetParam();
+  LeftOutList leftOut;
+  for (const LeftOutReason reason : c.reasons) leftOut.add("p.htm", reason);
+  const SitemapResult result{"/site/sitemap.xml",
+                             12,
+                             2345,
+                             kMaxSitemapBytes,
+                             c.parts,
+                             false,
+                             SitemapResult::RobotsLine::Added};
+  EXPECT_EQ(SitemapJob::report(result, leftOut, c.kept),
+            std::string("Tessaly vytvorená do súboru:\n/site/sitemap.xml\n\nVeľkosť súboru: 2345 B"
+                        "\n\nPočet Url: 12") +
+                c.text + "\n\nrobots.txt: doplnený riadok Sitemap");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SitemapJobLeftOutReport,
+    ::testing::Values(
+        LeftOutReportCase{"NothingLeftOutAddsNothing", {}, 0, 0, ""},
+        LeftOutReportCase{"BothReasonsInRuleOrder",
+                          {LeftOutReason::Robots, LeftOutReason::Exclude, LeftOutReason::Exclude},
+                          3,
+                          2,
+                          "\n\nVynechané stránky: 3 (vylúčené vzorom 2, zakázané v robots.txt 1)"
+                          "\n\nPočet súborov: 2"},
+        LeftOutReportCase{"OnlyTheReasonThatOccurred",
+                          {LeftOutReason::Exclude},
+                          1,
+                          0,
+                          "\n\nVynechané stránky: 1 (vylúčené vzorom 1)"},
+        LeftOutReportCase{"EveryPageByOneRule",
+                          {LeftOutReason::Robots, LeftOutReason::Robots},
+                          0,
+                          0,
+                          "\n\nVynechané stránky: 2 (zakázané v robots.txt 2)"
+                          "\nVšetky stránky vynechané pravidlom: zakázané v robots.txt. "
+                          "Skontrolujte adresu webu a nastavenia."},
+        LeftOutReportCase{"EveryPageByTwoRules",
+                          {LeftOutReason::Robots, LeftOutReason::Exclude},
+                          0,
+                          0,
+                          "\n\nVynechané stránky: 2 (vylúčené vzorom 1, zakázané v robots.txt 1)"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(SitemapJob, CompletionMessageTellsWhatTheLastScanLeftOut) {
+  test::TempDir dir;
+  dir.writeFile("404.html");
+  dir.writeFile("drafts/a.htm");
+  GeneratorSettings settings;
+  settings.excludePatterns = "404.html;drafts/";
+  PageList pages;
+  Inputs inputs;
+  inputs.folder = dir.path();
+  inputs.url = "http://s/";
+  const LocaleFormats formats = test::dayFirstFormats();
+  SitemapJob job(settings, pages, inputs, formats);
+  ASSERT_TRUE(job.scan());
+  pages.includeAll();
+  const SitemapResult result = job.write();
+  EXPECT_EQ(result.urlCount, 1u) << "the root row";
+  EXPECT_EQ(job.completionMessage(result),
+            SitemapJob::report(result) +
+                "\n\nVynechané stránky: 2 (vylúčené vzorom 2)\nVšetky stránky vynechané "
+                "pravidlom: vylúčené vzorom. Skontrolujte adresu webu a nastavenia.");
+  settings.excludePatterns.clear();
+  ASSERT_TRUE(job.scan());
+  EXPECT_EQ(job.completionMessage(result), SitemapJob::report(result));
+}
+
 }  // namespace
 }  // namespace qorv

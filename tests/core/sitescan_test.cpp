@@ -2,11 +2,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "core/errors.h"
+#include "platform/faultpoints.h"
+#include "tests/support/asuser.h"
 #include "tests/support/fakefilesystem.h"
 #include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
@@ -15,6 +18,7 @@ namespace qorv {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
@@ -578,6 +582,350 @@ INSTANTIATE_TEST_SUITE_P(Cases, SplitMask,
                                            MaskCase{"", {}},
                                            MaskCase{"*.htm; *.html", {"*.htm", " *.html"}},
                                            MaskCase{"a\r\nb\rc\nd", {"a", "b", "c", "d"}}));
+
+/// What a scan left out, one "reason path" text per entry, in order.
+std::vector<std::string> leftOutTexts(const SiteScanner& scanner) {
+  std::vector<std::string> texts;
+  for (const LeftOutEntry& entry : scanner.leftOut().entries())
+    texts.push_back(std::string(reasonWord(entry.reason)) + " " + entry.path);
+  return texts;
+}
+
+/// Paths of the file rows, relative to the site URL "http://example.com/".
+std::vector<std::string> rowPaths(const PageList& pages) {
+  std::vector<std::string> paths;
+  for (std::size_t i = 1; i < pages.size(); ++i)
+    paths.push_back(pages.at(i).url.substr(std::string_view("http://example.com/").size()));
+  return paths;
+}
+
+/// A site with what sites leave out: an error page, drafts, tag and print
+/// pages, in folders and at the root.
+void addLeftOutSite(test::FakeFileSystem& fs) {
+  for (const char* path : {"index.htm", "404.html", "a.htm", "drafts/x.htm", "drafts/deep/y.htm",
+                           "Drafts/z.htm", "blog/tags/t.html", "blog/print-1.html", "blog/p.html",
+                           "docs/404.html", "print-a.html", "logo.gif"})
+    fs.addFile(path);
+}
+
+struct ExcludeCase {
+  const char* name;
+  const char* patterns;
+  std::vector<std::string> leftOut;
+  std::vector<std::string> rows;
+  friend void PrintTo(const ExcludeCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SiteScannerExclude : public ::testing::TestWithParam<ExcludeCase> {};
+
+TEST_P(SiteScannerExclude, LeavesOutWhatThePatternsNameInWalkOrder) {
+  FakeScan scan;
+  addLeftOutSite(scan.fs);
+  scan.settings.excludePatterns = GetParam().patterns;
+  scan.scanner.run();
+  EXPECT_THAT(leftOutTexts(scan.scanner), ElementsAreArray(GetParam().leftOut));
+  EXPECT_THAT(rowPaths(scan.pages), ElementsAreArray(GetParam().rows));
+  EXPECT_EQ(scan.urls().front(), "http://example.com/") << "the root row stays";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SiteScannerExclude,
+    ::testing::Values(
+        ExcludeCase{"NoPatternsLeaveOutNothing",
+                    "",
+                    {},
+                    {"404.html", "a.htm", "print-a.html", "drafts/x.htm", "drafts/deep/y.htm",
+                     "Drafts/z.htm", "blog/print-1.html", "blog/p.html", "blog/tags/t.html",
+                     "docs/404.html"}},
+        ExcludeCase{"NameWithoutSlashAtAnyDepth",
+                    "404.html",
+                    {"exclude 404.html", "exclude docs/404.html"},
+                    {"a.htm", "print-a.html", "drafts/x.htm", "drafts/deep/y.htm", "Drafts/z.htm",
+                     "blog/print-1.html", "blog/p.html", "blog/tags/t.html"}},
+        ExcludeCase{"LeadingSlashAnchorsAtTheScanFolder",
+                    "/404.html",
+                    {"exclude 404.html"},
+                    {"a.htm", "print-a.html", "drafts/x.htm", "drafts/deep/y.htm", "Drafts/z.htm",
+                     "blog/print-1.html", "blog/p.html", "blog/tags/t.html", "docs/404.html"}},
+        ExcludeCase{"FolderIsOneEntryAndCaseCounts",
+                    "drafts/",
+                    {"exclude drafts/"},
+                    {"404.html", "a.htm", "print-a.html", "Drafts/z.htm", "blog/print-1.html",
+                     "blog/p.html", "blog/tags/t.html", "docs/404.html"}},
+        ExcludeCase{"TrailingSlashMatchesFoldersOnly",
+                    "a.htm/;*.html/",
+                    {},
+                    {"404.html", "a.htm", "print-a.html", "drafts/x.htm", "drafts/deep/y.htm",
+                     "Drafts/z.htm", "blog/print-1.html", "blog/p.html", "blog/tags/t.html",
+                     "docs/404.html"}},
+        ExcludeCase{"AnyFoldersThenAName",
+                    "**/print-*.html",
+                    {"exclude print-a.html", "exclude blog/print-1.html"},
+                    {"404.html", "a.htm", "drafts/x.htm", "drafts/deep/y.htm", "Drafts/z.htm",
+                     "blog/p.html", "blog/tags/t.html", "docs/404.html"}},
+        ExcludeCase{"SlashInsideAnchorsWithAnyFoldersBetween",
+                    "blog/**/t.html;deep/y.htm",
+                    {"exclude blog/tags/t.html"},
+                    {"404.html", "a.htm", "print-a.html", "drafts/x.htm", "drafts/deep/y.htm",
+                     "Drafts/z.htm", "blog/print-1.html", "blog/p.html", "docs/404.html"}},
+        ExcludeCase{"MasksStillDecideWhatIsAPage",
+                    "*.gif;logo.*",
+                    {},
+                    {"404.html", "a.htm", "print-a.html", "drafts/x.htm", "drafts/deep/y.htm",
+                     "Drafts/z.htm", "blog/print-1.html", "blog/p.html", "blog/tags/t.html",
+                     "docs/404.html"}},
+        ExcludeCase{"TheExampleOfTheHelp",
+                    "404.html;drafts/;tags/;**/print-*.html",
+                    {"exclude 404.html", "exclude print-a.html", "exclude drafts/",
+                     "exclude blog/print-1.html", "exclude blog/tags/", "exclude docs/404.html"},
+                    {"a.htm", "Drafts/z.htm", "blog/p.html"}}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(SiteScannerFake, ExcludedFolderIsNeverEnteredNorItsFilesRead) {
+  FakeScan scan;
+  addLeftOutSite(scan.fs);
+  scan.fs.folder("drafts").listError = EIO;
+  scan.fs.folder("drafts/deep").openError = EIO;
+  int done = 0;
+  scan.scanner.onFileDone = [&] { ++done; };
+  scan.settings.excludePatterns = "drafts/;404.html";
+  ASSERT_NO_THROW(scan.scanner.run()) << "a folder left out is not even opened";
+  EXPECT_THAT(scan.fs.listedFolders(), ElementsAre("", "Drafts", "blog", "blog/tags", "docs"));
+  EXPECT_EQ(done, 9) << "every reported file lets events run, the excluded ones too";
+}
+
+TEST(SiteScannerFake, ExcludedFileIsLeftOutBeforeItsTimeIsRead) {
+  FakeScan scan;
+  scan.fs.addFile("broken.htm").timeError = EIO;
+  scan.fs.addFile("a.htm");
+  scan.settings.excludePatterns = "broken.htm";
+  ASSERT_NO_THROW(scan.scanner.run());
+  EXPECT_THAT(leftOutTexts(scan.scanner), ElementsAre("exclude broken.htm"));
+  EXPECT_THAT(rowPaths(scan.pages), ElementsAre("a.htm"));
+}
+
+struct RobotsScanCase {
+  const char* name;
+  const char* robotsTxt;
+  const char* siteUrl;
+  const char* agent;
+  std::vector<std::string> leftOut;
+};
+
+class SiteScannerRobots : public ::testing::TestWithParam<RobotsScanCase> {};
+
+TEST_P(SiteScannerRobots, LeavesOutWhatTheUrlAsWrittenMayNotFetch) {
+  const RobotsScanCase& c = GetParam();
+  FakeScan scan;
+  for (const char* path :
+       {"index.htm", "a.htm", "private/b.htm", "sub/index.htm", "Q&A.htm", "my page.htm"})
+    scan.fs.addFile(path);
+  scan.fs.addFile("robots.txt").content = c.robotsTxt;
+  scan.settings.obeyRobots = true;
+  scan.settings.fileMask = "*.htm";
+  scan.settings.robotsAgent = c.agent;
+  scan.inputs.url = c.siteUrl;
+  scan.scanner.run();
+  EXPECT_THAT(leftOutTexts(scan.scanner), ElementsAreArray(c.leftOut));
+  // The root row and the five files other than index.htm, which gives none.
+  const auto rootIndex = std::count(c.leftOut.begin(), c.leftOut.end(), "robots index.htm");
+  EXPECT_EQ(scan.pages.size(), 6 - c.leftOut.size() + static_cast<std::size_t>(rootIndex))
+      << "every file left out is no row, the root row stays";
+  EXPECT_EQ(scan.urls().front(),
+            c.siteUrl + std::string(std::string_view(c.siteUrl).ends_with('/') ? "" : "/"));
+  EXPECT_EQ(scan.fs.fileReads, 1) << "robots.txt is read once per scan";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SiteScannerRobots,
+    ::testing::Values(
+        RobotsScanCase{"NoRuleForTheRobot",
+                       "User-agent: other\nDisallow: /\n",
+                       "http://example.com/",
+                       "*",
+                       {}},
+        RobotsScanCase{"AFolder",
+                       "User-agent: *\nDisallow: /private/\n",
+                       "http://example.com/",
+                       "*",
+                       {"robots private/b.htm"}},
+        RobotsScanCase{"SiteUrlPathCountsFromTheHostsRoot",
+                       "User-agent: *\nDisallow: /private/\n",
+                       "http://example.com/blog",
+                       "*",
+                       {}},
+        RobotsScanCase{"SiteUrlPathInTheRule",
+                       "User-agent: *\nDisallow: /blog/private/\n",
+                       "https://example.com:8080/blog/",
+                       "*",
+                       {"robots private/b.htm"}},
+        RobotsScanCase{"IndexFileByItsFoldersUrl",
+                       "User-agent: *\nDisallow: /sub/$\n",
+                       "http://example.com/",
+                       "*",
+                       {"robots sub/index.htm"}},
+        RobotsScanCase{"EntitiesOfTheUrlAreReadBack",
+                       "User-agent: *\nDisallow: /Q&A\n",
+                       "http://example.com/",
+                       "*",
+                       {"robots Q&A.htm"}},
+        RobotsScanCase{"PercentEncodedBlank",
+                       "User-agent: *\nDisallow: /my page\n",
+                       "http://example.com/",
+                       "*",
+                       {"robots my page.htm"}},
+        RobotsScanCase{"TheRobotsOwnGroup",
+                       "User-agent: *\nDisallow: /a\n\nUser-agent: examplebot\nDisallow: /Q\n",
+                       "http://example.com/",
+                       "ExampleBot/2.0",
+                       {"robots Q&A.htm"}},
+        RobotsScanCase{"EverythingButTheRootRow",
+                       "User-agent: *\nDisallow: /\n",
+                       "http://example.com/",
+                       "*",
+                       {"robots index.htm", "robots a.htm", "robots Q&A.htm", "robots my page.htm",
+                        "robots private/b.htm", "robots sub/index.htm"}}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(SiteScannerFake, RobotsTxtIsNotReadUnlessObeyed) {
+  FakeScan scan;
+  scan.fs.addFile("a.htm");
+  scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /\n";
+  scan.scanner.run();
+  EXPECT_EQ(scan.fs.fileReads, 0);
+  EXPECT_TRUE(scan.scanner.leftOut().empty());
+  EXPECT_EQ(scan.pages.size(), 2u);
+}
+
+TEST(SiteScannerFake, MissingRobotsTxtAllowsEverythingAndOneThatCannotBeReadEndsTheScan) {
+  for (const int error : {ENOENT, ENOTDIR, ELOOP}) {
+    FakeScan scan;
+    scan.fs.addFile("a.htm");
+    if (error != ENOENT) scan.fs.addFile("robots.txt").readError = error;
+    scan.settings.obeyRobots = true;
+    ASSERT_NO_THROW(scan.scanner.run()) << error;
+    EXPECT_EQ(scan.pages.size(), 2u);
+  }
+  for (const int number : {EIO, EACCES, EISDIR}) {
+    FakeScan scan;
+    scan.fs.addFile("a.htm");
+    scan.fs.addFile("robots.txt").readError = number;
+    scan.settings.obeyRobots = true;
+    try {
+      scan.scanner.run();
+      ADD_FAILURE() << number << ": no error";
+    } catch (const IoError& error) {
+      EXPECT_STREQ(error.className(), "EInOutError");
+      EXPECT_EQ(error.message(),
+                "Cannot read \"ROOT/robots.txt\": " + std::generic_category().message(number));
+    }
+    EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/")) << "the root row alone";
+    EXPECT_FALSE(scan.scanner.isRunning());
+  }
+}
+
+TEST(SiteScannerFake, LeftOutListIsTheLastScansInWalkOrderAndEveryReasonCounts) {
+  FakeScan scan;
+  addLeftOutSite(scan.fs);
+  scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /blog/\n";
+  scan.settings.obeyRobots = true;
+  scan.settings.excludePatterns = "drafts/;404.html";
+  scan.scanner.run();
+  EXPECT_THAT(
+      leftOutTexts(scan.scanner),
+      ElementsAre("exclude 404.html", "exclude drafts/", "robots blog/print-1.html",
+                  "robots blog/p.html", "robots blog/tags/t.html", "exclude docs/404.html"));
+  EXPECT_EQ(scan.scanner.leftOut().count(LeftOutReason::Exclude), 3u);
+  EXPECT_EQ(scan.scanner.leftOut().count(LeftOutReason::Robots), 3u);
+  EXPECT_EQ(scan.scanner.keptFileCount(), 4u) << "index.htm, a.htm, print-a.html, Drafts/z.htm";
+
+  scan.settings.obeyRobots = false;
+  scan.settings.excludePatterns.clear();
+  scan.scanner.run();
+  EXPECT_TRUE(scan.scanner.leftOut().empty()) << "a new scan forgets what the last left out";
+  EXPECT_EQ(scan.scanner.keptFileCount(), 11u);
+
+  scan.settings.excludePatterns = "*.html";
+  scan.scanner.run();
+  ASSERT_FALSE(scan.scanner.leftOut().empty());
+  scan.scanner.clearLeftOut();
+  EXPECT_TRUE(scan.scanner.leftOut().empty());
+  EXPECT_EQ(scan.scanner.keptFileCount(), 0u);
+}
+
+TEST(SiteScannerFake, RulesAreThoseOfTheScansStart) {
+  FakeScan scan;
+  scan.fs.addFile("a.htm");
+  scan.fs.addFile("b.htm");
+  scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /b\n";
+  scan.settings.obeyRobots = true;
+  scan.scanner.onFileDone = [&] {
+    scan.settings.obeyRobots = false;
+    scan.settings.excludePatterns = "*.htm";
+  };
+  scan.scanner.run();
+  EXPECT_THAT(leftOutTexts(scan.scanner), ElementsAre("robots b.htm"));
+}
+
+/// robots.txt on disk, read through the platform.
+class SiteScannerRobotsFile : public SiteScannerTest {
+ protected:
+  SiteScannerRobotsFile() {
+    settings.obeyRobots = true;
+    dir.writeFile("a.htm");
+    dir.writeFile("b.htm");
+  }
+  std::vector<std::string> leftOut() const { return leftOutTexts(scanner); }
+};
+
+TEST_F(SiteScannerRobotsFile, OnlyTheFirst500KiBCount) {
+  // The limit cuts the second rule; what stands past it is never read.
+  std::string text = "User-agent: *\nDisallow: /a\n";
+  text += "# " + std::string(kRobotsTxtLimit - text.size() - 3, '.') + "\nDisallow: /b\n";
+  text += std::string(std::size_t{100} * 1024, '\n') + "Disallow: /\n";
+  ASSERT_GT(text.size(), 600u * 1024);
+  dir.writeFile("robots.txt", text);
+  scanner.run();
+  EXPECT_THAT(leftOut(), ElementsAre("robots a.htm"));
+}
+
+TEST_F(SiteScannerRobotsFile, LinkIsFollowedAndOneToNothingIsNoFile) {
+  dir.writeFile("rules/robots.txt", "User-agent: *\nDisallow: /b\n");
+  ASSERT_EQ(symlink("rules/robots.txt", (dir / "robots.txt").c_str()), 0);
+  scanner.run();
+  EXPECT_THAT(leftOut(), ElementsAre("robots b.htm"));
+  ASSERT_EQ(unlink((dir / "robots.txt").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere.txt", (dir / "robots.txt").c_str()), 0);
+  scanner.run();
+  EXPECT_THAT(leftOut(), IsEmpty());
+}
+
+TEST_F(SiteScannerRobotsFile, RefusedFileEndsTheScanForAnOrdinaryUser) {
+  dir.writeFile("robots.txt", "User-agent: *\nDisallow: /b\n");
+  ASSERT_EQ(chmod((dir / "robots.txt").c_str(), 0), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  const int result = test::runAsNobody([&] {
+    try {
+      scanner.run();
+    } catch (const IoError& error) {
+      if (error.code != EACCES) return 2;
+      if (error.message() != "Cannot read \"" + dir.path() + "robots.txt\": Permission denied")
+        return 3;
+      return pages.size() == 1 ? 0 : 4;
+    }
+    return 1;
+  });
+  EXPECT_EQ(result, 0);
+}
+
+#ifdef QORV_FAULT_POINTS
+TEST_F(SiteScannerRobotsFile, InputOutputErrorWhileReadingItEndsTheScan) {
+  dir.writeFile("robots.txt", "User-agent: *\nDisallow: /b\n");
+  const FaultScope fault("read", 1, EIO);
+  EXPECT_THROW(scanner.run(), IoError);
+  EXPECT_EQ(pages.size(), 1u);
+}
+#endif
 
 }  // namespace
 }  // namespace qorv

@@ -149,6 +149,36 @@ TEST_F(ProjectFileTest, OptionsForSearchEnginesFollowTheElevenEntriesOnlyWhenSet
   EXPECT_FALSE(settings.gzip);
 }
 
+TEST_F(ProjectFileTest, WhatToLeaveOutIsSavedOnlyWhenSetAndANewProjectResetsIt) {
+  window.folder = "/";
+  window.url = "http://";
+  project.save(path());
+  EXPECT_EQ(test::readFile(path()), kDefaultProject);
+
+  settings.excludePatterns = "404.html;drafts/;**/print-*.html";
+  settings.obeyRobots = true;
+  settings.robotsAgent = "ExampleBot/1.0";
+  project.save(path());
+  EXPECT_EQ(test::readFile(path()), std::string(kDefaultProject) +
+                                        "Exclude=404.html;drafts/;**/print-*.html\r\n"
+                                        "ObeyRobots=1\r\nRobotsAgent=ExampleBot/1.0\r\n");
+  GeneratorSettings opened;
+  Window other;
+  ProjectFile(opened, other).open(path());
+  EXPECT_EQ(opened, settings);
+
+  // An empty robot's name is a name the file keeps, not the default.
+  settings.robotsAgent.clear();
+  project.save(path());
+  ProjectFile(opened, other).open(path());
+  EXPECT_EQ(opened.robotsAgent, "");
+
+  project.startNew();
+  EXPECT_EQ(settings.excludePatterns, "");
+  EXPECT_FALSE(settings.obeyRobots);
+  EXPECT_EQ(settings.robotsAgent, "*");
+}
+
 TEST_F(ProjectFileTest, OptionsForSearchEnginesThatDoNotReadTakeTheirDefaults) {
   settings.schema = SitemapSchema::V09;
   settings.gzip = true;

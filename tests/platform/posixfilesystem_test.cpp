@@ -146,6 +146,52 @@ TEST(PosixFileSystem, RefusedFolderIsReportedAsAccessDenied) {
   EXPECT_EQ(result, 0);
 }
 
+TEST(PosixFileSystem, ReadsTheFirstBytesOfAPlainFileFollowingLinks) {
+  test::TempDir dir;
+  dir.writeFile("robots.txt", "User-agent: *\nDisallow: /\n");
+  dir.writeFile("big.txt", std::string(std::size_t{200} * 1024, 'x'));
+  dir.makeDir("folder");
+  ASSERT_EQ(symlink("robots.txt", (dir / "link").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", (dir / "dangling").c_str()), 0);
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  auto folder = openFolderAt(dir.path());
+  const struct {
+    const char* name;
+    std::size_t limit;
+    std::string content;
+    int error;
+  } cases[] = {
+      {"robots.txt", 1000, "User-agent: *\nDisallow: /\n", 0},
+      {"robots.txt", 10, "User-agent", 0},
+      {"big.txt", 150 * 1024 + 1, std::string(150 * 1024 + 1, 'x'), 0},
+      {"link", 1000, "User-agent: *\nDisallow: /\n", 0},
+      {"missing", 1000, "", ENOENT},
+      {"dangling", 1000, "", ENOENT},
+      {"folder", 1000, "", EISDIR},
+      {"pipe", 1000, "", EPERM},  // refused, never waited on
+  };
+  for (const auto& c : cases) {
+    const Result<std::string> read = folder->readFile(c.name, c.limit);
+    EXPECT_EQ(read.error(), c.error) << c.name;
+    if (read) {
+      EXPECT_EQ(*read, c.content) << c.name;
+    }
+  }
+}
+
+TEST(PosixFileSystem, RefusedFileIsReportedAsAccessDenied) {
+  test::TempDir dir;
+  dir.writeFile("robots.txt", "x");
+  ASSERT_EQ(chmod((dir / "robots.txt").c_str(), 0), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  const int result = test::runAsNobody([&] {
+    Result<std::unique_ptr<Folder>> root = localFileSystem().openFolder(dir.path());
+    if (!root) return 1;
+    return (*root)->readFile("robots.txt", 100).error() == EACCES ? 0 : 2;
+  });
+  EXPECT_EQ(result, 0);
+}
+
 #ifdef QORV_FAULT_POINTS
 TEST(PosixFileSystem, AFailedReadOfTheEntriesSaysWhetherItWasARefusal) {
   test::TempDir dir;

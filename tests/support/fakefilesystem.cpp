@@ -76,6 +76,15 @@ class FakeFolderHandle final : public Folder {
     return entry->time;
   }
 
+  Result<std::string> readFile(std::string_view name, std::size_t limit) override {
+    ++m_fs.fileReads;
+    const FakeFileSystem::Entry* entry = find(name);
+    if (!entry) return Failure{ENOENT};
+    if (entry->isFolder) return Failure{EISDIR};
+    if (entry->readError != 0) return Failure{entry->readError};
+    return entry->content.substr(0, limit);
+  }
+
   static Result<std::unique_ptr<Folder>> open(FakeFileSystem& fs, int index) {
     const auto& folder = fs.m_folders[static_cast<std::size_t>(index)];
     if (folder.openError != 0) return Failure{folder.openError};

@@ -21,6 +21,9 @@ class FakeFileSystem final : public FileSystem {
     std::optional<DateTime> time = DateTime{{2006, 3, 5}, {9, 5, 6}};
     /// The error number reading the time fails with; 0: `time` is read.
     int timeError = 0;
+    /// What reading the file gives, and the error number it fails with.
+    std::string content;
+    int readError = 0;
     int target = -1;  // folder index of a folder entry
   };
   struct FakeFolder {
@@ -55,6 +58,8 @@ class FakeFileSystem final : public FileSystem {
   /// Open folders right now, and the most ever open at once.
   int openFolders = 0;
   int maxOpenFolders = 0;
+  /// Files read so far.
+  int fileReads = 0;
   /// Paths of the folders listed so far, in order ("" for the root).
   std::vector<std::string> listedFolders() const;
 

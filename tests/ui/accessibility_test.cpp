@@ -35,6 +35,7 @@ constexpr OurWindow kWindows[] = {
     {"search engines", "searchEngineDialog"},
     {"page edit", "pageEditDialog"},
     {"About box", "aboutDialog"},
+    {"left-out pages", "leftOutDialog"},
 };
 
 QString accessibleName(QObject* object) {
@@ -182,7 +183,12 @@ class AccessibilityTest : public QObject {
     row("searchEngineDialog", "m_encodeNonAsciiCheckBox", "", "Kódovať písmená mimo ASCII (%XX)");
     row("searchEngineDialog", "m_stylesheetEdit", "m_stylesheetLabel", "Štýl (XSL)");
     row("searchEngineDialog", "m_writeStylesheetCheckBox", "", "Zapísať aj sitemap.xsl");
+    row("searchEngineDialog", "m_obeyRobotsCheckBox", "", "Dodržať robots.txt");
+    row("searchEngineDialog", "m_robotsAgentEdit", "m_robotsAgentLabel", "Robot");
+    row("searchEngineDialog", "m_excludeEdit", "m_excludeLabel", "Vylúčiť cesty");
     row("searchEngineDialog", "m_okButton", "", "OK");
+    row("leftOutDialog", "m_leftOutView", "m_totalLabel", "Vynechané stránky");
+    row("leftOutDialog", "m_okButton", "", "OK");
     row("pageEditDialog", "m_dateEdit", "m_lastmodLabel", "lastmod dátum");
     row("pageEditDialog", "m_timeEdit", "", "lastmod čas");
     row("pageEditDialog", "m_changefreqBox", "m_changefreqLabel", "changefreq");

@@ -58,7 +58,8 @@ class ApplicationTest : public QObject {
       titles << dialog->windowTitle();
     }
     QCOMPARE(titles, (QStringList{QStringLiteral("O programe"), QStringLiteral("Nastavenie"),
-                                  QStringLiteral("Editácia"), QStringLiteral("Pre vyhľadávače")}));
+                                  QStringLiteral("Editácia"), QStringLiteral("Pre vyhľadávače"),
+                                  QStringLiteral("Vynechané stránky")}));
   }
 
   void dialogsOfFixedSizeOfferNoMaximize() {

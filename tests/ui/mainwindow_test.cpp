@@ -147,7 +147,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(items(part<QMenu>("m_pageMenu")),
              (QStringList{QStringLiteral("&Vybrať všetky|"), QStringLiteral("&Invertovať výber|"),
                           QStringLiteral("&Zrušiť výber|"), QStringLiteral("-"),
-                          QStringLiteral("&Editovať...|Ctrl+E")}));
+                          QStringLiteral("&Editovať...|Ctrl+E"), QStringLiteral("-"),
+                          QStringLiteral("&Vynechané stránky...|")}));
     QCOMPARE(
         items(part<QMenu>("m_settingsMenu")),
         (QStringList{QStringLiteral("&Nastavenie...|"), QStringLiteral("Pre &vyhľadávače...|")}));
@@ -155,7 +156,122 @@ class MainWindowTest : public QObject {
     QCOMPARE(items(part<QMenu>("m_pageContextMenu")),
              (QStringList{QStringLiteral("Vybrať všetky|"), QStringLiteral("Invertovať výber|"),
                           QStringLiteral("Zrušiť výber|"), QStringLiteral("-"),
-                          QStringLiteral("Editovať|Ctrl+E")}));
+                          QStringLiteral("Editovať|Ctrl+E"), QStringLiteral("-"),
+                          QStringLiteral("&Vynechané stránky...|")}));
+  }
+
+  /// Whether both commands of the left-out list are offered, checked to agree.
+  bool leftOutOffered() const {
+    const bool menu = part<QAction>("m_leftOutAction")->isEnabled();
+    if (menu != part<QAction>("m_contextLeftOutAction")->isEnabled())
+      QTest::qFail("the menu and the context menu disagree", __FILE__, __LINE__);
+    return menu;
+  }
+
+  void leftOutPagesAreListedReportedAndForgottenByANewProject() {
+    GeneratorSettings& settings = currentEnvironment->app.context().settings;
+    const struct Defaults {
+      GeneratorSettings& settings;
+      ~Defaults() { settings = GeneratorSettings{}; }
+    } defaults{settings};
+    test::TempDir site;
+    site.writeFile("index.htm");
+    site.writeFile("drafts/a.htm");
+    site.writeFile("blog/b.htm");
+    site.writeFile("robots.txt", "User-agent: *\nDisallow: /blog/\n");
+    QVERIFY(!leftOutOffered());
+
+    settings.excludePatterns = "drafts/";
+    settings.obeyRobots = true;
+    bool offeredDuringTheScan = true;
+    std::function<void()> letEventsRun = m_form->scanner().onFileDone;
+    m_form->scanner().onFileDone = [&] {
+      offeredDuringTheScan &= leftOutOffered();
+      letEventsRun();
+    };
+    scan(site, QStringLiteral("http://s/"));
+    m_form->scanner().onFileDone = letEventsRun;
+    QVERIFY(!offeredDuringTheScan);
+    QVERIFY(leftOutOffered());
+    QCOMPARE(m_form->pages().size(), 1u);
+
+    QString total;
+    QStringList rows;
+    bool readOnly = true;
+    test::whileModal([this] { part<QAction>("m_contextLeftOutAction")->trigger(); },
+                     [&](QDialog* dialog) {
+                       QCOMPARE(dialog->objectName(), QStringLiteral("leftOutDialog"));
+                       QCOMPARE(dialog->windowTitle(), QStringLiteral("Vynechané stránky"));
+                       total = test::part<QLabel>(dialog, "m_totalLabel")->text();
+                       const QAbstractItemModel* model =
+                           test::part<QTreeView>(dialog, "m_leftOutView")->model();
+                       rows << model->headerData(0, Qt::Horizontal).toString() + QLatin1Char('|') +
+                                   model->headerData(1, Qt::Horizontal).toString();
+                       for (int row = 0; row < model->rowCount(); ++row) {
+                         rows << model->index(row, 0).data().toString() + QLatin1Char('|') +
+                                     model->index(row, 1).data().toString();
+                         readOnly &= !(model->flags(model->index(row, 0)) & Qt::ItemIsEditable);
+                       }
+                       test::part<QPushButton>(dialog, "m_okButton")->click();
+                       QVERIFY(!dialog->isVisible());
+                     });
+    QCOMPARE(total, QStringLiteral("Spolu: 2 (vylúčené vzorom 1, zakázané v robots.txt 1)"));
+    rows.sort();
+    QCOMPARE(rows, (QStringList{QStringLiteral("Cesta|Dôvod"),
+                                QStringLiteral("blog/b.htm|zakázané v robots.txt"),
+                                QStringLiteral("drafts/|vylúčené vzorom")}));
+    QVERIFY(readOnly);
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+      bool closed = false;
+      test::whileModal([this] { part<QAction>("m_leftOutAction")->trigger(); },
+                       [&](QDialog* dialog) {
+                         QTest::keyClick(dialog, key);
+                         closed = !dialog->isVisible();
+                       });
+      QVERIFY2(closed, "Esc and Enter close the list, which only shows");
+    }
+
+    QTest::mouseClick(part<QPushButton>("m_generateButton"), Qt::LeftButton);
+    QVERIFY2(currentEnvironment->messages.last().endsWith(QStringLiteral(
+                 "\n\nPočet Url: 0\n\nVynechané stránky: 2 (vylúčené vzorom 1, zakázané v "
+                 "robots.txt 1)")),
+             qPrintable(currentEnvironment->messages.last()));
+
+    settings.obeyRobots = false;
+    settings.excludePatterns.clear();
+    scan(site, QStringLiteral("http://s/"));
+    QVERIFY2(!leftOutOffered(), "a scan that leaves nothing out");
+    settings.excludePatterns = "*.htm";
+    scan(site, QStringLiteral("http://s/"));
+    QVERIFY(leftOutOffered());
+    part<QAction>("m_newProjectAction")->trigger();
+    QVERIFY(!leftOutOffered());
+    QVERIFY(m_form->scanner().leftOut().empty());
+    QVERIFY2(settings.excludePatterns.empty(), "a new project resets the patterns");
+  }
+
+  void scanEndedByAnUnreadableRobotsTxtOffersNoList() {
+    GeneratorSettings& settings = currentEnvironment->app.context().settings;
+    const struct Defaults {
+      GeneratorSettings& settings;
+      ~Defaults() { settings = GeneratorSettings{}; }
+    } defaults{settings};
+    test::TempDir site;
+    site.writeFile("a.htm");
+    site.makeDir("robots.txt");
+    settings.excludePatterns = "a.htm";
+    scan(site);
+    QVERIFY(leftOutOffered());
+    settings.obeyRobots = true;
+    scan(site);
+    QCOMPARE(currentEnvironment->messages.last(),
+             QStringLiteral("V programe došlo k nečakanej chybe."));
+    const std::string log = test::readFile(currentEnvironment->settings / "error.log");
+    QVERIFY2(log.find(" : EInOutError - Cannot read \"" + site.path() +
+                      "robots.txt\": Is a directory\r\n") != std::string::npos,
+             log.c_str());
+    QVERIFY(!leftOutOffered());
+    QCOMPARE(m_form->pages().size(), 1u);
   }
 
   void designedLayoutAtTheMinimumSize() {

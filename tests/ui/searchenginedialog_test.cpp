@@ -61,7 +61,37 @@ class SearchEngineDialogTest : public QObject {
       // Each caption shows in full at the interface font.
       QVERIFY(box->sizeHint().width() <= box->width());
     }
+    auto* group = part<QGroupBox>("m_leaveOutGroup");
+    QCOMPARE(group->title(), QStringLiteral("Vynechať zo sitemapy"));
+    QVERIFY2(group->y() > part<QGroupBox>("m_addressGroup")->geometry().bottom(),
+             "under the addresses");
+    auto* obey = part<QCheckBox>("m_obeyRobotsCheckBox");
+    QCOMPARE(obey->text(), QStringLiteral("Dodržať robots.txt"));
+    QVERIFY(!obey->isChecked());
+    QVERIFY(obey->sizeHint().width() <= obey->width());
+    auto* agentLabel = part<QLabel>("m_robotsAgentLabel");
+    auto* agent = part<QLineEdit>("m_robotsAgentEdit");
+    QCOMPARE(agentLabel->text(), QStringLiteral("Robot:"));
+    QCOMPARE(agentLabel->buddy(), agent);
+    QCOMPARE(agent->text(), QStringLiteral("*"));
+    QVERIFY2(!agent->isEnabled(), "the robot's name counts only while robots.txt is obeyed");
+    QVERIFY2(agent->x() > obey->geometry().right() && std::abs(agent->y() - obey->y()) < 10,
+             "beside the check box");
+    auto* excludeLabel = part<QLabel>("m_excludeLabel");
+    auto* exclude = part<QLineEdit>("m_excludeEdit");
+    QCOMPARE(excludeLabel->text(), QStringLiteral("Vylúčiť cesty:"));
+    QCOMPARE(excludeLabel->buddy(), exclude);
+    QVERIFY(exclude->text().isEmpty());
+    QVERIFY(exclude->toolTip().contains(QStringLiteral("404.html;drafts/;tags/;**/print-*.html")));
+    QVERIFY(exclude->toolTip().contains(QStringLiteral("**")));
+    for (const QLabel* label : {agentLabel, excludeLabel})
+      QVERIFY2(label->x() + label->sizeHint().width() < label->buddy()->x(),
+               "a label ends before its box");
+    for (const QWidget* inside : {static_cast<QWidget*>(obey), static_cast<QWidget*>(agent),
+                                  static_cast<QWidget*>(exclude)})
+      QVERIFY(group->rect().contains(inside->geometry()));
     auto* ok = part<QPushButton>("m_okButton");
+    QVERIFY(ok->y() > group->geometry().bottom());
     QVERIFY(ok->isDefault());
     QCOMPARE(ok->geometry().bottomRight() + QPoint(1, 1),
              QPoint(m_dialog->width() - 12, m_dialog->height() - 19));
@@ -124,6 +154,32 @@ class SearchEngineDialogTest : public QObject {
     QVERIFY2(m_settings.gzip, "showing changes no setting");
   }
 
+  void whatToLeaveOutIsTheLiveSettingsToo() {
+    auto* obey = part<QCheckBox>("m_obeyRobotsCheckBox");
+    auto* agent = part<QLineEdit>("m_robotsAgentEdit");
+    auto* exclude = part<QLineEdit>("m_excludeEdit");
+    obey->click();
+    QVERIFY(m_settings.obeyRobots);
+    QVERIFY(agent->isEnabled());
+    agent->setFocus();
+    agent->selectAll();
+    QTest::keyClicks(agent, QStringLiteral("ExampleBot"));
+    QTest::keyClicks(exclude, QStringLiteral("drafts/"));
+    exclude->insert(QStringLiteral(";tlač-*.html"));
+    QCOMPARE(m_settings.robotsAgent, std::string("ExampleBot"));
+    QCOMPARE(m_settings.excludePatterns, std::string("drafts/;tla\xC4\x8D-*.html"));
+
+    m_settings.obeyRobots = false;
+    m_settings.robotsAgent = "*";
+    m_settings.excludePatterns = "404.html";
+    m_dialog->showSettings();
+    QVERIFY(!obey->isChecked());
+    QVERIFY(!agent->isEnabled());
+    QCOMPARE(agent->text(), QStringLiteral("*"));
+    QCOMPARE(exclude->text(), QStringLiteral("404.html"));
+    QCOMPARE(m_settings.excludePatterns, std::string("404.html"));
+  }
+
   void enterPressesOkAndEscDoesNothing() {
     bool openAfterEsc = false;
     bool closedByEnter = false;
@@ -145,13 +201,24 @@ class SearchEngineDialogTest : public QObject {
     QList<QWidget*> order;
     whileModal(
         [this] { m_dialog->exec(); },
-        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 8); });
+        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 10); });
+    QCOMPARE(order, (QList<QWidget*>{
+                        part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
+                        part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
+                        part<QCheckBox>("m_robotsTxtCheckBox"), part<QLineEdit>("m_stylesheetEdit"),
+                        part<QCheckBox>("m_writeStylesheetCheckBox"),
+                        part<QCheckBox>("m_obeyRobotsCheckBox"), part<QLineEdit>("m_excludeEdit"),
+                        part<QPushButton>("m_okButton")}));
+    // The robot's box joins the order once robots.txt is obeyed.
+    part<QCheckBox>("m_obeyRobotsCheckBox")->click();
+    whileModal([this] { m_dialog->exec(); },
+               [&](QDialog* shown) {
+                 order = test::tabOrder(shown, part<QCheckBox>("m_obeyRobotsCheckBox"), 4);
+               });
     QCOMPARE(order,
-             (QList<QWidget*>{
-                 part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
-                 part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
-                 part<QCheckBox>("m_robotsTxtCheckBox"), part<QLineEdit>("m_stylesheetEdit"),
-                 part<QCheckBox>("m_writeStylesheetCheckBox"), part<QPushButton>("m_okButton")}));
+             (QList<QWidget*>{part<QCheckBox>("m_obeyRobotsCheckBox"),
+                              part<QLineEdit>("m_robotsAgentEdit"),
+                              part<QLineEdit>("m_excludeEdit"), part<QPushButton>("m_okButton")}));
   }
 };
 

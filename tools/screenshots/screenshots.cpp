@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "core/generatorsettings.h"
 #include "ui/application.h"
 #include "ui/mainwindow.h"
 
@@ -124,8 +125,18 @@ int main(int argc, char** argv) {
   dark.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
   dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
   dark.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
+  const QPalette light = QApplication::palette();
   QApplication::setPalette(dark);
   saved &= save(&window, output, QStringLiteral("main-window-dark.png"));
+  QApplication::setPalette(light);
+
+  // What a scan with rules left out: a folder by a pattern, pages by
+  // robots.txt (scripts/screenshots gives the site's a Disallow).
+  context.settings.excludePatterns = "products/archive/;docs/manual/chapter-*.htm";
+  context.settings.obeyRobots = true;
+  qobject_cast<QPushButton*>(part("m_scanButton"))->click();
+  saved &=
+      saveModal([&] { trigger("m_leftOutAction"); }, output, QStringLiteral("left-out-dialog.png"));
 
   return saved ? 0 : 1;
 }
