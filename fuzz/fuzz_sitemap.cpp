@@ -74,6 +74,10 @@ class MemoryFolder final : public qorv::Folder {
     time = qorv::DateTime{{2006, 3, 5}, {9, 5, 6}};
     return qorv::ListStatus::success();
   }
+  // The pages hold nothing to read: the sitemap depends on names alone.
+  qorv::ListStatus openFile(std::string_view, std::unique_ptr<qorv::FileReader>&) override {
+    return {qorv::ListStatus::NotRegular, 0};
+  }
 
  private:
   const Node& m_node;

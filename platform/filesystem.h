@@ -15,9 +15,11 @@ namespace qorv {
 struct ListStatus {
   /// `Gone`: the entry is not there (any more), or is no folder where a
   /// folder was asked for, or is a link that leads nowhere (ENOENT, ENOTDIR,
-  /// ELOOP). `AccessDenied`: refused (EACCES, EPERM). `Failed`: anything
-  /// else, an input/output error (EIO) among them.
-  enum Kind { Ok, NoMoreEntries, AccessDenied, Gone, Failed };
+  /// ELOOP). `AccessDenied`: refused (EACCES, EPERM). `NotRegular`: no
+  /// regular file where one was to be read (a FIFO, a device, a socket, a
+  /// folder). `Failed`: anything else, an input/output error (EIO) among
+  /// them.
+  enum Kind { Ok, NoMoreEntries, AccessDenied, Gone, NotRegular, Failed };
   Kind kind = Ok;
   int code = 0;
 
@@ -46,6 +48,17 @@ class FolderListing {
   virtual ListStatus close() = 0;
 };
 
+/// A regular file open for reading, from its start.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  /// Appends what follows to `bytes` until it holds `upTo` bytes or the
+  /// file ends.
+  virtual ListStatus read(std::string& bytes, std::size_t upTo) = 0;
+  /// Whether the last read reached the end of the file.
+  virtual bool atEnd() const = 0;
+};
+
 /// Identity of a folder on the machine, so that a walk can tell when a link
 /// leads back to a folder it is already inside.
 struct FolderId {
@@ -69,6 +82,11 @@ class Folder {
   /// when the time lies outside the years 1 to 9999; `Gone`, `AccessDenied`
   /// or `Failed` when the time cannot be read.
   virtual ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) = 0;
+  /// Opens the entry `name` (links followed) for reading. Only a regular
+  /// file is opened: anything else gives `NotRegular` without being opened,
+  /// as opening a FIFO would wait for a writer and opening a device may act
+  /// on it.
+  virtual ListStatus openFile(std::string_view name, std::unique_ptr<FileReader>& file) = 0;
 };
 
 class FileSystem {

@@ -74,6 +74,48 @@ class PosixListing final : public FolderListing {
   DIR* m_dir;
 };
 
+class PosixFileReader final : public FileReader {
+ public:
+  PosixFileReader(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
+  // Opened for reading only: a failed close loses nothing.
+  ~PosixFileReader() override { sys::close(m_fd); }
+
+  ListStatus read(std::string& bytes, std::size_t upTo) override {
+    std::size_t have = bytes.size();
+    if (have >= upTo) return ListStatus::success();
+    bytes.resize(upTo);
+    while (have < upTo) {
+      const ssize_t got = sys::read(m_fd, bytes.data() + have, upTo - have);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        const int error = errno;
+        bytes.resize(have);
+        return statusOf(error);
+      }
+      if (got == 0) {
+        m_atEnd = true;
+        break;
+      }
+      have += static_cast<std::size_t>(got);
+      // The size the file had when opened spares the read that would only
+      // report its end; a file that grows since is read as it was.
+      if (m_size > 0 && have >= m_size) {
+        m_atEnd = true;
+        break;
+      }
+    }
+    bytes.resize(have);
+    return ListStatus::success();
+  }
+
+  bool atEnd() const override { return m_atEnd; }
+
+ private:
+  int m_fd;
+  std::uint64_t m_size;
+  bool m_atEnd = false;
+};
+
 class PosixFolder final : public Folder {
  public:
   PosixFolder(int fd, FolderId id) : m_fd(fd), m_id(id) {}
@@ -114,6 +156,28 @@ class PosixFolder final : public Folder {
     if (year < 1 || year > 9999) return ListStatus::success();
     // File times are held to two-second steps.
     time = DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}};
+    return ListStatus::success();
+  }
+
+  ListStatus openFile(std::string_view name, std::unique_ptr<FileReader>& file) override {
+    const char* path = terminated(name);
+    struct stat st;
+    if (sys::statAt(m_fd, path, &st, 0) != 0) return statusOf(errno);
+    if (!S_ISREG(st.st_mode)) return {ListStatus::NotRegular, 0};
+    // Non-blocking, and the type checked again on what was opened: the
+    // entry may have been replaced by a FIFO since it was looked at.
+    const int fd = sys::openAt(m_fd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return statusOf(errno);
+    if (sys::fstat(fd, &st) != 0) {
+      const int error = errno;
+      sys::close(fd);
+      return statusOf(error);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      sys::close(fd);
+      return {ListStatus::NotRegular, 0};
+    }
+    file = std::make_unique<PosixFileReader>(fd, static_cast<std::uint64_t>(st.st_size));
     return ListStatus::success();
   }
 

@@ -47,6 +47,25 @@ class FakeListing final : public FolderListing {
 
 }  // namespace
 
+class FakeFileReader final : public FileReader {
+ public:
+  explicit FakeFileReader(const FakeFileSystem::Entry& entry) : m_entry(entry) {}
+
+  ListStatus read(std::string& bytes, std::size_t upTo) override {
+    if (m_entry.readStatus.kind != ListStatus::Ok) return m_entry.readStatus;
+    const std::size_t have = std::min(bytes.size(), m_entry.content.size());
+    bytes.append(m_entry.content, have, upTo > have ? upTo - have : 0);
+    m_atEnd = bytes.size() >= m_entry.content.size();
+    return ListStatus::success();
+  }
+
+  bool atEnd() const override { return m_atEnd; }
+
+ private:
+  const FakeFileSystem::Entry& m_entry;
+  bool m_atEnd = false;
+};
+
 class FakeFolderHandle final : public Folder {
  public:
   FakeFolderHandle(FakeFileSystem& fs, int index) : m_fs(fs), m_index(index) {
@@ -80,6 +99,15 @@ class FakeFolderHandle final : public Folder {
     if (!entry) return {ListStatus::Gone, ENOENT};
     if (entry->timeStatus.kind == ListStatus::Ok) time = entry->time;
     return entry->timeStatus;
+  }
+
+  ListStatus openFile(std::string_view name, std::unique_ptr<FileReader>& file) override {
+    const FakeFileSystem::Entry* entry = find(name);
+    if (!entry) return {ListStatus::Gone, ENOENT};
+    if (entry->isFolder) return {ListStatus::NotRegular, 0};
+    if (entry->openStatus.kind != ListStatus::Ok) return entry->openStatus;
+    file = std::make_unique<FakeFileReader>(*entry);
+    return ListStatus::success();
   }
 
   static ListStatus open(FakeFileSystem& fs, int index, std::unique_ptr<Folder>& out) {

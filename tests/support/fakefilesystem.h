@@ -22,6 +22,10 @@ class FakeFileSystem final : public FileSystem {
     std::optional<DateTime> time = DateTime{{2006, 3, 5}, {9, 5, 6}};
     /// What reading the time gives; with `Ok`, `time` is the time read.
     ListStatus timeStatus;
+    /// What the file holds, and what opening it and reading from it give.
+    std::string content;
+    ListStatus openStatus;
+    ListStatus readStatus;
     int target = -1;  // folder index of a folder entry
   };
   struct FakeFolder {
