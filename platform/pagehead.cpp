@@ -6,7 +6,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
+
+#include "platform/htmlencoding.h"
+#include "platform/htmlreferences.h"
 
 namespace qorv {
 
@@ -31,6 +35,12 @@ bool equalsIgnoringAsciiCase(std::string_view text, std::string_view lower) {
     if (c != lower[i]) return false;
   }
   return true;
+}
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool isAsciiAlphanumeric(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 bool isAsciiWhitespace(char c) {
@@ -117,6 +127,7 @@ std::string_view nameText(const xmlChar* name) {
   return std::string_view(reinterpret_cast<const char*>(name));
 }
 
+
 constexpr std::string_view kHeadTag = "<head>";
 
 }  // namespace
@@ -131,6 +142,7 @@ struct HeadParser::State {
   bool afterHead = false;  // "</head>" was met: only some elements still go into the head
   bool ended = false;      // the head ended, or nothing more can be read into it
   bool needMore = false;   // the bytes ran out where more would decide
+  bool finished = false;   // the bytes ran out inside an element that would hold the rest
   // An element whose text libxml2 reads as a browser does: its events are
   // skipped until it ends.
   std::string skippedElement;
@@ -138,40 +150,74 @@ struct HeadParser::State {
   // What the next parse starts from, when this one had to stop: copied at
   // once, as libxml2's buffer does not outlast its parse.
   bool restart = false;
-  bool restartInUtf8 = false;
   std::string segment;
   std::string nextSegment;
+  std::size_t pageBytesInSegment = 0;  // of the page, not of a "<head>" put before them
+  std::size_t nextPageBytes = 0;
+  std::string decoded;  // scratch for attribute values and text
 
-  void stop() { xmlStopParser(context); }
+  // libxml2's HTML parser makes some calls of an element it has begun even
+  // after it was stopped: they must not count.
+  bool stopped = false;
 
-  /// The bytes libxml2 has not yet reached (in UTF-8 once it has chosen
-  /// the page's encoding).
+  void stop() {
+    stopped = true;
+    xmlStopParser(context);
+  }
+
+  /// The bytes libxml2 has not yet reached.
   std::string_view rest() const {
     const xmlParserInputPtr input = context->input;
     return std::string_view(reinterpret_cast<const char*>(input->cur),
                             static_cast<std::size_t>(input->end - input->cur));
   }
 
-  /// The text just before libxml2's position ends with the end tag `name`:
-  /// libxml2 reports elements it closes on its own in the same way as
-  /// those that the page closes.
-  bool endTagJustRead(std::string_view name) const {
+  std::string_view before() const {
     const xmlParserInputPtr input = context->input;
-    const std::string_view before(reinterpret_cast<const char*>(input->base),
-                                  static_cast<std::size_t>(input->cur - input->base));
-    if (before.empty() || before.back() != '>') return false;
-    const std::size_t open = before.rfind("</");
-    return open != std::string_view::npos && endTagAt(before, open, name);
+    return std::string_view(reinterpret_cast<const char*>(input->base),
+                            static_cast<std::size_t>(input->cur - input->base));
   }
 
-  /// Stops this parse, for a new one of "<head>" and `rest`. Once libxml2
-  /// has chosen an encoding, its buffer holds the rest in UTF-8, and a later
-  /// <meta charset> must not choose again.
-  void restartWith(std::string_view rest) {
-    nextSegment.assign(kHeadTag);
+  /// The name of the end tag that ends just before libxml2's position, or
+  /// nothing: libxml2 reports the elements it closes on its own in the same
+  /// way as those the page closes.
+  std::string endTagJustRead() const {
+    const std::string_view text = before();
+    const std::size_t open = text.rfind('<');
+    if (text.empty() || text.back() != '>' || open == std::string_view::npos ||
+        open + 1 >= text.size() || text[open + 1] != '/')
+      return {};
+    std::string name;
+    for (std::size_t i = open + 2; i < text.size() && isAsciiAlphanumeric(text[i]); ++i)
+      name += asciiLower(text[i]);
+    return name;
+  }
+
+  /// Whether the start tag of `name` is the one libxml2 has just read, and
+  /// not one it implies (a body for an element it does not know for the head).
+  bool startTagJustRead(std::string_view name) const {
+    const std::string_view text = before();
+    const std::size_t open = text.rfind('<');
+    if (open == std::string_view::npos) return false;
+    const std::string_view tag = text.substr(open + 1);
+    if (tag.size() < name.size() || !equalsIgnoringAsciiCase(tag.substr(0, name.size()), name))
+      return false;
+    return tag.size() == name.size() || isAsciiWhitespace(tag[name.size()]) ||
+           tag[name.size()] == '/';
+  }
+
+  /// Stops this parse, for a new one from `rest`.
+  /// Every new parse reads less of the page than the one before, so that
+  /// the parses come to an end whatever libxml2 makes of the page: one that
+  /// would not is taken for the body.
+  void restartWith(std::string_view rest, std::string_view prefix = {}) {
+    if (rest.size() >= pageBytesInSegment) {
+      endHead();
+      return;
+    }
+    nextSegment.assign(prefix);
     nextSegment.append(rest);
-    const xmlParserInputBufferPtr input = context->input->buf;
-    restartInUtf8 = restartInUtf8 || (input && input->encoder);
+    nextPageBytes = rest.size();
     restart = true;
     stop();
   }
@@ -181,6 +227,14 @@ struct HeadParser::State {
     stop();
   }
 
+  std::string attributeValue(const xmlChar* value) {
+    decoded.clear();
+    // The page's "&" reach here as written (see `prepare`): decoded the
+    // standard's way, in place of libxml2's older rules.
+    appendDecodedReferences(decoded, attributeText(value), true);
+    return decoded;
+  }
+
   void startElement(std::string_view name, const xmlChar** attributes) {
     if (templateDepth > 0) {
       if (name == "template") ++templateDepth;
@@ -188,18 +242,22 @@ struct HeadParser::State {
     }
     if (!skippedElement.empty()) return;
     if (name == "html" || name == "head") return;
+    if (name == "body" && !startTagJustRead("body")) {
+      impliedBody();
+      return;
+    }
     if (name == "meta") {
       HeadMeta meta;
       for (const xmlChar** a = attributes; a && *a; a += 2) {
         const std::string_view attribute = nameText(a[0]);
         if (attribute == "name")
-          meta.name = attributeText(a[1]);
+          meta.name = attributeValue(a[1]);
         else if (attribute == "http-equiv")
-          meta.httpEquiv = attributeText(a[1]);
+          meta.httpEquiv = attributeValue(a[1]);
         else if (attribute == "content")
-          meta.content = attributeText(a[1]);
+          meta.content = attributeValue(a[1]);
         else if (attribute == "charset")
-          meta.charset = attributeText(a[1]);
+          meta.charset = attributeValue(a[1]);
       }
       head->metas.push_back(std::move(meta));
       return;
@@ -209,11 +267,11 @@ struct HeadParser::State {
       for (const xmlChar** a = attributes; a && *a; a += 2) {
         const std::string_view attribute = nameText(a[0]);
         if (attribute == "rel")
-          link.rel = attributeText(a[1]);
+          link.rel = attributeValue(a[1]);
         else if (attribute == "href")
-          link.href = attributeText(a[1]);
+          link.href = attributeValue(a[1]);
         else if (attribute == "hreflang")
-          link.hreflang = attributeText(a[1]);
+          link.hreflang = attributeValue(a[1]);
       }
       head->links.push_back(std::move(link));
       return;
@@ -221,7 +279,7 @@ struct HeadParser::State {
     if (name == "base") {
       if (head->baseHref) return;
       for (const xmlChar** a = attributes; a && *a; a += 2)
-        if (nameText(a[0]) == "href") head->baseHref = std::string(attributeText(a[1]));
+        if (nameText(a[0]) == "href") head->baseHref = attributeValue(a[1]);
       return;
     }
     if (name == "basefont" || name == "bgsound") return;
@@ -236,8 +294,41 @@ struct HeadParser::State {
       rawTextElement(name);
       return;
     }
-    // Anything else, an implied body among it, goes into the body.
+    // Anything else goes into the body.
     endHead();
+  }
+
+  /// libxml2 implies a body for an element it does not know for the head,
+  /// before it has seen a head or after its end; and past that body it
+  /// would report no <body> the page has. For an element that a browser puts
+  /// into the head, a new parse starts at it, behind a "<head>" that keeps
+  /// libxml2 from implying the body.
+  void impliedBody() {
+    const std::string_view text = before();
+    const std::size_t open = text.rfind('<');
+    std::string name;
+    for (std::size_t i = open + 1; open != std::string_view::npos && i < text.size() &&
+                                   isAsciiAlphanumeric(text[i]);
+         ++i)
+      name += asciiLower(text[i]);
+    constexpr std::string_view kHeadElements[] = {
+        "template", "noscript", "noframes", "basefont", "bgsound", "meta",
+        "link",     "base",     "title",    "style",    "script"};
+    // A body implied for text comes after the last tag has ended.
+    const bool forTag = open != std::string_view::npos &&
+                        text.find('>', open) == std::string_view::npos;
+    const bool headElement =
+        forTag &&
+        std::find(std::begin(kHeadElements), std::end(kHeadElements), name) !=
+            std::end(kHeadElements) &&
+        !(name == "noscript" && afterHead);
+    if (!headElement) {
+      endHead();
+      return;
+    }
+    std::string resumed(text.substr(open));
+    resumed += rest();
+    restartWith(resumed, kHeadTag);
   }
 
   void rawTextElement(std::string_view name) {
@@ -251,7 +342,7 @@ struct HeadParser::State {
       // The element runs to the end of what was read: a browser stays in
       // it until the page ends.
       if (lastBytes)
-        ended = true;
+        finished = true;
       else
         needMore = true;
       stop();
@@ -261,7 +352,8 @@ struct HeadParser::State {
     // and the element's name, and markup inside the others; where that
     // ends where a browser's text ends, and the end tag is plain, its own
     // reading is kept.
-    const std::string_view endTag = text.substr(end + 2 + name.size(), close - end - 2 - name.size());
+    const std::string_view endTag =
+        text.substr(end + 2 + name.size(), close - end - 2 - name.size());
     const bool plainEndTag = std::all_of(endTag.begin(), endTag.end(), isAsciiWhitespace);
     bool libxmlAgrees = false;
     if (name == "script" || name == "style") {
@@ -289,61 +381,139 @@ struct HeadParser::State {
       if (name == skippedElement) skippedElement.clear();
       return;
     }
-    if (name == "head" && !afterHead && endTagJustRead("head")) {
+    const std::string tag = endTagJustRead();
+    if (tag == "head" && name == "head")
       afterHead = true;
-      // A new parse from here, so that libxml2, which now counts the head
-      // closed, does not imply a body for the elements that a browser still
-      // puts into the head.
-      restartWith(rest());
-      return;
-    }
-    if ((name == "body" || name == "html") && endTagJustRead(name)) endHead();
+    else if (tag == "body" || tag == "html" || tag == "br")
+      endHead();
   }
 
   void text(const xmlChar* bytes, int length) {
     if (templateDepth > 0 || !skippedElement.empty()) return;
-    const auto* begin = reinterpret_cast<const char*>(bytes);
-    if (!std::all_of(begin, begin + length, isAsciiWhitespace)) endHead();
+    decoded.clear();
+    appendDecodedReferences(decoded, std::string_view(reinterpret_cast<const char*>(bytes),
+                                                      static_cast<std::size_t>(length)),
+                            false);
+    if (!std::all_of(decoded.begin(), decoded.end(), isAsciiWhitespace)) endHead();
+  }
+
+  void comment(const xmlChar* text) {
+    // "<!-->" and "<!--->" are whole comments to a browser, where libxml2
+    // reads on to the next "-->".
+    const std::string_view content = attributeText(text);
+    const std::size_t dashes = content.starts_with(">") ? 1 : content.starts_with("->") ? 2 : 0;
+    if (dashes == 0) return;
+    std::string resumed(content.substr(dashes));
+    resumed += "-->";
+    resumed += rest();
+    restartWith(resumed);
   }
 
   static void onStartElement(void* state, const xmlChar* name, const xmlChar** attributes) {
-    static_cast<State*>(state)->startElement(nameText(name), attributes);
+    auto* self = static_cast<State*>(state);
+    if (!self->stopped) self->startElement(nameText(name), attributes);
   }
   static void onEndElement(void* state, const xmlChar* name) {
-    static_cast<State*>(state)->endElement(nameText(name));
+    auto* self = static_cast<State*>(state);
+    if (!self->stopped) self->endElement(nameText(name));
   }
   static void onText(void* state, const xmlChar* bytes, int length) {
-    static_cast<State*>(state)->text(bytes, length);
+    auto* self = static_cast<State*>(state);
+    if (!self->stopped) self->text(bytes, length);
+  }
+  static void onComment(void* state, const xmlChar* text) {
+    auto* self = static_cast<State*>(state);
+    if (!self->stopped) self->comment(text);
   }
 
-  /// One libxml2 parse of `segment`: the page's bytes, or the rest of them
-  /// after a raw-text element. Each starts with "<head>", so that libxml2
-  /// does not imply a body for elements it does not know for the head.
-  void parseSegment(bool utf8) {
-    xmlCtxtResetPush(context, nullptr, 0, nullptr, utf8 ? "UTF-8" : nullptr);
+  /// `segment`: the page's bytes in UTF-8 as libxml2 is to read them. Zero
+  /// bytes become U+FFFD, as a browser reads them in the head, where
+  /// libxml2 would take them for the end; every "&" becomes "&amp;", so
+  /// that libxml2 hands over character references as written.
+  void prepare(std::string_view utf8) {
+    segment.clear();
+    segment.reserve(utf8.size() + utf8.size() / 16);
+    std::size_t pos = 0;
+    for (std::size_t at = utf8.find_first_of(std::string_view("&\0", 2)); at != std::string_view::npos;
+         at = utf8.find_first_of(std::string_view("&\0", 2), pos)) {
+      segment.append(utf8, pos, at - pos);
+      segment += utf8[at] == '&' ? std::string_view("&amp;") : std::string_view("\xEF\xBF\xBD");
+      pos = at + 1;
+    }
+    segment.append(utf8, pos);
+  }
+
+  /// One libxml2 parse of `segment`: the page, or the rest of it after a
+  /// parse had to stop.
+  void parseSegment() {
+    xmlCtxtResetPush(context, nullptr, 0, nullptr, "UTF-8");
     htmlCtxtUseOptions(context, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                    HTML_PARSE_NONET | (utf8 ? HTML_PARSE_IGNORE_ENC : 0));
+                                    HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC);
     context->userData = this;
     restart = false;
+    stopped = false;
     htmlParseChunk(context, segment.data(), static_cast<int>(segment.size()), lastBytes ? 1 : 0);
+  }
+
+  /// Reads the head from `utf8` into `head`; false when more bytes would
+  /// be needed.
+  bool parsePage(std::string_view utf8, PageStart kind) {
+    *head = PageHead{};
+    lastBytes = kind != PageStart::More;
+    afterHead = false;
+    ended = false;
+    needMore = false;
+    finished = false;
+    skippedElement.clear();
+    templateDepth = 0;
+    prepare(utf8);
+    pageBytesInSegment = segment.size();
+    for (;;) {
+      parseSegment();
+      if (ended || finished) break;
+      if (needMore) return false;
+      if (!restart && context->instate == XML_PARSER_EOF && !rest().empty()) {
+        // libxml2 gives up at an end tag before the first element. A
+        // browser ignores it there, unless it ends the head or starts the
+        // body by it.
+        const std::string tag = endTagJustRead();
+        if (!tag.empty()) {
+          if (tag == "head") afterHead = true;
+          if (tag == "body" || tag == "html" || tag == "br") break;
+          nextSegment.assign(rest());
+          nextPageBytes = nextSegment.size();
+          restart = true;
+        }
+      }
+      if (!restart) {
+        // libxml2 took all the bytes without the head ending.
+        if (kind == PageStart::More) return false;
+        break;
+      }
+      segment.swap(nextSegment);
+      pageBytesInSegment = nextPageBytes;
+    }
+    head->complete = ended || kind == PageStart::Whole;
+    return true;
   }
 };
 
 namespace {
 
-/// Appends `bytes` to `out` with every zero byte as U+FFFD, as a browser
-/// reads it in the head, where libxml2 would take it for the end.
-void appendWithoutZeros(std::string& out, std::string_view bytes) {
-  for (std::size_t zero = bytes.find('\0'); zero != std::string_view::npos;
-       zero = bytes.find('\0')) {
-    out.append(bytes.substr(0, zero));
-    out.append("\xEF\xBF\xBD");
-    bytes.remove_prefix(zero + 1);
-  }
-  out.append(bytes);
-}
-
 void ignoreMessage(void*, const char*, ...) {}
+
+/// The encoding the first <meta> of `head` that names one names, as the
+/// tree builder meets it: empty when none does.
+std::string encodingNamedIn(const PageHead& head) {
+  for (const HeadMeta& meta : head.metas) {
+    if (!meta.charset.empty()) {
+      if (std::string named = encodingOfLabel(meta.charset); !named.empty()) return named;
+    } else if (equalsIgnoringAsciiCase(meta.httpEquiv, "content-type")) {
+      if (std::string named = encodingOfContentType(meta.content); !named.empty()) return named;
+    }
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -355,12 +525,13 @@ HeadParser::HeadParser() : m_state(std::make_unique<State>()) {
   handler.endElement = State::onEndElement;
   handler.characters = State::onText;
   handler.ignorableWhitespace = State::onText;
-  // Script and style text, comments, processing instructions and the
-  // doctype change nothing in the head.
+  handler.comment = State::onComment;
+  // Script and style text, processing instructions and the doctype change
+  // nothing in the head.
   handler.warning = ignoreMessage;
   handler.error = ignoreMessage;
   state.context = htmlCreatePushParserCtxt(&handler, &state, nullptr, 0, nullptr,
-                                           XML_CHAR_ENCODING_NONE);
+                                           XML_CHAR_ENCODING_UTF8);
   if (!state.context) throw std::bad_alloc();
 }
 
@@ -368,33 +539,20 @@ HeadParser::~HeadParser() { htmlFreeParserCtxt(m_state->context); }
 
 bool HeadParser::parse(std::string_view start, PageStart kind, PageHead& head) {
   State& state = *m_state;
-  head = PageHead{};
-  if (start.starts_with("\xEF\xBB\xBF")) start.remove_prefix(3);
   state.head = &head;
-  state.lastBytes = kind != PageStart::More;
-  state.afterHead = false;
-  state.ended = false;
-  state.needMore = false;
-  state.skippedElement.clear();
-  state.templateDepth = 0;
-  state.segment.assign(kHeadTag);
-  appendWithoutZeros(state.segment, start);
-  state.restartInUtf8 = false;
-  bool utf8 = false;
+  PageEncoding encoding = sniffPageEncoding(start);
+  std::string utf8;
   for (;;) {
-    state.parseSegment(utf8);
-    if (state.ended) break;
-    if (state.needMore) return false;
-    if (!state.restart) {
-      // libxml2 took all the bytes without the head ending.
-      if (kind == PageStart::More) return false;
-      break;
-    }
-    state.segment.swap(state.nextSegment);
-    utf8 = state.restartInUtf8;
+    utf8.clear();
+    appendAsUtf8(utf8, start, encoding.name);
+    if (!state.parsePage(utf8, kind)) return false;
+    if (!encoding.tentative) return true;
+    // A <meta> that names another encoding than the one guessed makes a
+    // browser read the page again in it.
+    std::string named = encodingNamedIn(head);
+    if (named.empty() || named == encoding.name) return true;
+    encoding = {std::move(named), false};
   }
-  head.complete = state.ended || kind == PageStart::Whole;
-  return true;
 }
 
 ListStatus readPageHead(Folder& folder, std::string_view name, HeadParser& parser,
