@@ -140,5 +140,112 @@ TEST(HeadParser, AHeadCutByTheLimitIsIncompleteAndKeepsWhatItHeld) {
       << "a style that goes on may hide the end of the head";
 }
 
+
+std::unique_ptr<Folder> openFolderAt(const std::string& path) {
+  std::unique_ptr<Folder> folder;
+  EXPECT_EQ(localFileSystem().openFolder(path, folder).kind, ListStatus::Ok) << path;
+  return folder;
+}
+
+TEST(ReadPageHead, ReadsAsFarAsTheHeadGoesAndNoFurther) {
+  test::TempDir dir;
+  const std::string longHead = pageBytes("long-head.html");
+  dir.writeFile("long.html", longHead);
+  dir.writeFile("short.html", "<meta name=robots content=noindex><p>" + std::string(40000, 'x'));
+  auto folder = openFolderAt(dir.path());
+  HeadParser parser;
+  std::string buffer;
+  PageHead head;
+  ASSERT_EQ(readPageHead(*folder, "long.html", parser, buffer, head).kind, ListStatus::Ok);
+  PageHead whole;
+  parser.parse(longHead, PageStart::Whole, whole);
+  EXPECT_EQ(head, whole);
+  EXPECT_EQ(buffer, longHead) << "a head of 40 KiB takes the page of 43 KiB";
+
+  ASSERT_EQ(readPageHead(*folder, "short.html", parser, buffer, head).kind, ListStatus::Ok);
+  EXPECT_EQ(head.metas.size(), 1u);
+  EXPECT_TRUE(head.complete);
+  EXPECT_EQ(buffer.size(), 16u * 1024) << "the first step holds the head";
+}
+
+TEST(ReadPageHead, AHugePageIsReadNoFurtherThanTheLimit) {
+  test::TempDir dir;
+  const std::string path = dir.writeFile("huge.html", "<head><meta name=robots content=noindex><style>");
+  // 2 GiB that take no room on the disk: zeros after the start.
+  ASSERT_EQ(truncate(path.c_str(), 2LL * 1024 * 1024 * 1024), 0);
+  auto folder = openFolderAt(dir.path());
+  HeadParser parser;
+  std::string buffer;
+  PageHead head;
+  ASSERT_EQ(readPageHead(*folder, "huge.html", parser, buffer, head).kind, ListStatus::Ok);
+  EXPECT_EQ(buffer.size(), kMaxHeadBytes);
+  EXPECT_FALSE(head.complete);
+  ASSERT_EQ(head.metas.size(), 1u);
+  EXPECT_EQ(head.metas[0].content, "noindex");
+}
+
+TEST(ReadPageHead, OpensNoFifoDeviceOrFolder) {
+  test::TempDir dir;
+  ASSERT_EQ(mkfifo((dir / "pipe.html").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", (dir / "zero.html").c_str()), 0);
+  dir.makeDir("folder.html");
+  auto folder = openFolderAt(dir.path());
+  HeadParser parser;
+  std::string buffer;
+  PageHead head;
+  // A FIFO opened for reading would wait here for a writer.
+  for (const char* name : {"pipe.html", "zero.html", "folder.html"})
+    EXPECT_EQ(readPageHead(*folder, name, parser, buffer, head).kind, ListStatus::NotRegular)
+        << name;
+}
+
+TEST(ReadPageHead, ARefusedOrMissingPageSaysWhy) {
+  test::TempDir dir;
+  dir.writeFile("locked.html", "<meta name=robots content=noindex>");
+  ASSERT_EQ(chmod((dir / "locked.html").c_str(), 0), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(symlink("nowhere", (dir / "dangling.html").c_str()), 0);
+  const int result = test::runAsNobody([&] {
+    std::unique_ptr<Folder> folder;
+    if (localFileSystem().openFolder(dir.path(), folder).kind != ListStatus::Ok) return 1;
+    HeadParser parser;
+    std::string buffer;
+    PageHead head;
+    const ListStatus refused = readPageHead(*folder, "locked.html", parser, buffer, head);
+    if (refused.kind != ListStatus::AccessDenied || refused.code != EACCES) return 2;
+    if (readPageHead(*folder, "missing.html", parser, buffer, head).kind != ListStatus::Gone)
+      return 3;
+    if (readPageHead(*folder, "dangling.html", parser, buffer, head).kind != ListStatus::Gone)
+      return 4;
+    return 0;
+  });
+  EXPECT_EQ(result, 0);
+}
+
+#ifdef QORV_FAULT_POINTS
+TEST(ReadPageHead, AFailedCallIsAFailureUnlessItWasARefusal) {
+  test::TempDir dir;
+  dir.writeFile("page.html", "<meta name=robots content=noindex><p>x</p>");
+  const struct {
+    const char* call;
+    int error;
+    ListStatus::Kind kind;
+  } cases[] = {{"fstatat", EIO, ListStatus::Failed},  {"openat", EIO, ListStatus::Failed},
+               {"openat", EACCES, ListStatus::AccessDenied}, {"openat", ENOENT, ListStatus::Gone},
+               {"fstat", EIO, ListStatus::Failed},    {"read", EIO, ListStatus::Failed}};
+  auto folder = openFolderAt(dir.path());
+  HeadParser parser;
+  std::string buffer;
+  for (const auto& c : cases) {
+    PageHead head;
+    const FaultScope fault(c.call, 1, c.error);
+    const ListStatus status = readPageHead(*folder, "page.html", parser, buffer, head);
+    EXPECT_EQ(status.kind, c.kind) << c.call << " " << c.error;
+    EXPECT_EQ(status.code, c.error) << c.call;
+    EXPECT_TRUE(head.metas.empty()) << "a head that could not be read says nothing";
+  }
+}
+#endif
+
 }  // namespace
 }  // namespace qorv
