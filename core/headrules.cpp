@@ -49,8 +49,7 @@ bool isNoindex(const PageHead& head) {
     if (!equalsIgnoringCase(name, "robots") && !equalsIgnoringCase(name, "googlebot") &&
         !equalsIgnoringCase(name, "bingbot"))
       continue;
-    if (hasToken(meta.content, "noindex", ',') || hasToken(meta.content, "none", ','))
-      return true;
+    if (hasToken(meta.content, "noindex", ',') || hasToken(meta.content, "none", ',')) return true;
   }
   return false;
 }

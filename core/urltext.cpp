@@ -50,8 +50,8 @@ UrlParts splitUrl(std::string_view url) {
   UrlParts parts;
   if (!url.empty() && isAlpha(url[0])) {
     std::size_t i = 1;
-    while (i < url.size() && (isAlpha(url[i]) || isDigit(url[i]) || url[i] == '+' ||
-                              url[i] == '-' || url[i] == '.'))
+    while (i < url.size() &&
+           (isAlpha(url[i]) || isDigit(url[i]) || url[i] == '+' || url[i] == '-' || url[i] == '.'))
       ++i;
     if (i < url.size() && url[i] == ':') {
       parts.scheme = url.substr(0, i);
@@ -90,8 +90,8 @@ enum class Part { Authority, Path, QueryOrFragment };
 void appendEncoded(std::string& out, std::string_view text, Part part) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    const bool escape = c == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) &&
-                        isHexDigit(text[i + 2]);
+    const bool escape =
+        c == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2]);
     bool allowed = isUnreserved(c) || isSubDelimiter(c) || c == ':' || c == '@' || escape;
     if (part == Part::Authority) allowed = allowed || c == '[' || c == ']';
     if (part == Part::Path) allowed = allowed || c == '/';
@@ -203,7 +203,9 @@ std::string comparableUrl(std::string_view url) {
   return out;
 }
 
-bool sameUrl(std::string_view a, std::string_view b) { return comparableUrl(a) == comparableUrl(b); }
+bool sameUrl(std::string_view a, std::string_view b) {
+  return a == b || comparableUrl(a) == comparableUrl(b);
+}
 
 bool isWithinSite(std::string_view url, std::string_view siteUrl) {
   return comparableUrl(url).starts_with(comparableUrl(siteUrl));

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 namespace qorv {
 
@@ -19,6 +21,19 @@ bool isAsciiWhitespace(char c) {
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+/// The length of the run of ASCII bytes at `pos`, eight at a time: pages
+/// are mostly ASCII.
+std::size_t asciiRun(std::string_view text, std::size_t pos) {
+  std::size_t end = pos;
+  for (; end + 8 <= text.size(); end += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + end, 8);
+    if (word & 0x8080808080808080ULL) break;
+  }
+  while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+  return end - pos;
+}
 
 /// The length of the valid UTF-8 sequence at `pos`, or 0.
 std::size_t utf8SequenceLength(std::string_view text, std::size_t pos) {
@@ -48,11 +63,15 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t pos) {
   return length;
 }
 
-bool isValidUtf8(std::string_view text) {
+/// Whether `text` is UTF-8, but for a sequence cut by its end when
+/// `cutEnd`: no fault of the page's when the bytes were read only so far.
+bool isUtf8(std::string_view text, bool cutEnd) {
   for (std::size_t pos = 0; pos < text.size();) {
+    pos += asciiRun(text, pos);
+    if (pos == text.size()) break;
     const std::size_t length = utf8SequenceLength(text, pos);
-    // A sequence cut by the end of what was read is no fault of the page.
-    if (length == 0) return text.size() - pos < 4 && static_cast<unsigned char>(text[pos]) >= 0xC2;
+    if (length == 0)
+      return cutEnd && text.size() - pos < 4 && static_cast<unsigned char>(text[pos]) >= 0xC2;
     pos += length;
   }
   return true;
@@ -63,6 +82,8 @@ void appendValidUtf8(std::string& out, std::string_view bytes) {
   while (pos < bytes.size()) {
     std::size_t valid = pos;
     while (valid < bytes.size()) {
+      valid += asciiRun(bytes, valid);
+      if (valid == bytes.size()) break;
       const std::size_t length = utf8SequenceLength(bytes, valid);
       if (length == 0) break;
       valid += length;
@@ -240,8 +261,9 @@ const LabelGroup kLabelGroups[] = {
     {"EUC-KR",
      {"cseuckr", "csksc56011987", "euc-kr", "iso-ir-149", "korean", "ks_c_5601-1987",
       "ks_c_5601-1989", "ksc5601", "ksc_5601", "windows-949"}},
-    {"CP932", {"csshiftjis", "ms932", "ms_kanji", "shift-jis", "shift_jis", "sjis", "windows-31j",
-               "x-sjis"}},
+    {"CP932",
+     {"csshiftjis", "ms932", "ms_kanji", "shift-jis", "shift_jis", "sjis", "windows-31j",
+      "x-sjis"}},
     {"MACINTOSH", {"csmacintosh", "mac", "macintosh", "x-mac-roman"}},
     {"ISO-8859-8", {"iso-8859-8-i", "csiso88598i", "logical"}},
 };
@@ -255,7 +277,10 @@ bool iconvKnows(const std::string& encoding) {
 
 }  // namespace
 
+bool isValidUtf8(std::string_view text) { return isUtf8(text, false); }
+
 std::string encodingOfLabel(std::string_view label) {
+  if (label == "utf-8" || label == "UTF-8") return "UTF-8";
   while (!label.empty() && isAsciiWhitespace(label.front())) label.remove_prefix(1);
   while (!label.empty() && isAsciiWhitespace(label.back())) label.remove_suffix(1);
   std::string lower;
@@ -322,7 +347,7 @@ PageEncoding sniffPageEncoding(std::string_view& start) {
     return {"UTF-16LE", false};
   }
   if (std::string found = Prescan(start).encoding(); !found.empty()) return {found, true};
-  return {isValidUtf8(start) ? "UTF-8" : "WINDOWS-1252", true};
+  return {isUtf8(start, true) ? "UTF-8" : "WINDOWS-1252", true};
 }
 
 void appendAsUtf8(std::string& out, std::string_view bytes, const std::string& encoding) {

@@ -31,6 +31,9 @@ std::string encodingOfLabel(std::string_view label);
 /// names by its "charset=" part; empty when none.
 std::string encodingOfContentType(std::string_view content);
 
+/// Whether `text` is UTF-8 throughout.
+bool isValidUtf8(std::string_view text);
+
 /// Appends `bytes`, in `encoding`, to `out` as UTF-8, with U+FFFD for each
 /// sequence that is no character of it.
 void appendAsUtf8(std::string& out, std::string_view bytes, const std::string& encoding);

@@ -75,7 +75,8 @@ std::size_t decodeNumeric(std::string& out, std::string_view text, std::size_t p
   const std::size_t digitsStart = at;
   std::uint32_t value = 0;
   for (; at < text.size(); ++at) {
-    const int digit = hex ? hexValue(text[at]) : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
+    const int digit =
+        hex ? hexValue(text[at]) : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
     if (digit < 0) break;
     // Anything past Unicode reads alike; holding it there keeps the sum in range.
     value = std::min<std::uint32_t>(value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit),
@@ -116,8 +117,7 @@ std::size_t decodeNamed(std::string& out, std::string_view text, std::size_t pos
 
 void appendDecodedReferences(std::string& out, std::string_view text, bool inAttribute) {
   std::size_t pos = 0;
-  for (std::size_t amp = text.find('&'); amp != std::string_view::npos;
-       amp = text.find('&', pos)) {
+  for (std::size_t amp = text.find('&'); amp != std::string_view::npos; amp = text.find('&', pos)) {
     out.append(text, pos, amp - pos);
     pos = amp + 1;
     std::size_t taken = 0;

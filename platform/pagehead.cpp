@@ -20,10 +20,11 @@ namespace qorv {
 // know for the head into an implied body. So the parser here takes its
 // events only as tokens, and decides from their names what the HTML
 // standard's tree builder decides in the modes up to the body ("in head",
-// "after head"). Where libxml2 would read the text of a raw-text element
-// differently from a browser, its parse is stopped at that element and a
-// new one started after the element's end, which is found here as the
-// standard's tokenizer finds it.
+// "after head"). At a raw-text element (<title>, <style>, <script>,
+// <noscript>, <noframes>) its parse is stopped, and a new one started after
+// the element's end, which is found here as the standard's tokenizer finds
+// it; likewise where libxml2 would read a comment or an implied body
+// otherwise than a browser.
 
 namespace {
 
@@ -127,7 +128,6 @@ std::string_view nameText(const xmlChar* name) {
   return std::string_view(reinterpret_cast<const char*>(name));
 }
 
-
 constexpr std::string_view kHeadTag = "<head>";
 
 }  // namespace
@@ -143,10 +143,10 @@ struct HeadParser::State {
   bool ended = false;      // the head ended, or nothing more can be read into it
   bool needMore = false;   // the bytes ran out where more would decide
   bool finished = false;   // the bytes ran out inside an element that would hold the rest
-  // An element whose text libxml2 reads as a browser does: its events are
-  // skipped until it ends.
-  std::string skippedElement;
   int templateDepth = 0;
+  // A raw-text element whose text libxml2 reads: its events are skipped
+  // until it ends.
+  std::string skippedElement;
   // What the next parse starts from, when this one had to stop: copied at
   // once, as libxml2's buffer does not outlast its parse.
   bool restart = false;
@@ -155,6 +155,7 @@ struct HeadParser::State {
   std::size_t pageBytesInSegment = 0;  // of the page, not of a "<head>" put before them
   std::size_t nextPageBytes = 0;
   std::string decoded;  // scratch for attribute values and text
+  std::string utf8;     // the page's bytes, converted
 
   // libxml2's HTML parser makes some calls of an element it has begun even
   // after it was stopped: they must not count.
@@ -207,9 +208,13 @@ struct HeadParser::State {
   }
 
   /// Stops this parse, for a new one from `rest`.
-  /// Every new parse reads less of the page than the one before, so that
-  /// the parses come to an end whatever libxml2 makes of the page: one that
-  /// would not is taken for the body.
+  /// Stops this parse, for a new one of `rest`, behind `prefix`: a "<head>"
+  /// that stands for the head the page has opened, or that a browser would
+  /// have implied, so that libxml2 neither implies a body for an element it
+  /// does not know for the head nor gives up at an end tag that comes
+  /// first. Every new parse reads less of the page than the one before, so
+  /// that the parses come to an end whatever libxml2 makes of the page: one
+  /// that would not is taken for the body.
   void restartWith(std::string_view rest, std::string_view prefix = {}) {
     if (rest.size() >= pageBytesInSegment) {
       endHead();
@@ -307,21 +312,19 @@ struct HeadParser::State {
     const std::string_view text = before();
     const std::size_t open = text.rfind('<');
     std::string name;
-    for (std::size_t i = open + 1; open != std::string_view::npos && i < text.size() &&
-                                   isAsciiAlphanumeric(text[i]);
-         ++i)
+    for (std::size_t i = open + 1;
+         open != std::string_view::npos && i < text.size() && isAsciiAlphanumeric(text[i]); ++i)
       name += asciiLower(text[i]);
-    constexpr std::string_view kHeadElements[] = {
-        "template", "noscript", "noframes", "basefont", "bgsound", "meta",
-        "link",     "base",     "title",    "style",    "script"};
+    constexpr std::string_view kHeadElements[] = {"template", "noscript", "noframes", "basefont",
+                                                  "bgsound",  "meta",     "link",     "base",
+                                                  "title",    "style",    "script"};
     // A body implied for text comes after the last tag has ended.
-    const bool forTag = open != std::string_view::npos &&
-                        text.find('>', open) == std::string_view::npos;
-    const bool headElement =
-        forTag &&
-        std::find(std::begin(kHeadElements), std::end(kHeadElements), name) !=
-            std::end(kHeadElements) &&
-        !(name == "noscript" && afterHead);
+    const bool forTag =
+        open != std::string_view::npos && text.find('>', open) == std::string_view::npos;
+    const bool headElement = forTag &&
+                             std::find(std::begin(kHeadElements), std::end(kHeadElements), name) !=
+                                 std::end(kHeadElements) &&
+                             !(name == "noscript" && afterHead);
     if (!headElement) {
       endHead();
       return;
@@ -348,28 +351,19 @@ struct HeadParser::State {
       stop();
       return;
     }
-    // libxml2 reads the text of <script> and <style> up to the first "</"
-    // and the element's name, and markup inside the others; where that
-    // ends where a browser's text ends, and the end tag is plain, its own
-    // reading is kept.
+    // A short text that libxml2 reads as a browser does (no markup in it,
+    // up to a plain end tag) is left to it; any other is parsed again from
+    // past the end tag, as libxml2 would read it by its own rules, and one
+    // character at a time.
     const std::string_view endTag =
         text.substr(end + 2 + name.size(), close - end - 2 - name.size());
-    const bool plainEndTag = std::all_of(endTag.begin(), endTag.end(), isAsciiWhitespace);
-    bool libxmlAgrees = false;
-    if (name == "script" || name == "style") {
-      std::size_t first = text.find("</");
-      while (first != std::string_view::npos && first < end &&
-             !equalsIgnoringAsciiCase(text.substr(first + 2, name.size()), name))
-        first = text.find("</", first + 1);
-      libxmlAgrees = first == end;
-    } else {
-      libxmlAgrees = text.substr(0, end).find('<') == std::string_view::npos;
-    }
-    if (libxmlAgrees && plainEndTag) {
+    constexpr std::size_t kShortText = 256;
+    if (end < kShortText && text.substr(0, end).find('<') == std::string_view::npos &&
+        std::all_of(endTag.begin(), endTag.end(), isAsciiWhitespace)) {
       skippedElement.assign(name);
       return;
     }
-    restartWith(text.substr(close + 1));
+    restartWith(text.substr(close + 1), kHeadTag);
   }
 
   void endElement(std::string_view name) {
@@ -391,9 +385,10 @@ struct HeadParser::State {
   void text(const xmlChar* bytes, int length) {
     if (templateDepth > 0 || !skippedElement.empty()) return;
     decoded.clear();
-    appendDecodedReferences(decoded, std::string_view(reinterpret_cast<const char*>(bytes),
-                                                      static_cast<std::size_t>(length)),
-                            false);
+    appendDecodedReferences(
+        decoded,
+        std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)),
+        false);
     if (!std::all_of(decoded.begin(), decoded.end(), isAsciiWhitespace)) endHead();
   }
 
@@ -406,7 +401,7 @@ struct HeadParser::State {
     std::string resumed(content.substr(dashes));
     resumed += "-->";
     resumed += rest();
-    restartWith(resumed);
+    restartWith(resumed, kHeadTag);
   }
 
   static void onStartElement(void* state, const xmlChar* name, const xmlChar** attributes) {
@@ -430,23 +425,38 @@ struct HeadParser::State {
   /// bytes become U+FFFD, as a browser reads them in the head, where
   /// libxml2 would take them for the end; every "&" becomes "&amp;", so
   /// that libxml2 hands over character references as written.
-  void prepare(std::string_view utf8) {
+  void prepare(std::string_view text) {
     segment.clear();
-    segment.reserve(utf8.size() + utf8.size() / 16);
-    std::size_t pos = 0;
-    for (std::size_t at = utf8.find_first_of(std::string_view("&\0", 2)); at != std::string_view::npos;
-         at = utf8.find_first_of(std::string_view("&\0", 2), pos)) {
-      segment.append(utf8, pos, at - pos);
-      segment += utf8[at] == '&' ? std::string_view("&amp;") : std::string_view("\xEF\xBF\xBD");
-      pos = at + 1;
+    segment.reserve(text.size() + text.size() / 16);
+    const char* const end = text.data() + text.size();
+    const auto next = [end](const char* from, char c) {
+      const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+      return found ? static_cast<const char*>(found) : end;
+    };
+    const char* at = text.data();
+    const char* amp = next(at, '&');
+    const char* zero = next(at, '\0');
+    while (at < end) {
+      const char* special = std::min(amp, zero);
+      segment.append(at, static_cast<std::size_t>(special - at));
+      if (special == end) break;
+      if (special == amp) {
+        segment += "&amp;";
+        amp = next(special + 1, '&');
+      } else {
+        segment += "\xEF\xBF\xBD";
+        zero = next(special + 1, '\0');
+      }
+      at = special + 1;
     }
-    segment.append(utf8, pos);
   }
 
   /// One libxml2 parse of `segment`: the page, or the rest of it after a
   /// parse had to stop.
   void parseSegment() {
-    xmlCtxtResetPush(context, nullptr, 0, nullptr, "UTF-8");
+    // No encoding named: libxml2 reads UTF-8 then, where naming it would
+    // have every byte go through a converter.
+    xmlCtxtResetPush(context, nullptr, 0, nullptr, nullptr);
     htmlCtxtUseOptions(context, HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                                     HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC);
     context->userData = this;
@@ -455,18 +465,24 @@ struct HeadParser::State {
     htmlParseChunk(context, segment.data(), static_cast<int>(segment.size()), lastBytes ? 1 : 0);
   }
 
-  /// Reads the head from `utf8` into `head`; false when more bytes would
-  /// be needed.
-  bool parsePage(std::string_view utf8, PageStart kind) {
+  /// Reads the head from `bytes`, in `encoding`, into `head`; false when
+  /// more bytes would be needed.
+  bool parsePage(std::string_view bytes, const std::string& encoding, PageStart kind) {
     *head = PageHead{};
     lastBytes = kind != PageStart::More;
     afterHead = false;
     ended = false;
     needMore = false;
     finished = false;
-    skippedElement.clear();
     templateDepth = 0;
-    prepare(utf8);
+    skippedElement.clear();
+    if (encoding == "UTF-8" && isValidUtf8(bytes)) {
+      prepare(bytes);
+    } else {
+      utf8.clear();
+      appendAsUtf8(utf8, bytes, encoding);
+      prepare(utf8);
+    }
     pageBytesInSegment = segment.size();
     for (;;) {
       parseSegment();
@@ -530,8 +546,8 @@ HeadParser::HeadParser() : m_state(std::make_unique<State>()) {
   // nothing in the head.
   handler.warning = ignoreMessage;
   handler.error = ignoreMessage;
-  state.context = htmlCreatePushParserCtxt(&handler, &state, nullptr, 0, nullptr,
-                                           XML_CHAR_ENCODING_UTF8);
+  state.context =
+      htmlCreatePushParserCtxt(&handler, &state, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
   if (!state.context) throw std::bad_alloc();
 }
 
@@ -541,11 +557,8 @@ bool HeadParser::parse(std::string_view start, PageStart kind, PageHead& head) {
   State& state = *m_state;
   state.head = &head;
   PageEncoding encoding = sniffPageEncoding(start);
-  std::string utf8;
   for (;;) {
-    utf8.clear();
-    appendAsUtf8(utf8, start, encoding.name);
-    if (!state.parsePage(utf8, kind)) return false;
+    if (!state.parsePage(start, encoding.name, kind)) return false;
     if (!encoding.tentative) return true;
     // A <meta> that names another encoding than the one guessed makes a
     // browser read the page again in it.
@@ -562,21 +575,21 @@ ListStatus readPageHead(Folder& folder, std::string_view name, HeadParser& parse
   std::unique_ptr<FileReader> file;
   if (const ListStatus opened = folder.openFile(name, file); opened.kind != ListStatus::Ok)
     return opened;
-  // Most heads end within the first step; a page of many scripts or styles
-  // takes a few more, each twice as long, so that no byte is parsed more
-  // than about twice.
-  std::size_t step = 16 * 1024;
+  // Most heads end within the first step; a page of long scripts or styles
+  // takes a few more, each four times as long, so that no byte is parsed
+  // more than about one and a half times.
+  std::size_t step = 4 * 1024;
   for (;;) {
     const std::size_t upTo = std::min(step, kMaxHeadBytes);
     if (const ListStatus read = file->read(buffer, upTo); read.kind != ListStatus::Ok) {
       head = PageHead{};
       return read;
     }
-    const PageStart kind = file->atEnd()                 ? PageStart::Whole
+    const PageStart kind = file->atEnd()                    ? PageStart::Whole
                            : buffer.size() >= kMaxHeadBytes ? PageStart::Cut
-                                                          : PageStart::More;
+                                                            : PageStart::More;
     if (parser.parse(buffer, kind, head)) return ListStatus::success();
-    step *= 2;
+    step *= 4;
   }
 }
 

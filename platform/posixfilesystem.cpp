@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -81,6 +82,9 @@ class PosixFileReader final : public FileReader {
   ~PosixFileReader() override { sys::close(m_fd); }
 
   ListStatus read(std::string& bytes, std::size_t upTo) override {
+    // No room past the size the file had when opened: the room is filled
+    // with zeros first, and most pages are smaller than a step.
+    if (m_size > 0) upTo = static_cast<std::size_t>(std::min<std::uint64_t>(upTo, m_size));
     std::size_t have = bytes.size();
     if (have >= upTo) return ListStatus::success();
     bytes.resize(upTo);
