@@ -268,9 +268,12 @@ const LabelGroup kLabelGroups[] = {
     {"ISO-8859-8", {"iso-8859-8-i", "csiso88598i", "logical"}},
 };
 
+/// iconv_open's failure, (iconv_t)-1.
+bool failed(iconv_t converter) { return reinterpret_cast<std::intptr_t>(converter) == -1; }
+
 bool iconvKnows(const std::string& encoding) {
   const iconv_t converter = iconv_open("UTF-8", encoding.c_str());
-  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  if (failed(converter)) return false;
   iconv_close(converter);
   return true;
 }
@@ -356,7 +359,7 @@ void appendAsUtf8(std::string& out, std::string_view bytes, const std::string& e
     return;
   }
   const iconv_t converter = iconv_open("UTF-8", encoding.c_str());
-  if (converter == reinterpret_cast<iconv_t>(-1)) {
+  if (failed(converter)) {
     appendValidUtf8(out, bytes);
     return;
   }

@@ -578,7 +578,7 @@ ListStatus readPageHead(Folder& folder, std::string_view name, HeadParser& parse
   // Most heads end within the first step; a page of long scripts or styles
   // takes a few more, each four times as long, so that no byte is parsed
   // more than about one and a half times.
-  std::size_t step = 4 * 1024;
+  std::size_t step = std::size_t{4} * 1024;
   for (;;) {
     const std::size_t upTo = std::min(step, kMaxHeadBytes);
     if (const ListStatus read = file->read(buffer, upTo); read.kind != ListStatus::Ok) {

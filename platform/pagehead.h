@@ -46,7 +46,7 @@ struct PageHead {
 
 /// No page is read further than this: a head that has not ended by then is
 /// taken for what it holds so far.
-inline constexpr std::size_t kMaxHeadBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxHeadBytes = std::size_t{1024} * 1024;
 
 /// How the bytes handed to `HeadParser::parse` relate to the page.
 enum class PageStart {

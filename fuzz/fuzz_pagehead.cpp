@@ -1,0 +1,118 @@
+// The head reader and the rules over what it read: page bytes come from
+// anywhere on the disk, and the parser runs on every page of a scan.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/headrules.h"
+#include "core/urltext.h"
+#include "fuzz/property.h"
+#include "platform/htmlencoding.h"
+#include "platform/pagehead.h"
+
+namespace {
+
+using qorv::fuzz::require;
+
+/// A page that is the input repeated up to twice the read limit, so that
+/// heads which do not end meet the limit.
+class RepeatingFile final : public qorv::FileReader {
+ public:
+  explicit RepeatingFile(std::string_view bytes) : m_bytes(bytes) {}
+
+  qorv::ListStatus read(std::string& bytes, std::size_t upTo) override {
+    const std::size_t size = m_bytes.empty() ? 0 : 2 * qorv::kMaxHeadBytes;
+    upTo = std::min(upTo, size);
+    require(upTo <= qorv::kMaxHeadBytes, "no page is read past the limit");
+    while (bytes.size() < upTo) {
+      const std::size_t at = bytes.size() % m_bytes.size();
+      bytes.append(m_bytes.substr(at, std::min(m_bytes.size() - at, upTo - bytes.size())));
+    }
+    m_atEnd = bytes.size() >= size;
+    return qorv::ListStatus::success();
+  }
+
+  bool atEnd() const override { return m_atEnd; }
+
+ private:
+  std::string_view m_bytes;
+  bool m_atEnd = false;
+};
+
+class OneFileFolder final : public qorv::Folder {
+ public:
+  explicit OneFileFolder(std::string_view bytes) : m_bytes(bytes) {}
+  qorv::FolderId id() const override { return {}; }
+  qorv::ListStatus list(std::unique_ptr<qorv::FolderListing>&) override {
+    return {qorv::ListStatus::Gone, 0};
+  }
+  qorv::ListStatus openSubfolder(std::string_view, std::unique_ptr<qorv::Folder>&) override {
+    return {qorv::ListStatus::Gone, 0};
+  }
+  qorv::ListStatus lastWriteTime(std::string_view, std::optional<qorv::DateTime>&) override {
+    return qorv::ListStatus::success();
+  }
+  qorv::ListStatus openFile(std::string_view, std::unique_ptr<qorv::FileReader>& file) override {
+    file = std::make_unique<RepeatingFile>(m_bytes);
+    return qorv::ListStatus::success();
+  }
+
+ private:
+  std::string_view m_bytes;
+};
+
+bool hasXmlSpecials(std::string_view text) {
+  return text.find_first_of("<>\"'") != std::string_view::npos;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return 0; }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view page(reinterpret_cast<const char*>(data), size);
+  static qorv::HeadParser parser;
+
+  qorv::PageHead whole;
+  require(parser.parse(page, qorv::PageStart::Whole, whole), "a whole page gives a head");
+  require(whole.complete, "a whole page's head is complete");
+
+  // Wherever the bytes read so far end, a head that the parser calls final
+  // is the one the whole page gives, unless those bytes read in another
+  // encoding than the whole page.
+  const std::size_t cut = size == 0 ? 0 : data[0] % (size + 1);
+  std::string_view start = page.substr(0, cut);
+  std::string_view all = page;
+  const bool sameEncoding =
+      qorv::sniffPageEncoding(start).name == qorv::sniffPageEncoding(all).name;
+  qorv::PageHead early;
+  if (parser.parse(page.substr(0, cut), qorv::PageStart::More, early) && sameEncoding)
+    require(early == whole, "a head final early is the whole page's", page.substr(0, cut));
+
+  std::string buffer;
+  qorv::PageHead read;
+  OneFileFolder folder(page);
+  require(
+      qorv::readPageHead(folder, "page.html", parser, buffer, read).kind == qorv::ListStatus::Ok,
+      "a page that reads gives a head");
+  require(buffer.size() <= qorv::kMaxHeadBytes, "no more than the limit is read");
+
+  const std::string pageUrl = "https://example.com/docs/page.html";
+  const std::string site = "https://example.com/docs/";
+  (void)qorv::isNoindex(whole);
+  (void)qorv::isRedirectStub(whole, pageUrl);
+  const qorv::CanonicalUrl canonical = qorv::canonicalUrl(whole, pageUrl, site);
+  if (canonical.kind == qorv::CanonicalUrl::WithinSite) {
+    require(!hasXmlSpecials(canonical.rowUrl), "a row's URL is XML-escaped", canonical.rowUrl);
+    require(qorv::isWithinSite(qorv::urlOfRowText(canonical.rowUrl), site),
+            "a canonical row lies within the site", canonical.rowUrl);
+  }
+  for (const qorv::LanguageAlternate& alternate : qorv::languageAlternates(whole, pageUrl))
+    require(!hasXmlSpecials(alternate.url) && !hasXmlSpecials(alternate.hreflang),
+            "alternates are XML-escaped", alternate.url);
+  return 0;
+}
