@@ -149,13 +149,19 @@ struct HeadParser::State {
   std::string skippedElement;
   // What the next parse starts from, when this one had to stop: copied at
   // once, as libxml2's buffer does not outlast its parse.
-  bool restart = false;
+  // The page's text, and the part of it that the current parse was given:
+  // each parse gets a window of it, so that the parses of a page full of
+  // raw-text elements do not copy its rest over and over.
   std::string segment;
-  std::string nextSegment;
-  std::size_t pageBytesInSegment = 0;  // of the page, not of a "<head>" put before them
-  std::size_t nextPageBytes = 0;
-  std::string decoded;  // scratch for attribute values and text
-  std::string utf8;     // the page's bytes, converted
+  std::size_t windowStart = 0;
+  std::size_t windowEnd = 0;
+  std::string window;  // what the current parse was given: "<head>" and the text
+  // Where the next parse starts, when this one had to stop.
+  bool restart = false;
+  std::size_t restartAt = 0;
+  int prefixTemplates = 0;  // the <template>s put before the window, not yet reported
+  std::string decoded;      // scratch for attribute values and text
+  std::string utf8;         // the page's bytes, converted
 
   // libxml2's HTML parser makes some calls of an element it has begun even
   // after it was stopped: they must not count.
@@ -208,21 +214,17 @@ struct HeadParser::State {
   }
 
   /// Stops this parse, for a new one from `rest`.
-  /// Stops this parse, for a new one of `rest`, behind `prefix`: a "<head>"
-  /// that stands for the head the page has opened, or that a browser would
-  /// have implied, so that libxml2 neither implies a body for an element it
-  /// does not know for the head nor gives up at an end tag that comes
-  /// first. Every new parse reads less of the page than the one before, so
-  /// that the parses come to an end whatever libxml2 makes of the page: one
-  /// that would not is taken for the body.
-  void restartWith(std::string_view rest, std::string_view prefix = {}) {
-    if (rest.size() >= pageBytesInSegment) {
+  /// Stops this parse, for a new one from where `fromEnd` bytes are left
+  /// before the end of what this one was given. Every new parse starts
+  /// further into the page than the one before, so that the parses come to
+  /// an end whatever libxml2 makes of the page: one that would not is taken
+  /// for the body.
+  void restartWith(std::size_t fromEnd) {
+    if (fromEnd > windowEnd || windowEnd - fromEnd <= windowStart) {
       endHead();
       return;
     }
-    nextSegment.assign(prefix);
-    nextSegment.append(rest);
-    nextPageBytes = rest.size();
+    restartAt = windowEnd - fromEnd;
     restart = true;
     stop();
   }
@@ -241,6 +243,10 @@ struct HeadParser::State {
   }
 
   void startElement(std::string_view name, const xmlChar** attributes) {
+    if (name == "template" && prefixTemplates > 0) {
+      --prefixTemplates;
+      return;
+    }
     if (templateDepth > 0) {
       if (name == "template") ++templateDepth;
       return;
@@ -329,9 +335,7 @@ struct HeadParser::State {
       endHead();
       return;
     }
-    std::string resumed(text.substr(open));
-    resumed += rest();
-    restartWith(resumed, kHeadTag);
+    restartWith(rest().size() + (text.size() - open));
   }
 
   void rawTextElement(std::string_view name) {
@@ -342,12 +346,12 @@ struct HeadParser::State {
     const std::size_t end = name == "script" ? scriptEnd(text) : rawTextEnd(text, name);
     const std::size_t close = end == std::string_view::npos ? end : text.find('>', end);
     if (close == std::string_view::npos) {
-      // The element runs to the end of what was read: a browser stays in
-      // it until the page ends.
-      if (lastBytes)
-        finished = true;
-      else
+      // The element runs past this parse's window, or to the end of what
+      // was read: a browser stays in it until the page ends.
+      if (windowEnd < segment.size() || !lastBytes)
         needMore = true;
+      else
+        finished = true;
       stop();
       return;
     }
@@ -363,7 +367,7 @@ struct HeadParser::State {
       skippedElement.assign(name);
       return;
     }
-    restartWith(text.substr(close + 1), kHeadTag);
+    restartWith(text.size() - close - 1);
   }
 
   void endElement(std::string_view name) {
@@ -398,10 +402,8 @@ struct HeadParser::State {
     const std::string_view content = attributeText(text);
     const std::size_t dashes = content.starts_with(">") ? 1 : content.starts_with("->") ? 2 : 0;
     if (dashes == 0) return;
-    std::string resumed(content.substr(dashes));
-    resumed += "-->";
-    resumed += rest();
-    restartWith(resumed, kHeadTag);
+    const std::size_t closing = before().ends_with("--!>") ? 4 : 3;
+    restartWith(rest().size() + closing + content.size() - dashes);
   }
 
   static void onStartElement(void* state, const xmlChar* name, const xmlChar** attributes) {
@@ -451,9 +453,22 @@ struct HeadParser::State {
     }
   }
 
-  /// One libxml2 parse of `segment`: the page, or the rest of it after a
-  /// parse had to stop.
-  void parseSegment() {
+  /// One libxml2 parse of the window of `segment` from `start`, `size`
+  /// bytes long at most, behind a "<head>" that stands for the head the
+  /// page has opened or a browser would have implied (so that libxml2
+  /// neither implies a body for an element it does not know for the head
+  /// nor gives up at an end tag that comes first), and the <template>s
+  /// still open. The first parse of a page gets none of that.
+  void parseWindow(std::size_t start, std::size_t size) {
+    windowStart = start;
+    windowEnd = std::min(segment.size(), start + size);
+    window.clear();
+    if (start > 0) {
+      window.assign(kHeadTag);
+      for (int i = 0; i < templateDepth; ++i) window += "<template>";
+    }
+    prefixTemplates = start > 0 ? templateDepth : 0;
+    window.append(segment, start, windowEnd - start);
     // No encoding named: libxml2 reads UTF-8 then, where naming it would
     // have every byte go through a converter.
     xmlCtxtResetPush(context, nullptr, 0, nullptr, nullptr);
@@ -462,7 +477,8 @@ struct HeadParser::State {
     context->userData = this;
     restart = false;
     stopped = false;
-    htmlParseChunk(context, segment.data(), static_cast<int>(segment.size()), lastBytes ? 1 : 0);
+    const bool last = lastBytes && windowEnd == segment.size();
+    htmlParseChunk(context, window.data(), static_cast<int>(window.size()), last ? 1 : 0);
   }
 
   /// Reads the head from `bytes`, in `encoding`, into `head`; false when
@@ -483,31 +499,50 @@ struct HeadParser::State {
       appendAsUtf8(utf8, bytes, encoding);
       prepare(utf8);
     }
-    pageBytesInSegment = segment.size();
+    // A page's first parse takes all of it; after a raw-text element, most
+    // heads end within a few KiB.
+    constexpr std::size_t kWindow = 4096;
+    std::size_t start = 0;
+    std::size_t size = segment.size();
     for (;;) {
-      parseSegment();
+      parseWindow(start, size);
       if (ended || finished) break;
-      if (needMore) return false;
-      if (!restart && context->instate == XML_PARSER_EOF && !rest().empty()) {
+      if (needMore) {
+        if (windowEnd == segment.size()) return false;
+        // The window ran out inside a raw-text element: a wider one.
+        needMore = false;
+        size *= 4;
+        continue;
+      }
+      if (restart) {
+        start = restartAt;
+        size = kWindow;
+        continue;
+      }
+      if (context->instate == XML_PARSER_EOF && !rest().empty()) {
         // libxml2 gives up at an end tag before the first element. A
         // browser ignores it there, unless it ends the head or starts the
         // body by it.
         const std::string tag = endTagJustRead();
-        if (!tag.empty()) {
-          if (tag == "head") afterHead = true;
-          if (tag == "body" || tag == "html" || tag == "br") break;
-          nextSegment.assign(rest());
-          nextPageBytes = nextSegment.size();
-          restart = true;
-        }
+        if (tag.empty()) break;
+        if (tag == "head") afterHead = true;
+        if (tag == "body" || tag == "html" || tag == "br") break;
+        restartWith(rest().size());
+        if (ended) break;
+        start = restartAt;
+        continue;
       }
-      if (!restart) {
-        // libxml2 took all the bytes without the head ending.
-        if (kind == PageStart::More) return false;
-        break;
+      if (windowEnd < segment.size()) {
+        // libxml2 took the window without the head ending: on from the
+        // token it waits to see whole, in a wider window.
+        const std::size_t unread = rest().size();
+        if (windowEnd - unread > windowStart) start = windowEnd - unread;
+        size *= 4;
+        continue;
       }
-      segment.swap(nextSegment);
-      pageBytesInSegment = nextPageBytes;
+      // libxml2 took all the bytes without the head ending.
+      if (kind == PageStart::More) return false;
+      break;
     }
     head->complete = ended || kind == PageStart::Whole;
     return true;
