@@ -524,10 +524,26 @@ struct HeadParser::State {
         // browser ignores it there, unless it ends the head or starts the
         // body by it.
         const std::string tag = endTagJustRead();
-        if (tag.empty()) break;
+        if (tag == "body" || tag == "html" || tag == "br") {
+          ended = true;
+          break;
+        }
         if (tag == "head") afterHead = true;
-        if (tag == "body" || tag == "html" || tag == "br") break;
-        restartWith(rest().size());
+        std::size_t from = rest().size();
+        if (tag.empty()) {
+          // "</" and no letter: a comment to a browser, up to the next ">".
+          const std::size_t close = rest().find('>');
+          if (close == std::string_view::npos) {
+            if (windowEnd < segment.size()) {
+              size *= 4;
+              continue;
+            }
+            if (kind == PageStart::More) return false;
+            break;
+          }
+          from -= close + 1;
+        }
+        restartWith(from);
         if (ended) break;
         start = restartAt;
         continue;
