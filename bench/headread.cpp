@@ -42,9 +42,10 @@ int main(int argc, char** argv) {
   walker.filter.setMasks({"*.htm", "*.html"});
   walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {
     ++pages;
-    const ListStatus read = readPageHead(file.folder, file.name, parser, buffer, head);
-    if (read.kind == ListStatus::Failed) throw IoError("Cannot read", file.path, read.code);
-    if (read.kind != ListStatus::Ok) {
+    const Result<bool> read = readPageHead(file.folder, file.name, parser, buffer, head);
+    if (!read && failureKind(read.error()) == FailureKind::Failed)
+      throw IoError("Cannot read", file.path, read.error());
+    if (!read || !*read) {
       ++unreadable;
       return;
     }

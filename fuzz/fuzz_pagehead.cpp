@@ -2,6 +2,7 @@
 // anywhere on the disk, and the parser runs on every page of a scan.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,7 +25,7 @@ class RepeatingFile final : public qorv::FileReader {
  public:
   explicit RepeatingFile(std::string_view bytes) : m_bytes(bytes) {}
 
-  qorv::ListStatus read(std::string& bytes, std::size_t upTo) override {
+  qorv::Result<bool> read(std::string& bytes, std::size_t upTo) override {
     const std::size_t size = m_bytes.empty() ? 0 : 2 * qorv::kMaxHeadBytes;
     upTo = std::min(upTo, size);
     require(upTo <= qorv::kMaxHeadBytes, "no page is read past the limit");
@@ -32,33 +33,28 @@ class RepeatingFile final : public qorv::FileReader {
       const std::size_t at = bytes.size() % m_bytes.size();
       bytes.append(m_bytes.substr(at, std::min(m_bytes.size() - at, upTo - bytes.size())));
     }
-    m_atEnd = bytes.size() >= size;
-    return qorv::ListStatus::success();
+    return bytes.size() >= size;
   }
-
-  bool atEnd() const override { return m_atEnd; }
 
  private:
   std::string_view m_bytes;
-  bool m_atEnd = false;
 };
 
 class OneFileFolder final : public qorv::Folder {
  public:
   explicit OneFileFolder(std::string_view bytes) : m_bytes(bytes) {}
   qorv::FolderId id() const override { return {}; }
-  qorv::ListStatus list(std::unique_ptr<qorv::FolderListing>&) override {
-    return {qorv::ListStatus::Gone, 0};
+  qorv::Result<std::unique_ptr<qorv::FolderListing>> list() override {
+    return qorv::Failure{ENOENT};
   }
-  qorv::ListStatus openSubfolder(std::string_view, std::unique_ptr<qorv::Folder>&) override {
-    return {qorv::ListStatus::Gone, 0};
+  qorv::Result<std::unique_ptr<qorv::Folder>> openSubfolder(std::string_view) override {
+    return qorv::Failure{ENOENT};
   }
-  qorv::ListStatus lastWriteTime(std::string_view, std::optional<qorv::DateTime>&) override {
-    return qorv::ListStatus::success();
+  qorv::Result<std::optional<qorv::DateTime>> lastWriteTime(std::string_view) override {
+    return std::optional<qorv::DateTime>();
   }
-  qorv::ListStatus openFile(std::string_view, std::unique_ptr<qorv::FileReader>& file) override {
-    file = std::make_unique<RepeatingFile>(m_bytes);
-    return qorv::ListStatus::success();
+  qorv::Result<std::unique_ptr<qorv::FileReader>> openFile(std::string_view) override {
+    return std::unique_ptr<qorv::FileReader>(std::make_unique<RepeatingFile>(m_bytes));
   }
 
  private:
@@ -96,9 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string buffer;
   qorv::PageHead read;
   OneFileFolder folder(page);
-  require(
-      qorv::readPageHead(folder, "page.html", parser, buffer, read).kind == qorv::ListStatus::Ok,
-      "a page that reads gives a head");
+  const qorv::Result<bool> readOk = qorv::readPageHead(folder, "page.html", parser, buffer, read);
+  require(readOk.ok() && *readOk, "a page that reads gives a head");
   require(buffer.size() <= qorv::kMaxHeadBytes, "no more than the limit is read");
 
   const std::string pageUrl = "https://example.com/docs/page.html";

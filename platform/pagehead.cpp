@@ -619,27 +619,28 @@ bool HeadParser::parse(std::string_view start, PageStart kind, PageHead& head) {
   }
 }
 
-ListStatus readPageHead(Folder& folder, std::string_view name, HeadParser& parser,
-                        std::string& buffer, PageHead& head) {
+Result<bool> readPageHead(Folder& folder, std::string_view name, HeadParser& parser,
+                          std::string& buffer, PageHead& head) {
   head = PageHead{};
   buffer.clear();
-  std::unique_ptr<FileReader> file;
-  if (const ListStatus opened = folder.openFile(name, file); opened.kind != ListStatus::Ok)
-    return opened;
+  Result<std::unique_ptr<FileReader>> file = folder.openFile(name);
+  if (!file) return Failure{file.error()};
+  if (!*file) return false;
   // Most heads end within the first step; a page of long scripts or styles
   // takes a few more, each four times as long, so that no byte is parsed
   // more than about one and a half times.
   std::size_t step = std::size_t{4} * 1024;
   for (;;) {
     const std::size_t upTo = std::min(step, kMaxHeadBytes);
-    if (const ListStatus read = file->read(buffer, upTo); read.kind != ListStatus::Ok) {
+    const Result<bool> ended = (*file)->read(buffer, upTo);
+    if (!ended) {
       head = PageHead{};
-      return read;
+      return Failure{ended.error()};
     }
-    const PageStart kind = file->atEnd()                    ? PageStart::Whole
+    const PageStart kind = *ended                           ? PageStart::Whole
                            : buffer.size() >= kMaxHeadBytes ? PageStart::Cut
                                                             : PageStart::More;
-    if (parser.parse(buffer, kind, head)) return ListStatus::success();
+    if (parser.parse(buffer, kind, head)) return true;
     step *= 4;
   }
 }

@@ -84,12 +84,10 @@ class HeadParser {
 /// Reads the head of the page `name` of `folder` (links followed) with
 /// `parser`, reading from the start in growing steps until the head ends,
 /// the file ends or `kMaxHeadBytes` have been read. `buffer` holds the bytes
-/// read; pass the same one for every page, so that its room is kept.
-/// `NotRegular` when the entry is no regular file (it is not opened then);
-/// `Gone` or `AccessDenied` when it cannot be opened for those reasons;
-/// `Failed` for any other failure of opening or reading it. `head` is
-/// empty unless the status is `Ok`.
-ListStatus readPageHead(Folder& folder, std::string_view name, HeadParser& parser,
-                        std::string& buffer, PageHead& head);
+/// read; pass the same one for every page, so that its room is kept. False
+/// when the entry is no regular file (it is not opened then); it fails when
+/// the file cannot be opened or read. `head` is empty unless it gives true.
+Result<bool> readPageHead(Folder& folder, std::string_view name, HeadParser& parser,
+                          std::string& buffer, PageHead& head);
 
 }  // namespace qorv

@@ -140,10 +140,12 @@ TEST(HeadParser, AHeadCutByTheLimitIsIncompleteAndKeepsWhatItHeld) {
       << "a style that goes on may hide the end of the head";
 }
 
+bool isRead(const Result<bool>& read) { return read.ok() && *read; }
+
 std::unique_ptr<Folder> openFolderAt(const std::string& path) {
-  std::unique_ptr<Folder> folder;
-  EXPECT_EQ(localFileSystem().openFolder(path, folder).kind, ListStatus::Ok) << path;
-  return folder;
+  Result<std::unique_ptr<Folder>> folder = localFileSystem().openFolder(path);
+  EXPECT_TRUE(folder) << path;
+  return folder ? std::move(*folder) : nullptr;
 }
 
 TEST(ReadPageHead, ReadsAsFarAsTheHeadGoesAndNoFurther) {
@@ -155,13 +157,13 @@ TEST(ReadPageHead, ReadsAsFarAsTheHeadGoesAndNoFurther) {
   HeadParser parser;
   std::string buffer;
   PageHead head;
-  ASSERT_EQ(readPageHead(*folder, "long.html", parser, buffer, head).kind, ListStatus::Ok);
+  ASSERT_TRUE(isRead(readPageHead(*folder, "long.html", parser, buffer, head)));
   PageHead whole;
   parser.parse(longHead, PageStart::Whole, whole);
   EXPECT_EQ(head, whole);
   EXPECT_EQ(buffer, longHead) << "a head of 40 KiB takes the page of 43 KiB";
 
-  ASSERT_EQ(readPageHead(*folder, "short.html", parser, buffer, head).kind, ListStatus::Ok);
+  ASSERT_TRUE(isRead(readPageHead(*folder, "short.html", parser, buffer, head)));
   EXPECT_EQ(head.metas.size(), 1u);
   EXPECT_TRUE(head.complete);
   EXPECT_EQ(buffer.size(), 4096u) << "the first step holds the head";
@@ -177,7 +179,7 @@ TEST(ReadPageHead, AHugePageIsReadNoFurtherThanTheLimit) {
   HeadParser parser;
   std::string buffer;
   PageHead head;
-  ASSERT_EQ(readPageHead(*folder, "huge.html", parser, buffer, head).kind, ListStatus::Ok);
+  ASSERT_TRUE(isRead(readPageHead(*folder, "huge.html", parser, buffer, head)));
   EXPECT_EQ(buffer.size(), kMaxHeadBytes);
   EXPECT_FALSE(head.complete);
   ASSERT_EQ(head.metas.size(), 1u);
@@ -195,8 +197,9 @@ TEST(ReadPageHead, OpensNoFifoDeviceOrFolder) {
   PageHead head;
   // A FIFO opened for reading would wait here for a writer.
   for (const char* name : {"pipe.html", "zero.html", "folder.html"})
-    EXPECT_EQ(readPageHead(*folder, name, parser, buffer, head).kind, ListStatus::NotRegular)
-        << name;
+    const Result<bool> read = readPageHead(*folder, name, parser, buffer, head);
+    ASSERT_TRUE(read) << name;
+    EXPECT_FALSE(*read) << name;
 }
 
 TEST(ReadPageHead, ARefusedOrMissingPageSaysWhy) {
@@ -206,17 +209,17 @@ TEST(ReadPageHead, ARefusedOrMissingPageSaysWhy) {
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
   ASSERT_EQ(symlink("nowhere", (dir / "dangling.html").c_str()), 0);
   const int result = test::runAsNobody([&] {
-    std::unique_ptr<Folder> folder;
-    if (localFileSystem().openFolder(dir.path(), folder).kind != ListStatus::Ok) return 1;
+    Result<std::unique_ptr<Folder>> folder = localFileSystem().openFolder(dir.path());
+    if (!folder) return 1;
     HeadParser parser;
     std::string buffer;
     PageHead head;
-    const ListStatus refused = readPageHead(*folder, "locked.html", parser, buffer, head);
-    if (refused.kind != ListStatus::AccessDenied || refused.code != EACCES) return 2;
-    if (readPageHead(*folder, "missing.html", parser, buffer, head).kind != ListStatus::Gone)
-      return 3;
-    if (readPageHead(*folder, "dangling.html", parser, buffer, head).kind != ListStatus::Gone)
-      return 4;
+    const Result<bool> refused = readPageHead(**folder, "locked.html", parser, buffer, head);
+    if (refused.error() != EACCES) return 2;
+    const Result<bool> missing = readPageHead(**folder, "missing.html", parser, buffer, head);
+    if (missing.error() != ENOENT) return 3;
+    const Result<bool> dangling = readPageHead(**folder, "dangling.html", parser, buffer, head);
+    if (failureKind(dangling.error()) != FailureKind::Gone || dangling.ok()) return 4;
     return 0;
   });
   EXPECT_EQ(result, 0);
@@ -229,19 +232,20 @@ TEST(ReadPageHead, AFailedCallIsAFailureUnlessItWasARefusal) {
   const struct {
     const char* call;
     int error;
-    ListStatus::Kind kind;
-  } cases[] = {{"fstatat", EIO, ListStatus::Failed},         {"openat", EIO, ListStatus::Failed},
-               {"openat", EACCES, ListStatus::AccessDenied}, {"openat", ENOENT, ListStatus::Gone},
-               {"fstat", EIO, ListStatus::Failed},           {"read", EIO, ListStatus::Failed}};
+    FailureKind kind;
+  } cases[] = {{"fstatat", EIO, FailureKind::Failed},         {"openat", EIO, FailureKind::Failed},
+               {"openat", EACCES, FailureKind::AccessDenied}, {"openat", ENOENT, FailureKind::Gone},
+               {"fstat", EIO, FailureKind::Failed},           {"read", EIO, FailureKind::Failed}};
   auto folder = openFolderAt(dir.path());
   HeadParser parser;
   std::string buffer;
   for (const auto& c : cases) {
     PageHead head;
     const FaultScope fault(c.call, 1, c.error);
-    const ListStatus status = readPageHead(*folder, "page.html", parser, buffer, head);
-    EXPECT_EQ(status.kind, c.kind) << c.call << " " << c.error;
-    EXPECT_EQ(status.code, c.error) << c.call;
+    const Result<bool> read = readPageHead(*folder, "page.html", parser, buffer, head);
+    ASSERT_FALSE(read) << c.call;
+    EXPECT_EQ(failureKind(read.error()), c.kind) << c.call << " " << c.error;
+    EXPECT_EQ(read.error(), c.error) << c.call;
     EXPECT_TRUE(head.metas.empty()) << "a head that could not be read says nothing";
   }
 }
