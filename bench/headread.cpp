@@ -16,9 +16,9 @@
 #include "core/dirwalk.h"
 #include "core/errors.h"
 #include "core/headrules.h"
+#include "core/pagehead.h"
 #include "core/urltext.h"
 #include "core/xmltext.h"
-#include "platform/pagehead.h"
 
 int main(int argc, char** argv) {
   using namespace qorv;
@@ -37,8 +37,6 @@ int main(int argc, char** argv) {
        canonicalOutside = 0, incomplete = 0;
   DirectoryWalker walker;
   walker.rootFolder = root;
-  walker.keepFoundFiles = false;
-  walker.filter.testMasks = true;
   walker.filter.setMasks({"*.htm", "*.html"});
   walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {
     ++pages;

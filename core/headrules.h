@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/pagehead.h"
+#include "core/pagehead.h"
 
 namespace qorv {
 

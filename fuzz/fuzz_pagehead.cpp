@@ -10,10 +10,10 @@
 #include <string_view>
 
 #include "core/headrules.h"
+#include "core/htmlencoding.h"
+#include "core/pagehead.h"
 #include "core/urltext.h"
 #include "fuzz/property.h"
-#include "platform/htmlencoding.h"
-#include "platform/pagehead.h"
 
 namespace {
 
@@ -74,20 +74,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static qorv::HeadParser parser;
 
   qorv::PageHead whole;
+  parser.startPage();
   require(parser.parse(page, qorv::PageStart::Whole, whole), "a whole page gives a head");
   require(whole.complete, "a whole page's head is complete");
 
   // Wherever the bytes read so far end, a head that the parser calls final
-  // is the one the whole page gives, unless those bytes read in another
-  // encoding than the whole page.
+  // is the one the whole page gives, unless those bytes are UTF-8 and the
+  // whole page's are not, so that a page that names no encoding reads
+  // otherwise.
   const std::size_t cut = size == 0 ? 0 : data[0] % (size + 1);
-  std::string_view start = page.substr(0, cut);
-  std::string_view all = page;
-  const bool sameEncoding =
-      qorv::sniffPageEncoding(start).name == qorv::sniffPageEncoding(all).name;
+  const bool sameFallback =
+      qorv::fallbackEncoding(page.substr(0, cut), true) == qorv::fallbackEncoding(page, false);
   qorv::PageHead early;
-  if (parser.parse(page.substr(0, cut), qorv::PageStart::More, early) && sameEncoding)
+  parser.startPage();
+  if (parser.parse(page.substr(0, cut), qorv::PageStart::More, early) && sameFallback)
     require(early == whole, "a head final early is the whole page's", page.substr(0, cut));
+
+  // Read in steps, each going on from where the one before stopped, the
+  // page gives the head it gives read at once.
+  const std::size_t step = size < 2 ? 1 : 1 + data[1] % 64;
+  qorv::PageHead stepped;
+  parser.startPage();
+  for (std::size_t given = 0;;) {
+    given = std::min(size, given + step);
+    const qorv::PageStart kind = given == size ? qorv::PageStart::Whole : qorv::PageStart::More;
+    if (parser.parse(page.substr(0, given), kind, stepped)) {
+      if (qorv::fallbackEncoding(page.substr(0, given), kind != qorv::PageStart::Whole) ==
+          qorv::fallbackEncoding(page, false))
+        require(stepped == whole, "a head read in steps is the one read at once");
+      break;
+    }
+  }
 
   std::string buffer;
   qorv::PageHead read;

@@ -1,7 +1,11 @@
-#include "platform/htmlreferences.h"
+#include "core/htmlreferences.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
+
+#include "core/htmlencoding.h"
+#include "core/utf8.h"
 
 namespace qorv {
 
@@ -13,7 +17,7 @@ struct NamedReference {
 };
 
 constexpr NamedReference kNamedReferences[] = {
-#include "platform/htmlentities.inc"
+#include "core/htmlentities.inc"
 };
 
 constexpr std::size_t kLongestName = 32;
@@ -36,33 +40,12 @@ int hexValue(char c) {
   return -1;
 }
 
-void appendCodePoint(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 /// What a numeric reference to `value` stands for.
 char32_t numericCharacter(std::uint32_t value) {
-  // The C1 range as the Windows-1252 characters that pages meant by it.
-  static constexpr char16_t kWindows1252[32] = {
-      0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
   if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return U'\uFFFD';
-  if (value >= 0x80 && value <= 0x9F) return kWindows1252[value - 0x80];
+  // The C1 range as the windows-1252 characters that pages meant by it.
+  if (value >= 0x80 && value <= 0x9F)
+    return windows1252Character(static_cast<unsigned char>(value));
   return static_cast<char32_t>(value);
 }
 
@@ -84,7 +67,7 @@ std::size_t decodeNumeric(std::string& out, std::string_view text, std::size_t p
   }
   if (at == digitsStart) return 0;
   if (at < text.size() && text[at] == ';') ++at;
-  appendCodePoint(out, numericCharacter(value));
+  appendUtf8(out, numericCharacter(value));
   return at - pos;
 }
 

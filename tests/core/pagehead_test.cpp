@@ -1,4 +1,4 @@
-#include "platform/pagehead.h"
+#include "core/pagehead.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -20,7 +20,7 @@
 namespace qorv {
 namespace {
 
-const std::string kCases = QORV_SOURCE_DIR "/tests/platform/pageheads/";
+const std::string kCases = QORV_SOURCE_DIR "/tests/core/pageheads/";
 
 std::string escaped(const std::string& text) {
   std::string out;
@@ -98,12 +98,13 @@ TEST(HeadParser, HoldsWhatChromiumPutsIntoTheHeadOfEveryTrickyPage) {
   for (const auto& entry : std::filesystem::directory_iterator(kCases)) {
     if (entry.path().extension() != ".html") continue;
     EXPECT_TRUE(expected.contains(entry.path().filename().string()))
-        << entry.path().filename() << ": run tests/platform/pageheads/record";
+        << entry.path().filename() << ": run tests/core/pageheads/record";
   }
   // One parser for all, as a scan uses it: nothing of one page stays for the next.
   HeadParser parser;
   for (const auto& [name, chromium] : expected) {
     PageHead head;
+    parser.startPage();
     ASSERT_TRUE(parser.parse(pageBytes(name), PageStart::Whole, head)) << name;
     EXPECT_EQ(describe(head), chromium) << name;
     EXPECT_TRUE(head.complete) << name;
@@ -115,14 +116,39 @@ TEST(HeadParser, ReadsTheSameHeadWhereverTheBytesReadSoFarEnd) {
   for (const auto& [name, chromium] : chromiumHeads()) {
     const std::string bytes = pageBytes(name);
     PageHead whole;
+    parser.startPage();
     parser.parse(bytes, PageStart::Whole, whole);
     // Every length for the small pages; the long one in steps.
     const std::size_t step = bytes.size() > 4096 ? 211 : 1;
     for (std::size_t length = 0; length < bytes.size(); length += step) {
       PageHead head;
+      parser.startPage();
       if (!parser.parse(std::string_view(bytes).substr(0, length), PageStart::More, head)) continue;
       EXPECT_EQ(describe(head), describe(whole)) << name << " after " << length << " bytes";
       break;
+    }
+  }
+}
+
+TEST(HeadParser, ReadingAPageInStepsGivesTheHeadOfReadingItWhole) {
+  HeadParser parser;
+  for (const auto& [name, chromium] : chromiumHeads()) {
+    const std::string bytes = pageBytes(name);
+    PageHead whole;
+    parser.startPage();
+    parser.parse(bytes, PageStart::Whole, whole);
+    for (const std::size_t step : {1, 7, 100, 4096}) {
+      // Each step goes on from where the one before stopped.
+      parser.startPage();
+      PageHead head;
+      std::size_t given = 0;
+      bool final = false;
+      while (!final) {
+        given = std::min(bytes.size(), given + step);
+        final = parser.parse(std::string_view(bytes).substr(0, given),
+                             given == bytes.size() ? PageStart::Whole : PageStart::More, head);
+      }
+      EXPECT_EQ(head, whole) << name << " in steps of " << step;
     }
   }
 }
@@ -132,10 +158,12 @@ TEST(HeadParser, AHeadCutByTheLimitIsIncompleteAndKeepsWhatItHeld) {
   page.append(kMaxHeadBytes, 'x');
   HeadParser parser;
   PageHead head;
+  parser.startPage();
   ASSERT_TRUE(parser.parse(std::string_view(page).substr(0, kMaxHeadBytes), PageStart::Cut, head));
   EXPECT_FALSE(head.complete);
   ASSERT_EQ(head.metas.size(), 1u);
   EXPECT_EQ(head.metas[0].content, "noindex");
+  parser.startPage();
   EXPECT_FALSE(parser.parse(std::string_view(page).substr(0, 4096), PageStart::More, head))
       << "a style that goes on may hide the end of the head";
 }
@@ -159,6 +187,7 @@ TEST(ReadPageHead, ReadsAsFarAsTheHeadGoesAndNoFurther) {
   PageHead head;
   ASSERT_TRUE(isRead(readPageHead(*folder, "long.html", parser, buffer, head)));
   PageHead whole;
+  parser.startPage();
   parser.parse(longHead, PageStart::Whole, whole);
   EXPECT_EQ(head, whole);
   EXPECT_EQ(buffer, longHead) << "a head of 40 KiB takes the page of 43 KiB";
@@ -196,10 +225,11 @@ TEST(ReadPageHead, OpensNoFifoDeviceOrFolder) {
   std::string buffer;
   PageHead head;
   // A FIFO opened for reading would wait here for a writer.
-  for (const char* name : {"pipe.html", "zero.html", "folder.html"})
+  for (const char* name : {"pipe.html", "zero.html", "folder.html"}) {
     const Result<bool> read = readPageHead(*folder, name, parser, buffer, head);
     ASSERT_TRUE(read) << name;
     EXPECT_FALSE(*read) << name;
+  }
 }
 
 TEST(ReadPageHead, ARefusedOrMissingPageSaysWhy) {

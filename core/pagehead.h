@@ -58,10 +58,12 @@ enum class PageStart {
   Cut,
 };
 
-/// Reads page heads as an HTML parser does (the head ends at the first
-/// element that goes into the body, or at the end of the page). One parser
-/// serves a whole scan, one page after another; it is not for two threads
-/// at once.
+/// Reads page heads as the HTML standard's parser does, with scripts on as
+/// in a browser: the head ends at the first element or text that goes into
+/// the body, and elements that go into the head after "</head>" count. The
+/// page's bytes are read in steps, each going on from where the one before
+/// stopped. One parser serves a whole scan, one page after another; it is
+/// not for two threads at once.
 class HeadParser {
  public:
   HeadParser();
@@ -69,12 +71,15 @@ class HeadParser {
   HeadParser(const HeadParser&) = delete;
   HeadParser& operator=(const HeadParser&) = delete;
 
-  /// Reads the head from `start`, the first bytes of a page (a UTF-8 byte
-  /// order mark is skipped), into `head`. True when `head` is final: the
-  /// head ended within `start`, or no more bytes follow. False with
-  /// `PageStart::More` when the head may go on: call again with a longer
-  /// start of the same page.
-  bool parse(std::string_view start, PageStart kind, PageHead& head);
+  /// Begins a new page: the next `parse` reads it from its start.
+  void startPage();
+
+  /// Reads the head on in `page`, the first bytes of the page: those given
+  /// to the call before since `startPage`, and what followed them. True
+  /// when `head` is final: the head ended within `page`, or no more bytes
+  /// follow. False with `PageStart::More` when the head may go on: call
+  /// again with more of the page.
+  bool parse(std::string_view page, PageStart kind, PageHead& head);
 
  private:
   struct State;
