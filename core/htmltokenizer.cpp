@@ -86,6 +86,12 @@ bool isAsciiHexDigit(char c) {
   return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+/// Whether a tag name takes the byte as it is: neither what ends the name
+/// nor what it changes.
+bool isPlainNameByte(char c) {
+  return !isWhitespace(c) && c != '/' && c != '>' && c != '\0' && !(c >= 'A' && c <= 'Z');
+}
+
 char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view lower) {
@@ -246,7 +252,7 @@ HtmlTokenizer::TokenKind HtmlTokenizer::next(std::string_view text, bool ended) 
           if (isAsciiDigit(d))
             digit = static_cast<unsigned long>(d - '0');
           else if (m_referenceHex && isAsciiHexDigit(d))
-            digit = static_cast<unsigned long>(asciiLower(d) - 'a' + 10);
+            digit = static_cast<unsigned long>(asciiLower(d) - 'a') + 10;
           else
             break;
           // Anything past Unicode stands for U+FFFD alike.
@@ -291,6 +297,12 @@ HtmlTokenizer::TokenKind HtmlTokenizer::next(std::string_view text, bool ended) 
         break;
       case State::TagName:
         while (m_pos < size) {
+          // Most names are lower case already: a run of them at once.
+          std::size_t run = m_pos;
+          while (run < size && isPlainNameByte(text[run])) ++run;
+          m_tag.name.append(text, m_pos, run - m_pos);
+          m_pos = run;
+          if (m_pos == size) break;
           const char d = text[m_pos++];
           if (isWhitespace(d)) {
             m_state = State::BeforeAttributeName;
@@ -310,7 +322,7 @@ HtmlTokenizer::TokenKind HtmlTokenizer::next(std::string_view text, bool ended) 
 
       case State::BeforeAttributeName:
         if (isWhitespace(c)) {
-          ++m_pos;
+          while (m_pos < size && isWhitespace(text[m_pos])) ++m_pos;
         } else if (c == '/' || c == '>') {
           m_state = State::AfterAttributeName;
         } else {

@@ -83,27 +83,25 @@ std::string_view textOf(std::string_view text, const ValueRange& range) {
 /// `text`, which is UTF-8: line breaks as the input stream has them, a zero
 /// byte as U+FFFD, references decoded.
 void appendAttributeValue(std::string& out, std::string_view text, std::string& scratch) {
-  constexpr std::string_view kSpecial("\r\0&", 3);
-  std::size_t special = text.find_first_of(kSpecial);
-  if (special == std::string_view::npos) {
+  const auto isSpecial = [](char c) { return c == '&' || c == '\r' || c == '\0'; };
+  std::size_t special = 0;
+  while (special < text.size() && !isSpecial(text[special])) ++special;
+  if (special == text.size()) {
     out.append(text);
     return;
   }
-  scratch.clear();
-  std::size_t from = 0;
-  for (; special != std::string_view::npos; special = text.find_first_of(kSpecial, from)) {
-    scratch.append(text, from, special - from);
-    from = special + 1;
-    if (text[special] == '&') {
-      scratch += '&';
-    } else if (text[special] == '\0') {
+  scratch.assign(text, 0, special);
+  for (std::size_t i = special; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      scratch += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\0') {
       scratch += "\xEF\xBF\xBD";
     } else {
-      scratch += '\n';
-      if (from < text.size() && text[from] == '\n') ++from;
+      scratch += c;
     }
   }
-  scratch.append(text, from);
   appendDecodedReferences(out, scratch, true);
 }
 
@@ -209,7 +207,7 @@ struct HeadParser::State {
   }
 
   /// The text to tokenize: the page's bytes, or what they decode to.
-  std::string_view text(std::string_view page, bool last) {
+  std::string_view textSoFar(std::string_view page, bool last) {
     if (!decoder) return page;
     decoder->decode(page.substr(decodedUpTo), last, decoded);
     decodedUpTo = page.size();
@@ -551,7 +549,7 @@ bool HeadParser::parse(std::string_view page, PageStart kind, PageHead& head) {
       head.complete = true;
       return true;
     }
-    const std::string_view text = state.text(page, last);
+    const std::string_view text = state.textSoFar(page, last);
     switch (state.run(text, last)) {
       case State::Outcome::NeedMore:
         return false;

@@ -1,5 +1,6 @@
 #include "core/urltext.h"
 
+#include <array>
 #include <optional>
 
 #include "core/xmltext.h"
@@ -8,17 +9,19 @@ namespace qorv {
 
 namespace {
 
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isHexDigit(char c) {
+  return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+constexpr char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool isUnreserved(char c) {
+constexpr bool isUnreserved(char c) {
   return isAlpha(c) || isDigit(c) || c == '-' || c == '.' || c == '_' || c == '~';
 }
 
-bool isSubDelimiter(char c) {
+constexpr bool isSubDelimiter(char c) {
   switch (c) {
     case '!':
     case '$':
@@ -79,49 +82,79 @@ UrlParts splitUrl(std::string_view url) {
 
 void appendPercent(std::string& out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  out += '%';
-  out += kHex[byte >> 4];
-  out += kHex[byte & 0x0F];
+  const char escape[3] = {'%', kHex[byte >> 4], kHex[byte & 0x0F]};
+  out.append(escape, 3);
 }
 
-enum class Part { Authority, Path, QueryOrFragment };
+// The parts of a URL, as bits of `kAllowedIn`.
+enum Part : unsigned char { Authority = 1, Path = 2, QueryOrFragment = 4 };
+
+/// For each byte, the parts where RFC 3986 allows it as it is.
+constexpr std::array<unsigned char, 256> kAllowedIn = [] {
+  std::array<unsigned char, 256> table{};
+  for (std::size_t b = 0; b < table.size(); ++b) {
+    const char c = static_cast<char>(b);
+    unsigned char parts = 0;
+    if (isUnreserved(c) || isSubDelimiter(c) || c == ':' || c == '@')
+      parts = Authority | Path | QueryOrFragment;
+    if (c == '[' || c == ']') parts |= Authority;
+    if (c == '/') parts |= Path | QueryOrFragment;
+    if (c == '?') parts |= QueryOrFragment;
+    table[b] = parts;
+  }
+  return table;
+}();
+
+bool isEscapeAt(std::string_view text, std::size_t i) {
+  return text[i] == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) &&
+         isHexDigit(text[i + 2]);
+}
 
 /// Appends one part, each byte RFC 3986 does not allow in it as "%XX".
 void appendEncoded(std::string& out, std::string_view text, Part part) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const bool escape =
-        c == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2]);
-    bool allowed = isUnreserved(c) || isSubDelimiter(c) || c == ':' || c == '@' || escape;
-    if (part == Part::Authority) allowed = allowed || c == '[' || c == ']';
-    if (part == Part::Path) allowed = allowed || c == '/';
-    if (part == Part::QueryOrFragment) allowed = allowed || c == '/' || c == '?';
-    if (allowed)
-      out += c;
-    else
-      appendPercent(out, static_cast<unsigned char>(c));
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // A run of what stays as it is, escapes included.
+    std::size_t run = i;
+    while (run < text.size() &&
+           ((kAllowedIn[static_cast<unsigned char>(text[run])] & part) || isEscapeAt(text, run)))
+      ++run;
+    out.append(text, i, run - i);
+    if (run == text.size()) break;
+    appendPercent(out, static_cast<unsigned char>(text[run]));
+    i = run + 1;
   }
 }
 
 /// Appends `text` with its escapes in upper-case hex, and those of
 /// unreserved characters decoded; `lowerCase` lower-cases the rest.
 void appendNormalized(std::string& out, std::string_view text, bool lowerCase) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2])) {
-      const auto hex = [](char h) { return isDigit(h) ? h - '0' : lower(h) - 'a' + 10; };
-      const char decoded = static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
-      if (isUnreserved(decoded)) {
-        out += lowerCase ? lower(decoded) : decoded;
-      } else {
-        out += '%';
-        out += upper(text[i + 1]);
-        out += upper(text[i + 2]);
-      }
-      i += 2;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t percent = i;
+    while (percent < text.size() && text[percent] != '%') ++percent;
+    if (lowerCase) {
+      for (; i < percent; ++i) out += lower(text[i]);
+    } else {
+      out.append(text, i, percent - i);
+      i = percent;
+    }
+    if (i == text.size()) break;
+    if (!isEscapeAt(text, i)) {
+      out += '%';
+      ++i;
       continue;
     }
-    out += lowerCase ? lower(c) : c;
+    const auto hex = [](char h) { return isDigit(h) ? h - '0' : lower(h) - 'a' + 10; };
+    const char decoded = static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+    if (isUnreserved(decoded)) {
+      out += lowerCase ? lower(decoded) : decoded;
+    } else {
+      out += '%';
+      out += upper(text[i + 1]);
+      out += upper(text[i + 2]);
+    }
+    i += 3;
   }
 }
 
