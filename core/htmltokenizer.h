@@ -85,9 +85,6 @@ class HtmlTokenizer {
   /// MathML, or a bogus comment, as in HTML.
   void allowCdata(bool allowed) { m_cdataAllowed = allowed; }
 
-  /// Where in the text the tokenizer stands.
-  std::size_t position() const { return m_pos; }
-
  private:
   enum class State : unsigned char;
 
