@@ -1,4 +1,4 @@
-// gentree DIR N M [--seed S] [--empty]
+// gentree DIR N M [--seed S] [--empty | --head-pages [--page-bytes B]]
 //
 // Builds a synthetic web site for the scan benchmark: N files matching
 // "*.htm;*.html" spread over M nested folders below DIR, plus N files that do
@@ -6,7 +6,13 @@
 // modification times), so timings taken on different machines or days compare.
 // With --empty every file is empty: the same names, folders and times, but a
 // million files then take inodes only, not a block each. A scan reads no
-// content, so it takes the same calls either way.
+// content, so it takes the same calls either way. With --head-pages every
+// page is a whole document of B bytes (8192 by default) with a head as site
+// generators write it (charset, title, canonical link, a few metas and
+// links, an inline style and script), for the scan that reads heads; the
+// names, folders and times stay those of the plain tree, and about 2% of
+// the pages are noindex, 1% redirect stubs and 1% name a canonical URL
+// outside the site.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -111,12 +117,99 @@ struct Folder {
 
 [[noreturn]] void usage() {
   std::fputs(
-      "usage: gentree DIR N M [--seed S] [--empty]\n"
+      "usage: gentree DIR N M [--seed S] [--empty | --head-pages [--page-bytes B]]\n"
       "  Creates N files matching *.htm;*.html in M nested folders below DIR,\n"
       "  plus N files that do not match. DIR must be missing or empty.\n"
-      "  --empty makes every file empty.\n",
+      "  --empty makes every file empty; --head-pages makes every page a document\n"
+      "  of B bytes (default 8192) with a head as site generators write it.\n",
       stderr);
   std::exit(2);
+}
+
+/// A page's name as its own canonical link names it: percent-encoded where
+/// a URL must be.
+std::string percentEncoded(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') ||
+        std::string_view("-._~!$&'()*+,;=:@").find(c) != std::string_view::npos) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    }
+  }
+  return out;
+}
+
+constexpr std::string_view kInlineStyle =
+    "<style>\n"
+    ":root{--fg:#222;--bg:#fff;--accent:#0a58ca;--muted:#6c757d}\n"
+    "*,*::before,*::after{box-sizing:border-box}\n"
+    "body{margin:0;font:16px/1.5 system-ui,-apple-system,\"Segoe UI\",Roboto,sans-serif;"
+    "color:var(--fg);background:var(--bg)}\n"
+    "header,main,footer{max-width:48rem;margin:0 auto;padding:1rem}\n"
+    "nav a{margin-right:1rem;color:var(--accent);text-decoration:none}\n"
+    "nav a:hover{text-decoration:underline}\n"
+    "h1,h2,h3{line-height:1.2;margin:1.5rem 0 .5rem}\n"
+    "pre,code{font-family:ui-monospace,SFMono-Regular,Menlo,monospace;font-size:.9em}\n"
+    "pre{padding:1rem;overflow:auto;background:#f6f8fa;border-radius:4px}\n"
+    "blockquote{margin:0;padding-left:1rem;border-left:4px solid #ddd;color:var(--muted)}\n"
+    "img{max-width:100%;height:auto}\n"
+    "table{border-collapse:collapse}td,th{padding:.25rem .5rem;border:1px solid #ddd}\n"
+    "@media (prefers-color-scheme:dark){:root{--fg:#ddd;--bg:#111;--accent:#6ea8fe}}\n"
+    "</style>\n";
+
+constexpr std::string_view kFiller =
+    "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
+    "incididunt ut labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud "
+    "exercitation ullamco laboris nisi ut aliquip ex ea commodo consequat. <a href=\"../\">"
+    "Duis aute irure</a> dolor in reprehenderit in voluptate velit esse cillum dolore eu "
+    "fugiat nulla pariatur.</p>\n";
+
+/// A whole page of about `bytes` bytes whose head is what site generators
+/// write; `roll` (0 to 99) picks the few that a head rule leaves out.
+std::string headPage(const std::string& name, std::uint64_t serial, std::uint64_t roll,
+                     std::size_t bytes) {
+  const std::string number = std::to_string(serial);
+  std::string page;
+  page.reserve(bytes + 256);
+  page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+  page += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+  page += "<title>Page " + number + " &ndash; Example Site</title>\n";
+  page += "<meta name=\"description\" content=\"What page " + number +
+          " is about, in a sentence or two for the search results.\">\n";
+  page += "<meta name=\"generator\" content=\"Hugo 0.111.3\">\n";
+  page += "<meta property=\"og:title\" content=\"Page " + number + "\">\n";
+  page += "<meta property=\"og:type\" content=\"article\">\n";
+  if (roll < 2) page += "<meta name=\"robots\" content=\"noindex, follow\">\n";
+  if (roll == 2) page += "<meta http-equiv=\"refresh\" content=\"0; url=../\">\n";
+  if (roll == 3)
+    page += "<link rel=\"canonical\" href=\"https://elsewhere.example/p" + number + "\">\n";
+  else
+    page += "<link rel=\"canonical\" href=\"" + percentEncoded(name) + "\">\n";
+  page += "<link rel=\"stylesheet\" href=\"/css/main.min.css\">\n";
+  page += "<link rel=\"icon\" href=\"/favicon.ico\">\n";
+  page +=
+      "<link rel=\"alternate\" type=\"application/rss+xml\" href=\"/index.xml\" "
+      "title=\"Example Site\">\n";
+  page += kInlineStyle;
+  page +=
+      "<script>document.documentElement.classList.add(\"js\");"
+      "if (window.innerWidth < 600) { document.documentElement.classList.add(\"narrow\"); }"
+      "</script>\n";
+  page +=
+      "</head>\n<body>\n<header><nav><a href=\"/\">Home</a><a href=\"/blog/\">Blog</a>"
+      "<a href=\"/about/\">About</a></nav></header>\n<main><article>\n<h1>Page " +
+      number + "</h1>\n";
+  constexpr std::string_view kEnd = "</article></main>\n</body>\n</html>\n";
+  while (page.size() + kFiller.size() + kEnd.size() <= bytes) page += kFiller;
+  page += kEnd;
+  return page;
 }
 
 std::uint64_t parseCount(const char* text) {
@@ -248,10 +341,16 @@ int main(int argc, char** argv) {
   std::vector<const char*> positional;
   std::uint64_t seed = 1;
   bool empty = false;
+  bool headPages = false;
+  std::uint64_t pageBytes = 8192;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--empty")
       empty = true;
+    else if (arg == "--head-pages")
+      headPages = true;
+    else if (arg == "--page-bytes" && i + 1 < argc)
+      pageBytes = parseCount(argv[++i]);
     else if (arg == "--seed" && i + 1 < argc)
       seed = parseCount(argv[++i]);
     else if (arg.starts_with("--seed="))
@@ -261,7 +360,7 @@ int main(int argc, char** argv) {
     else
       positional.push_back(argv[i]);
   }
-  if (positional.size() != 3) usage();
+  if (positional.size() != 3 || (empty && headPages)) usage();
   std::string root = positional[0];
   while (root.size() > 1 && root.back() == '/') root.pop_back();
   const std::uint64_t pages = parseCount(positional[1]);
@@ -287,6 +386,15 @@ int main(int argc, char** argv) {
     bool hasIndexHtm = false;
     for (std::size_t k = 0; k < folder.pages; ++k) {
       const std::string name = pageName(rng, ++serial, k, hasIndexHtm);
+      if (headPages) {
+        // A generator of its own, so that the names and times stay those
+        // of the plain tree.
+        SplitMix64 pageRng(seed ^ (serial * 0x9e3779b97f4a7c15ULL));
+        writeFile(dirFd, folder.path, name,
+                  headPage(name, serial, pageRng.below(100), static_cast<std::size_t>(pageBytes)),
+                  pickTime(rng));
+        continue;
+      }
       const int length = std::snprintf(
           content, sizeof content,
           "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Page %llu</title>"
@@ -316,11 +424,13 @@ int main(int argc, char** argv) {
       die("cannot set the time of " + folder.path, errno);
   }
 
+  const std::string kind =
+      headPages ? ", pages of " + std::to_string(pageBytes) + " bytes," : std::string();
   std::printf(
       "gentree: %llu matching and %llu other%s files in %llu folders, %d levels deep, "
       "under %s (seed %llu)\n",
       static_cast<unsigned long long>(pages), static_cast<unsigned long long>(pages),
-      empty ? ", all empty," : "", static_cast<unsigned long long>(folderCount), deepest,
+      empty ? ", all empty," : kind.c_str(), static_cast<unsigned long long>(folderCount), deepest,
       root.c_str(), static_cast<unsigned long long>(seed));
   return 0;
 }

@@ -72,6 +72,10 @@ class MemoryFolder final : public qorv::Folder {
   qorv::Result<std::string> readFile(std::string_view, std::size_t) override {
     return qorv::Failure{ENOENT};
   }
+  // The pages hold nothing to read: the sitemap depends on names alone.
+  qorv::Result<std::unique_ptr<qorv::FileReader>> openFile(std::string_view) override {
+    return std::unique_ptr<qorv::FileReader>();
+  }
 
  private:
   const Node& m_node;

@@ -47,6 +47,15 @@ class FolderListing {
   virtual Result<void> close() = 0;
 };
 
+/// A regular file open for reading, from its start.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  /// Appends what follows to `bytes` until it holds `upTo` bytes or the
+  /// file ends; gives whether it ended.
+  virtual Result<bool> read(std::string& bytes, std::size_t upTo) = 0;
+};
+
 /// Identity of a folder on the machine, so that a walk can tell when a link
 /// leads back to a folder it is already inside.
 struct FolderId {
@@ -76,6 +85,11 @@ class Folder {
   /// this folder keeps between calls, so reads of several files may run at
   /// once.
   virtual Result<std::string> readFile(std::string_view name, std::size_t limit) = 0;
+  /// Opens the entry `name` (links followed) for reading. Only a regular
+  /// file is opened: for anything else it gives none, without opening it, as
+  /// opening a FIFO would wait for a writer and opening a device may act on
+  /// it.
+  virtual Result<std::unique_ptr<FileReader>> openFile(std::string_view name) = 0;
 };
 
 class FileSystem {

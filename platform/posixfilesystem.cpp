@@ -62,6 +62,48 @@ class PosixListing final : public FolderListing {
   DIR* m_dir;
 };
 
+class PosixFileReader final : public FileReader {
+ public:
+  // Opened for reading only, so a failed close loses nothing.
+  PosixFileReader(FileDescriptor fd, std::uint64_t size) : m_fd(std::move(fd)), m_size(size) {}
+
+  Result<bool> read(std::string& bytes, std::size_t upTo) override {
+    // No room past the size the file had when opened: the room is filled
+    // with zeros first, and most pages are smaller than a step.
+    if (m_size > 0) upTo = static_cast<std::size_t>(std::min<std::uint64_t>(upTo, m_size));
+    std::size_t have = bytes.size();
+    if (have >= upTo) return m_atEnd;
+    bytes.resize(upTo);
+    while (have < upTo) {
+      const ssize_t got = sys::read(m_fd.get(), bytes.data() + have, upTo - have);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        const int error = errno;
+        bytes.resize(have);
+        return Failure{error};
+      }
+      if (got == 0) {
+        m_atEnd = true;
+        break;
+      }
+      have += static_cast<std::size_t>(got);
+      // The size the file had when opened spares the read that would only
+      // report its end; a file that grows since is read as it was.
+      if (m_size > 0 && have >= m_size) {
+        m_atEnd = true;
+        break;
+      }
+    }
+    bytes.resize(have);
+    return m_atEnd;
+  }
+
+ private:
+  FileDescriptor m_fd;
+  std::uint64_t m_size;
+  bool m_atEnd = false;
+};
+
 class PosixFolder final : public Folder {
  public:
   // A folder is opened for reading only, so a failed close loses nothing.
@@ -113,6 +155,21 @@ class PosixFolder final : public Folder {
     if (const Result<void> read = readUpTo(file->fd.get(), limit, content); !read)
       return Failure{read.error()};
     return content;
+  }
+
+  Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
+    const char* path = terminated(name);
+    struct stat st;
+    if (sys::statAt(m_fd.get(), path, &st, 0) != 0) return Failure{errno};
+    if (!S_ISREG(st.st_mode)) return std::unique_ptr<FileReader>();
+    // Non-blocking, and the type checked again on what was opened: the
+    // entry may have been replaced by a FIFO since it was looked at.
+    FileDescriptor fd(sys::openAt(m_fd.get(), path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd) return Failure{errno};
+    if (sys::fstat(fd.get(), &st) != 0) return Failure{errno};
+    if (!S_ISREG(st.st_mode)) return std::unique_ptr<FileReader>();
+    return std::unique_ptr<FileReader>(
+        std::make_unique<PosixFileReader>(std::move(fd), static_cast<std::uint64_t>(st.st_size)));
   }
 
   static Result<std::unique_ptr<Folder>> openAt(int parentFd, const char* path) {

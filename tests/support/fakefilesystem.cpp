@@ -43,6 +43,21 @@ class FakeListing final : public FolderListing {
 
 }  // namespace
 
+class FakeFileReader final : public FileReader {
+ public:
+  explicit FakeFileReader(const FakeFileSystem::Entry& entry) : m_entry(entry) {}
+
+  Result<bool> read(std::string& bytes, std::size_t upTo) override {
+    if (m_entry.readError != 0) return Failure{m_entry.readError};
+    const std::size_t have = std::min(bytes.size(), m_entry.content.size());
+    bytes.append(m_entry.content, have, upTo > have ? upTo - have : 0);
+    return bytes.size() >= m_entry.content.size();
+  }
+
+ private:
+  const FakeFileSystem::Entry& m_entry;
+};
+
 class FakeFolderHandle final : public Folder {
  public:
   FakeFolderHandle(FakeFileSystem& fs, int index) : m_fs(fs), m_index(index) {
@@ -83,6 +98,14 @@ class FakeFolderHandle final : public Folder {
     if (entry->isFolder) return Failure{EISDIR};
     if (entry->readError != 0) return Failure{entry->readError};
     return entry->content.substr(0, limit);
+  }
+
+  Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
+    const FakeFileSystem::Entry* entry = find(name);
+    if (!entry) return Failure{ENOENT};
+    if (entry->isFolder) return std::unique_ptr<FileReader>();
+    if (entry->openError != 0) return Failure{entry->openError};
+    return std::unique_ptr<FileReader>(std::make_unique<FakeFileReader>(*entry));
   }
 
   static Result<std::unique_ptr<Folder>> open(FakeFileSystem& fs, int index) {

@@ -21,8 +21,10 @@ class FakeFileSystem final : public FileSystem {
     std::optional<DateTime> time = DateTime{{2006, 3, 5}, {9, 5, 6}};
     /// The error number reading the time fails with; 0: `time` is read.
     int timeError = 0;
-    /// What reading the file gives, and the error number it fails with.
+    /// What the file holds, and the error numbers that opening it and
+    /// reading from it fail with (0: they do not).
     std::string content;
+    int openError = 0;
     int readError = 0;
     int target = -1;  // folder index of a folder entry
   };
