@@ -187,10 +187,9 @@ TEST(ParallelWalker, DeepTreeWithFewDescriptorsWalksInTheSameOrder) {
   FakeFileSystem fs;
   fs.addFolder("d");
   for (int level = 0; level < 40; ++level) fs.addFile("B/" + repeat("b/", level) + "g.htm");
-  for (int level = 0; level < 150; ++level) {
-    fs.addFile(repeat("d/", level) + "f.htm");
-    if (level % 10 == 5) fs.addFile(repeat("d/", level) + "side/s.htm");
-  }
+  for (int level = 0; level < 150; ++level) fs.addFile(repeat("d/", level) + "f.htm");
+  // Listed after the chain's next level: their folders wait for them.
+  for (int level = 5; level < 150; level += 10) fs.addFile(repeat("d/", level) + "side/s.htm");
   fs.addLink(repeat("d/", 70), "x", "B");
   fs.addLink(repeat("d/", 120), "top", "");
   WalkSetup setup;

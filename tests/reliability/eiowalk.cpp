@@ -4,13 +4,15 @@
 // turned into local time on the calling thread, in walk order; folders
 // whose name ends in "skip" are left out and named in their place.
 //
-//   eio_walk THREADS FOLDER
+//   eio_walk THREADS FOLDER [DESCRIPTORS]
 //
 // Prints one line per file ("PATH<TAB>YYYY-MM-DD hh:mm:ss", "-" for a time
 // out of range) or left-out folder ("left out: FOLDER/"). A file that is
 // gone or refused gives no line, as it gives no row; any other failure ends
 // the walk as it ends a scan: exit 1 with "eio_walk: CLASS: MESSAGE" on
-// stderr and nothing on stdout. THREADS 0 stands for every usable processor.
+// stderr and nothing on stdout. THREADS 0 stands for every usable processor;
+// DESCRIPTORS, the walk's budget of them (few make it close folders and
+// open them again).
 
 #include <cstdint>
 #include <cstdio>
@@ -24,23 +26,26 @@
 namespace {
 
 int usage() {
-  std::fputs("usage: eio_walk THREADS FOLDER\n", stderr);
+  std::fputs("usage: eio_walk THREADS FOLDER [DESCRIPTORS]\n", stderr);
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return usage();
+  if (argc != 3 && argc != 4) return usage();
   char* end = nullptr;
   const unsigned long threads = std::strtoul(argv[1], &end, 10);
   if (*end != '\0' || threads > 256) return usage();
+  const unsigned long descriptors = argc == 4 ? std::strtoul(argv[3], &end, 10) : 0;
+  if (*end != '\0') return usage();
   qorv::FileSystem& fileSystem = qorv::localFileSystem();
   qorv::ParallelWalker<qorv::Result<std::int64_t>> walker(
       fileSystem,
       [](qorv::Folder& folder, std::string_view name) { return folder.writeTime(name); });
   walker.rootFolder = argv[2];
   walker.threads = static_cast<unsigned>(threads);
+  walker.descriptorLimit = descriptors;
   walker.filter.setMasks({"*.htm", "*.html"});
   walker.skipFolder = [](std::string_view folder) { return folder.ends_with("skip/"); };
   // Printed only once the walk has ended well: a failed walk prints nothing.
