@@ -405,16 +405,19 @@ void growRandomTreeOnDisk(const test::TempDir& dir, std::mt19937& random) {
     const std::string number = std::to_string(step);
     const std::size_t kind = pick(100);
     if (kind < 25) {
-      folders.push_back(at + "d" + number + (pick(100) < 5 ? "skip/" : "/"));
+      folders.push_back(at);
+      folders.back().append("d").append(number).append(pick(100) < 5 ? "skip/" : "/");
       dir.makeDir(folders.back());
     } else if (kind < 32) {
       // Absolute, so that a link into its own descent is a cycle.
       const std::string target =
           pick(100) < 10 ? dir / "missing" : dir / folders[pick(folders.size())];
-      ASSERT_EQ(symlink(target.c_str(), (dir / at + "l" + number).c_str()), 0);
+      const std::string link = (dir / at).append("l").append(number);
+      ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
     } else {
       constexpr std::array kEndings = {".htm", ".html", ".gif"};
-      const std::string file = at + "f" + number + kEndings[pick(kEndings.size())];
+      const std::string file =
+          std::string(at).append("f").append(number).append(kEndings[pick(kEndings.size())]);
       dir.writeFile(file);
       const timespec times[2] = {{0, UTIME_OMIT},
                                  {static_cast<time_t>(946684800 + pick(900000000)), 0}};

@@ -168,6 +168,7 @@ TEST_F(HostileTree, TreeDeeperThanTheDescriptorLimitOnThreads) {
   // The walk on threads holds one budget of descriptors for all its workers,
   // however far ahead they read, and still comes back up through the chain.
   std::vector<std::string> expected;
+  expected.reserve(303);
   for (int level = 0; level < 300; ++level)
     expected.push_back(dir.writeFile(repeat("d/", level) + "f.htm"));
   for (const int level : {250, 100, 1})

@@ -229,7 +229,9 @@ std::int64_t FakeFileSystem::secondsOf(const DateTime& moment) {
       (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + moment.date.day - 1;
   const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   const std::int64_t days = era * 146097 + dayOfEra - 719468;
-  return days * 86400 + moment.time.hour * 3600 + moment.time.minute * 60 + moment.time.second;
+  const std::int64_t hour = moment.time.hour;
+  const std::int64_t minute = moment.time.minute;
+  return days * 86400 + hour * 3600 + minute * 60 + moment.time.second;
 }
 
 std::optional<DateTime> FakeFileSystem::localTime(std::int64_t seconds) {
