@@ -164,6 +164,7 @@ class ParallelWalkerBase::Engine {
   void resolve(Node& node, Node::State state, std::size_t& descriptors);
 
   void enter(Node* node);
+  void leaveCurrent();
   bool fail(const Node& node);
 
   ParallelWalkerBase& m_walker;
@@ -812,6 +813,13 @@ void ParallelWalkerBase::Engine::enter(Node* node) {
   m_pathLengths.push_back(m_path.size());
 }
 
+void ParallelWalkerBase::Engine::leaveCurrent() {
+  leave(m_current);
+  // Its memory may hold the next folder the calling thread enters.
+  m_current = nullptr;
+  m_workAvailable.notify_all();
+}
+
 bool ParallelWalkerBase::Engine::fail(const Node& node) {
   const std::size_t length =
       node.errorIsParents ? m_pathLengths[node.depth - 1] : m_pathLengths[node.depth];
@@ -839,12 +847,10 @@ bool ParallelWalkerBase::Engine::run() {
           m_walker.onFolderSkipped(std::string_view(m_path).substr(m_rootPath.size()));
           lock.lock();
         }
-        leave(node);
-        m_workAvailable.notify_all();
+        leaveCurrent();
         continue;
       case Node::State::Absent:
-        leave(node);
-        m_workAvailable.notify_all();
+        leaveCurrent();
         continue;
       case Node::State::Failed:
         if (node->thrown) std::rethrow_exception(node->thrown);
@@ -870,8 +876,7 @@ bool ParallelWalkerBase::Engine::run() {
         }
         if (node->state == Node::State::Listed && node->parts.empty() && !node->busy) {
           if (node->error != 0) return fail(*node);
-          leave(node);
-          m_workAvailable.notify_all();
+          leaveCurrent();
           continue;
         }
         break;
