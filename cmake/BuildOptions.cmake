@@ -18,6 +18,9 @@ qorv_option(QORV_BUILD_TOOLS "Build the developer tools (generators of committed
 qorv_option(QORV_FUZZ "Build the fuzz targets with libFuzzer (needs clang; see the fuzz preset)" OFF)
 qorv_option(QORV_WERROR "Treat warnings as errors" OFF)
 qorv_option(QORV_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+# For the tests that run threads (the tsan preset); it cannot go with the
+# sanitizers above.
+qorv_option(QORV_TSAN "Build with ThreadSanitizer" OFF)
 # A failure point in front of every system call of platform/, steered by the
 # environment (platform/faultpoints.h), for the sweep that fails each call of
 # a run in turn: tests/reliability/eio-sweep. Never in a release build.

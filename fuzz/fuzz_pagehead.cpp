@@ -69,6 +69,7 @@ class OneFileFolder final : public qorv::Folder {
   qorv::Result<std::optional<qorv::DateTime>> lastWriteTime(std::string_view) override {
     return std::optional<qorv::DateTime>();
   }
+  qorv::Result<std::int64_t> writeTime(std::string_view) override { return std::int64_t{0}; }
   qorv::Result<std::string> readFile(std::string_view, std::size_t) override {
     return qorv::Failure{ENOENT};
   }

@@ -76,6 +76,7 @@ class MemoryFolder final : public qorv::Folder {
   qorv::Result<std::unique_ptr<qorv::FileReader>> openFile(std::string_view) override {
     return std::unique_ptr<qorv::FileReader>();
   }
+  qorv::Result<std::int64_t> writeTime(std::string_view) override { return std::int64_t{0}; }
 
  private:
   const Node& m_node;
@@ -114,6 +115,9 @@ class MemoryFileSystem final : public qorv::FileSystem {
   qorv::Result<std::unique_ptr<qorv::Folder>> openFolder(const std::string& path) override {
     if (path != kRoot) return qorv::Failure{ENOENT};
     return std::unique_ptr<qorv::Folder>(std::make_unique<MemoryFolder>(m_root));
+  }
+  std::optional<qorv::DateTime> localTime(std::int64_t) override {
+    return qorv::DateTime{{2006, 3, 5}, {9, 5, 6}};
   }
 
   static constexpr const char* kRoot = "/site/";

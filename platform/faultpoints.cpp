@@ -3,24 +3,37 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace qorv {
 
 namespace {
 
 struct FaultPlan {
-  long at = 0;    // the one call that fails; 0 for none
-  long from = 0;  // the first of the calls that all fail; 0 for none
+  // Read once from the environment.
+  std::string point;  // the point of the call that fails, or empty
+  bool onward = false;
+  int traceFd = -1;  // where each call's point is recorded, or -1
+
+  // Changed by FaultScope too.
+  long at = 0;    // the one call that fails, counted; 0 for none
+  long from = 0;  // the first of the counted calls that all fail; 0 for none
   int error = EIO;
   std::string only;  // the one kind of call counted, or empty for all
-  int traceFd = -1;  // where each call is recorded, or -1
   long calls = 0;    // counted so far
+
+  // The run's state: paths are kept only while points are asked for.
+  bool fired = false;                          // the point has failed, and `onward` holds
+  std::unordered_map<int, std::string> paths;  // of the open descriptors
+  std::unordered_map<std::string, long> seen;  // calls so far, by point without "#K"
+  std::mutex mutex;
+
+  bool byPoint() const { return traceFd >= 0 || !point.empty(); }
 };
 
 long numberFrom(const char* name) {
@@ -32,52 +45,125 @@ FaultPlan& plan() {
   // Read once: the environment does not change during a run. The trace goes
   // through a descriptor of its own, opened with a plain call that is no
   // failure point itself.
-  static FaultPlan current = [] {
-    FaultPlan made;
-    made.at = numberFrom("QORV_FAULT_AT");
-    made.from = numberFrom("QORV_FAULT_FROM");
+  static FaultPlan current;
+  static std::once_flag read;
+  std::call_once(read, [] {
+    current.at = numberFrom("QORV_FAULT_AT");
+    current.from = numberFrom("QORV_FAULT_FROM");
     if (const long error = numberFrom("QORV_FAULT_ERRNO"); error > 0)
-      made.error = static_cast<int>(error);
-    if (const char* only = std::getenv("QORV_FAULT_CALL")) made.only = only;
+      current.error = static_cast<int>(error);
+    if (const char* only = std::getenv("QORV_FAULT_CALL")) current.only = only;
+    if (const char* point = std::getenv("QORV_FAULT_POINT")) current.point = point;
+    current.onward = numberFrom("QORV_FAULT_ONWARD") != 0;
     if (const char* trace = std::getenv("QORV_FAULT_TRACE"))
-      made.traceFd = ::open(trace, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    return made;
-  }();
+      current.traceFd = ::open(trace, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  });
   return current;
 }
 
-void trace(const FaultPlan& faults, long number, const char* call, const char* file, int line) {
-  // The path from the platform folder on, so that traces of two checkouts compare.
+/// Points are one line each: a line break or a backslash in a path is
+/// written as an escape.
+void appendEscaped(std::string& text, const char* path) {
+  for (; *path; ++path) {
+    if (*path == '\n')
+      text += "\\n";
+    else if (*path == '\\')
+      text += "\\\\";
+    else
+      text += *path;
+  }
+}
+
+/// The path of one half of a subject, as the descriptors known so far tell
+/// it; "?" stands for a descriptor opened elsewhere.
+void appendPath(std::string& text, const FaultPlan& faults, int folder, const char* name) {
+  if (name && (name[0] == '/' || folder == AT_FDCWD)) {
+    appendEscaped(text, name);
+    return;
+  }
+  if (folder < 0 && !name) return;
+  const auto known = faults.paths.find(folder);
+  if (known == faults.paths.end())
+    text += '?';
+  else
+    text += known->second;  // escaped when it was remembered
+  if (!name) return;
+  if (text.empty() || text.back() != '/') text += '/';
+  appendEscaped(text, name);
+}
+
+std::string pathOf(const FaultPlan& faults, const FaultSubject& subject) {
+  std::string path;
+  appendPath(path, faults, subject.folder, subject.name);
+  if (subject.otherFolder >= 0 || subject.otherName) {
+    path += " -> ";
+    appendPath(path, faults, subject.otherFolder, subject.otherName);
+  }
+  return path;
+}
+
+/// "CALL FILE:LINE #K PATH", the path of FILE from the platform folder on,
+/// so that traces of two checkouts compare.
+std::string pointOf(FaultPlan& faults, const char* call, const char* file, int line,
+                    const FaultSubject& subject) {
   if (const char* inside = std::strstr(file, "/platform/")) file = inside + 1;
-  char text[512];
-  const int length = std::snprintf(text, sizeof text, "%ld %s %s:%d\n", number, call, file, line);
-  if (length <= 0) return;
-  const std::size_t size = std::min(static_cast<std::size_t>(length), sizeof text - 1);
-  // A trace that cannot be written shows as a short one; the run goes on.
-  [[maybe_unused]] const ssize_t written = ::write(faults.traceFd, text, size);
+  std::string place = std::string(call) + ' ' + file + ':' + std::to_string(line);
+  const std::string path = pathOf(faults, subject);
+  const long occurrence = ++faults.seen[place + ' ' + path];
+  return place + " #" + std::to_string(occurrence) + ' ' + path;
 }
 
 }  // namespace
 
-bool injectedFault(const char* call, const char* file, int line) noexcept {
+bool injectedFault(const char* call, const char* file, int line,
+                   const FaultSubject& subject) noexcept {
   const int savedErrno = errno;
   FaultPlan& faults = plan();
-  if (!faults.only.empty() && faults.only != call) {
-    errno = savedErrno;
-    return false;
+  bool fail = false;
+  {
+    const std::lock_guard<std::mutex> lock(faults.mutex);
+    if (!faults.only.empty() && faults.only != call) {
+      errno = savedErrno;
+      return false;
+    }
+    const long number = ++faults.calls;
+    if (number == faults.at || (faults.from > 0 && number >= faults.from)) fail = true;
+    if (faults.byPoint()) {
+      std::string point = pointOf(faults, call, file, line, subject);
+      if (faults.fired) fail = true;
+      if (point == faults.point) {
+        fail = true;
+        faults.fired = faults.onward;
+      }
+      if (faults.traceFd >= 0) {
+        point += '\n';
+        // Under the lock, so that the trace keeps the order of the calls. A
+        // trace that cannot be written shows as a short one; the run goes on.
+        [[maybe_unused]] const ssize_t written =
+            ::write(faults.traceFd, point.data(), point.size());
+      }
+    }
   }
-  const long number = ++faults.calls;
-  if (faults.traceFd >= 0) trace(faults, number, call, file, line);
-  if (number == faults.at || (faults.from > 0 && number >= faults.from)) {
-    errno = faults.error;
-    return true;
-  }
-  errno = savedErrno;
-  return false;
+  errno = fail ? faults.error : savedErrno;
+  return fail;
+}
+
+void rememberDescriptor(int fd, const FaultSubject& subject) noexcept {
+  if (fd < 0) return;
+  FaultPlan& faults = plan();
+  const std::lock_guard<std::mutex> lock(faults.mutex);
+  if (faults.byPoint()) faults.paths[fd] = pathOf(faults, subject);
+}
+
+void forgetDescriptor(int fd) noexcept {
+  FaultPlan& faults = plan();
+  const std::lock_guard<std::mutex> lock(faults.mutex);
+  faults.paths.erase(fd);
 }
 
 FaultScope::FaultScope(const char* call, long at, int error, bool onward) {
   FaultPlan& faults = plan();
+  const std::lock_guard<std::mutex> lock(faults.mutex);
   m_saved = {faults.at, faults.from, faults.error, faults.calls};
   m_savedOnly = faults.only;
   faults.only = call ? call : "";
@@ -89,6 +175,7 @@ FaultScope::FaultScope(const char* call, long at, int error, bool onward) {
 
 FaultScope::~FaultScope() {
   FaultPlan& faults = plan();
+  const std::lock_guard<std::mutex> lock(faults.mutex);
   faults.at = m_saved.at;
   faults.from = m_saved.from;
   faults.error = m_saved.error;

@@ -65,7 +65,8 @@ struct FolderId {
 };
 
 /// An open folder. Sub-folders and file times are reached relative to it,
-/// so paths of any length work.
+/// so paths of any length work. Its calls may come from several threads at
+/// once; a listing, from one thread at a time.
 class Folder {
  public:
   virtual ~Folder() = default;
@@ -90,6 +91,12 @@ class Folder {
   /// opening a FIFO would wait for a writer and opening a device may act on
   /// it.
   virtual Result<std::unique_ptr<FileReader>> openFile(std::string_view name) = 0;
+  /// Last-write time of the entry `name` (links followed) as the file
+  /// system keeps it, in seconds since 1970-01-01T00:00:00Z, for
+  /// `FileSystem::localTime` to read. Threads that read times this way do
+  /// not wait for each other: the C library turns a time into local time
+  /// under one lock for the whole process.
+  virtual Result<std::int64_t> writeTime(std::string_view name) = 0;
 };
 
 class FileSystem {
@@ -97,6 +104,10 @@ class FileSystem {
   virtual ~FileSystem() = default;
   /// Opens the folder at `path` (absolute, or relative to the working folder).
   virtual Result<std::unique_ptr<Folder>> openFolder(const std::string& path) = 0;
+  /// A time that `Folder::writeTime` gave, as `Folder::lastWriteTime` gives
+  /// it: in local time, held to two-second steps, nothing outside the years
+  /// 1 to 9999.
+  virtual std::optional<DateTime> localTime(std::int64_t seconds) = 0;
 };
 
 /// The machine's own file system.

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <ctime>
+#include <string>
 
 #include "platform/filedescriptor.h"
 #include "platform/filesystem.h"
@@ -28,6 +30,41 @@ Result<bool> isFolderEntry(int folderFd, const dirent& entry) {
     return false;
   }
   return S_ISDIR(st.st_mode);
+}
+
+/// A name as a C string. On the stack: calls on one folder come from
+/// several threads, and a scan makes one for every file it reports.
+class CName {
+ public:
+  explicit CName(std::string_view name) {
+    if (name.size() < sizeof m_buffer) {
+      name.copy(m_buffer, name.size());
+      m_buffer[name.size()] = '\0';
+      m_text = m_buffer;
+    } else {
+      // Longer than a name can be: the call fails with ENAMETOOLONG.
+      m_long.assign(name);
+      m_text = m_long.c_str();
+    }
+  }
+  operator const char*() const { return m_text; }
+
+ private:
+  char m_buffer[NAME_MAX + 1];
+  std::string m_long;
+  const char* m_text;
+};
+
+std::optional<DateTime> localFileTime(std::int64_t seconds) {
+  // A time that the calendar cannot hold (EOVERFLOW) is out of range, as
+  // one past the year 9999 is.
+  const auto time = static_cast<std::time_t>(seconds);
+  std::tm tm{};
+  if (!localtime_r(&time, &tm)) return std::nullopt;
+  const int year = tm.tm_year + 1900;
+  if (year < 1 || year > 9999) return std::nullopt;
+  // File times are held to two-second steps.
+  return DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}};
 }
 
 class PosixListing final : public FolderListing {
@@ -125,30 +162,27 @@ class PosixFolder final : public Folder {
   }
 
   Result<std::unique_ptr<Folder>> openSubfolder(std::string_view name) override {
-    return openAt(m_fd.get(), terminated(name));
+    return openAt(m_fd.get(), CName(name));
   }
 
   Result<std::optional<DateTime>> lastWriteTime(std::string_view name) override {
+    const Result<std::int64_t> seconds = writeTime(name);
+    if (!seconds) return Failure{seconds.error()};
+    return localFileTime(*seconds);
+  }
+
+  Result<std::int64_t> writeTime(std::string_view name) override {
     struct stat st;
-    if (sys::statAt(m_fd.get(), terminated(name), &st, 0) != 0) return Failure{errno};
-    // A time that the calendar cannot hold (EOVERFLOW) is out of range, as
-    // one past the year 9999 is.
-    std::tm tm{};
-    if (!localtime_r(&st.st_mtim.tv_sec, &tm)) return std::optional<DateTime>();
-    const int year = tm.tm_year + 1900;
-    if (year < 1 || year > 9999) return std::optional<DateTime>();
-    // File times are held to two-second steps.
-    return std::optional<DateTime>(
-        DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}});
+    if (sys::statAt(m_fd.get(), CName(name), &st, 0) != 0) return Failure{errno};
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec);
   }
 
   Result<std::string> readFile(std::string_view name, std::size_t limit) override {
-    // Its own copy of the name: `terminated`'s buffer is not to be shared.
-    const std::string path(name);
+    const CName path(name);
     // Non-blocking, so that a pipe is refused rather than waited on; only
     // read, so its close loses nothing.
     Result<PlainFile> file = asPlainFile(FileDescriptor(
-        sys::openAt(m_fd.get(), path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)));
+        sys::openAt(m_fd.get(), path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)));
     if (!file) return Failure{file.error()};
     std::string content;
     content.reserve(std::min(file->size, limit));
@@ -158,7 +192,7 @@ class PosixFolder final : public Folder {
   }
 
   Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
-    const char* path = terminated(name);
+    const CName path(name);
     struct stat st;
     if (sys::statAt(m_fd.get(), path, &st, 0) != 0) return Failure{errno};
     if (!S_ISREG(st.st_mode)) return std::unique_ptr<FileReader>();
@@ -183,22 +217,18 @@ class PosixFolder final : public Folder {
   }
 
  private:
-  /// `name` as a C string, in a buffer kept for the next call: a scan asks
-  /// for the time of every file it reports.
-  const char* terminated(std::string_view name) {
-    m_name.assign(name);
-    return m_name.c_str();
-  }
-
   FileDescriptor m_fd;
   FolderId m_id;
-  std::string m_name;
 };
 
 class PosixFileSystem final : public FileSystem {
  public:
   Result<std::unique_ptr<Folder>> openFolder(const std::string& path) override {
     return PosixFolder::openAt(AT_FDCWD, path.c_str());
+  }
+
+  std::optional<DateTime> localTime(std::int64_t seconds) override {
+    return localFileTime(seconds);
   }
 };
 

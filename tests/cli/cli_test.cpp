@@ -261,6 +261,28 @@ TEST(Cli, FolderOrFileGoneBetweenListingAndOpeningIsSkipped) {
   EXPECT_THAT(lines[1], StartsWith("http://s/sub/b.htm\t"));
 }
 
+TEST(Cli, FailurePointNamedByPathFailsThatCallAlone) {
+  if (!hasFaultPoints()) GTEST_SKIP() << "qorv-cli has no failure points (QORV_FAULT_POINTS)";
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  dir.writeFile("sub/a.htm");
+  const test::TempDir traces;
+  runCli({"--list", dir.path(), "http://s"},
+         {"LC_ALL=C.UTF-8", "QORV_FAULT_TRACE=" + traces / "trace"});
+  // The same call at the same place for two files: only the path tells
+  // them apart.
+  std::string point;
+  for (const std::string& line : splitLines(test::readFile(traces / "trace")))
+    if (line.starts_with("fstatat ") && line.ends_with(" " + dir.path() + "sub/a.htm"))
+      point = line;
+  ASSERT_FALSE(point.empty());
+  const CliRun run =
+      runCli({"--list", dir.path(), "http://s"}, {"LC_ALL=C.UTF-8", "QORV_FAULT_POINT=" + point});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "qorv-cli: EInOutError: Cannot read the time of \"" + dir.path() +
+                         "sub/a.htm\": Input/output error\n");
+}
+
 struct LocaleCase {
   const char* env;
   const char* date;

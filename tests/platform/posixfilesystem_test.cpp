@@ -5,7 +5,10 @@
 
 #include <cerrno>
 #include <optional>
+#include <string>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/faultpoints.h"
 #include "platform/filesystem.h"
@@ -106,6 +109,40 @@ TEST(PosixFileSystem, LastWriteTimeIsLocalAndHeldToEvenSeconds) {
   EXPECT_EQ(timeOf(*folder, "even"),
             std::make_pair(std::optional(DateTime{{1999, 1, 2}, {0, 0, 58}}),
                            std::optional<FailureKind>()));
+}
+
+TEST(PosixFileSystemOnThreads, WriteTimeReadsAsLastWriteTimeWhateverThreadsAskAtOnce) {
+  // Four threads read the times of one folder's files at once, unconverted,
+  // as the walk's workers do; read in local time afterwards, each is the
+  // file's last-write time.
+  test::TempDir dir;
+  std::vector<std::string> names;
+  for (int i = 0; i < 40; ++i) {
+    names.push_back("page-with-a-longer-name-" + std::to_string(i) + ".htm");
+    dir.writeFile(names.back());
+    dir.setLocalMTime(names.back(), 1995 + i, 1 + i % 12, 1 + i % 28, i % 24, i, i % 60);
+  }
+  auto folder = openFolderAt(dir.path());
+  std::vector<std::vector<std::int64_t>> seen(4);
+  std::vector<std::thread> readers;
+  for (std::size_t reader = 0; reader < seen.size(); ++reader) {
+    readers.emplace_back([&, reader] {
+      for (int round = 0; round < 25; ++round)
+        for (const std::string& name : names) {
+          const Result<std::int64_t> seconds = folder->writeTime(name);
+          seen[reader].push_back(seconds ? *seconds : -1);
+        }
+    });
+  }
+  for (std::thread& reader : readers) reader.join();
+  for (std::size_t reader = 0; reader < seen.size(); ++reader) {
+    for (std::size_t i = 0; i < seen[reader].size(); ++i) {
+      const std::string& name = names[i % names.size()];
+      const Result<std::optional<DateTime>> expected = folder->lastWriteTime(name);
+      ASSERT_TRUE(expected) << name;
+      EXPECT_EQ(localFileSystem().localTime(seen[reader][i]), *expected) << name;
+    }
+  }
 }
 
 TEST(PosixFileSystem, TimeOfAnEntryThatLeadsNowhereIsGone) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/pagelist.h"
+#include "core/parallelwalker.h"
 #include "tests/reliability/reliability.h"
 #include "tests/support/tempdir.h"
 
@@ -144,6 +145,39 @@ TEST_F(HostileTree, TreeDeeperThanTheDescriptorLimit) {
   const test::ScanOutcome outcome = test::scanAndWrite(dir.path(), "*.htm");
   EXPECT_THAT(outcome.fileUrls(), UnorderedElementsAreArray(expected));
   expectSitemap(outcome, expected.size() + 1);
+}
+
+/// The files a walk on `threads` threads reports under `root`, in order,
+/// each with "!" appended when its time could not be read.
+std::vector<std::string> walkedFiles(const std::string& root, unsigned threads) {
+  ParallelWalker<Result<std::int64_t>> walker(
+      localFileSystem(),
+      [](Folder& folder, std::string_view name) { return folder.writeTime(name); });
+  walker.rootFolder = root;
+  walker.threads = threads;
+  walker.filter.setMasks({"*.htm"});
+  std::vector<std::string> files;
+  walker.onFileFound = [&](const ParallelWalker<Result<std::int64_t>>::File& file) {
+    files.push_back(file.path + (file.value ? "" : "!"));
+  };
+  EXPECT_TRUE(walker.walk()) << walker.failure().folder << ": " << walker.failure().error;
+  return files;
+}
+
+TEST_F(HostileTree, TreeDeeperThanTheDescriptorLimitOnThreads) {
+  // The walk on threads holds one budget of descriptors for all its workers,
+  // however far ahead they read, and still comes back up through the chain.
+  std::vector<std::string> expected;
+  expected.reserve(303);
+  for (int level = 0; level < 300; ++level)
+    expected.push_back(dir.writeFile(repeat("d/", level) + "f.htm"));
+  for (const int level : {250, 100, 1})
+    expected.push_back(dir.writeFile(repeat("d/", level) + "side/s.htm"));
+  const test::Limit limit(RLIMIT_NOFILE, 64);
+  ASSERT_TRUE(limit.set());
+  const std::vector<std::string> oneThread = walkedFiles(dir.path(), 1);
+  EXPECT_THAT(oneThread, UnorderedElementsAreArray(expected));
+  EXPECT_EQ(walkedFiles(dir.path(), 4), oneThread);
 }
 
 TEST_F(HostileTree, HundredThousandFilesInOneFolder) {

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <limits>
+#include <random>
 #include <stdexcept>
+#include <thread>
 
 namespace qorv::test {
 
@@ -10,17 +14,39 @@ class FakeFolderHandle;
 
 namespace {
 
+/// What `writeTime` gives for a time outside the years 1 to 9999.
+constexpr std::int64_t kOutOfRange = std::numeric_limits<std::int64_t>::max();
+
+/// Held for each call: the fake's state is one, whatever thread asks.
+std::unique_lock<std::mutex> called(FakeFileSystem& fs) {
+  if (fs.jitter) {
+    thread_local std::minstd_rand random(
+        static_cast<unsigned>(std::hash<std::thread::id>()(std::this_thread::get_id())));
+    const auto pause = random() % 64;
+    if (pause < 16)
+      std::this_thread::sleep_for(std::chrono::microseconds(pause * 10));
+    else if (pause < 40)
+      std::this_thread::yield();
+  }
+  return fs.lock();
+}
+
 class FakeListing final : public FolderListing {
  public:
+  // Made under the lock, by list().
   FakeListing(FakeFileSystem& fs, const FakeFileSystem::FakeFolder& folder)
       : m_fs(fs), m_folder(folder) {
     m_fs.maxOpenListings = std::max(m_fs.maxOpenListings, ++m_fs.openListings);
+    m_fs.maxOpenDescriptors =
+        std::max(m_fs.maxOpenDescriptors, m_fs.openFolders + m_fs.openListings);
   }
   ~FakeListing() override {
+    const auto lock = m_fs.lock();
     if (m_open) --m_fs.openListings;
   }
 
   Result<std::optional<ListedEntry>> next() override {
+    const auto lock = called(m_fs);
     if (m_folder.failNextAfter >= 0 && m_next == static_cast<std::size_t>(m_folder.failNextAfter))
       return Failure{m_folder.nextError};
     if (m_next == m_folder.entries.size()) return std::optional<ListedEntry>();
@@ -29,6 +55,7 @@ class FakeListing final : public FolderListing {
   }
 
   Result<void> close() override {
+    const auto lock = called(m_fs);
     if (m_open) --m_fs.openListings;
     m_open = false;
     return resultOf(m_folder.closeError);
@@ -60,14 +87,21 @@ class FakeFileReader final : public FileReader {
 
 class FakeFolderHandle final : public Folder {
  public:
+  // Made under the lock, by open().
   FakeFolderHandle(FakeFileSystem& fs, int index) : m_fs(fs), m_index(index) {
     m_fs.maxOpenFolders = std::max(m_fs.maxOpenFolders, ++m_fs.openFolders);
+    m_fs.maxOpenDescriptors =
+        std::max(m_fs.maxOpenDescriptors, m_fs.openFolders + m_fs.openListings);
   }
-  ~FakeFolderHandle() override { --m_fs.openFolders; }
+  ~FakeFolderHandle() override {
+    const auto lock = m_fs.lock();
+    --m_fs.openFolders;
+  }
 
   FolderId id() const override { return {1, static_cast<std::uint64_t>(m_index)}; }
 
   Result<std::unique_ptr<FolderListing>> list() override {
+    const auto lock = called(m_fs);
     const auto& folder = m_fs.m_folders[static_cast<std::size_t>(m_index)];
     m_fs.m_listed.push_back(m_index);
     if (folder.listError != 0) return Failure{folder.listError};
@@ -75,6 +109,7 @@ class FakeFolderHandle final : public Folder {
   }
 
   Result<std::unique_ptr<Folder>> openSubfolder(std::string_view name) override {
+    const auto lock = called(m_fs);
     // As on a real file system, ".." is the folder's own parent, also when
     // the folder was reached through a link.
     if (name == "..") return open(m_fs, std::max(m_fs.m_parents[index()].first, 0));
@@ -85,6 +120,7 @@ class FakeFolderHandle final : public Folder {
   }
 
   Result<std::optional<DateTime>> lastWriteTime(std::string_view name) override {
+    const auto lock = called(m_fs);
     const FakeFileSystem::Entry* entry = find(name);
     if (!entry) return Failure{ENOENT};
     if (entry->timeError != 0) return Failure{entry->timeError};
@@ -92,6 +128,7 @@ class FakeFolderHandle final : public Folder {
   }
 
   Result<std::string> readFile(std::string_view name, std::size_t limit) override {
+    const auto lock = called(m_fs);
     ++m_fs.fileReads;
     const FakeFileSystem::Entry* entry = find(name);
     if (!entry) return Failure{ENOENT};
@@ -101,6 +138,7 @@ class FakeFolderHandle final : public Folder {
   }
 
   Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
+    const auto lock = called(m_fs);
     const FakeFileSystem::Entry* entry = find(name);
     if (!entry) return Failure{ENOENT};
     if (entry->isFolder) return std::unique_ptr<FileReader>();
@@ -108,6 +146,15 @@ class FakeFolderHandle final : public Folder {
     return std::unique_ptr<FileReader>(std::make_unique<FakeFileReader>(*entry));
   }
 
+  Result<std::int64_t> writeTime(std::string_view name) override {
+    const auto lock = called(m_fs);
+    const FakeFileSystem::Entry* entry = find(name);
+    if (!entry) return Failure{ENOENT};
+    if (entry->timeError != 0) return Failure{entry->timeError};
+    return entry->time ? FakeFileSystem::secondsOf(*entry->time) : kOutOfRange;
+  }
+
+  /// Under the lock.
   static Result<std::unique_ptr<Folder>> open(FakeFileSystem& fs, int index) {
     const auto& folder = fs.m_folders[static_cast<std::size_t>(index)];
     if (folder.openError != 0) return Failure{folder.openError};
@@ -201,8 +248,43 @@ FakeFileSystem::FakeFolder& FakeFileSystem::folder(const std::string& path) {
 }
 
 Result<std::unique_ptr<Folder>> FakeFileSystem::openFolder(const std::string& path) {
+  const auto held = called(*this);
   if (path != kRoot) return Failure{ENOENT};
   return FakeFolderHandle::open(*this, 0);
+}
+
+std::int64_t FakeFileSystem::secondsOf(const DateTime& moment) {
+  // Days from the civil date (H. Hinnant's algorithm), proleptic Gregorian.
+  const std::int64_t year = moment.date.year - (moment.date.month <= 2 ? 1 : 0);
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t month = moment.date.month;
+  const std::int64_t dayOfYear =
+      (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + moment.date.day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  const std::int64_t days = era * 146097 + dayOfEra - 719468;
+  const std::int64_t hour = moment.time.hour;
+  const std::int64_t minute = moment.time.minute;
+  return days * 86400 + hour * 3600 + minute * 60 + moment.time.second;
+}
+
+std::optional<DateTime> FakeFileSystem::localTime(std::int64_t seconds) {
+  if (seconds == kOutOfRange) return std::nullopt;
+  const std::int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+  const std::int64_t inDay = seconds - days * 86400;
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t dayOfEra = z - era * 146097;
+  const std::int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+  const std::int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
+  const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+  const auto part = [](std::int64_t value) { return static_cast<int>(value); };
+  return DateTime{{part(year), part(month), part(day)},
+                  {part(inDay / 3600), part(inDay / 60 % 60), part(inDay % 60)}};
 }
 
 }  // namespace qorv::test

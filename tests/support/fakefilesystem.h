@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@ namespace qorv::test {
 
 /// An in-memory folder tree with failures on demand, for walks whose
 /// listing order or failures a real file system cannot be made to show.
+/// Walks may read it from several threads at once; the tree is built, and
+/// changed, while no walk runs or under `lock()`.
 class FakeFileSystem final : public FileSystem {
  public:
   struct Entry {
@@ -53,6 +56,16 @@ class FakeFileSystem final : public FileSystem {
   static constexpr const char* kRoot = "ROOT/";
 
   Result<std::unique_ptr<Folder>> openFolder(const std::string& path) override;
+  /// The entries' times read as UTC: `writeTime` gives them in seconds.
+  std::optional<DateTime> localTime(std::int64_t seconds) override;
+  static std::int64_t secondsOf(const DateTime& moment);
+
+  /// Held by every call of a walk: a test that changes the tree during a
+  /// walk on threads holds it too.
+  std::unique_lock<std::mutex> lock() { return std::unique_lock<std::mutex>(m_mutex); }
+  /// Every call then waits a little, a different while each time, so that
+  /// threads take turns in many orders.
+  bool jitter = false;
 
   /// Open listings right now, and the most ever open at once.
   int openListings = 0;
@@ -62,6 +75,9 @@ class FakeFileSystem final : public FileSystem {
   int maxOpenFolders = 0;
   /// Files read so far.
   int fileReads = 0;
+  /// The most folders and listings ever open at once, together: what a
+  /// real file system would count as descriptors.
+  int maxOpenDescriptors = 0;
   /// Paths of the folders listed so far, in order ("" for the root).
   std::vector<std::string> listedFolders() const;
 
@@ -72,6 +88,7 @@ class FakeFileSystem final : public FileSystem {
   std::vector<FakeFolder> m_folders;
   std::vector<std::pair<int, std::string>> m_parents;  // parent index and name
   std::vector<int> m_listed;
+  std::mutex m_mutex;
 };
 
 }  // namespace qorv::test
