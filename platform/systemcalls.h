@@ -7,8 +7,12 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -138,6 +142,48 @@ inline int renameAt(int fromFolderFd, const char* from, int toFolderFd, const ch
 inline char* realPath(const char* path, char* resolved, const char* file = __builtin_FILE(),
                       int line = __builtin_LINE()) {
   return injectedFault("realpath", file, line) ? nullptr : ::realpath(path, resolved);
+}
+
+inline int makeFolder(const char* path, mode_t mode, const char* file = __builtin_FILE(),
+                      int line = __builtin_LINE()) {
+  return injectedFault("mkdir", file, line) ? -1 : ::mkdir(path, mode);
+}
+
+/// pipe2(O_CLOEXEC).
+inline int pipe(int fds[2], const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+  return injectedFault("pipe2", file, line) ? -1 : ::pipe2(fds, O_CLOEXEC);
+}
+
+inline int poll(pollfd* fds, nfds_t count, int timeout, const char* file = __builtin_FILE(),
+                int line = __builtin_LINE()) {
+  return injectedFault("poll", file, line) ? -1 : ::poll(fds, count, timeout);
+}
+
+/// posix_spawnp: 0 or the error number, as the call returns it (no errno).
+inline int spawn(pid_t* pid, const char* program, const posix_spawn_file_actions_t* actions,
+                 const posix_spawnattr_t* attributes, char* const argv[], char* const envp[],
+                 const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+  if (injectedFault("posix_spawnp", file, line)) return errno;
+  return ::posix_spawnp(pid, program, actions, attributes, argv, envp);
+}
+
+inline pid_t waitProcess(pid_t pid, int* status, int options,
+                         const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+  // A child must be reaped even when the sweep fails the call; the failure
+  // is reported after the real wait, so that no zombie stays behind.
+  const bool fail = injectedFault("waitpid", file, line);
+  const int faultError = errno;
+  const pid_t result = ::waitpid(pid, status, options);
+  if (fail && result >= 0) {
+    errno = faultError;
+    return -1;
+  }
+  return result;
+}
+
+inline int signalProcess(pid_t pid, int signal, const char* file = __builtin_FILE(),
+                         int line = __builtin_LINE()) {
+  return injectedFault("kill", file, line) ? -1 : ::kill(pid, signal);
 }
 
 }  // namespace qorv::sys

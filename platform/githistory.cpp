@@ -1,0 +1,193 @@
+#include "platform/githistory.h"
+
+#include <cerrno>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/childprocess.h"
+#include "platform/lastcommits.h"
+
+namespace qorv {
+
+namespace {
+
+/// The environment git runs in: the repository is the one found upwards
+/// from the folder (nothing the caller's environment points at), its
+/// messages are in English so that they can be told apart, and it writes
+/// nothing into the repository (no refreshed index) and asks nothing.
+std::vector<std::string> gitEnvironment() {
+  return childEnvironment(
+      {"GIT_DIR", "GIT_WORK_TREE", "GIT_INDEX_FILE", "GIT_OBJECT_DIRECTORY",
+       "GIT_ALTERNATE_OBJECT_DIRECTORIES", "GIT_COMMON_DIR", "GIT_NAMESPACE", "GIT_PREFIX",
+       "LANGUAGE"},
+      {"LC_ALL=C", "GIT_OPTIONAL_LOCKS=0", "GIT_TERMINAL_PROMPT=0", "GIT_LITERAL_PATHSPECS=1"});
+}
+
+struct GitRun {
+  ChildResult result;
+  std::string output;
+};
+
+/// The git runs of one pass, in one folder and one environment.
+class Git {
+ public:
+  Git(const std::string& folder, const std::function<bool()>& keepGoing)
+      : m_folder(folder), m_keepGoing(keepGoing), m_environment(gitEnvironment()) {}
+
+  /// Runs `git -C FOLDER ARGUMENTS...`, its output collected or, with
+  /// `onOutput`, handed on.
+  GitRun run(const std::vector<std::string>& arguments,
+             const std::function<void(std::string_view)>& onOutput = nullptr) const;
+
+ private:
+  const std::string& m_folder;
+  const std::function<bool()>& m_keepGoing;
+  std::vector<std::string> m_environment;
+};
+
+GitRun Git::run(const std::vector<std::string>& arguments,
+                const std::function<void(std::string_view)>& onOutput) const {
+  GitRun run;
+  if (!m_keepGoing()) {
+    run.result.stopped = true;
+    return run;
+  }
+  std::vector<std::string> argv = {"git", "-C", m_folder};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  const std::function<bool()>& keepGoing = m_keepGoing;
+  run.result = runChild(argv, m_environment, [&](std::string_view piece) {
+    if (onOutput)
+      onOutput(piece);
+    else
+      run.output.append(piece);
+    return keepGoing();
+  });
+  return run;
+}
+
+bool contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+/// The first line git wrote to its standard error, without "fatal: ".
+std::string firstLine(std::string_view text) {
+  for (std::string_view prefix : {"fatal: ", "error: "})
+    if (text.substr(0, prefix.size()) == prefix) text.remove_prefix(prefix.size());
+  return std::string(text.substr(0, text.find('\n')));
+}
+
+GitHistory failure(GitHistory::Problem problem, std::string repository, std::string detail) {
+  GitHistory history;
+  history.status = GitHistory::Status::Unreadable;
+  history.problem = problem;
+  history.repository = std::move(repository);
+  history.detail = std::move(detail);
+  return history;
+}
+
+/// What a run that did not end with exit status 0 means for the history.
+/// Nothing when it did.
+std::optional<GitHistory> runFailure(const GitRun& run, const std::string& repository) {
+  if (run.result.stopped) {
+    GitHistory history;
+    history.status = GitHistory::Status::Stopped;
+    history.repository = repository;
+    return history;
+  }
+  if (run.result.error == ENOENT && run.result.exitStatus < 0)
+    return failure(GitHistory::Problem::GitMissing, repository, "git: not found");
+  if (run.result.error != 0)
+    return failure(GitHistory::Problem::Failed, repository,
+                   "git: " + std::generic_category().message(run.result.error));
+  if (run.result.exitStatus != 0)
+    return failure(GitHistory::Problem::Damaged, repository, firstLine(run.result.errorOutput));
+  return std::nullopt;
+}
+
+class PosixGitHistory : public GitHistorySource {
+ public:
+  GitHistory read(const std::string& folder, const std::function<bool()>& keepGoing) override;
+};
+
+GitHistory PosixGitHistory::read(const std::string& folder,
+                                 const std::function<bool()>& keepGoing) {
+  const Git git(folder, keepGoing);
+  const GitRun where = git.run({"rev-parse", "--is-shallow-repository", "--show-toplevel"});
+  if (where.result.error == 0 && where.result.exitStatus > 0) {
+    const std::string_view said = where.result.errorOutput;
+    // Outside any working tree: no repository above the folder, or the
+    // folder lies inside a repository's own files (.git, a bare one).
+    if (contains(said, "not a git repository (or any") ||
+        contains(said, "must be run in a work tree"))
+      return {};
+    constexpr std::string_view kOwnership = "detected dubious ownership in repository at '";
+    if (const std::size_t at = said.find(kOwnership); at != std::string_view::npos) {
+      std::string_view repository = said.substr(at + kOwnership.size());
+      repository = repository.substr(0, repository.find('\''));
+      return failure(GitHistory::Problem::OtherOwner, std::string(repository), firstLine(said));
+    }
+  }
+  if (auto failed = runFailure(where, folder)) return *std::move(failed);
+
+  GitHistory history;
+  const std::string_view shallow = "true\n";
+  history.status = where.output.substr(0, shallow.size()) == shallow ? GitHistory::Status::Shallow
+                                                                     : GitHistory::Status::Ok;
+  // The top folder comes last, so that a line break in its name stays in it.
+  history.repository = where.output.substr(where.output.find('\n') + 1);
+  if (!history.repository.empty() && history.repository.back() == '\n')
+    history.repository.pop_back();
+
+  LastCommitReader commits;
+  const GitRun log = git.run(LastCommitReader::logArguments(),
+                             [&](std::string_view piece) { commits.feed(piece); });
+  bool unborn = false;
+  if (log.result.error == 0 && log.result.exitStatus > 0) {
+    // A repository without a first commit yet has no history to read.
+    const GitRun head = git.run({"rev-parse", "-q", "--verify", "HEAD^{commit}"});
+    unborn = head.result.error == 0 && head.result.exitStatus == 1;
+  }
+  if (!unborn) {
+    if (auto failed = runFailure(log, history.repository)) return *std::move(failed);
+    if (!commits.finish())
+      return failure(GitHistory::Problem::Failed, history.repository,
+                     "git log: output of an unexpected form");
+  }
+
+  // What differs from HEAD in the working tree, staged or not. The index's
+  // file times are refreshed in memory only (GIT_OPTIONAL_LOCKS=0), so a
+  // file merely touched is no change.
+  std::unordered_set<std::string, TextHash, std::equal_to<>> changed;
+  if (!unborn) {
+    std::string pending;
+    const GitRun diff =
+        git.run({"diff", "--name-only", "-z", "--no-renames", "--relative",
+                 "--ignore-submodules=all", "--no-ext-diff", "--no-color", "HEAD", "--", "."},
+                [&](std::string_view piece) {
+                  pending.append(piece);
+                  std::size_t start = 0;
+                  for (std::size_t end; (end = pending.find('\0', start)) != std::string::npos;
+                       start = end + 1)
+                    changed.emplace(pending, start, end - start);
+                  pending.erase(0, start);
+                });
+    if (auto failed = runFailure(diff, history.repository)) return *std::move(failed);
+  }
+
+  for (const auto& [path, found] : commits.found())
+    if (found.inHead)
+      history.files.emplace(path, GitFileHistory{found.time, !changed.contains(path)});
+  return history;
+}
+
+}  // namespace
+
+GitHistorySource& localGitHistory() {
+  static PosixGitHistory source;
+  return source;
+}
+
+}  // namespace qorv
