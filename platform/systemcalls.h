@@ -167,8 +167,8 @@ inline int spawn(pid_t* pid, const char* program, const posix_spawn_file_actions
   return ::posix_spawnp(pid, program, actions, attributes, argv, envp);
 }
 
-inline pid_t waitProcess(pid_t pid, int* status, int options,
-                         const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+inline pid_t waitProcess(pid_t pid, int* status, int options, const char* file = __builtin_FILE(),
+                         int line = __builtin_LINE()) {
   // A child must be reaped even when the sweep fails the call; the failure
   // is reported after the real wait, so that no zombie stays behind.
   const bool fail = injectedFault("waitpid", file, line);
