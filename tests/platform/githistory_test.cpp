@@ -16,6 +16,7 @@
 
 #include "platform/lastcommits.h"
 #include "tests/support/runprogram.h"
+#include "tests/support/scopedvariable.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
@@ -23,28 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Sets an environment variable for the length of a test (unset for
-/// nullptr) and puts it back afterwards.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
-    set(value);
-  }
-  ~ScopedVariable() { set(m_old ? m_old->c_str() : nullptr); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  void set(const char* value) {
-    if (value)
-      setenv(m_name, value, 1);
-    else
-      unsetenv(m_name);
-  }
-  const char* m_name;
-  std::optional<std::string> m_old;
-};
+using test::ScopedVariable;
 
 /// Runs git in `folder` with no configuration of the machine or the user,
 /// commits dated `date` (ISO 8601 with a zone). Unless `mayFail`, it must
