@@ -55,6 +55,8 @@ void page(std::string& out, std::uint64_t number, std::uint64_t version) {
 }
 
 struct Generator {
+  Generator(std::uint64_t fileCount, std::uint64_t seed) : files(fileCount), random(seed) {}
+
   std::uint64_t files;
   SplitMix64 random;
   std::uint64_t mark = 0;
@@ -109,7 +111,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--seed") == 0) seed = std::strtoull(argv[i + 1], nullptr, 10);
   if (files == 0 || commits == 0) return 2;
 
-  Generator gen{files, SplitMix64(seed)};
+  Generator gen(files, seed);
   std::uint64_t mainTip = gen.header("main", "Add the site\n");
   for (std::uint64_t number = 0; number < files; ++number) page(gen.out, number, 0);
   gen.flush();

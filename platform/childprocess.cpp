@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/systemcalls.h"
 
@@ -21,29 +22,29 @@ namespace {
 
 constexpr std::size_t kErrorOutputLimit = 64 * 1024;
 
-/// Both ends of a pipe, closed with the object.
+/// Both ends of a pipe, until one of them is handed on.
 class Pipe {
  public:
   Pipe() = default;
   ~Pipe() {
-    closeRead();
-    closeWrite();
+    closeEnd(m_fds[0]);
+    closeEnd(m_fds[1]);
   }
   Pipe(const Pipe&) = delete;
   Pipe& operator=(const Pipe&) = delete;
 
   int open() { return sys::pipe(m_fds) == 0 ? 0 : errno; }
-  int readEnd() const { return m_fds[0]; }
   int writeEnd() const { return m_fds[1]; }
-  void closeRead() { closeEnd(m_fds[0]); }
-  void closeWrite() { closeEnd(m_fds[1]); }
+  /// The read end, now the caller's to close.
+  int takeReadEnd() { return std::exchange(m_fds[0], -1); }
 
- private:
   static void closeEnd(int& fd) {
     // Only read from, or handed to the child: closing loses nothing.
     if (fd >= 0) sys::close(fd);
     fd = -1;
   }
+
+ private:
   int m_fds[2] = {-1, -1};
 };
 
@@ -114,32 +115,55 @@ std::string_view nameOf(std::string_view entry) { return entry.substr(0, entry.f
 
 }  // namespace
 
-ChildResult runChild(const std::vector<std::string>& argv,
-                     const std::vector<std::string>& environment,
-                     const std::function<bool(std::string_view)>& onOutput) {
-  ChildResult result;
-  if (argv.empty()) {
-    result.error = EINVAL;
-    return result;
+ChildProcess::~ChildProcess() {
+  if (m_pid > 0) {
+    kill();
+    int ignored = 0;
+    reap(m_pid, ignored);
   }
+  Pipe::closeEnd(m_out);
+  Pipe::closeEnd(m_err);
+}
+
+int ChildProcess::start(const std::vector<std::string>& argv,
+                        const std::vector<std::string>& environment) {
+  if (argv.empty()) return m_startError = EINVAL;
   Pipe out;
   Pipe err;
   SpawnSetup setup;
-  if ((result.error = out.open()) != 0 || (result.error = err.open()) != 0 ||
-      (result.error = setup.prepare(out.writeEnd(), err.writeEnd())) != 0)
-    return result;
-
+  if ((m_startError = out.open()) != 0 || (m_startError = err.open()) != 0 ||
+      (m_startError = setup.prepare(out.writeEnd(), err.writeEnd())) != 0)
+    return m_startError;
   const std::vector<char*> args = pointers(argv);
   const std::vector<char*> envp = pointers(environment);
   pid_t pid = -1;
-  if ((result.error = sys::spawn(&pid, args[0], setup.actions(), setup.attributes(), args.data(),
+  if ((m_startError = sys::spawn(&pid, args[0], setup.actions(), setup.attributes(), args.data(),
                                  envp.data())) != 0)
-    return result;
-  // Only the child writes now: our copies would keep the pipes from ending.
-  out.closeWrite();
-  err.closeWrite();
+    return m_startError;
+  m_pid = pid;
+  // The write ends close with `out` and `err`: only the child writes now,
+  // and our copies would keep the pipes from ending.
+  m_out = out.takeReadEnd();
+  m_err = err.takeReadEnd();
+  return 0;
+}
 
-  pollfd fds[2] = {{out.readEnd(), POLLIN, 0}, {err.readEnd(), POLLIN, 0}};
+void ChildProcess::kill() {
+  // A child that is still writing would block on a full pipe for ever.
+  // SIGKILL, not SIGTERM: what we run only reads, so it has nothing to
+  // tidy up, and the wait for it must not depend on it obliging.
+  sys::signalProcess(m_pid, SIGKILL);
+  Pipe::closeEnd(m_out);
+  Pipe::closeEnd(m_err);
+}
+
+ChildResult ChildProcess::finish(const std::function<bool(std::string_view)>& onOutput) {
+  ChildResult result;
+  if (m_pid <= 0) {
+    result.error = m_startError != 0 ? m_startError : EINVAL;
+    return result;
+  }
+  pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
   char buffer[64 * 1024];
   while (fds[0].fd >= 0 || fds[1].fd >= 0) {
     if (sys::poll(fds, 2, -1) < 0) {
@@ -171,17 +195,20 @@ ChildResult runChild(const std::vector<std::string>& argv,
     }
     if (result.stopped || result.error != 0) break;
   }
-  if (result.stopped || result.error != 0) {
-    // A child that is still writing would block on a full pipe for ever.
-    // SIGKILL, not SIGTERM: what we run only reads, so it has nothing to
-    // tidy up, and the wait below must not depend on it obliging.
-    sys::signalProcess(pid, SIGKILL);
-    out.closeRead();
-    err.closeRead();
-  }
-  const int status = reap(pid, result.error);
+  if (result.stopped || result.error != 0) kill();
+  Pipe::closeEnd(m_out);
+  Pipe::closeEnd(m_err);
+  const int status = reap(std::exchange(m_pid, -1), result.error);
   if (!result.stopped && result.error == 0) result.exitStatus = status;
   return result;
+}
+
+ChildResult runChild(const std::vector<std::string>& argv,
+                     const std::vector<std::string>& environment,
+                     const std::function<bool(std::string_view)>& onOutput) {
+  ChildProcess child;
+  child.start(argv, environment);
+  return child.finish(onOutput);
 }
 
 std::vector<std::string> childEnvironment(std::initializer_list<std::string_view> removed,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -22,11 +24,38 @@ struct ChildResult {
   std::string errorOutput;
 };
 
-/// Runs the program `argv` (its first word looked up in PATH) with exactly
-/// `environment` (NAME=VALUE entries), standard input from /dev/null and no
-/// other descriptor of ours. Its standard output is handed to `onOutput`
-/// piece by piece as it comes; when that returns false, the program is
-/// killed and reaped before the call returns. No shell is involved.
+/// A program run without a shell: `start` starts it, `finish` reads its
+/// output to the end and waits for it. Several may run at once, each read
+/// in turn, so that the system calls made stay in the same order run after
+/// run. One destroyed while it runs is killed and reaped.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  /// Starts the program `argv` (its first word looked up in PATH) with
+  /// exactly `environment` (NAME=VALUE entries), standard input from
+  /// /dev/null and no other descriptor of ours: 0, or the error number
+  /// (ENOENT when there is no such program).
+  int start(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
+
+  /// Hands its standard output to `onOutput` piece by piece as it comes,
+  /// until it ends or `onOutput` returns false (the program is then
+  /// killed), and reaps it. After a failed `start`, the result tells that.
+  ChildResult finish(const std::function<bool(std::string_view)>& onOutput);
+
+ private:
+  void kill();
+
+  int m_out = -1;
+  int m_err = -1;
+  pid_t m_pid = -1;
+  int m_startError = 0;
+};
+
+/// Starts `argv` and finishes it (see ChildProcess).
 ChildResult runChild(const std::vector<std::string>& argv,
                      const std::vector<std::string>& environment,
                      const std::function<bool(std::string_view)>& onOutput);

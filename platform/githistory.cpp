@@ -16,14 +16,15 @@ namespace {
 
 /// The environment git runs in: the repository is the one found upwards
 /// from the folder (nothing the caller's environment points at), its
-/// messages are in English so that they can be told apart, and it writes
-/// nothing into the repository (no refreshed index) and asks nothing.
+/// messages are in English so that they can be told apart, it writes
+/// nothing into the repository (no refreshed index) and asks nothing, and
+/// its output comes in full buffers rather than a write per commit.
 std::vector<std::string> gitEnvironment() {
-  return childEnvironment(
-      {"GIT_DIR", "GIT_WORK_TREE", "GIT_INDEX_FILE", "GIT_OBJECT_DIRECTORY",
-       "GIT_ALTERNATE_OBJECT_DIRECTORIES", "GIT_COMMON_DIR", "GIT_NAMESPACE", "GIT_PREFIX",
-       "LANGUAGE"},
-      {"LC_ALL=C", "GIT_OPTIONAL_LOCKS=0", "GIT_TERMINAL_PROMPT=0", "GIT_LITERAL_PATHSPECS=1"});
+  return childEnvironment({"GIT_DIR", "GIT_WORK_TREE", "GIT_INDEX_FILE", "GIT_OBJECT_DIRECTORY",
+                           "GIT_ALTERNATE_OBJECT_DIRECTORIES", "GIT_COMMON_DIR", "GIT_NAMESPACE",
+                           "GIT_PREFIX", "LANGUAGE"},
+                          {"LC_ALL=C", "GIT_OPTIONAL_LOCKS=0", "GIT_TERMINAL_PROMPT=0",
+                           "GIT_LITERAL_PATHSPECS=1", "GIT_FLUSH=0"});
 }
 
 struct GitRun {
@@ -37,36 +38,44 @@ class Git {
   Git(const std::string& folder, const std::function<bool()>& keepGoing)
       : m_folder(folder), m_keepGoing(keepGoing), m_environment(gitEnvironment()) {}
 
-  /// Runs `git -C FOLDER ARGUMENTS...`, its output collected or, with
-  /// `onOutput`, handed on.
+  /// Starts `git -C FOLDER ARGUMENTS...`.
+  void start(ChildProcess& child, const std::vector<std::string>& arguments) const {
+    std::vector<std::string> argv = {"git", "-C", m_folder};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    child.start(argv, m_environment);
+  }
+
+  /// Reads a run to its end: its output collected or, with `onOutput`,
+  /// handed on. Not begun when the caller has asked to stop.
+  GitRun finish(ChildProcess& child,
+                const std::function<void(std::string_view)>& onOutput = nullptr) const {
+    GitRun run;
+    if (!m_keepGoing()) {
+      run.result.stopped = true;
+      return run;
+    }
+    run.result = child.finish([&](std::string_view piece) {
+      if (onOutput)
+        onOutput(piece);
+      else
+        run.output.append(piece);
+      return m_keepGoing();
+    });
+    return run;
+  }
+
   GitRun run(const std::vector<std::string>& arguments,
-             const std::function<void(std::string_view)>& onOutput = nullptr) const;
+             const std::function<void(std::string_view)>& onOutput = nullptr) const {
+    ChildProcess child;
+    start(child, arguments);
+    return finish(child, onOutput);
+  }
 
  private:
   const std::string& m_folder;
   const std::function<bool()>& m_keepGoing;
   std::vector<std::string> m_environment;
 };
-
-GitRun Git::run(const std::vector<std::string>& arguments,
-                const std::function<void(std::string_view)>& onOutput) const {
-  GitRun run;
-  if (!m_keepGoing()) {
-    run.result.stopped = true;
-    return run;
-  }
-  std::vector<std::string> argv = {"git", "-C", m_folder};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
-  const std::function<bool()>& keepGoing = m_keepGoing;
-  run.result = runChild(argv, m_environment, [&](std::string_view piece) {
-    if (onOutput)
-      onOutput(piece);
-    else
-      run.output.append(piece);
-    return keepGoing();
-  });
-  return run;
-}
 
 bool contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -141,45 +150,42 @@ GitHistory PosixGitHistory::read(const std::string& folder,
   if (!history.repository.empty() && history.repository.back() == '\n')
     history.repository.pop_back();
 
+  // What differs from HEAD in the working tree, staged or not, found while
+  // the log runs. The index's file times are refreshed in memory only
+  // (GIT_OPTIONAL_LOCKS=0), so a file merely touched is no change.
+  ChildProcess diff;
+  git.start(diff, {"diff", "--name-only", "-z", "--no-renames", "--relative",
+                   "--ignore-submodules=all", "--no-ext-diff", "--no-color", "HEAD", "--", "."});
+
   LastCommitReader commits;
   const GitRun log = git.run(LastCommitReader::logArguments(),
                              [&](std::string_view piece) { commits.feed(piece); });
-  bool unborn = false;
   if (log.result.error == 0 && log.result.exitStatus > 0) {
     // A repository without a first commit yet has no history to read.
     const GitRun head = git.run({"rev-parse", "-q", "--verify", "HEAD^{commit}"});
-    unborn = head.result.error == 0 && head.result.exitStatus == 1;
+    if (head.result.error == 0 && head.result.exitStatus == 1) return history;
   }
-  if (!unborn) {
-    if (auto failed = runFailure(log, history.repository)) return *std::move(failed);
-    if (!commits.finish())
-      return failure(GitHistory::Problem::Failed, history.repository,
-                     "git log: output of an unexpected form");
-  }
+  if (auto failed = runFailure(log, history.repository)) return *std::move(failed);
+  if (!commits.finish())
+    return failure(GitHistory::Problem::Failed, history.repository,
+                   "git log: output of an unexpected form");
 
-  // What differs from HEAD in the working tree, staged or not. The index's
-  // file times are refreshed in memory only (GIT_OPTIONAL_LOCKS=0), so a
-  // file merely touched is no change.
   std::unordered_set<std::string, TextHash, std::equal_to<>> changed;
-  if (!unborn) {
-    std::string pending;
-    const GitRun diff =
-        git.run({"diff", "--name-only", "-z", "--no-renames", "--relative",
-                 "--ignore-submodules=all", "--no-ext-diff", "--no-color", "HEAD", "--", "."},
-                [&](std::string_view piece) {
-                  pending.append(piece);
-                  std::size_t start = 0;
-                  for (std::size_t end; (end = pending.find('\0', start)) != std::string::npos;
-                       start = end + 1)
-                    changed.emplace(pending, start, end - start);
-                  pending.erase(0, start);
-                });
-    if (auto failed = runFailure(diff, history.repository)) return *std::move(failed);
-  }
+  std::string pending;
+  const GitRun changes = git.finish(diff, [&](std::string_view piece) {
+    pending.append(piece);
+    std::size_t start = 0;
+    for (std::size_t end; (end = pending.find('\0', start)) != std::string::npos; start = end + 1)
+      changed.emplace(pending, start, end - start);
+    pending.erase(0, start);
+  });
+  if (auto failed = runFailure(changes, history.repository)) return *std::move(failed);
 
-  for (const auto& [path, found] : commits.found())
-    if (found.inHead)
-      history.files.emplace(path, GitFileHistory{found.time, !changed.contains(path)});
+  for (auto& [path, found] : commits.takeFound()) {
+    if (!found.inHead) continue;
+    const bool clean = !changed.contains(path);
+    history.files.emplace(std::move(path), GitFileHistory{found.time, clean});
+  }
   return history;
 }
 

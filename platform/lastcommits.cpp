@@ -26,7 +26,8 @@
 // to its first parent as one group (a union-find over commits, m_forward),
 // except those its diff to the first parent lists. At a non-merge or a root
 // those are answered; at a merge each goes on to the first parent whose
-// diff does not list it (m_moved), or is answered when every diff does. The
+// diff does not list it (PathState::moved), or is answered when every diff
+// does. The
 // work grows with the size of the log, not with files times commits.
 //
 // `git log -- .` over the folder cannot give this: it simplifies by the whole
@@ -110,11 +111,9 @@ std::vector<std::string> LastCommitReader::logArguments() {
 }
 
 void LastCommitReader::feed(std::string_view piece) {
-  static constexpr std::string_view kLineOrRecordEnd("\n\0", 2);
-  static constexpr std::string_view kLineEnd("\n");
-  static constexpr std::string_view kFieldEnd("\0", 1);
+  enum Ends { LineOrRecord, Line, Field };
   while (!piece.empty()) {
-    std::string_view ends;
+    Ends ends = Field;
     switch (m_state) {
       case State::Broken:
         return;
@@ -128,21 +127,28 @@ void LastCommitReader::feed(std::string_view piece) {
         continue;
       }
       case State::Header:
-        ends = kLineOrRecordEnd;
+        ends = LineOrRecord;
         break;
       case State::AfterHeader:
       case State::Message:
         // A message line is indented; git writes no NUL into one, but a
         // commit object may hold one, and it must not end the record.
-        ends = (m_token.empty() ? piece.front() : m_token.front()) == ' ' ? kLineEnd
-                                                                          : kLineOrRecordEnd;
+        ends = (m_token.empty() ? piece.front() : m_token.front()) == ' ' ? Line : LineOrRecord;
         break;
       case State::EntryStatus:
       case State::EntryPath:
-        ends = kFieldEnd;
+        ends = Field;
         break;
     }
-    const std::size_t end = piece.find_first_of(ends);
+    std::size_t end = std::string_view::npos;
+    if (ends == LineOrRecord) {
+      // Header lines are short: a plain scan beats a search for a set.
+      const auto at =
+          std::find_if(piece.begin(), piece.end(), [](char c) { return c == '\n' || c == '\0'; });
+      if (at != piece.end()) end = static_cast<std::size_t>(at - piece.begin());
+    } else {
+      end = piece.find(ends == Line ? '\n' : '\0');
+    }
     if (end == std::string_view::npos) {
       m_token.append(piece);
       return;
@@ -191,7 +197,7 @@ void LastCommitReader::takeToken(char delimiter) {
       return;
     case State::EntryPath:
       if (m_token.empty()) return fail();
-      takeEntry(m_status, std::move(m_token));
+      takeEntry(m_status, m_token);
       m_state = State::EntryStatus;
       return;
     case State::RecordStart:
@@ -260,15 +266,26 @@ void LastCommitReader::startRecord(std::string_view id,
   }
 }
 
-void LastCommitReader::takeEntry(char status, std::string&& path) {
+LastCommitReader::PathState& LastCommitReader::stateOf(const std::string& path) {
+  auto found = m_paths.find(path);
+  if (found == m_paths.end()) found = m_paths.emplace(path, PathState{}).first;
+  return found->second;
+}
+
+bool LastCommitReader::waitsHere(const PathState& state) {
+  return !state.answered && location(state.moved >= 0 ? state.moved : m_head) == m_commit;
+}
+
+void LastCommitReader::takeEntry(char status, const std::string& path) {
   if (m_parents.size() <= 1) {
     // A root or a commit with one parent: a file listed here and waiting
     // here changed here.
-    if (!m_found.contains(path) && locationOf(path) == m_commit) answer(path, status);
+    PathState& state = stateOf(path);
+    if (waitsHere(state)) answer(state, status);
     return;
   }
   if (m_blocks.empty()) return fail();  // a merge's diff must name its parent
-  m_blocks.back().entries.emplace_back(status, std::move(path));
+  m_blocks.back().entries.emplace_back(status, path);
 }
 
 void LastCommitReader::endCommit() {
@@ -280,7 +297,8 @@ void LastCommitReader::endCommit() {
       // Later parents' diffs as sets, made only once a file needs them.
       std::vector<std::unordered_set<std::string_view>> listed;
       for (const auto& [status, path] : firstParent->entries) {
-        if (m_found.contains(path) || locationOf(path) != m_commit) continue;
+        PathState& state = stateOf(path);
+        if (!waitsHere(state)) continue;
         if (listed.empty()) {
           listed.resize(m_parents.size());
           for (const Block& block : m_blocks)
@@ -290,9 +308,9 @@ void LastCommitReader::endCommit() {
         std::size_t same = 1;
         while (same < m_parents.size() && listed[same].contains(path)) ++same;
         if (same < m_parents.size())
-          m_moved[path] = m_parents[same];
+          state.moved = m_parents[same];
         else
-          answer(path, status);
+          answer(state, status);
       }
     }
   }
@@ -321,22 +339,30 @@ bool LastCommitReader::finish() {
   }
   if (!whole) return false;
   endCommit();
-  m_moved.clear();
   return true;
 }
 
-void LastCommitReader::answer(const std::string& path, char status) {
-  m_found.insert_or_assign(path, Found{m_time, status != 'D'});
-  m_moved.erase(path);
+std::vector<std::pair<std::string, LastCommitReader::Found>> LastCommitReader::takeFound() {
+  std::vector<std::pair<std::string, Found>> found;
+  found.reserve(m_paths.size());
+  while (!m_paths.empty()) {
+    auto node = m_paths.extract(m_paths.begin());
+    if (node.mapped().answered) found.emplace_back(std::move(node.key()), node.mapped().found);
+  }
+  return found;
+}
+
+void LastCommitReader::answer(PathState& state, char status) {
+  state.answered = true;
+  state.found = {m_time, status != 'D'};
 }
 
 int LastCommitReader::commitIndex(std::string_view id) {
-  const auto [entry, added] = m_commitIndex.try_emplace(std::string(id), 0);
-  if (added) {
-    entry->second = static_cast<int>(m_forward.size());
-    m_forward.push_back(kUnread);
-  }
-  return entry->second;
+  if (const auto found = m_commitIndex.find(id); found != m_commitIndex.end()) return found->second;
+  const int index = static_cast<int>(m_forward.size());
+  m_commitIndex.emplace(std::string(id), index);
+  m_forward.push_back(kUnread);
+  return index;
 }
 
 int LastCommitReader::location(int commit) {
@@ -351,11 +377,6 @@ int LastCommitReader::location(int commit) {
     commit = next;
   }
   return root;
-}
-
-int LastCommitReader::locationOf(std::string_view path) {
-  const auto moved = m_moved.find(path);
-  return location(moved == m_moved.end() ? m_head : moved->second);
 }
 
 }  // namespace qorv

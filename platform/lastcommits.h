@@ -33,10 +33,9 @@ class LastCommitReader {
   /// or of another form), and the answers are then not to be trusted.
   bool finish();
 
-  /// By path relative to the folder, once `finish` returned true.
-  const std::unordered_map<std::string, Found, TextHash, std::equal_to<>>& found() const {
-    return m_found;
-  }
+  /// Each path (relative to the folder) whose last commit was found, with
+  /// what was found, in no order; handed over once `finish` returned true.
+  std::vector<std::pair<std::string, Found>> takeFound();
 
  private:
   enum class State { RecordStart, Header, AfterHeader, Message, EntryStatus, EntryPath, Broken };
@@ -50,12 +49,21 @@ class LastCommitReader {
   void takeHeaderLine(std::string_view line);
   void startRecord(std::string_view id, const std::vector<std::string_view>& parents,
                    std::string_view from);
-  void takeEntry(char status, std::string&& path);
+  /// What is known of one path: the merge parent it went on to, when it
+  /// left its group, or that its answer is found.
+  struct PathState {
+    int moved = -1;
+    bool answered = false;
+    Found found;
+  };
+
+  void takeEntry(char status, const std::string& path);
   void endCommit();
-  void answer(const std::string& path, char status);
+  PathState& stateOf(const std::string& path);
+  bool waitsHere(const PathState& state);
+  void answer(PathState& state, char status);
   int commitIndex(std::string_view id);
   int location(int commit);
-  int locationOf(std::string_view path);
   void fail() { m_state = State::Broken; }
 
   State m_state = State::RecordStart;
@@ -78,9 +86,7 @@ class LastCommitReader {
   // its first parent, kNowhere after a root, kUnread before.
   std::vector<int> m_forward;
   int m_head = -1;
-  // Paths that left their group at a merge for a later parent.
-  std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_moved;
-  std::unordered_map<std::string, Found, TextHash, std::equal_to<>> m_found;
+  std::unordered_map<std::string, PathState, TextHash, std::equal_to<>> m_paths;
 };
 
 }  // namespace qorv
