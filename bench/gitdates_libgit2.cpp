@@ -70,10 +70,10 @@ void diffTrees(const git_tree* from, const git_tree* to, std::string& path, std:
       git_tree* treeB = nullptr;
       if (folderA) git_tree_lookup(&treeA, repo, git_tree_entry_id(a));
       if (folderB) git_tree_lookup(&treeB, repo, git_tree_entry_id(b));
-      const std::size_t named_length = path.size();
+      const std::size_t nameEnd = path.size();
       path += '/';
       diffTrees(treeA, treeB, path, out);
-      path.resize(named_length);
+      path.resize(nameEnd);
       git_tree_free(treeA);
       git_tree_free(treeB);
     }
@@ -183,9 +183,14 @@ int main(int argc, char** argv) {
       git_tree_free(theirs);
       if (!headerOnly && entries.empty() && parentCount > 1) continue;
       shown = true;
-      record = "commit " + id + parents;
-      if (!headerOnly && parentCount > 1)
-        record += " (from " + hex(git_commit_parent_id(commit, i)) + ")";
+      record = "commit ";
+      record += id;
+      record += parents;
+      if (!headerOnly && parentCount > 1) {
+        record += " (from ";
+        record += hex(git_commit_parent_id(commit, i));
+        record += ")";
+      }
       record += "\n";
       record += when;
       record += "\n";

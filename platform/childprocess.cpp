@@ -20,7 +20,7 @@ namespace qorv {
 
 namespace {
 
-constexpr std::size_t kErrorOutputLimit = 64 * 1024;
+constexpr std::size_t kErrorOutputLimit = std::size_t{64} * 1024;
 
 /// Both ends of a pipe, until one of them is handed on.
 class Pipe {

@@ -170,7 +170,7 @@ GitHistory PosixGitHistory::read(const std::string& folder,
     return failure(GitHistory::Problem::Failed, history.repository,
                    "git log: output of an unexpected form");
 
-  std::unordered_set<std::string, TextHash, std::equal_to<>> changed;
+  std::unordered_set<std::string> changed;
   std::string pending;
   const GitRun changes = git.finish(diff, [&](std::string_view piece) {
     pending.append(piece);

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 
 namespace qorv {
@@ -24,14 +23,6 @@ struct GitFileHistory {
   /// Whether the file is as that commit left it: no change, staged or not.
   bool clean = false;
   friend bool operator==(const GitFileHistory&, const GitFileHistory&) = default;
-};
-
-/// Hash of texts that looks up by string_view too.
-struct TextHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const noexcept {
-    return std::hash<std::string_view>{}(text);
-  }
 };
 
 /// One pass over the history of the git repository that holds a folder:
@@ -71,13 +62,13 @@ struct GitHistory {
   /// git's own words (or ours) for a problem, for the error log.
   std::string detail;
   /// By path relative to the folder asked about, "/" between names.
-  std::unordered_map<std::string, GitFileHistory, TextHash, std::equal_to<>> files;
+  std::unordered_map<std::string, GitFileHistory> files;
 
   /// Whether the files' dates can be used (`Ok` or `Shallow`).
   bool hasDates() const { return status == Status::Ok || status == Status::Shallow; }
   /// The file at `path`; nothing when the last commit does not hold it (not
   /// tracked, or only added since).
-  const GitFileHistory* find(std::string_view path) const {
+  const GitFileHistory* find(const std::string& path) const {
     const auto found = files.find(path);
     return found == files.end() ? nullptr : &found->second;
   }

@@ -254,7 +254,7 @@ void LastCommitReader::startRecord(std::string_view id,
   }
   m_blockParent = -1;
   if (!from.empty()) {
-    const auto found = m_commitIndex.find(from);
+    const auto found = m_commitIndex.find(std::string(from));
     const auto position = found == m_commitIndex.end()
                               ? m_parents.end()
                               : std::find(m_parents.begin(), m_parents.end(), found->second);
@@ -358,11 +358,10 @@ void LastCommitReader::answer(PathState& state, char status) {
 }
 
 int LastCommitReader::commitIndex(std::string_view id) {
-  if (const auto found = m_commitIndex.find(id); found != m_commitIndex.end()) return found->second;
-  const int index = static_cast<int>(m_forward.size());
-  m_commitIndex.emplace(std::string(id), index);
-  m_forward.push_back(kUnread);
-  return index;
+  const auto [entry, added] =
+      m_commitIndex.try_emplace(std::string(id), static_cast<int>(m_forward.size()));
+  if (added) m_forward.push_back(kUnread);
+  return entry->second;
 }
 
 int LastCommitReader::location(int commit) {

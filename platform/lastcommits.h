@@ -81,12 +81,12 @@ class LastCommitReader {
   std::vector<Block> m_blocks;
   int m_blockParent = -1;
 
-  std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_commitIndex;
+  std::unordered_map<std::string, int> m_commitIndex;
   // Where the group of paths that waited at a commit went once it was read:
   // its first parent, kNowhere after a root, kUnread before.
   std::vector<int> m_forward;
   int m_head = -1;
-  std::unordered_map<std::string, PathState, TextHash, std::equal_to<>> m_paths;
+  std::unordered_map<std::string, PathState> m_paths;
 };
 
 }  // namespace qorv

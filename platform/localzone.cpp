@@ -42,7 +42,7 @@ Date civilFromDays(std::int64_t days) {
 
 std::int64_t secondsSinceEpoch(const DateTime& moment) {
   return daysFromCivil(moment.date.year, moment.date.month, moment.date.day) * kDay +
-         moment.time.hour * kHour + moment.time.minute * 60 + moment.time.second;
+         moment.time.hour * kHour + std::int64_t{moment.time.minute} * 60 + moment.time.second;
 }
 
 std::optional<DateTime> momentFromSeconds(std::int64_t seconds) {

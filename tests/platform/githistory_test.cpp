@@ -65,12 +65,12 @@ std::size_t headParents(const std::string& repo) {
 
 /// "2021-05-01T10:00:00+02:00", as %cI shows a commit's moment.
 CommitTime parseIsoTime(std::string_view text) {
-  auto number = [&](std::size_t at, std::size_t length) {
+  auto number = [&](std::size_t at, std::size_t length) -> std::int64_t {
     return std::stoi(std::string(text.substr(at, length)));
   };
-  const int year = number(0, 4);
-  const int month = number(5, 2);
-  const int day = number(8, 2);
+  const int year = static_cast<int>(number(0, 4));
+  const int month = static_cast<int>(number(5, 2));
+  const int day = static_cast<int>(number(8, 2));
   // Days from 1970-01-01 to the date (proleptic Gregorian calendar).
   const int y = year - (month <= 2 ? 1 : 0);
   const int era = (y >= 0 ? y : y - 399) / 400;
@@ -78,10 +78,11 @@ CommitTime parseIsoTime(std::string_view text) {
   const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
   const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   const std::int64_t days = std::int64_t{era} * 146097 + dayOfEra - 719468;
-  const int offset = (text[19] == '-' ? -1 : 1) * (number(20, 2) * 60 + number(23, 2));
+  const int offset =
+      (text[19] == '-' ? -1 : 1) * static_cast<int>(number(20, 2) * 60 + number(23, 2));
   const std::int64_t local =
       days * 86400 + number(11, 2) * 3600 + number(14, 2) * 60 + number(17, 2);
-  return {local - offset * 60, offset};
+  return {local - std::int64_t{offset} * 60, offset};
 }
 
 /// The oracle: the commit that `git log -1 -- FILE` names, for a file that
@@ -140,8 +141,8 @@ constexpr const char* kEmptyCommit = "2022-03-01T10:00:00+01:00";
 class GitHistoryFixture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    s_dir = new test::TempDir;
-    const std::string repo = s_dir->makeDir("repo");
+    fixtureDir = new test::TempDir;
+    const std::string repo = fixtureDir->makeDir("repo");
     git(repo, {"init", "-q", "-b", "main"});
     for (const char* name :
          {"a.htm",      "b.htm",         "keep.htm",     "discard.htm",    "both.htm",
@@ -149,8 +150,8 @@ class GitHistoryFixture : public ::testing::Test {
           "čaj.htm",    "new\nline.htm", "sub/page.htm", "sub/deep/x.htm", "modified.htm",
           "staged.htm", "touched.htm",   "mode.htm",     "skew.htm",       "oct1.htm",
           "oct2.htm"})
-      s_dir->writeFile(std::string("repo/") + name, std::string("first ") + name + "\n");
-    s_dir->writeFile("repo/both.htm", "one\ntwo\nthree\nfour\nfive\n");
+      fixtureDir->writeFile(std::string("repo/") + name, std::string("first ") + name + "\n");
+    fixtureDir->writeFile("repo/both.htm", "one\ntwo\nthree\nfour\nfive\n");
     commitAll(repo, kFirst, "First");
 
     edit("a.htm");
@@ -161,11 +162,11 @@ class GitHistoryFixture : public ::testing::Test {
     edit("keep.htm");
     edit("discard.htm");
     edit("čaj.htm");
-    s_dir->writeFile("repo/both.htm", "one\ntwo\nthree\nfour\nfive side\n");
+    fixtureDir->writeFile("repo/both.htm", "one\ntwo\nthree\nfour\nfive side\n");
     commitAll(repo, kSideFirst, "Side first");
     git(repo, {"checkout", "-q", "main"});
     edit("b.htm");
-    s_dir->writeFile("repo/both.htm", "one main\ntwo\nthree\nfour\nfive\n");
+    fixtureDir->writeFile("repo/both.htm", "one main\ntwo\nthree\nfour\nfive\n");
     commitAll(repo, kMainWhileSide, "Main while side");
     git(repo, {"checkout", "-q", "side"});
     edit("sub/page.htm");
@@ -179,10 +180,10 @@ class GitHistoryFixture : public ::testing::Test {
     ASSERT_EQ(headParents(repo), 2u);
 
     git(repo, {"checkout", "-q", "-b", "side2"});
-    s_dir->writeFile("repo/theirs.htm", "side2 version\n");
+    fixtureDir->writeFile("repo/theirs.htm", "side2 version\n");
     commitAll(repo, kTheirsSide, "Side2");
     git(repo, {"checkout", "-q", "main"});
-    s_dir->writeFile("repo/theirs.htm", "main version\n");
+    fixtureDir->writeFile("repo/theirs.htm", "main version\n");
     edit("with space.htm");
     commitAll(repo, kTheirsMain, "Main theirs");
     // The merge keeps the side's theirs.htm, older than main's change.
@@ -219,34 +220,34 @@ class GitHistoryFixture : public ::testing::Test {
     git(repo, {"notes", "add", "-m", "a note\n\nwith lines", "HEAD~1"});
 
     // The working tree, beyond what HEAD holds.
-    s_dir->writeFile("repo/modified.htm", "changed, not staged\n");
-    s_dir->writeFile("repo/staged.htm", "changed and staged\n");
+    fixtureDir->writeFile("repo/modified.htm", "changed, not staged\n");
+    fixtureDir->writeFile("repo/staged.htm", "changed and staged\n");
     git(repo, {"add", "staged.htm"});
-    s_dir->setLocalMTime("repo/touched.htm", 2030, 1, 1, 12, 0, 0);
-    s_dir->writeFile("repo/untracked.htm", "never added\n");
-    s_dir->writeFile("repo/undead.htm", "deleted from history, here again untracked\n");
-    s_dir->writeFile("repo/staged-new.htm", "added, not committed\n");
+    fixtureDir->setLocalMTime("repo/touched.htm", 2030, 1, 1, 12, 0, 0);
+    fixtureDir->writeFile("repo/untracked.htm", "never added\n");
+    fixtureDir->writeFile("repo/undead.htm", "deleted from history, here again untracked\n");
+    fixtureDir->writeFile("repo/staged-new.htm", "added, not committed\n");
     git(repo, {"add", "staged-new.htm"});
   }
 
   static void TearDownTestSuite() {
-    delete s_dir;
-    s_dir = nullptr;
+    delete fixtureDir;
+    fixtureDir = nullptr;
   }
 
   void SetUp() override {
     // Only what a test sets up itself steers git: no configuration of the
     // machine or the user running the tests.
-    m_system = std::make_unique<ScopedVariable>("GIT_CONFIG_NOSYSTEM", "1");
-    m_global = std::make_unique<ScopedVariable>("GIT_CONFIG_GLOBAL", "/dev/null");
+    noSystemConfig = std::make_unique<ScopedVariable>("GIT_CONFIG_NOSYSTEM", "1");
+    noUserConfig = std::make_unique<ScopedVariable>("GIT_CONFIG_GLOBAL", "/dev/null");
   }
 
   static void edit(const std::string& name) {
-    const std::string path = *s_dir / ("repo/" + name);
-    s_dir->writeFile("repo/" + name, test::readFile(path) + "edit\n");
+    const std::string path = *fixtureDir / ("repo/" + name);
+    fixtureDir->writeFile("repo/" + name, test::readFile(path) + "edit\n");
   }
 
-  static std::string repo() { return *s_dir / "repo"; }
+  static std::string repo() { return *fixtureDir / "repo"; }
 
   /// Compares the history of `folder` with the oracle, file by file.
   static void expectOracleForEveryFile(const std::string& folder) {
@@ -269,12 +270,12 @@ class GitHistoryFixture : public ::testing::Test {
     EXPECT_GT(dated, 0u);
   }
 
-  static test::TempDir* s_dir;
-  std::unique_ptr<ScopedVariable> m_system;
-  std::unique_ptr<ScopedVariable> m_global;
+  static test::TempDir* fixtureDir;
+  std::unique_ptr<ScopedVariable> noSystemConfig;
+  std::unique_ptr<ScopedVariable> noUserConfig;
 };
 
-test::TempDir* GitHistoryFixture::s_dir = nullptr;
+test::TempDir* GitHistoryFixture::fixtureDir = nullptr;
 
 TEST_F(GitHistoryFixture, EveryFileGetsTheCommitThatGitLogNamesForIt) {
   expectOracleForEveryFile(repo());
@@ -338,9 +339,9 @@ TEST_F(GitHistoryFixture, ASubfolderGetsItsFilesByPathsRelativeToIt) {
 }
 
 TEST_F(GitHistoryFixture, AShallowCloneIsSaidToBeShallowAndDatesWhatItHolds) {
-  const std::string clone = *s_dir / "shallow";
+  const std::string clone = *fixtureDir / "shallow";
   if (!fs::exists(clone))
-    git(*s_dir / "", {"clone", "-q", "--depth", "4", "file://" + repo(), clone});
+    git(*fixtureDir / "", {"clone", "-q", "--depth", "4", "file://" + repo(), clone});
   const GitHistory history = readHistory(clone);
   EXPECT_EQ(history.status, GitHistory::Status::Shallow) << history.detail;
   expectOracleForEveryFile(clone);
@@ -353,28 +354,28 @@ TEST_F(GitHistoryFixture, AShallowCloneIsSaidToBeShallowAndDatesWhatItHolds) {
 TEST_F(GitHistoryFixture, TheUsersGitConfigurationDoesNotChangeTheDates) {
   const GitHistory plain = readHistory(repo());
   // Settings that change what git log and git diff print.
-  const std::string config = s_dir->writeFile("hostile.gitconfig",
-                                              "[log]\n"
-                                              "  showRoot = false\n"
-                                              "  abbrevCommit = true\n"
-                                              "  decorate = full\n"
-                                              "  follow = true\n"
-                                              "  diffMerges = first-parent\n"
-                                              "  date = relative\n"
-                                              "[diff]\n"
-                                              "  renames = copies\n"
-                                              "  relative = false\n"
-                                              "  noprefix = true\n"
-                                              "[color]\n"
-                                              "  ui = always\n"
-                                              "[format]\n"
-                                              "  pretty = oneline\n"
-                                              "[core]\n"
-                                              "  quotePath = true\n"
-                                              "[notes]\n"
-                                              "  displayRef = refs/notes/*\n"
-                                              "[status]\n"
-                                              "  renames = copies\n");
+  const std::string config = fixtureDir->writeFile("hostile.gitconfig",
+                                                   "[log]\n"
+                                                   "  showRoot = false\n"
+                                                   "  abbrevCommit = true\n"
+                                                   "  decorate = full\n"
+                                                   "  follow = true\n"
+                                                   "  diffMerges = first-parent\n"
+                                                   "  date = relative\n"
+                                                   "[diff]\n"
+                                                   "  renames = copies\n"
+                                                   "  relative = false\n"
+                                                   "  noprefix = true\n"
+                                                   "[color]\n"
+                                                   "  ui = always\n"
+                                                   "[format]\n"
+                                                   "  pretty = oneline\n"
+                                                   "[core]\n"
+                                                   "  quotePath = true\n"
+                                                   "[notes]\n"
+                                                   "  displayRef = refs/notes/*\n"
+                                                   "[status]\n"
+                                                   "  renames = copies\n");
   const ScopedVariable hostile("GIT_CONFIG_GLOBAL", config.c_str());
   const GitHistory configured = readHistory(repo());
   EXPECT_EQ(configured.status, plain.status) << configured.detail;
@@ -417,7 +418,7 @@ TEST_F(GitHistoryFixture, AFolderInsideTheRepositorysOwnFilesIsInNoRepository) {
 
 TEST_F(GitHistoryFixture, ARepositoryOfAnotherOwnerIsNamedAsUnreadable) {
   if (geteuid() != 0) GTEST_SKIP() << "only root can give a copy to another owner";
-  const std::string copy = *s_dir / "foreign";
+  const std::string copy = *fixtureDir / "foreign";
   fs::remove_all(copy);
   fs::copy(repo(), copy, fs::copy_options::recursive);
   ASSERT_EQ(test::runProgram({"chown", "-R", "65534:65534", copy}).status, 0);
