@@ -21,6 +21,9 @@ namespace qorv {
 namespace {
 
 constexpr std::size_t kErrorOutputLimit = std::size_t{64} * 1024;
+// How long a child may run without output before the caller is asked
+// whether to go on: events then run often enough for a window to repaint.
+constexpr int kTickMilliseconds = 20;
 
 /// Both ends of a pipe, until one of them is handed on.
 class Pipe {
@@ -166,14 +169,22 @@ ChildResult ChildProcess::finish(const std::function<bool(std::string_view)>& on
   pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
   char buffer[64 * 1024];
   while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-    if (sys::poll(fds, 2, -1) < 0) {
+    const int ready = sys::poll(fds, 2, kTickMilliseconds);
+    if (ready < 0) {
       if (errno == EINTR) continue;
       result.error = errno;
       break;
     }
+    if (ready == 0) {
+      if (!onOutput({})) {
+        result.stopped = true;
+        break;
+      }
+      continue;
+    }
     for (pollfd& entry : fds) {
       if (entry.fd < 0 || entry.revents == 0) continue;
-      const ssize_t got = sys::read(entry.fd, buffer, sizeof buffer);
+      const ssize_t got = sys::readPipe(entry.fd, buffer, sizeof buffer);
       if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (got < 0) {
         result.error = errno;

@@ -42,8 +42,10 @@ class ChildProcess {
   int start(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
 
   /// Hands its standard output to `onOutput` piece by piece as it comes,
-  /// until it ends or `onOutput` returns false (the program is then
-  /// killed), and reaps it. After a failed `start`, the result tells that.
+  /// and an empty piece whenever it has written nothing for 20 ms, until
+  /// it ends or `onOutput` returns false (the program is then killed), and
+  /// reaps it. So the caller can let events run and stop a program that
+  /// works long without output. After a failed `start`, the result tells so.
   ChildResult finish(const std::function<bool(std::string_view)>& onOutput);
 
  private:
