@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <ostream>
 
 #include "core/zoneoffset.h"
 #include "tests/support/casename.h"
@@ -95,6 +96,7 @@ struct UniformCase {
   /// Changes row `i` of the otherwise equal rows (5.3.2006 14:03:06).
   void (*vary)(std::size_t i, Date& date, std::optional<TimeOfDay>& time);
   bool uniform;
+  friend void PrintTo(const UniformCase& c, std::ostream* os) { *os << c.what; }
 };
 
 void nothing(std::size_t, Date&, std::optional<TimeOfDay>&) {}

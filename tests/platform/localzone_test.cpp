@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "tests/support/casename.h"
 #include "tests/support/scopedvariable.h"
 
@@ -31,6 +33,7 @@ struct OffsetCase {
   int offset;
   /// The clocks never show this reading.
   bool skipped = false;
+  friend void PrintTo(const OffsetCase& c, std::ostream* os) { *os << c.what; }
 };
 
 class SlovakOffsets : public ::testing::TestWithParam<OffsetCase> {};
