@@ -1,8 +1,10 @@
 // gitdates FOLDER [--list]
+// gitdates --log-arguments
 //
 // Reads the git dates of every file under FOLDER as a scan would, and
 // prints how many files have one (with --list, each file's path, commit
 // moment and whether it is clean, sorted, for comparing with other ways).
+// --log-arguments prints the arguments of the git log it runs, one a line.
 
 #include <algorithm>
 #include <cstdio>
@@ -11,11 +13,17 @@
 #include <vector>
 
 #include "platform/githistory.h"
+#include "platform/lastcommits.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: gitdates FOLDER [--list]\n");
     return 2;
+  }
+  if (std::strcmp(argv[1], "--log-arguments") == 0) {
+    for (const std::string& argument : qorv::LastCommitReader::logArguments())
+      std::printf("%s\n", argument.c_str());
+    return 0;
   }
   const bool list = argc > 2 && std::strcmp(argv[2], "--list") == 0;
   const qorv::GitHistory history = qorv::localGitHistory().read(argv[1], [] { return true; });

@@ -181,7 +181,9 @@ GitHistory PosixGitHistory::read(const std::string& folder,
   });
   if (auto failed = runFailure(changes, history.repository)) return *std::move(failed);
 
-  for (auto& [path, found] : commits.takeFound()) {
+  std::vector<std::pair<std::string, LastCommitReader::Found>> dated = commits.takeFound();
+  history.files.reserve(dated.size());
+  for (auto& [path, found] : dated) {
     if (!found.inHead) continue;
     const bool clean = !changed.contains(path);
     history.files.emplace(std::move(path), GitFileHistory{found.time, clean});

@@ -80,7 +80,9 @@ class GitHistorySource {
   virtual ~GitHistorySource() = default;
   /// Reads the history of the repository that holds `folder` (an existing
   /// folder, best given as its real path). `keepGoing` is asked between
-  /// pieces of the work; when it says false, the pass ends as `Stopped`.
+  /// pieces of the work, at least every 20 ms while git runs, so that a
+  /// window can let events run; when it says false, the pass ends as
+  /// `Stopped`.
   virtual GitHistory read(const std::string& folder, const std::function<bool()>& keepGoing) = 0;
 };
 

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_set>
+#include <cstdint>
+#include <span>
 
 // Why one pass gives every file the answer of `git log -1 -- FILE`.
 //
@@ -42,24 +43,24 @@ namespace {
 constexpr int kUnread = -1;
 constexpr int kNowhere = -2;
 
-std::vector<std::string_view> words(std::string_view text) {
-  std::vector<std::string_view> list;
+/// The blank-separated words of `text`, into `list`.
+void splitWords(std::string_view text, std::vector<std::string_view>& list) {
+  list.clear();
   while (!text.empty()) {
     const std::size_t end = std::min(text.find(' '), text.size());
     if (end > 0) list.push_back(text.substr(0, end));
     text.remove_prefix(std::min(end + 1, text.size()));
   }
-  return list;
 }
 
 /// "NAME <EMAIL> SECONDS ZONE", as a commit header records its committer.
 /// git reads it from the last ">" on, and shows what does not read as the
 /// epoch in UTC; so do we.
-CommitTime committerTime(std::string_view identity) {
+CommitTime committerTime(std::string_view identity, std::vector<std::string_view>& fields) {
   CommitTime time;
   const std::size_t close = identity.rfind('>');
   if (close == std::string_view::npos) return time;
-  const std::vector<std::string_view> fields = words(identity.substr(close + 1));
+  splitWords(identity.substr(close + 1), fields);
   if (fields.size() < 2) return time;
   std::int64_t seconds = 0;
   const auto [end, error] =
@@ -222,22 +223,19 @@ void LastCommitReader::takeHeaderLine(std::string_view line) {
       from.remove_suffix(1);
       line = line.substr(0, open);
     }
-    std::vector<std::string_view> ids = words(line);
-    if (ids.empty()) return fail();
-    const std::string_view id = ids.front();
-    ids.erase(ids.begin());
+    splitWords(line, m_words);
+    if (m_words.empty()) return fail();
     m_commitLineSeen = true;
-    startRecord(id, ids, from);
+    startRecord(m_words.front(), std::span(m_words).subspan(1), from);
   } else if (line.substr(0, kCommitter.size()) == kCommitter) {
-    m_time = committerTime(line.substr(kCommitter.size()));
+    m_time = committerTime(line.substr(kCommitter.size()), m_words);
     // Every commit header names its committer; a record without one was
     // cut short.
     m_headersComplete = true;
   }
 }
 
-void LastCommitReader::startRecord(std::string_view id,
-                                   const std::vector<std::string_view>& parents,
+void LastCommitReader::startRecord(std::string_view id, std::span<const std::string_view> parents,
                                    std::string_view from) {
   if (m_commit < 0 || id != m_commitId) {
     endCommit();
@@ -250,11 +248,13 @@ void LastCommitReader::startRecord(std::string_view id,
     m_parents.clear();
     for (std::string_view parent : parents) m_parents.push_back(commitIndex(parent));
     m_blocks.clear();
+    m_listed.clear();
     m_time = {};
   }
   m_blockParent = -1;
   if (!from.empty()) {
-    const auto found = m_commitIndex.find(std::string(from));
+    m_key.assign(from);
+    const auto found = m_commitIndex.find(m_key);
     const auto position = found == m_commitIndex.end()
                               ? m_parents.end()
                               : std::find(m_parents.begin(), m_parents.end(), found->second);
@@ -285,7 +285,9 @@ void LastCommitReader::takeEntry(char status, const std::string& path) {
     return;
   }
   if (m_blocks.empty()) return fail();  // a merge's diff must name its parent
-  m_blocks.back().entries.emplace_back(status, path);
+  m_blocks.back().entries.push_back({status, static_cast<std::uint32_t>(m_listed.size()),
+                                     static_cast<std::uint32_t>(path.size())});
+  m_listed += path;
 }
 
 void LastCommitReader::endCommit() {
@@ -294,23 +296,30 @@ void LastCommitReader::endCommit() {
     const auto firstParent = std::find_if(m_blocks.begin(), m_blocks.end(),
                                           [](const Block& block) { return block.parent == 0; });
     if (firstParent != m_blocks.end()) {
-      // Later parents' diffs as sets, made only once a file needs them.
-      std::vector<std::unordered_set<std::string_view>> listed;
-      for (const auto& [status, path] : firstParent->entries) {
-        PathState& state = stateOf(path);
+      // Later parents' diffs as sorted lists, made only once a file needs
+      // them.
+      std::vector<std::vector<std::string_view>> listed;
+      for (const Block::Entry& entry : firstParent->entries) {
+        m_key.assign(pathOf(entry));
+        PathState& state = stateOf(m_key);
         if (!waitsHere(state)) continue;
         if (listed.empty()) {
           listed.resize(m_parents.size());
-          for (const Block& block : m_blocks)
-            for (const auto& entry : block.entries)
-              listed[static_cast<std::size_t>(block.parent)].insert(entry.second);
+          for (const Block& block : m_blocks) {
+            if (block.parent == 0) continue;
+            std::vector<std::string_view>& paths = listed[static_cast<std::size_t>(block.parent)];
+            for (const Block::Entry& other : block.entries) paths.push_back(pathOf(other));
+            std::sort(paths.begin(), paths.end());
+          }
         }
         std::size_t same = 1;
-        while (same < m_parents.size() && listed[same].contains(path)) ++same;
+        while (same < m_parents.size() &&
+               std::binary_search(listed[same].begin(), listed[same].end(), pathOf(entry)))
+          ++same;
         if (same < m_parents.size())
           state.moved = m_parents[same];
         else
-          answer(state, status);
+          answer(state, entry.status);
       }
     }
   }
@@ -358,8 +367,8 @@ void LastCommitReader::answer(PathState& state, char status) {
 }
 
 int LastCommitReader::commitIndex(std::string_view id) {
-  const auto [entry, added] =
-      m_commitIndex.try_emplace(std::string(id), static_cast<int>(m_forward.size()));
+  m_key.assign(id);
+  const auto [entry, added] = m_commitIndex.try_emplace(m_key, static_cast<int>(m_forward.size()));
   if (added) m_forward.push_back(kUnread);
   return entry->second;
 }

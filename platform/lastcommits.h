@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -39,15 +41,24 @@ class LastCommitReader {
 
  private:
   enum class State { RecordStart, Header, AfterHeader, Message, EntryStatus, EntryPath, Broken };
-  /// A merge's diff to one of its parents (an index into m_parents).
+  /// A merge's diff to one of its parents (an index into m_parents); the
+  /// paths are kept one after another in m_listed.
   struct Block {
+    struct Entry {
+      char status;
+      std::uint32_t start;
+      std::uint32_t length;
+    };
     int parent = 0;
-    std::vector<std::pair<char, std::string>> entries;
+    std::vector<Entry> entries;
   };
+  std::string_view pathOf(const Block::Entry& entry) const {
+    return std::string_view(m_listed).substr(entry.start, entry.length);
+  }
 
   void takeToken(char delimiter);
   void takeHeaderLine(std::string_view line);
-  void startRecord(std::string_view id, const std::vector<std::string_view>& parents,
+  void startRecord(std::string_view id, std::span<const std::string_view> parents,
                    std::string_view from);
   /// What is known of one path: the merge parent it went on to, when it
   /// left its group, or that its answer is found.
@@ -67,8 +78,10 @@ class LastCommitReader {
   void fail() { m_state = State::Broken; }
 
   State m_state = State::RecordStart;
-  std::string m_token;  // the line or entry field being read
-  char m_status = 0;    // of the entry whose path is being read
+  std::vector<std::string_view> m_words;  // of the header line being read
+  std::string m_key;                      // a lookup's key, its buffer kept
+  std::string m_token;                    // the line or entry field being read
+  char m_status = 0;                      // of the entry whose path is being read
   bool m_commitLineSeen = false;
   bool m_headersComplete = false;
 
@@ -79,6 +92,7 @@ class LastCommitReader {
   std::vector<int> m_parents;
   CommitTime m_time;
   std::vector<Block> m_blocks;
+  std::string m_listed;
   int m_blockParent = -1;
 
   std::unordered_map<std::string, int> m_commitIndex;
