@@ -1,56 +1,222 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <string_view>
+#include <variant>
 
 namespace qorv::cli {
 
 namespace {
 
-struct ValueOption {
+/// An option of the run itself, stored in no project.
+struct RunOption {
   std::string_view name;
-  std::optional<std::string> CliOptions::*field;
+  std::variant<std::optional<std::string> CliOptions::*, bool CliOptions::*> field;
+  /// What --help calls the value; empty for a flag and for words.
+  std::string_view valueName = {};
+  /// The words the value may be; the field is true for the first.
+  std::span<const std::string_view> words = {};
+  std::string_view help = {};
+  HelpGroup group = HelpGroup::General;
+  /// Listed before the settings of its group, not after them.
+  bool beforeSettings = false;
 };
 
-constexpr ValueOption kValueOptions[] = {
-    {"--mask", &CliOptions::fileMask},
-    {"--index", &CliOptions::indexFile},
-    {"--root-changefreq", &CliOptions::rootChangefreq},
-    {"--root-priority", &CliOptions::rootPriority},
-    {"--changefreq", &CliOptions::otherChangefreq},
-    {"--priority", &CliOptions::otherPriority},
-    {"--zone", &CliOptions::timeZone},
-    {"--project", &CliOptions::project},
-    {"--save-project", &CliOptions::saveProject},
+constexpr std::string_view kIncludeWords[] = {"all", "none"};
+
+constexpr RunOption kRunOptions[] = {
+    {.name = "--project",
+     .field = &CliOptions::project,
+     .valueName = "FILE",
+     .help = "read the folder, the URL and the settings from a project file; what the command "
+             "line gives overrides it",
+     .beforeSettings = true},
+    {.name = "--save-project",
+     .field = &CliOptions::saveProject,
+     .valueName = "FILE",
+     .help = "save the folder, the URL and the settings in force as a project file, before "
+             "scanning",
+     .beforeSettings = true},
+    {.name = "--include",
+     .field = &CliOptions::includeAll,
+     .words = kIncludeWords,
+     .help = "which rows are ticked before writing (default all)"},
+    {.name = "--list",
+     .field = &CliOptions::list,
+     .help = "print the page list instead of writing: one row a line, Url, date, time, "
+             "changefreq, priority and ticked (1 or 0), tab-separated",
+     .group = HelpGroup::Other},
+    {.name = "--quiet",
+     .field = &CliOptions::quiet,
+     .help = "no live count of scanned files on a terminal",
+     .group = HelpGroup::Other},
+    {.name = "--help",
+     .field = &CliOptions::help,
+     .help = "show this text",
+     .group = HelpGroup::Other},
+    {.name = "--version",
+     .field = &CliOptions::version,
+     .help = "show the version",
+     .group = HelpGroup::Other},
 };
 
-struct FlagOption {
-  std::string_view name;
-  bool CliOptions::*field;
+constexpr std::string_view kNegationPrefix = "--no-";
+
+std::string negationOf(std::string_view name) {
+  return std::string(kNegationPrefix) + std::string(name.substr(2));
+}
+
+/// The setting whose option or --no- form is `name`, and which of the two.
+std::pair<const ProjectSetting*, bool> findSetting(std::span<const ProjectSetting> settings,
+                                                   std::string_view name) {
+  for (const ProjectSetting& setting : settings) {
+    const CommandLineOption& option = setting.option;
+    if (option.name.empty()) continue;
+    if (name == option.name) return {&setting, false};
+    if (option.negatable && name == negationOf(option.name)) return {&setting, true};
+  }
+  return {nullptr, false};
+}
+
+/// The words a value of `setting` may be, where there is such a list.
+std::span<const std::string_view> choiceWords(const ProjectSetting& setting) {
+  const auto* choice = std::get_if<ChoiceValue>(&setting.value);
+  return choice ? choice->words : std::span<const std::string_view>();
+}
+
+/// The position of `value` among `words`; a usage error when none.
+std::size_t wordIndex(std::string_view name, std::span<const std::string_view> words,
+                      const std::string& value) {
+  const auto found = std::find(words.begin(), words.end(), value);
+  if (found != words.end()) return static_cast<std::size_t>(found - words.begin());
+  std::string alternatives;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (i > 0) alternatives += i + 1 == words.size() ? " or " : ", ";
+    alternatives += words[i];
+  }
+  throw UsageError(std::string(name) + " takes " + alternatives + ", not \"" + value + "\"");
+}
+
+std::string joinedWords(std::span<const std::string_view> words) {
+  std::string joined;
+  for (const std::string_view word : words) {
+    if (!joined.empty()) joined += '|';
+    joined += word;
+  }
+  return joined;
+}
+
+/// What --help shows after the option's name.
+std::string helpValue(const ProjectSetting& setting) {
+  const std::span<const std::string_view> words = choiceWords(setting);
+  return words.empty() ? std::string(setting.option.valueName) : joinedWords(words);
+}
+
+std::string helpValue(const RunOption& option) {
+  return option.words.empty() ? std::string(option.valueName) : joinedWords(option.words);
+}
+
+constexpr std::size_t kDescriptionColumn = 27;
+constexpr std::size_t kHelpWidth = 79;
+
+/// Appends the words of `text` to `help`, whose last line is `column`
+/// characters wide, breaking lines before they pass kHelpWidth and
+/// beginning each new one with `indent` spaces. Returns the new column.
+std::size_t appendWrapped(std::string& help, std::string_view text, std::size_t column,
+                          std::size_t indent) {
+  bool first = true;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(' ', start), text.size());
+    const std::string_view word = text.substr(start, end - start);
+    start = end + 1;
+    if (word.empty()) continue;
+    if (!first && column + 1 + word.size() > kHelpWidth) {
+      help.append("\n").append(indent, ' ');
+      column = indent;
+    } else if (!first) {
+      help += ' ';
+      ++column;
+    }
+    help += word;
+    column += word.size();
+    first = false;
+  }
+  return column;
+}
+
+/// One entry: "  --name VALUE", its description from column 27 (on a line
+/// of its own when the names leave no room), "\n" in it starting a line.
+void appendEntry(std::string& help, std::string_view names, std::string_view description) {
+  help += "  ";
+  std::size_t column = appendWrapped(help, names, 2, 2);
+  if (column + 2 > kDescriptionColumn) {
+    help += '\n';
+    column = 0;
+  }
+  help.append(kDescriptionColumn - column, ' ');
+  column = kDescriptionColumn;
+  for (std::size_t start = 0; start <= description.size();) {
+    const std::size_t end = std::min(description.find('\n', start), description.size());
+    if (start > 0) {
+      help.append("\n").append(kDescriptionColumn, ' ');
+      column = kDescriptionColumn;
+    }
+    column =
+        appendWrapped(help, description.substr(start, end - start), column, kDescriptionColumn);
+    start = end + 1;
+  }
+  help += '\n';
+}
+
+struct HelpGroupText {
+  HelpGroup group;
+  std::string_view heading;
 };
 
-constexpr FlagOption kFlagOptions[] = {
-    {"--long", &CliOptions::longLastmod}, {"--compact", &CliOptions::compact},
-    {"--list", &CliOptions::list},        {"--quiet", &CliOptions::quiet},
-    {"--help", &CliOptions::help},        {"--version", &CliOptions::version},
+constexpr HelpGroupText kHelpGroups[] = {
+    {HelpGroup::General, "Options:"},
+    {HelpGroup::SearchEngines, "For search engines (off unless a project switched them on):"},
+    {HelpGroup::Other, "Other options:"},
 };
 
-/// An option that a project may have switched on, with its negation.
-struct SwitchOption {
-  std::string_view on;
-  std::string_view off;
-  std::optional<bool> CliOptions::*field;
-};
-
-constexpr SwitchOption kSwitchOptions[] = {
-    {"--encode-non-ascii", "--no-encode-non-ascii", &CliOptions::encodeNonAscii},
-    {"--split", "--no-split", &CliOptions::splitIndex},
-    {"--gzip", "--no-gzip", &CliOptions::gzip},
-    {"--robots", "--no-robots", &CliOptions::robotsTxt},
-};
+void appendGroup(std::string& help, HelpGroupText group, std::span<const ProjectSetting> settings) {
+  help.append("\n").append(group.heading).append("\n");
+  const auto appendRunOptions = [&](bool beforeSettings) {
+    for (const RunOption& option : kRunOptions) {
+      if (option.group != group.group || option.beforeSettings != beforeSettings) continue;
+      const std::string value = helpValue(option);
+      appendEntry(help, std::string(option.name) + (value.empty() ? "" : " " + value), option.help);
+    }
+  };
+  appendRunOptions(true);
+  // The --no- forms of a group, gathered by what they do.
+  std::vector<std::pair<std::string_view, std::string>> negations;
+  for (const ProjectSetting& setting : settings) {
+    const CommandLineOption& option = setting.option;
+    if (option.name.empty() || option.group != group.group) continue;
+    const std::string value = helpValue(setting);
+    appendEntry(help, std::string(option.name) + (value.empty() ? "" : " " + value), option.help);
+    if (!option.negatable) continue;
+    auto same = std::find_if(negations.begin(), negations.end(),
+                             [&](const auto& n) { return n.first == option.negationHelp; });
+    if (same == negations.end()) {
+      negations.emplace_back(option.negationHelp, negationOf(option.name));
+    } else {
+      same->second.append(", ").append(negationOf(option.name));
+    }
+  }
+  appendRunOptions(false);
+  for (const auto& [description, names] : negations) appendEntry(help, names, description);
+}
 
 }  // namespace
 
-CliOptions parseArguments(const std::vector<std::string>& args) {
+// By hand rather than with QCommandLineParser, which takes the arguments as
+// QStrings (a folder name that is not UTF-8 would lose its bytes), reads a
+// word beginning with one "-" as an option (a folder "-x" would need "--")
+// and has error texts of its own.
+CliOptions parseArguments(const std::vector<std::string>& args,
+                          std::span<const ProjectSetting> settings) {
   CliOptions options;
   std::vector<std::string> operands;
   bool optionsEnded = false;
@@ -69,48 +235,45 @@ CliOptions parseArguments(const std::vector<std::string>& args) {
     std::optional<std::string> inlineValue;
     if (equals != std::string::npos) inlineValue = arg.substr(equals + 1);
 
-    auto takeValue = [&]() -> std::string {
+    const auto takeValue = [&]() -> std::string {
       if (inlineValue) return *inlineValue;
       if (i + 1 >= args.size()) throw UsageError("option " + std::string(name) + " needs a value");
       return args[++i];
     };
+    const auto takeNoValue = [&] {
+      if (inlineValue) throw UsageError("option " + std::string(name) + " takes no value");
+    };
 
-    bool known = false;
-    for (const ValueOption& option : kValueOptions) {
-      if (name == option.name) {
-        options.*option.field = takeValue();
-        known = true;
-      }
+    const auto run = std::find_if(std::begin(kRunOptions), std::end(kRunOptions),
+                                  [&](const RunOption& option) { return option.name == name; });
+    if (run != std::end(kRunOptions)) {
+      std::visit(
+          Overloaded{
+              [&](std::optional<std::string> CliOptions::*field) { options.*field = takeValue(); },
+              [&](bool CliOptions::*field) {
+                if (run->words.empty()) {
+                  takeNoValue();
+                  options.*field = true;
+                } else {
+                  options.*field = wordIndex(name, run->words, takeValue()) == 0;
+                }
+              },
+          },
+          run->field);
+      continue;
     }
-    for (const FlagOption& option : kFlagOptions) {
-      if (name == option.name) {
-        if (inlineValue) throw UsageError("option " + std::string(name) + " takes no value");
-        options.*option.field = true;
-        known = true;
-      }
+
+    const auto [setting, negated] = findSetting(settings, name);
+    if (!setting) throw UsageError("unknown option " + std::string(name));
+    SettingArgument argument{setting, std::nullopt, negated};
+    if (negated || std::holds_alternative<FlagValue>(setting->value)) {
+      takeNoValue();
+    } else {
+      argument.value = takeValue();
+      if (const auto words = choiceWords(*setting); !words.empty())
+        wordIndex(name, words, *argument.value);
     }
-    for (const SwitchOption& option : kSwitchOptions) {
-      if (name == option.on || name == option.off) {
-        if (inlineValue) throw UsageError("option " + std::string(name) + " takes no value");
-        options.*option.field = name == option.on;
-        known = true;
-      }
-    }
-    if (name == "--schema") {
-      const std::string value = takeValue();
-      if (value != "0.84" && value != "0.9")
-        throw UsageError("--schema takes 0.84 or 0.9, not \"" + value + "\"");
-      options.schema = value;
-      known = true;
-    }
-    if (name == "--include") {
-      const std::string value = takeValue();
-      if (value != "all" && value != "none")
-        throw UsageError("--include takes all or none, not \"" + value + "\"");
-      options.includeAll = value == "all";
-      known = true;
-    }
-    if (!known) throw UsageError("unknown option " + std::string(name));
+    options.settings.push_back(std::move(argument));
   }
 
   if (options.help || options.version) return options;
@@ -123,57 +286,79 @@ CliOptions parseArguments(const std::vector<std::string>& args) {
   return options;
 }
 
-const char* usageText() {
-  return R"(Usage: qorv-cli [OPTIONS] FOLDER URL
-       qorv-cli --project FILE [OPTIONS] [FOLDER [URL]]
-Scans FOLDER, the local copy of the site published at URL, and writes
-FOLDER/sitemap.xml with every page ticked.
+void applySettings(const std::vector<SettingArgument>& arguments, GeneratorSettings& settings) {
+  for (const SettingArgument& argument : arguments) {
+    const std::string value = argument.value.value_or("");
+    std::visit(Overloaded{
+                   // The operands set the window's texts.
+                   [](const WindowTextValue&) {},
+                   [&](const TextValue& text) {
+                     std::string& kept = settings.*text.member;
+                     if (argument.negated) {
+                       kept.clear();
+                     } else if (!text.separator.empty() && !kept.empty()) {
+                       kept.append(text.separator).append(value);
+                     } else {
+                       kept = value;
+                     }
+                   },
+                   [&](const FlagValue& flag) {
+                     settings.*flag.member = argument.negated != argument.setting->option.flagSets;
+                   },
+                   // Kept as typed, matched to the first entry equal to it
+                   // ignoring case, as the window's boxes do.
+                   [&](const VocabularyValue& choice) {
+                     VocabularyChoice& kept = settings.*choice.member;
+                     kept.setTyped(value, findIgnoreCase(kept.vocabulary(), value));
+                   },
+                   [&](const ChoiceValue& choice) {
+                     const auto found = std::find(choice.words.begin(), choice.words.end(), value);
+                     choice.set(settings, static_cast<int>(found - choice.words.begin()));
+                   },
+               },
+               argument.setting->value);
+  }
+}
 
-Options:
-  --project FILE           read the folder, the URL and the settings from a
-                           project file; what the command line gives
-                           overrides it
-  --save-project FILE      save the folder, the URL and the settings in force
-                           as a project file, before scanning
-  --mask TEXT              file masks separated by ";" (default "*.htm;*.html")
-  --index NAME             a file of exactly this name is listed as its
-                           folder's URL (default "index.htm"; "" for none)
-  --root-changefreq TEXT   changefreq of the root row (default daily)
-  --root-priority TEXT     priority of the root row (default 0.5)
-  --changefreq TEXT        changefreq of the other rows (default none)
-  --priority TEXT          priority of the other rows (default none)
-                           ("none" leaves the element out)
-  --long                   lastmod with time and zone, not the date alone
-  --zone TEXT              zone of the long lastmod (default +01:00)
-  --compact                each url element on one line
-  --include all|none       which rows are ticked before writing (default all)
+std::string usageText(std::span<const ProjectSetting> settings) {
+  std::string help =
+      "Usage: qorv-cli [OPTIONS] FOLDER URL\n"
+      "       qorv-cli --project FILE [OPTIONS] [FOLDER [URL]]\n"
+      "Scans FOLDER, the local copy of the site published at URL, and writes\n"
+      "FOLDER/sitemap.xml with every page ticked.\n";
+  for (const HelpGroupText& group : kHelpGroups) appendGroup(help, group, settings);
+  help +=
+      "\n"
+      "Dates and times follow the locale of LC_ALL, LC_TIME or LANG.\n"
+      "\n"
+      "Exit status: 0 written within the protocol limits, 3 written but a limit\n"
+      "exceeded, 2 bad usage, 1 failure.\n";
+  return help;
+}
 
-For search engines (off unless a project switched them on):
-  --schema 0.84|0.9        the sitemap schema: 0.84 (default) or sitemaps.org
-                           0.9, which search engines and validators expect
-  --encode-non-ascii       letters outside ASCII in file names as %XX
-  --split                  past 50,000 URLs or the size limit, parts
-                           sitemap-1.xml, sitemap-2.xml, ... under a sitemap
-                           index in sitemap.xml
-  --gzip                   a gzip copy (.gz) beside every file written
-  --robots                 add a "Sitemap:" line for sitemap.xml to the
-                           folder's robots.txt
-  --no-encode-non-ascii, --no-split, --no-gzip, --no-robots
-                           switch the option off
-
-Other options:
-  --list                   print the page list instead of writing: one row a
-                           line, Url, date, time, changefreq, priority and
-                           ticked (1 or 0), tab-separated
-  --quiet                  no live count of scanned files on a terminal
-  --help                   show this text
-  --version                show the version
-
-Dates and times follow the locale of LC_ALL, LC_TIME or LANG.
-
-Exit status: 0 written within the protocol limits, 3 written but a limit
-exceeded, 2 bad usage, 1 failure.
-)";
+std::vector<OptionSpelling> optionSpellings(std::span<const ProjectSetting> settings) {
+  std::vector<OptionSpelling> spellings;
+  for (const RunOption& option : kRunOptions) {
+    spellings.push_back({std::string(option.name), "", helpValue(option),
+                         std::vector<std::string>(option.words.begin(), option.words.end())});
+  }
+  const GeneratorSettings defaults;
+  for (const ProjectSetting& setting : settings) {
+    const CommandLineOption& option = setting.option;
+    if (option.name.empty()) continue;
+    OptionSpelling spelling{std::string(option.name),
+                            option.negatable ? negationOf(option.name) : "",
+                            helpValue(setting),
+                            {}};
+    const std::span<const std::string_view> words = choiceWords(setting);
+    spelling.words.assign(words.begin(), words.end());
+    if (const auto* choice = std::get_if<VocabularyValue>(&setting.value)) {
+      const Vocabulary entries = (defaults.*choice->member).vocabulary();
+      spelling.words.assign(entries.begin(), entries.end());
+    }
+    spellings.push_back(std::move(spelling));
+  }
+  return spellings;
 }
 
 }  // namespace qorv::cli

@@ -1,5 +1,5 @@
 # Project-wide compiler settings, carried by one INTERFACE target that every
-# target links.
+# target links. The options are in BuildOptions.cmake.
 set(CMAKE_CXX_STANDARD 20)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
@@ -19,19 +19,12 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_L
   target_compile_options(qorv_options INTERFACE -Wno-restrict)
 endif()
 
-option(QORV_WERROR "Treat warnings as errors" OFF)
 if(QORV_WERROR)
   target_compile_options(qorv_options INTERFACE -Werror)
 endif()
 
-option(QORV_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(QORV_SANITIZE)
   target_compile_options(qorv_options INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(qorv_options INTERFACE -fsanitize=address,undefined)
 endif()
-
-# A failure point in front of every system call of platform/, steered by the
-# environment (platform/faultpoints.h), for the sweep that fails each call of
-# a run in turn: tests/reliability/eio-sweep. Never in a release build.
-option(QORV_FAULT_POINTS "Build failure points into the platform's system calls" OFF)

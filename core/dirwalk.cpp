@@ -37,8 +37,7 @@ DirectoryWalker::DirectoryWalker(FileSystem& fileSystem) : m_fileSystem(fileSyst
 
 bool DirectoryWalker::walk() {
   if (m_walking) return false;
-  foundFiles.clear();
-  m_failure = Failure();
+  m_failure = ListingFailure();
   m_walking = true;
   struct EndOfWalk {
     DirectoryWalker& walker;
@@ -53,14 +52,18 @@ bool DirectoryWalker::walk() {
 bool DirectoryWalker::walkTree() {
   // An explicit stack rather than recursion, and one path string shared by
   // all levels: trees of any depth fit in memory and on the stack. Only the
-  // root and the deepest levels keep their folders open (see Reopen).
+  // root and the deepest levels keep their folders open (see reopen).
   m_path = rootFolder;
   if (m_path.empty() || m_path.back() != '/') m_path += '/';
   Frame root;
   root.pathLength = m_path.size();
-  const ListStatus opened = m_fileSystem.openFolder(m_path, root.folder);
-  if (opened.kind == ListStatus::AccessDenied) return true;
-  if (opened.kind != ListStatus::Ok) return fail(m_path.size(), opened);
+  Result<std::unique_ptr<Folder>> opened = m_fileSystem.openFolder(m_path);
+  if (!opened) {
+    const FailureKind kind = failureKind(opened.error());
+    if (kind == FailureKind::AccessDenied) return true;
+    return fail(m_path.size(), opened.error(), kind);
+  }
+  root.folder = std::move(*opened);
   root.id = root.folder->id();
   if (!listFolder(root)) return false;
 
@@ -70,8 +73,7 @@ bool DirectoryWalker::walkTree() {
   std::size_t firstOpen = 1;  // the levels from here up to the top are open
   for (;;) {
     Frame& top = descent.back();
-    const bool deeper = maxDepth == 0 || descent.size() <= static_cast<std::size_t>(maxDepth);
-    if (!deeper || top.next == top.subfolders.size()) {
+    if (top.next == top.subfolders.size()) {
       m_onPath.erase(top.id);
       const std::unique_ptr<Folder> left = std::move(top.folder);
       descent.pop_back();
@@ -83,25 +85,30 @@ bool DirectoryWalker::walkTree() {
       } else if (level < firstOpen) {
         firstOpen = level;
         Frame& back = descent[level];
-        const ListStatus reopened = reopen(descent, level, left.get());
+        const Result<void> reopened = reopen(descent, level, left.get());
         // Gone or refused since it was listed: so are the sub-folders of it
         // still to be walked, as if they had vanished one by one.
-        if (reopened.kind == ListStatus::Gone || reopened.kind == ListStatus::AccessDenied)
+        if (!reopened && failureKind(reopened.error()) != FailureKind::Failed)
           back.next = back.subfolders.size();
-        else if (reopened.kind != ListStatus::Ok)
-          return fail(back.pathLength, reopened);
+        else if (!reopened)
+          return fail(back.pathLength, reopened.error());
       }
       continue;
     }
     const std::string& name = top.subfolders[top.next++];
     m_path.resize(top.pathLength);
     m_path.append(name).append("/");
+    if (skipFolder && skipFolder(std::string_view(m_path).substr(descent.front().pathLength)))
+      continue;
     Frame child;
-    const ListStatus status = top.folder->openSubfolder(name, child.folder);
-    // Refused, or gone since the listing named it (removed, or replaced by
-    // a file): skipped, like a file that vanished before its time was read.
-    if (status.kind == ListStatus::AccessDenied || status.kind == ListStatus::Gone) continue;
-    if (status.kind != ListStatus::Ok) return fail(m_path.size(), status);
+    Result<std::unique_ptr<Folder>> subfolder = top.folder->openSubfolder(name);
+    if (!subfolder) {
+      // Refused, or gone since the listing named it (removed, or replaced by
+      // a file): skipped, like a file that vanished before its time was read.
+      if (failureKind(subfolder.error()) != FailureKind::Failed) continue;
+      return fail(m_path.size(), subfolder.error());
+    }
+    child.folder = std::move(*subfolder);
     child.id = child.folder->id();
     // A link back to a folder the walk is inside would never end.
     if (!m_onPath.insert(child.id).second) continue;
@@ -113,16 +120,21 @@ bool DirectoryWalker::walkTree() {
   return true;
 }
 
-ListStatus DirectoryWalker::reopen(std::vector<Frame>& descent, std::size_t level, Folder* child) {
+Result<void> DirectoryWalker::reopen(std::vector<Frame>& descent, std::size_t level,
+                                     Folder* child) {
   // The parent of the folder just left is its "..", unless the walk came
   // into that folder through a link; the identity check tells.
   Frame& frame = descent[level];
   if (child) {
-    const ListStatus up = child->openSubfolder("..", frame.folder);
-    if (up.kind == ListStatus::Ok && frame.folder->id() == frame.id) return up;
-    // An input/output error is the walk's, not a reason to try again
-    // another way; a ".." that is refused or gone leaves the way by name.
-    if (up.kind == ListStatus::Failed) return up;
+    Result<std::unique_ptr<Folder>> up = child->openSubfolder("..");
+    if (up) {
+      frame.folder = std::move(*up);
+      if (frame.folder->id() == frame.id) return {};
+    } else if (failureKind(up.error()) == FailureKind::Failed) {
+      // An input/output error is the walk's, not a reason to try again
+      // another way; a ".." that is refused or gone leaves the way by name.
+      return Failure{up.error()};
+    }
   }
   frame.folder.reset();
   // Otherwise down again by name from the root, which stays open. Every
@@ -132,64 +144,64 @@ ListStatus DirectoryWalker::reopen(std::vector<Frame>& descent, std::size_t leve
   Folder* at = descent[0].folder.get();
   for (std::size_t i = 1; i <= level; ++i) {
     const Frame& parent = descent[i - 1];
-    std::unique_ptr<Folder> next;
-    const ListStatus opened = at->openSubfolder(parent.subfolders[parent.next - 1], next);
-    if (opened.kind != ListStatus::Ok) return opened;
-    if (next->id() != descent[i].id) return {ListStatus::Gone, 0};
-    folder = std::move(next);
+    Result<std::unique_ptr<Folder>> next = at->openSubfolder(parent.subfolders[parent.next - 1]);
+    if (!next) return Failure{next.error()};
+    // Another folder by that name now: the one the walk went through is gone.
+    if ((*next)->id() != descent[i].id) return Failure{ENOENT};
+    folder = std::move(*next);
     at = folder.get();
   }
   frame.folder = std::move(folder);
-  return ListStatus::success();
+  return {};
 }
 
-bool DirectoryWalker::fail(std::size_t pathLength, ListStatus status) {
+bool DirectoryWalker::fail(std::size_t pathLength, int error, FailureKind kind) {
   m_failure.folder.assign(m_path, 0, pathLength);
-  m_failure.status = status;
+  m_failure.error = error;
+  m_failure.kind = kind;
   return false;
 }
 
 bool DirectoryWalker::listFolder(Frame& frame) {
-  std::unique_ptr<FolderListing> listing;
-  const ListStatus started = frame.folder->list(listing);
-  if (started.kind == ListStatus::AccessDenied || started.kind == ListStatus::Gone) return true;
-  if (started.kind != ListStatus::Ok) return fail(frame.pathLength, started);
+  Result<std::unique_ptr<FolderListing>> started = frame.folder->list();
+  if (!started) {
+    if (failureKind(started.error()) != FailureKind::Failed) return true;
+    return fail(frame.pathLength, started.error());
+  }
+  FolderListing& listing = **started;
 
-  ListStatus failure;
-  ListedEntry entry;
+  int failure = 0;
   std::string path;
   for (;;) {
-    const ListStatus next = listing->next(entry);
-    if (next.kind == ListStatus::NoMoreEntries) break;
-    // Some folders refuse only when read (Linux's /proc/PID/map_files, say),
-    // or vanish while they are: the same as refused or gone at the start,
-    // apart from the files already found, which are there.
-    if (next.kind == ListStatus::AccessDenied || next.kind == ListStatus::Gone) {
-      frame.subfolders.clear();
+    const Result<std::optional<ListedEntry>> next = listing.next();
+    if (!next) {
+      // Some folders refuse only when read (Linux's /proc/PID/map_files,
+      // say), or vanish while they are: the same as refused or gone at the
+      // start, apart from the files already found, which are there.
+      if (failureKind(next.error()) != FailureKind::Failed)
+        frame.subfolders.clear();
+      else
+        failure = next.error();
       break;
     }
-    if (next.kind != ListStatus::Ok) {
-      failure = next;
-      break;
-    }
-    if (entry.hidden && entry.system) continue;
+    if (!*next) break;
+    const ListedEntry& entry = **next;
     if (entry.isFolder) {
       if (entry.name != "." && entry.name != "..") frame.subfolders.emplace_back(entry.name);
       continue;
     }
     if (!passes(entry.name)) continue;
     path.assign(m_path, 0, frame.pathLength).append(entry.name);
-    if (keepFoundFiles) foundFiles.push_back(path);
     if (onFileFound) onFileFound(*this, FoundFile{path, *frame.folder, entry.name});
   }
-  const ListStatus closed = listing->close();
-  if (failure.kind == ListStatus::Ok && closed.kind != ListStatus::Ok) failure = closed;
-  if (failure.kind != ListStatus::Ok) return fail(frame.pathLength, failure);
+  // A listing that cannot be closed may not have given every entry.
+  const Result<void> closed = listing.close();
+  if (failure == 0) failure = closed.error();
+  if (failure != 0) return fail(frame.pathLength, failure);
   return true;
 }
 
 bool DirectoryWalker::passes(std::string_view name) {
-  if (!filter.testMasks) return true;
   if (filter.masks().empty()) return true;
   toUpper(name, m_upperName);
   // Indexing rather than iterators: the masks are read afresh for every file.

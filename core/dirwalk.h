@@ -13,10 +13,6 @@ namespace qorv {
 /// The filter every file must pass.
 class FileFilter {
  public:
-  /// Whether names are tested against the masks at all; without the test
-  /// every file passes. The site scan turns it on.
-  bool testMasks = false;
-
   const std::vector<std::string>& masks() const { return m_masks; }
   /// The masks in upper case, same order; kept in step with `masks`.
   const std::vector<std::string>& upperMasks() const { return m_upperMasks; }
@@ -52,19 +48,15 @@ class DirectoryWalker {
   /// Where the walk starts. Reported paths begin with it exactly, then
   /// folder names each followed by "/", then the file name.
   std::string rootFolder;
-  /// Levels below the root to descend into; 0 means no limit.
-  int maxDepth = 0;
   FileFilter filter;
   /// Called once per reported file, from inside `walk`. An error it throws
   /// ends the walk and passes to the caller of `walk`.
   std::function<void(DirectoryWalker& sender, const FoundFile& file)> onFileFound;
-
-  /// Whether `foundFiles` is filled. The site scan turns it off: it reads
-  /// the paths as they are reported, and a second copy of 100,000 paths
-  /// would cost more memory than the page rows themselves.
-  bool keepFoundFiles = true;
-  /// Full paths of the files reported by the current or last walk.
-  std::vector<std::string> foundFiles;
+  /// Asked before the walk enters a sub-folder, with its path relative to
+  /// `rootFolder`, ending in "/" ("blog/tags/"), in walk order; true keeps
+  /// the walk out of it: the folder is neither opened nor listed. An error
+  /// it throws ends the walk, as from `onFileFound`.
+  std::function<bool(std::string_view relativeFolder)> skipFolder;
 
   /// True when every folder was listed without a failure. False when a
   /// listing failure ended the walk (the root folder missing among them),
@@ -75,26 +67,29 @@ class DirectoryWalker {
   bool isWalking() const { return m_walking; }
 
   /// What ended the last walk early: the folder whose listing failed (its
-  /// path as reported paths begin, ending in "/") and what the listing gave,
-  /// `Gone` when the root folder is missing or no folder. `Ok` after a walk
-  /// that listed every folder.
-  struct Failure {
+  /// path as reported paths begin, ending in "/"), the error number (0
+  /// after a walk that listed every folder), and how it counts: `Gone` when
+  /// the root folder is missing or no folder, else `Failed`.
+  struct ListingFailure {
     std::string folder;
-    ListStatus status;
+    int error = 0;
+    FailureKind kind = FailureKind::Failed;
   };
-  const Failure& failure() const { return m_failure; }
+  const ListingFailure& failure() const { return m_failure; }
 
  private:
   struct Frame;
   bool walkTree();
-  ListStatus reopen(std::vector<Frame>& descent, std::size_t level, Folder* child);
+  Result<void> reopen(std::vector<Frame>& descent, std::size_t level, Folder* child);
   bool listFolder(Frame& frame);
-  bool fail(std::size_t pathLength, ListStatus status);
+  /// Ends the walk with a failure of the folder that `m_path` names up to
+  /// `pathLength`.
+  bool fail(std::size_t pathLength, int error, FailureKind kind = FailureKind::Failed);
   bool passes(std::string_view name);
 
   FileSystem& m_fileSystem;
   bool m_walking = false;
-  Failure m_failure;
+  ListingFailure m_failure;
   std::string m_path;
   std::set<FolderId> m_onPath;
   std::string m_upperName;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/projectsettings.h"
 #include "core/unicodecase.h"
 
 namespace qorv {
@@ -73,19 +74,35 @@ void VocabularyChoice::setTyped(std::string text, int index) {
   m_index = index >= 0 && static_cast<std::size_t>(index) < m_vocabulary.size() ? index : -1;
 }
 
+std::string fileMaskOnOneLine(std::string_view fileMask) {
+  std::string line;
+  line.reserve(fileMask.size());
+  for (std::size_t i = 0; i < fileMask.size(); ++i) {
+    const char c = fileMask[i];
+    if (c == '\r' && i + 1 < fileMask.size() && fileMask[i + 1] == '\n') continue;
+    line += c == '\r' || c == '\n' ? ';' : c;
+  }
+  return line;
+}
+
 void GeneratorSettings::resetForNewProject() {
-  rootChangefreq.setIndex(3);
-  rootPriority.setIndex(6);
-  otherChangefreq.setIndex(0);
-  otherPriority.setIndex(0);
-  dateOnlyLastmod = true;
-  timeZone.setIndex(13);
   const GeneratorSettings defaults;
-  schema = defaults.schema;
-  encodeNonAscii = defaults.encodeNonAscii;
-  splitIndex = defaults.splitIndex;
-  gzip = defaults.gzip;
-  robotsTxt = defaults.robotsTxt;
+  for (const ProjectSetting& setting : kProjectSettings) {
+    if (setting.keptByNewProject) continue;
+    std::visit(Overloaded{
+                   // The window's texts are the project's to reset.
+                   [](const WindowTextValue&) {},
+                   [&](const TextValue& text) { this->*text.member = defaults.*text.member; },
+                   [&](const FlagValue& flag) { this->*flag.member = defaults.*flag.member; },
+                   // By index, as a project without the key opens: a typed
+                   // text that matches the default entry stays as typed.
+                   [&](const VocabularyValue& choice) {
+                     (this->*choice.member).setIndex((defaults.*choice.member).index());
+                   },
+                   [&](const ChoiceValue& choice) { choice.set(*this, choice.get(defaults)); },
+               },
+               setting.value);
+  }
 }
 
 }  // namespace qorv

@@ -95,6 +95,11 @@ enum class SitemapSchema {
   V09,
 };
 
+/// The one line that the mask box and a project file hold for a `fileMask`
+/// text: a line break (CR LF as one) separates masks as ";" does, so each
+/// becomes one ";".
+std::string fileMaskOnOneLine(std::string_view fileMask);
+
 /// The settings that steer a scan and the writing of the sitemap. One
 /// object for the whole run, starting from these defaults.
 struct GeneratorSettings {
@@ -123,9 +128,9 @@ struct GeneratorSettings {
   /// A "Sitemap:" line for the sitemap in the folder's robots.txt.
   bool robotsTxt = false;
 
-  /// The tag choices, the lastmod form, the zone and the options for search
-  /// engines back to their defaults; the masks, the index file and the
-  /// layout stay as they are.
+  /// Every setting that a new project resets back to its default (see
+  /// core/projectsettings.cpp): the masks, the index file and the layout
+  /// stay as they are.
   void resetForNewProject();
 
   friend bool operator==(const GeneratorSettings&, const GeneratorSettings&) = default;

@@ -1,17 +1,13 @@
 #include "core/robotstxt.h"
 
+#include "core/blanks.h"
 #include "core/unicodecase.h"
 
 namespace qorv {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
+constexpr std::string_view kRobotsFileName = "robots.txt";
 
 bool namesSitemap(std::string_view line, std::string_view sitemapUrl) {
   const std::size_t colon = line.find(':');
@@ -52,6 +48,16 @@ RobotsUpdate robotsWithSitemap(const std::optional<std::string>& existing,
     update.content.append(lineEnd);
   update.content.append(line).append(lineEnd);
   return update;
+}
+
+RobotsTxtUpdate::RobotsTxtUpdate(OutputTransaction& transaction, const std::string& sitemapUrl)
+    : m_transaction(transaction),
+      m_update(robotsWithSitemap(transaction.read(std::string(kRobotsFileName)), sitemapUrl)) {}
+
+bool RobotsTxtUpdate::apply() {
+  if (!m_update.changed) return false;
+  m_transaction.replace(std::string(kRobotsFileName), m_update.content);
+  return true;
 }
 
 }  // namespace qorv

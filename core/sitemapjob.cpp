@@ -2,6 +2,20 @@
 
 namespace qorv {
 
+namespace {
+
+/// `path` as the message shows it: a carriage return in it breaks the line
+/// there, as every other line break of the message does, rather than send
+/// a terminal back to the start of the line to overwrite what it showed.
+std::string shownPath(std::string path) {
+  for (char& c : path) {
+    if (c == '\r') c = '\n';
+  }
+  return path;
+}
+
+}  // namespace
+
 SitemapJob::SitemapJob(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
                        const LocaleFormats& formats, FileSystem& fileSystem)
     : m_settings(settings),
@@ -13,7 +27,8 @@ bool SitemapJob::scan() { return m_scanner.run(); }
 
 std::string SitemapJob::scanWarning() const {
   const int overlong = m_scanner.overlongCount();
-  return overlong > 0 ? overlongWarning(overlong) : std::string();
+  if (overlong <= 0) return {};
+  return std::to_string(overlong) + " Url presiahlo max. povolenú dĺžku 2048 znakov.";
 }
 
 SitemapResult SitemapJob::write() const {
@@ -21,7 +36,21 @@ SitemapResult SitemapJob::write() const {
 }
 
 std::string SitemapJob::report(const SitemapResult& result) {
-  return withLineBreaks(SitemapWriter::reportText(result));
+  std::string text = "Tessaly vytvorená do súboru:\n" + shownPath(result.filePath);
+  text += "\n\nVeľkosť súboru: " + std::to_string(result.fileSize) + " B";
+  if (result.partCount == 0 && result.fileSize > result.maxBytes)
+    text += "\nChyba - je prekročená maximálna veľkosť súboru " + std::to_string(result.maxBytes) +
+            " B.";
+  text += "\n\nPočet Url: " + std::to_string(result.urlCount);
+  if (result.partCount == 0 && result.urlCount > kMaxSitemapUrls)
+    text += "\nChyba - je prekročený maximálny počet 50000 Url.";
+  if (result.partCount > 0) text += "\n\nPočet súborov: " + std::to_string(result.partCount);
+  if (result.gzipCopies) text += "\n\nKomprimované kópie: .gz";
+  if (result.robotsLine == SitemapResult::RobotsLine::Added)
+    text += "\n\nrobots.txt: doplnený riadok Sitemap";
+  else if (result.robotsLine == SitemapResult::RobotsLine::AlreadyThere)
+    text += "\n\nrobots.txt: riadok Sitemap už je";
+  return text;
 }
 
 }  // namespace qorv

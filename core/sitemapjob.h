@@ -31,12 +31,13 @@ class SitemapJob {
   /// Writes the ticked rows into the folder of the last scan (see
   /// SitemapWriter::writeSitemap for what it throws).
   SitemapResult write() const;
-  /// The completion message of a write, one line per "\n".
+  /// The completion message of a write, one line per "\n": the file, its
+  /// size and URL count with each limit exceeded, then the parts, the gzip
+  /// copies and the robots.txt line when there are any.
   static std::string report(const SitemapResult& result);
 
   SiteScanner& scanner() { return m_scanner; }
   const SiteScanner& scanner() const { return m_scanner; }
-  SitemapWriter& writer() { return m_writer; }
 
  private:
   GeneratorSettings& m_settings;

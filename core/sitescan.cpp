@@ -25,24 +25,13 @@ bool isIndexFile(std::string_view relativePath, std::string_view indexFile) {
 }  // namespace
 
 std::vector<std::string> splitFileMask(std::string_view fileMask) {
+  const std::string line = fileMaskOnOneLine(fileMask);
   std::vector<std::string> masks;
-  std::string piece;
-  for (std::size_t i = 0; i < fileMask.size(); ++i) {
-    const char c = fileMask[i];
-    if (c == ';' || c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < fileMask.size() && fileMask[i + 1] == '\n') ++i;
-      masks.push_back(std::move(piece));
-      piece.clear();
-    } else {
-      piece += c;
-    }
-  }
-  if (!piece.empty()) masks.push_back(std::move(piece));
+  std::size_t start = 0;
+  for (std::size_t end; (end = line.find(';', start)) != std::string::npos; start = end + 1)
+    masks.emplace_back(line, start, end - start);
+  if (start < line.size()) masks.emplace_back(line, start);
   return masks;
-}
-
-std::string overlongWarning(int count) {
-  return std::to_string(count) + " Url presiahlo max. povolenú dĺžku 2048 znakov.";
 }
 
 SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
@@ -53,8 +42,6 @@ SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const Sca
       m_inputs(inputs),
       m_formats(formats),
       m_walker(fileSystem) {
-  m_walker.filter.testMasks = true;
-  m_walker.keepFoundFiles = false;
   m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { addFileRow(file); };
 }
 
@@ -82,7 +69,6 @@ bool SiteScanner::run() {
   m_scanFolder = m_inputs.localFolder();
   if (m_scanFolder.empty() || m_scanFolder.back() != '/') m_scanFolder += '/';
 
-  m_walker.foundFiles.clear();
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   try {
@@ -90,9 +76,9 @@ bool SiteScanner::run() {
       // A scan folder that is missing, or is a file, gives the root row
       // alone. Any other failure would leave whole folders out of a list
       // that looks complete: it ends the scan as an error.
-      const DirectoryWalker::Failure& failure = m_walker.failure();
-      if (failure.status.kind != ListStatus::Gone)
-        throw IoError("Cannot list the folder", failure.folder, failure.status.code);
+      const DirectoryWalker::ListingFailure& failure = m_walker.failure();
+      if (failure.kind != FailureKind::Gone)
+        throw IoError("Cannot list the folder", failure.folder, failure.error);
     }
   } catch (const ScanStopped&) {
   }
@@ -119,18 +105,18 @@ void SiteScanner::addFileRow(const FoundFile& file) {
   // may not look at, gives no row, and the scan goes on; a time that cannot
   // be read for another reason ends the scan, which would otherwise look
   // complete without the file.
-  std::optional<DateTime> written;
-  const ListStatus read = file.folder.lastWriteTime(file.name, written);
-  if (read.kind == ListStatus::Failed)
-    throw IoError("Cannot read the time of", file.path, read.code);
-  if (written) {
+  const Result<std::optional<DateTime>> read = file.folder.lastWriteTime(file.name);
+  if (!read && failureKind(read.error()) == FailureKind::Failed)
+    throw IoError("Cannot read the time of", file.path, read.error());
+  if (read && *read) {
+    const DateTime& written = **read;
     const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
     std::string url =
         fileUrl(m_inputs.siteUrl(), relative, m_settings.indexFile, m_settings.encodeNonAscii);
     if (url != m_rootRowUrl) {
       if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
-      m_pages.add(std::move(url), formatDateText(written->date, m_formats),
-                  formatShortTimeText(written->time, m_formats), m_settings.otherChangefreq.text(),
+      m_pages.add(std::move(url), formatDateText(written.date, m_formats),
+                  formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
                   m_settings.otherPriority.text());
     }
   }

@@ -24,12 +24,10 @@ class ScanInputs {
   virtual std::string siteUrl() const = 0;
 };
 
-/// The mask list of a `fileMask` text: pieces between ";" (or line breaks),
-/// blanks kept, empty pieces kept as empty masks except a final one.
+/// The mask list of a `fileMask` text: the pieces between the ";" of its
+/// one line (`fileMaskOnOneLine`), blanks kept, empty pieces kept as empty
+/// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
-
-/// The warning for URLs over `kMaxUrlLength`, e.g. "3 Url presiahlo ...".
-std::string overlongWarning(int count);
 
 /// Turns the local copy of a site into the page list: a root row for the
 /// site URL, then one unticked row per matching file, in walk order, with

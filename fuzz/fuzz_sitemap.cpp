@@ -38,15 +38,13 @@ struct Node {
 class MemoryListing final : public qorv::FolderListing {
  public:
   explicit MemoryListing(const Node& node) : m_node(node) {}
-  qorv::ListStatus next(qorv::ListedEntry& entry) override {
-    if (m_next == m_node.order.size()) return {qorv::ListStatus::NoMoreEntries, 0};
+  qorv::Result<std::optional<qorv::ListedEntry>> next() override {
+    if (m_next == m_node.order.size()) return std::optional<qorv::ListedEntry>();
     const std::string& name = m_node.order[m_next++];
-    entry = {};
-    entry.name = name;
-    entry.isFolder = m_node.folders.at(name) != nullptr;
-    return qorv::ListStatus::success();
+    return std::optional<qorv::ListedEntry>(
+        qorv::ListedEntry{name, m_node.folders.at(name) != nullptr});
   }
-  qorv::ListStatus close() override { return qorv::ListStatus::success(); }
+  qorv::Result<void> close() override { return {}; }
 
  private:
   const Node& m_node;
@@ -59,20 +57,16 @@ class MemoryFolder final : public qorv::Folder {
   qorv::FolderId id() const override {
     return {0, static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&m_node))};
   }
-  qorv::ListStatus list(std::unique_ptr<qorv::FolderListing>& listing) override {
-    listing = std::make_unique<MemoryListing>(m_node);
-    return qorv::ListStatus::success();
+  qorv::Result<std::unique_ptr<qorv::FolderListing>> list() override {
+    return std::unique_ptr<qorv::FolderListing>(std::make_unique<MemoryListing>(m_node));
   }
-  qorv::ListStatus openSubfolder(std::string_view name,
-                                 std::unique_ptr<qorv::Folder>& folder) override {
+  qorv::Result<std::unique_ptr<qorv::Folder>> openSubfolder(std::string_view name) override {
     const auto found = m_node.folders.find(std::string(name));
-    if (found == m_node.folders.end() || !found->second) return {qorv::ListStatus::Gone, ENOENT};
-    folder = std::make_unique<MemoryFolder>(*found->second);
-    return qorv::ListStatus::success();
+    if (found == m_node.folders.end() || !found->second) return qorv::Failure{ENOENT};
+    return std::unique_ptr<qorv::Folder>(std::make_unique<MemoryFolder>(*found->second));
   }
-  qorv::ListStatus lastWriteTime(std::string_view, std::optional<qorv::DateTime>& time) override {
-    time = qorv::DateTime{{2006, 3, 5}, {9, 5, 6}};
-    return qorv::ListStatus::success();
+  qorv::Result<std::optional<qorv::DateTime>> lastWriteTime(std::string_view) override {
+    return std::optional(qorv::DateTime{{2006, 3, 5}, {9, 5, 6}});
   }
 
  private:
@@ -109,11 +103,9 @@ class MemoryFileSystem final : public qorv::FileSystem {
   /// The files of the tree by their paths, folders separated by "/".
   const std::set<std::string>& files() const { return m_files; }
 
-  qorv::ListStatus openFolder(const std::string& path,
-                              std::unique_ptr<qorv::Folder>& folder) override {
-    if (path != kRoot) return {qorv::ListStatus::Gone, ENOENT};
-    folder = std::make_unique<MemoryFolder>(m_root);
-    return qorv::ListStatus::success();
+  qorv::Result<std::unique_ptr<qorv::Folder>> openFolder(const std::string& path) override {
+    if (path != kRoot) return qorv::Failure{ENOENT};
+    return std::unique_ptr<qorv::Folder>(std::make_unique<MemoryFolder>(m_root));
   }
 
   static constexpr const char* kRoot = "/site/";

@@ -6,7 +6,8 @@
 # also works when sourced on its own.
 #
 # A new option goes into `options` below; one that takes a value also gets
-# a branch in _qorv_cli_value.
+# a branch in _qorv_cli_value. The tests fail until every option qorv-cli
+# declares is here, with the words its value may be.
 
 _qorv_cli()
 {

@@ -14,7 +14,9 @@ std::string ErrorLog::line(const DateTime& now, const LocaleFormats& formats,
 
 void ErrorLog::append(const DateTime& now, const LocaleFormats& formats,
                       const std::string& className, const std::string& message) const {
-  appendToFile(m_path, line(now, formats, className, message));
+  // The log is the last resort of a failure already being reported: one
+  // that cannot be logged has nowhere further to go.
+  static_cast<void>(appendToFile(m_path, line(now, formats, className, message)));
 }
 
 }  // namespace qorv

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/blanks.h"
 #include "core/unicodecase.h"
 #include "core/utf8.h"
 #include "platform/atomicfile.h"
@@ -16,13 +17,6 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::string_view trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 /// One line of an INI file, as its role is seen by a reader.
 struct IniLine {
   enum Kind { Other, Header, Entry };
@@ -32,16 +26,16 @@ struct IniLine {
 };
 
 IniLine classify(std::string_view line) {
-  const std::string_view text = trim(line);
+  const std::string_view text = trimBlanks(line);
   if (text.empty() || text.front() == ';' || text.front() == '#') return {};
   if (text.front() == '[') {
     const std::size_t close = text.find(']');
     if (close != std::string_view::npos)
-      return {IniLine::Header, trim(text.substr(1, close - 1)), {}};
+      return {IniLine::Header, trimBlanks(text.substr(1, close - 1)), {}};
   }
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) return {};
-  return {IniLine::Entry, trim(text.substr(0, equals)), trim(text.substr(equals + 1))};
+  return {IniLine::Entry, trimBlanks(text.substr(0, equals)), trimBlanks(text.substr(equals + 1))};
 }
 
 /// A file's lines without their line ends (LF or CRLF), and whether it
@@ -218,31 +212,32 @@ std::string withEntry(std::string_view content, std::string_view section, std::s
 /// cannot be read (an input/output error, say) or must not be written. Its
 /// other lines must survive, and a read-only file is left alone.
 int readForUpdate(const std::string& path, std::string& content) {
-  const int error =
-      readFileForUpdate(path, content, static_cast<std::size_t>(-1), LinkPolicy::ReplaceTarget);
-  if (error == ENOENT) return 0;
-  if (error != 0) return error;
+  Result<std::string> read =
+      readFileForUpdate(path, static_cast<std::size_t>(-1), LinkPolicy::ReplaceTarget);
+  if (!read) {
+    content.clear();
+    return read.error() == ENOENT ? 0 : read.error();
+  }
+  content = std::move(*read);
   return isWritableFile(path) ? 0 : EACCES;
 }
 
 /// Replaces the INI file at `path` with `content` as a whole.
 void replaceIniFile(const std::string& path, std::string_view content) {
   AtomicFile file;
-  int error = file.begin(path);
-  if (error == 0) error = file.write(content);
-  if (error == 0) error = file.commit();
-  if (error != 0) throw IniWriteError("Unable to write to " + path, error);
+  Result<void> done = file.begin(path);
+  if (done) done = file.write(content);
+  if (done) done = file.commit();
+  if (!done) throw IniWriteError("Unable to write to " + path, done.error());
 }
 
 }  // namespace
 
-IniFile::~IniFile() { commit(); }
-
 std::string IniFile::readString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
-  std::string content;
-  if (!readFileContent(fileName(), content)) return std::string(defaultValue);
-  return std::string(findValue(content, section, key).value_or(defaultValue));
+  const Result<std::string> content = readFileContent(fileName());
+  if (!content) return std::string(defaultValue);
+  return std::string(findValue(*content, section, key).value_or(defaultValue));
 }
 
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
@@ -250,10 +245,6 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
   if (const int error = readForUpdate(fileName(), content))
     throw IniWriteError("Unable to write to " + fileName(), error);
   replaceIniFile(fileName(), withEntry(content, section, key, value));
-}
-
-void IniFile::commit() {
-  // Every write is on disk when WriteString returns.
 }
 
 BufferedIniFile::BufferedIniFile(std::string path) : IniStore(std::move(path)) {

@@ -10,12 +10,11 @@ namespace qorv {
 
 /// A settings file could not be written; the message names its path.
 /// `code` is the operating system's error number, 0 when none is known.
-class IniWriteError : public AppError {
+class IniWriteError : public IoError {
  public:
   explicit IniWriteError(const std::string& message, int errorNumber = 0)
-      : AppError(message), code(errorNumber) {}
+      : IoError(message, errorNumber) {}
   const char* className() const noexcept override { return "EIniFileException"; }
-  int code;
 };
 
 /// Longest value a read gives, in characters; longer stored values are cut.
@@ -52,9 +51,6 @@ class IniStore {
   bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
   void writeBool(std::string_view section, std::string_view key, bool value);
 
-  /// Makes sure every write so far is on disk.
-  virtual void commit() = 0;
-
  private:
   std::string m_fileName;
 };
@@ -63,18 +59,17 @@ class IniStore {
 int parseIniInteger(std::string_view text, int defaultValue);
 
 /// The store backed by a file. Every write rewrites the whole file at once,
-/// through a temporary file in the same folder: a crash or a full disk
-/// never leaves a half-written file. Written files have CRLF line ends;
-/// reads accept LF and CRLF alike and skip a UTF-8 byte order mark.
+/// through a temporary file in the same folder, and is on disk when it
+/// returns: a crash or a full disk never leaves a half-written file. Written
+/// files have CRLF line ends; reads accept LF and CRLF alike and skip a
+/// UTF-8 byte order mark.
 class IniFile final : public IniStore {
  public:
   using IniStore::IniStore;
-  ~IniFile() override;
 
   std::string readString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const override;
   void writeString(std::string_view section, std::string_view key, std::string_view value) override;
-  void commit() override;
 };
 
 /// The store for entries that belong together: it reads its file once,
@@ -95,7 +90,7 @@ class BufferedIniFile final : public IniStore {
   void writeString(std::string_view section, std::string_view key, std::string_view value) override;
   /// Writes the file if anything was written; throws IniWriteError when
   /// it cannot, or when the file existed but could not be read or is read-only.
-  void commit() override;
+  void commit();
 
   /// The file's text as the writes so far have made it.
   const std::string& content() const { return m_content; }

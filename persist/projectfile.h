@@ -3,25 +3,23 @@
 #include <string>
 
 #include "core/generatorsettings.h"
+#include "core/sitescan.h"
 #include "persist/inifile.h"
 
 namespace qorv {
 
-/// What a project holds besides the generator settings: the main window's
-/// folder and URL texts, and its page list, which a new project empties.
-class ProjectWindow {
+/// What a project sets besides the generator settings: the scan's folder
+/// and URL texts, and the page list, which a new project empties.
+class ProjectInputs : public ScanInputs {
  public:
-  virtual ~ProjectWindow() = default;
-  virtual std::string localFolder() const = 0;
   virtual void setLocalFolder(const std::string& folder) = 0;
-  virtual std::string siteUrl() const = 0;
   virtual void setSiteUrl(const std::string& url) = 0;
   virtual void clearPages() = 0;
 };
 
 /// A project's folder and URL as plain texts, where no window shows them
 /// (the command line, tools): there are no pages to empty.
-class ProjectTexts : public ProjectWindow {
+class ProjectTexts final : public ProjectInputs {
  public:
   std::string localFolder() const override { return m_folder; }
   void setLocalFolder(const std::string& folder) override { m_folder = folder; }
@@ -34,16 +32,15 @@ class ProjectTexts : public ProjectWindow {
   std::string m_url;
 };
 
-/// The settings of one site, kept in section "Project" of an INI file:
-/// the folder, the URL and the generator settings (the page list is never
-/// stored). The vocabulary choices are stored by index only.
+/// The settings of one site, kept in section "Project" of an INI file: the
+/// entries of `kProjectSettings` (core/projectsettings.h), that is the
+/// folder, the URL and the generator settings; the page list is never
+/// stored. The vocabulary choices are stored by index only.
 class ProjectFile {
  public:
   static constexpr const char* kSection = "Project";
-  static constexpr const char* kDefaultFolder = "/";
-  static constexpr const char* kDefaultUrl = "http://";
 
-  ProjectFile(GeneratorSettings& settings, ProjectWindow& window);
+  ProjectFile(GeneratorSettings& settings, ProjectInputs& inputs);
 
   /// A new project: folder "/", URL "http://", no rows, and the settings
   /// reset (masks, index file and layout stay).
@@ -52,16 +49,16 @@ class ProjectFile {
   /// or unreadable values take their defaults. The page list stays.
   void open(const IniStore& store);
   void open(const std::string& path);
-  /// Writes the eleven entries in order; a failing write throws
-  /// IniWriteError, and the entries before it stay written.
+  /// Writes the entries in order, the eleven first ones always; a failing
+  /// write throws IniWriteError, and the entries before it stay written.
   void save(IniStore& store) const;
-  /// The same into the file at `path`, which the eleven entries replace in
-  /// one piece (see WriteAtOnce): a crash leaves the earlier file whole.
+  /// The same into the file at `path`, which the entries replace in one
+  /// piece (see writeAtOnce): a crash leaves the earlier file whole.
   void save(const std::string& path) const;
 
  private:
   GeneratorSettings& m_settings;
-  ProjectWindow& m_window;
+  ProjectInputs& m_inputs;
 };
 
 }  // namespace qorv

@@ -47,7 +47,7 @@ class WindowPlacement {
 
   explicit WindowPlacement(std::string iniPath) : m_path(std::move(iniPath)) {}
   WindowState restore(ScreenSize screen) const;
-  /// Into "qorv.ini", replacing it in one piece (see WriteAtOnce).
+  /// Into "qorv.ini", replacing it in one piece (see writeAtOnce).
   void save(const WindowState& state, ScreenSize screen) const;
 
  private:

@@ -30,6 +30,24 @@ std::string randomSuffix() {
   return suffix;
 }
 
+/// Gives the new file for `name` a fresh hidden name of its own, by `take`,
+/// which tries one and fails with EEXIST when it is taken: 0 with the name
+/// in `tempName`, or the error number with `tempName` empty.
+template <class Take>
+int takeFreshName(const std::string& name, std::string& tempName, Take take) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempName = "." + name + "." + randomSuffix() + ".tmp";
+    if (take(tempName.c_str())) return 0;
+    const int error = errno;
+    if (error != EEXIST) {
+      tempName.clear();
+      return error;
+    }
+  }
+  tempName.clear();
+  return EEXIST;
+}
+
 int writeAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t written = sys::write(fd, data, size);
@@ -61,39 +79,29 @@ int resolveTarget(const std::string& path, std::string& target) {
 
 }  // namespace
 
-std::shared_ptr<ReplacementFolder> ReplacementFolder::open(const std::string& path, int& error) {
-  const int fd = sys::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    error = errno;
-    return nullptr;
-  }
-  error = 0;
-  return std::shared_ptr<ReplacementFolder>(new ReplacementFolder(fd));
+Result<std::shared_ptr<ReplacementFolder>> ReplacementFolder::open(const std::string& path) {
+  FileDescriptor fd(sys::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd) return Failure{errno};
+  return std::shared_ptr<ReplacementFolder>(new ReplacementFolder(std::move(fd)));
 }
 
-ReplacementFolder::~ReplacementFolder() {
-  // Opened for reading only: a failed close loses nothing. The lock goes
-  // with the descriptor.
-  sys::close(m_fd);
-}
-
-int ReplacementFolder::sync() {
+Result<void> ReplacementFolder::sync() {
   // File systems that cannot sync a folder say so with EINVAL; their renames
   // are as safe as they can be made.
-  if (sys::fsync(m_fd) != 0 && errno != EINVAL) return errno;
-  return 0;
+  if (sys::fsync(m_fd.get()) != 0 && errno != EINVAL) return Failure{errno};
+  return {};
 }
 
 bool ReplacementFolder::lock() {
-  if (m_lock == Untried) m_lock = sys::lock(m_fd, LOCK_EX | LOCK_NB) == 0 ? Held : Refused;
+  if (m_lock == Untried) m_lock = sys::lock(m_fd.get(), LOCK_EX | LOCK_NB) == 0 ? Held : Refused;
   return m_lock == Held;
 }
 
 AtomicFile::~AtomicFile() { discard(); }
 
-int AtomicFile::fail(int error) {
+Result<void> AtomicFile::fail(int error) {
   if (m_error == 0) m_error = error;
-  return m_error;
+  return Failure{m_error};
 }
 
 int AtomicFile::checkTarget(const std::string& name) {
@@ -114,8 +122,8 @@ int AtomicFile::checkTarget(const std::string& name) {
   return 0;
 }
 
-int AtomicFile::begin(const std::string& path, LinkPolicy links,
-                      std::shared_ptr<ReplacementFolder> folder) {
+Result<void> AtomicFile::begin(const std::string& path, LinkPolicy links,
+                               std::shared_ptr<ReplacementFolder> folder) {
   discard();
   m_error = 0;
   m_path = path;
@@ -134,30 +142,25 @@ int AtomicFile::begin(const std::string& path, LinkPolicy links,
   if (folder) {
     m_folder = std::move(folder);
   } else {
-    int error = 0;
-    m_folder = ReplacementFolder::open(folderPath, error);
-    if (!m_folder) return fail(error);
+    Result<std::shared_ptr<ReplacementFolder>> opened = ReplacementFolder::open(folderPath);
+    if (!opened) return fail(opened.error());
+    m_folder = std::move(*opened);
   }
   if (const int error = checkTarget(m_name)) return fail(error);
 
   // A nameless file cannot be left behind by a crash; where the file system
   // does not offer one, a named temporary file is the fallback. Any other
   // failure (an input/output error, a full disk) is the write's.
-  m_fd = sys::openAt(m_folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-  m_anonymous = m_fd >= 0;
+  m_fd = FileDescriptor(sys::openAt(m_folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  m_anonymous = static_cast<bool>(m_fd);
   if (!m_anonymous && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return fail(errno);
   if (!m_anonymous) {
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-      m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
-      m_fd = sys::openAt(m_folder->fd(), m_tempName.c_str(),
-                         O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-      if (m_fd < 0 && errno != EEXIST) break;
-    }
-    if (m_fd < 0) {
-      const int error = errno;
-      m_tempName.clear();
-      return fail(error);
-    }
+    const int error = takeFreshName(m_name, m_tempName, [this](const char* name) {
+      m_fd = FileDescriptor(
+          sys::openAt(m_folder->fd(), name, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
+      return static_cast<bool>(m_fd);
+    });
+    if (error != 0) return fail(error);
   }
 
   // The replacement keeps the permissions of the file it replaces; not
@@ -166,47 +169,50 @@ int AtomicFile::begin(const std::string& path, LinkPolicy links,
   struct stat old;
   if (sys::statAt(m_folder->fd(), m_name.c_str(), &old, 0) != 0) {
     if (errno != ENOENT) return failAndDiscard(errno);
-  } else if (S_ISREG(old.st_mode) && sys::fchmod(m_fd, old.st_mode & 07777) != 0 &&
+  } else if (S_ISREG(old.st_mode) && sys::fchmod(m_fd.get(), old.st_mode & 07777) != 0 &&
              errno != EPERM && errno != EOPNOTSUPP) {
     return failAndDiscard(errno);
   }
   m_buffer.reserve(kBufferSize);
-  return 0;
+  return {};
 }
 
-int AtomicFile::retarget(const std::string& name) {
-  if (m_error != 0) return m_error;
+Result<void> AtomicFile::retarget(const std::string& name) {
+  if (m_error != 0) return Failure{m_error};
   if (m_prepared || !m_folder) return fail(EINVAL);
   if (const int error = checkTarget(name)) return fail(error);
   const std::size_t slash = m_path.rfind('/');
   m_path = (slash == std::string::npos ? std::string() : m_path.substr(0, slash + 1)) + name;
   m_name = name;
-  return 0;
+  return {};
 }
 
 int AtomicFile::flush() {
   if (m_error != 0) return m_error;
-  if (m_fd < 0) return fail(EBADF);
-  const int error = writeAll(m_fd, m_buffer.data(), m_buffer.size());
+  if (!m_fd) return fail(EBADF).error();
+  const int error = writeAll(m_fd.get(), m_buffer.data(), m_buffer.size());
   m_buffer.clear();
-  return error ? fail(error) : 0;
+  return error ? fail(error).error() : 0;
 }
 
-int AtomicFile::write(std::string_view bytes) {
-  if (m_error != 0) return m_error;
+Result<void> AtomicFile::write(std::string_view bytes) {
+  if (m_error != 0) return Failure{m_error};
   if (m_buffer.size() + bytes.size() > kBufferSize) {
-    if (flush() != 0) return m_error;
+    if (flush() != 0) return Failure{m_error};
     if (bytes.size() >= kBufferSize) {
-      const int error = writeAll(m_fd, bytes.data(), bytes.size());
-      return error ? fail(error) : 0;
+      if (const int error = writeAll(m_fd.get(), bytes.data(), bytes.size())) return fail(error);
+      return {};
     }
   }
   m_buffer.append(bytes);
-  return 0;
+  return {};
 }
 
 int AtomicFile::nameAnonymousFile() {
-  const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+  const std::string self = "/proc/self/fd/" + std::to_string(m_fd.get());
+  const auto linkAs = [&](const char* name) {
+    return sys::linkAt(AT_FDCWD, self.c_str(), m_folder->fd(), name, AT_SYMLINK_FOLLOW) == 0;
+  };
   // The file needs a name for the rename, and a crash between naming it and
   // the rename would leave that name behind. So the name is the same on every
   // replacement of this file and is taken under a lock on the folder: a name
@@ -217,8 +223,7 @@ int AtomicFile::nameAnonymousFile() {
     const std::string fixed = "." + m_name + ".new";
     const bool cleared = sys::unlinkAt(m_folder->fd(), fixed.c_str(), 0) == 0 || errno == ENOENT;
     if (cleared) {
-      if (sys::linkAt(AT_FDCWD, self.c_str(), m_folder->fd(), fixed.c_str(), AT_SYMLINK_FOLLOW) ==
-          0) {
+      if (linkAs(fixed.c_str())) {
         m_tempName = fixed;
         return 0;
       }
@@ -229,79 +234,50 @@ int AtomicFile::nameAnonymousFile() {
   }
   // The lock taken (by another replacement in this folder right now) or not
   // offered, or a leftover that is not ours to remove: a fresh name then.
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    m_tempName = "." + m_name + "." + randomSuffix() + ".tmp";
-    if (sys::linkAt(AT_FDCWD, self.c_str(), m_folder->fd(), m_tempName.c_str(),
-                    AT_SYMLINK_FOLLOW) == 0)
-      return 0;
-    const int error = errno;
-    m_tempName.clear();
-    if (error != EEXIST) return error;
-  }
-  return EEXIST;
+  return takeFreshName(m_name, m_tempName, linkAs);
 }
 
-int AtomicFile::prepare() {
-  if (m_prepared) return m_error;
-  if (flush() != 0 || sys::fsync(m_fd) != 0) {
-    fail(errno);
-    const int error = m_error;
-    discard();
-    return error;
-  }
+Result<void> AtomicFile::prepare() {
+  if (m_prepared) return resultOf(m_error);
+  if (flush() != 0 || sys::fsync(m_fd.get()) != 0) return failAndDiscard(errno);
   if (m_anonymous) {
-    const int error = nameAnonymousFile();
-    if (error != 0) {
-      fail(error);
-      discard();
-      return error;
-    }
+    if (const int error = nameAnonymousFile()) return failAndDiscard(error);
   }
-  const int fd = m_fd;
-  m_fd = -1;
-  if (sys::close(fd) != 0) {
-    const int error = fail(errno);
-    discard();
-    return error;
-  }
+  if (const Result<void> closed = m_fd.close(); !closed) return failAndDiscard(closed.error());
   m_prepared = true;
-  return 0;
+  return {};
 }
 
-int AtomicFile::publish() {
-  if (m_error != 0) return m_error;
+Result<void> AtomicFile::publish() {
+  if (m_error != 0) return Failure{m_error};
   if (!m_prepared) return fail(EINVAL);
-  if (sys::renameAt(m_folder->fd(), m_tempName.c_str(), m_folder->fd(), m_name.c_str()) != 0) {
-    const int error = fail(errno);
-    discard();
-    return error;
-  }
+  if (sys::renameAt(m_folder->fd(), m_tempName.c_str(), m_folder->fd(), m_name.c_str()) != 0)
+    return failAndDiscard(errno);
   m_tempName.clear();
   m_prepared = false;
   m_folder.reset();
-  return 0;
+  return {};
 }
 
-int AtomicFile::commit() {
+Result<void> AtomicFile::commit() {
   const std::shared_ptr<ReplacementFolder> folder = m_folder;
-  if (const int error = prepare()) return error;
-  if (const int error = publish()) return error;
+  if (const Result<void> prepared = prepare(); !prepared) return prepared;
+  if (const Result<void> published = publish(); !published) return published;
   // The new file is in place; the rename itself reaches the disk only with
   // its folder.
-  return folder ? folder->sync() : 0;
+  return folder ? folder->sync() : Result<void>();
 }
 
-int AtomicFile::failAndDiscard(int error) {
-  fail(error);
+Result<void> AtomicFile::failAndDiscard(int error) {
+  const Result<void> failed = fail(error);
   discard();
-  return m_error;
+  return failed;
 }
 
 void AtomicFile::discard() {
   // Only ever after a failure, or in place of a replacement that was not
   // wanted: what fails here changes nothing of the target.
-  if (m_fd >= 0) sys::close(m_fd);
-  m_fd = -1;
+  m_fd = FileDescriptor();
   if (!m_tempName.empty() && m_folder) sys::unlinkAt(m_folder->fd(), m_tempName.c_str(), 0);
   m_tempName.clear();
   m_prepared = false;

@@ -4,6 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/filedescriptor.h"
+#include "platform/result.h"
+
 namespace qorv {
 
 /// A folder open for the length of the replacements made in it. The files
@@ -11,22 +14,21 @@ namespace qorv {
 /// under one lock on the folder.
 class ReplacementFolder {
  public:
-  /// Opens `path`; nothing and the error number in `error` when it cannot.
-  static std::shared_ptr<ReplacementFolder> open(const std::string& path, int& error);
-  ~ReplacementFolder();
+  static Result<std::shared_ptr<ReplacementFolder>> open(const std::string& path);
   ReplacementFolder(const ReplacementFolder&) = delete;
   ReplacementFolder& operator=(const ReplacementFolder&) = delete;
 
-  int fd() const { return m_fd; }
+  int fd() const { return m_fd.get(); }
   /// Takes the folder's lock once, never waiting for it; whether it is held.
   bool lock();
-  /// Makes the renames made in the folder so far survive a power loss: 0,
-  /// or the error number.
-  int sync();
+  /// Makes the renames made in the folder so far survive a power loss.
+  Result<void> sync();
 
  private:
-  explicit ReplacementFolder(int fd) : m_fd(fd) {}
-  int m_fd;
+  // Opened for reading only: a failed close loses nothing. The lock goes
+  // with the descriptor.
+  explicit ReplacementFolder(FileDescriptor fd) : m_fd(std::move(fd)) {}
+  FileDescriptor m_fd;
   enum { Untried, Held, Refused } m_lock = Untried;
 };
 
@@ -52,8 +54,8 @@ enum class LinkPolicy {
 /// Several files can be replaced together: `prepare` each (the content is
 /// then complete, on disk and named), then `publish` each.
 ///
-/// Every operation returns 0 or the operating system's error number. The
-/// first error sticks: later writes do nothing and `commit` returns it.
+/// Every operation fails with the operating system's error number. The
+/// first error sticks: later writes do nothing and `commit` fails with it.
 class AtomicFile {
  public:
   AtomicFile() = default;
@@ -66,21 +68,21 @@ class AtomicFile {
   /// when it is no plain file (a device or a pipe, also through a link),
   /// EISDIR for a folder, ELOOP for a link under `LinkPolicy::Refuse`.
   /// `folder`, when given, is the folder of `path`, shared with other files.
-  int begin(const std::string& path, LinkPolicy links = LinkPolicy::ReplaceTarget,
-            std::shared_ptr<ReplacementFolder> folder = nullptr);
+  Result<void> begin(const std::string& path, LinkPolicy links = LinkPolicy::ReplaceTarget,
+                     std::shared_ptr<ReplacementFolder> folder = nullptr);
   /// Buffered; a failed write of the buffer is reported here or later.
-  int write(std::string_view bytes);
+  Result<void> write(std::string_view bytes);
   /// Before `prepare`: the new content is to take the name `name` in the
   /// same folder instead, checked as `begin` checks.
-  int retarget(const std::string& name);
+  Result<void> retarget(const std::string& name);
   /// Writes out the buffer, syncs, and gives the content its temporary name.
-  int prepare();
+  Result<void> prepare();
   /// After `prepare`: puts the file in place of its target. The rename is on
   /// disk once the folder is synced (`ReplacementFolder::sync`).
-  int publish();
+  Result<void> publish();
   /// Both, and the folder synced, for a file replaced on its own. An error
   /// of that sync comes with the new file already in place.
-  int commit();
+  Result<void> commit();
   /// Abandons the replacement; the target keeps its old content.
   void discard();
 
@@ -90,15 +92,15 @@ class AtomicFile {
   int checkTarget(const std::string& name);
   int flush();
   int nameAnonymousFile();
-  int fail(int error);
-  int failAndDiscard(int error);
+  Result<void> fail(int error);
+  Result<void> failAndDiscard(int error);
 
   std::string m_path;
   std::string m_name;
   std::string m_tempName;  // set once the temporary file has a name
   std::shared_ptr<ReplacementFolder> m_folder;
   LinkPolicy m_links = LinkPolicy::ReplaceTarget;
-  int m_fd = -1;
+  FileDescriptor m_fd;
   int m_error = 0;
   bool m_anonymous = false;
   bool m_prepared = false;

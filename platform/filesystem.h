@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -7,22 +8,23 @@
 #include <string_view>
 
 #include "platform/datetime.h"
+#include "platform/result.h"
 
 namespace qorv {
 
-/// Outcome of one step of listing a folder or reading an entry. `code` is
-/// the operating system's error number when `kind` is not `Ok`.
-struct ListStatus {
-  /// `Gone`: the entry is not there (any more), or is no folder where a
-  /// folder was asked for, or is a link that leads nowhere (ENOENT, ENOTDIR,
-  /// ELOOP). `AccessDenied`: refused (EACCES, EPERM). `Failed`: anything
-  /// else, an input/output error (EIO) among them.
-  enum Kind { Ok, NoMoreEntries, AccessDenied, Gone, Failed };
-  Kind kind = Ok;
-  int code = 0;
+/// How a failed step of listing a folder or reading an entry counts, by
+/// its error number. `Gone`: the entry is not there (any more), or is no
+/// folder where a folder was asked for, or is a link that leads nowhere
+/// (ENOENT, ENOTDIR, ELOOP). `AccessDenied`: refused (EACCES, EPERM).
+/// `Failed`: anything else, an input/output error (EIO) among them.
+enum class FailureKind { Gone, AccessDenied, Failed };
 
-  static ListStatus success() { return {}; }
-};
+constexpr FailureKind failureKind(int error) {
+  if (error == EACCES || error == EPERM) return FailureKind::AccessDenied;
+  // A link that leads round in a circle leads nowhere, as a dangling one does.
+  if (error == ENOENT || error == ENOTDIR || error == ELOOP) return FailureKind::Gone;
+  return FailureKind::Failed;
+}
 
 /// One entry of a listing. `name` stays valid until the next call on the
 /// listing that produced it.
@@ -30,8 +32,6 @@ struct ListedEntry {
   std::string_view name;
   /// A folder, or a link that leads to one.
   bool isFolder = false;
-  bool hidden = false;
-  bool system = false;
 };
 
 /// An open listing of one folder: entries in the order the file system
@@ -39,11 +39,11 @@ struct ListedEntry {
 class FolderListing {
  public:
   virtual ~FolderListing() = default;
-  /// The next entry; `NoMoreEntries` at the end, anything else is a failure
-  /// (also one to tell whether a link leads to a folder).
-  virtual ListStatus next(ListedEntry& entry) = 0;
+  /// The next entry, nothing at the end; it fails also when it cannot be
+  /// told whether a link leads to a folder.
+  virtual Result<std::optional<ListedEntry>> next() = 0;
   /// Ends the listing, which can fail too.
-  virtual ListStatus close() = 0;
+  virtual Result<void> close() = 0;
 };
 
 /// Identity of a folder on the machine, so that a walk can tell when a link
@@ -61,28 +61,23 @@ class Folder {
   virtual ~Folder() = default;
   virtual FolderId id() const = 0;
   /// Starts a listing of this folder.
-  virtual ListStatus list(std::unique_ptr<FolderListing>& listing) = 0;
+  virtual Result<std::unique_ptr<FolderListing>> list() = 0;
   /// Opens the entry `name` of this folder as a folder.
-  virtual ListStatus openSubfolder(std::string_view name, std::unique_ptr<Folder>& folder) = 0;
+  virtual Result<std::unique_ptr<Folder>> openSubfolder(std::string_view name) = 0;
   /// Last-write time of the entry `name` (links followed) in local time,
-  /// seconds held to two-second steps, into `time`. `Ok` with `time` empty
-  /// when the time lies outside the years 1 to 9999; `Gone`, `AccessDenied`
-  /// or `Failed` when the time cannot be read.
-  virtual ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) = 0;
+  /// seconds held to two-second steps; nothing when the time lies outside
+  /// the years 1 to 9999.
+  virtual Result<std::optional<DateTime>> lastWriteTime(std::string_view name) = 0;
 };
 
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   /// Opens the folder at `path` (absolute, or relative to the working folder).
-  virtual ListStatus openFolder(const std::string& path, std::unique_ptr<Folder>& folder) = 0;
+  virtual Result<std::unique_ptr<Folder>> openFolder(const std::string& path) = 0;
 };
 
 /// The machine's own file system.
 FileSystem& localFileSystem();
-
-/// Size of the file at `path` as its folder entry gives it (links followed);
-/// nothing when there is no such entry.
-std::optional<std::uint64_t> fileSize(const std::string& path);
 
 }  // namespace qorv

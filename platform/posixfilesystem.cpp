@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <ctime>
 
+#include "platform/filedescriptor.h"
 #include "platform/filesystem.h"
 #include "platform/systemcalls.h"
 
@@ -13,27 +14,18 @@ namespace qorv {
 
 namespace {
 
-ListStatus statusOf(int error) {
-  if (error == EACCES || error == EPERM) return {ListStatus::AccessDenied, error};
-  // A link that leads round in a circle leads nowhere, as a dangling one does.
-  if (error == ENOENT || error == ENOTDIR || error == ELOOP) return {ListStatus::Gone, error};
-  return {ListStatus::Failed, error};
-}
-
-/// Whether the listed entry is a folder, into `isFolder`.
-ListStatus classify(int folderFd, const dirent& entry, bool& isFolder) {
-  isFolder = entry.d_type == DT_DIR;
-  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return ListStatus::success();
+/// Whether the listed entry is a folder.
+Result<bool> isFolderEntry(int folderFd, const dirent& entry) {
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
   // Links count as what they lead to. One that leads nowhere, or where this
   // process may not look, is taken for a file, whose time then cannot be
   // read either; a failure to read what it leads to is the listing's.
   struct stat st;
   if (sys::statAt(folderFd, entry.d_name, &st, 0) != 0) {
-    const ListStatus status = statusOf(errno);
-    return status.kind == ListStatus::Failed ? status : ListStatus::success();
+    if (failureKind(errno) == FailureKind::Failed) return Failure{errno};
+    return false;
   }
-  isFolder = S_ISDIR(st.st_mode);
-  return ListStatus::success();
+  return S_ISDIR(st.st_mode);
 }
 
 class PosixListing final : public FolderListing {
@@ -45,29 +37,23 @@ class PosixListing final : public FolderListing {
     if (m_dir) sys::closeDirectory(m_dir);
   }
 
-  ListStatus next(ListedEntry& entry) override {
+  Result<std::optional<ListedEntry>> next() override {
     errno = 0;
     const dirent* found = sys::readDirectory(m_dir);
     if (!found) {
-      if (errno != 0) return statusOf(errno);
-      return {ListStatus::NoMoreEntries, 0};
+      if (errno != 0) return Failure{errno};
+      return std::optional<ListedEntry>();
     }
-    entry.name = found->d_name;
-    if (const ListStatus status = classify(dirfd(m_dir), *found, entry.isFolder);
-        status.kind != ListStatus::Ok)
-      return status;
-    // Linux keeps no hidden or system attributes: a leading full stop is an
-    // ordinary name here.
-    entry.hidden = false;
-    entry.system = false;
-    return ListStatus::success();
+    const Result<bool> isFolder = isFolderEntry(dirfd(m_dir), *found);
+    if (!isFolder) return Failure{isFolder.error()};
+    return std::optional<ListedEntry>(ListedEntry{found->d_name, *isFolder});
   }
 
-  ListStatus close() override {
+  Result<void> close() override {
     DIR* dir = m_dir;
     m_dir = nullptr;
-    if (sys::closeDirectory(dir) != 0) return {ListStatus::Failed, errno};
-    return ListStatus::success();
+    if (sys::closeDirectory(dir) != 0) return Failure{errno};
+    return {};
   }
 
  private:
@@ -76,59 +62,50 @@ class PosixListing final : public FolderListing {
 
 class PosixFolder final : public Folder {
  public:
-  PosixFolder(int fd, FolderId id) : m_fd(fd), m_id(id) {}
   // A folder is opened for reading only, so a failed close loses nothing.
-  ~PosixFolder() override { sys::close(m_fd); }
+  PosixFolder(FileDescriptor fd, FolderId id) : m_fd(std::move(fd)), m_id(id) {}
 
   FolderId id() const override { return m_id; }
 
-  ListStatus list(std::unique_ptr<FolderListing>& listing) override {
+  Result<std::unique_ptr<FolderListing>> list() override {
     // The listing gets its own descriptor, so that this folder's stays open
     // for reaching the sub-folders after the listing has ended.
-    const int fd = sys::duplicate(m_fd);
-    if (fd < 0) return statusOf(errno);
-    DIR* dir = sys::openDirectory(fd);
-    if (!dir) {
-      const int error = errno;
-      sys::close(fd);
-      return statusOf(error);
-    }
+    FileDescriptor fd(sys::duplicate(m_fd.get()));
+    if (!fd) return Failure{errno};
+    DIR* dir = sys::openDirectory(fd.get());
+    if (!dir) return Failure{errno};
+    // The listing closes it now.
+    fd.release();
     rewinddir(dir);
-    listing = std::make_unique<PosixListing>(dir);
-    return ListStatus::success();
+    return std::unique_ptr<FolderListing>(std::make_unique<PosixListing>(dir));
   }
 
-  ListStatus openSubfolder(std::string_view name, std::unique_ptr<Folder>& folder) override {
-    return openAt(m_fd, terminated(name), folder);
+  Result<std::unique_ptr<Folder>> openSubfolder(std::string_view name) override {
+    return openAt(m_fd.get(), terminated(name));
   }
 
-  ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) override {
-    time.reset();
+  Result<std::optional<DateTime>> lastWriteTime(std::string_view name) override {
     struct stat st;
-    if (sys::statAt(m_fd, terminated(name), &st, 0) != 0) return statusOf(errno);
+    if (sys::statAt(m_fd.get(), terminated(name), &st, 0) != 0) return Failure{errno};
     // A time that the calendar cannot hold (EOVERFLOW) is out of range, as
     // one past the year 9999 is.
     std::tm tm{};
-    if (!localtime_r(&st.st_mtim.tv_sec, &tm)) return ListStatus::success();
+    if (!localtime_r(&st.st_mtim.tv_sec, &tm)) return std::optional<DateTime>();
     const int year = tm.tm_year + 1900;
-    if (year < 1 || year > 9999) return ListStatus::success();
+    if (year < 1 || year > 9999) return std::optional<DateTime>();
     // File times are held to two-second steps.
-    time = DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}};
-    return ListStatus::success();
+    return std::optional<DateTime>(
+        DateTime{{year, tm.tm_mon + 1, tm.tm_mday}, {tm.tm_hour, tm.tm_min, tm.tm_sec & ~1}});
   }
 
-  static ListStatus openAt(int parentFd, const char* path, std::unique_ptr<Folder>& folder) {
-    const int fd = sys::openAt(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return statusOf(errno);
+  static Result<std::unique_ptr<Folder>> openAt(int parentFd, const char* path) {
+    FileDescriptor fd(sys::openAt(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return Failure{errno};
     struct stat st;
-    if (sys::fstat(fd, &st) != 0) {
-      const int error = errno;
-      sys::close(fd);
-      return statusOf(error);
-    }
-    folder = std::make_unique<PosixFolder>(
-        fd, FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)});
-    return ListStatus::success();
+    if (sys::fstat(fd.get(), &st) != 0) return Failure{errno};
+    return std::unique_ptr<Folder>(std::make_unique<PosixFolder>(
+        std::move(fd),
+        FolderId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}));
   }
 
  private:
@@ -139,15 +116,15 @@ class PosixFolder final : public Folder {
     return m_name.c_str();
   }
 
-  int m_fd;
+  FileDescriptor m_fd;
   FolderId m_id;
   std::string m_name;
 };
 
 class PosixFileSystem final : public FileSystem {
  public:
-  ListStatus openFolder(const std::string& path, std::unique_ptr<Folder>& folder) override {
-    return PosixFolder::openAt(AT_FDCWD, path.c_str(), folder);
+  Result<std::unique_ptr<Folder>> openFolder(const std::string& path) override {
+    return PosixFolder::openAt(AT_FDCWD, path.c_str());
   }
 };
 
@@ -156,12 +133,6 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& localFileSystem() {
   static PosixFileSystem fileSystem;
   return fileSystem;
-}
-
-std::optional<std::uint64_t> fileSize(const std::string& path) {
-  struct stat st;
-  if (sys::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return static_cast<std::uint64_t>(st.st_size);
 }
 
 }  // namespace qorv

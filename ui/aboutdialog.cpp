@@ -53,22 +53,34 @@ AboutDialog::AboutDialog(const std::optional<ProductVersion>& version, const UiS
   m_mailCaptionLabel =
       named(placeLabel(QStringLiteral("e-mail:"), m_panel, 70, 91), "m_mailCaptionLabel");
   // The links show in full: they are sized to their text, not cut.
-  m_mailLink = named(new LinkLabel(kMakerMail, QStringLiteral("mailto:") + kMakerMail, m_panel),
-                     "m_mailLink");
+  m_mailLink =
+      labelled(m_mailCaptionLabel,
+               named(new LinkLabel(kMakerMail, QStringLiteral("mailto:") + kMakerMail, m_panel),
+                     "m_mailLink"));
   m_mailLink->move(112, 91);
   m_mailLink->adjustSize();
   m_webCaptionLabel =
       named(placeLabel(QStringLiteral("www:"), m_panel, 70, 105), "m_webCaptionLabel");
-  m_webLink = named(new LinkLabel(kMakerWeb, kMakerWeb, m_panel), "m_webLink");
+  m_webLink =
+      labelled(m_webCaptionLabel, named(new LinkLabel(kMakerWeb, kMakerWeb, m_panel), "m_webLink"));
   m_webLink->move(112, 105);
   m_webLink->adjustSize();
   connect(m_mailLink, &LinkLabel::clicked, this, &AboutDialog::openLink);
   connect(m_webLink, &LinkLabel::clicked, this, &AboutDialog::openLink);
 
-  m_okButton = named(new QPushButton(QStringLiteral("OK"), this), "m_okButton");
+  m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setGeometry(111, 187, 75, 25);
   m_okButton->setDefault(true);
   connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+  setTabOrder(m_okButton, m_mailLink);
+  setTabOrder(m_mailLink, m_webLink);
+}
+
+void AboutDialog::showEvent(QShowEvent* event) {
+  FixedDialog::showEvent(event);
+  // The box opens on OK, as it did before the links took the focus, also
+  // when it was closed from one of them.
+  m_okButton->setFocus(Qt::OtherFocusReason);
 }
 
 void AboutDialog::openLink(const QString& link) { m_services.openUrl(QUrl(link)); }

@@ -28,6 +28,9 @@ class AboutDialog final : public FixedDialog {
   AboutDialog(const std::optional<ProductVersion>& version, const UiServices& services,
               QWidget* parent);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private slots:
   void openLink(const QString& link);
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QProxyStyle>
+#include <QStyleOptionButton>
 #include <QTranslator>
 #include <memory>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include "persist/errorlog.h"
 #include "platform/clock.h"
 #include "platform/qtlocaleformats.h"
+#include "ui/contrast.h"
 #include "ui/programicon.h"
 
 namespace qorv {
@@ -19,6 +21,8 @@ namespace {
 
 /// The platform's style, without icons on the buttons of dialogs and
 /// message boxes: the program's boxes have plain buttons. Menus keep theirs.
+/// Check boxes and radio buttons, the list's ticks among them, show on a
+/// dark theme too.
 class PlainButtonStyle final : public QProxyStyle {
  public:
   using QProxyStyle::QProxyStyle;
@@ -27,6 +31,22 @@ class PlainButtonStyle final : public QProxyStyle {
                 QStyleHintReturn* returnData) const override {
     if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+    if (button && (element == PE_IndicatorCheckBox || element == PE_IndicatorRadioButton) &&
+        baseStyle()->name() == QLatin1String("fusion") &&
+        isDarkBackground(option->palette.color(QPalette::Base))) {
+      // Fusion outlines the box a shade darker than the window, which does
+      // not show on a dark background; a shade darker than the text does.
+      QStyleOptionButton lit = *button;
+      lit.palette.setColor(QPalette::Window, option->palette.color(QPalette::Text));
+      QProxyStyle::drawPrimitive(element, &lit, painter, widget);
+      return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
   }
 };
 

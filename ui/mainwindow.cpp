@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,14 +13,16 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QTreeView>
+#include <QToolButton>
 
+#include "core/projectsettings.h"
 #include "platform/productversiontext.h"
 #include "ui/aboutdialog.h"
 #include "ui/appcontext.h"
 #include "ui/controls.h"
 #include "ui/pageeditdialog.h"
 #include "ui/pagelistmodel.h"
+#include "ui/pagelistview.h"
 #include "ui/searchenginedialog.h"
 #include "ui/settingsdialog.h"
 #include "ui/text.h"
@@ -56,7 +57,6 @@ class HeldRows {
 
 constexpr int kListTop = 126;
 constexpr int kButtonWidth = 148;
-constexpr int kTagColumnWidth = 80;
 
 }  // namespace
 
@@ -104,54 +104,45 @@ void MainWindow::createControls() {
 
   m_folderLabel =
       named(placeLabel(QStringLiteral("Lokálny adresár webu"), client, 7, 21), "m_folderLabel");
-  m_folderEdit = named(new QLineEdit(client), "m_folderEdit");
+  m_folderEdit = labelled(m_folderLabel, named(new QLineEdit(client), "m_folderEdit"));
   m_folderEdit->setGeometry(7, 35, 274, 21);
   m_folderEdit->setToolTip(QStringLiteral("Určenie lokálneho adresára webu"));
   m_browseAction = named(m_folderEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
                                                  QLineEdit::TrailingPosition),
                          "m_browseAction");
+  // The button inside the box takes no focus: its key, which nothing else
+  // uses, reaches it from the keyboard.
+  m_browseAction->setText(QStringLiteral("Vybrať priečinok"));
+  m_browseAction->setShortcut(QKeySequence(Qt::Key_F4));
+  m_browseAction->setToolTip(QStringLiteral("%1 (%2)").arg(
+      m_browseAction->text(), m_browseAction->shortcut().toString(QKeySequence::NativeText)));
+  for (auto* button : m_folderEdit->findChildren<QToolButton*>())
+    if (button->defaultAction() == m_browseAction) m_browseButton = named(button, "m_browseButton");
+  if (m_browseButton) m_browseButton->setAccessibleName(m_browseAction->text());
 
   m_urlLabel = named(placeLabel(QStringLiteral("Url webu"), client, 7, 63), "m_urlLabel");
-  m_urlEdit = named(new QLineEdit(QStringLiteral("http://"), client), "m_urlEdit");
+  m_urlEdit =
+      labelled(m_urlLabel, named(new QLineEdit(toQString(kNewProjectUrl), client), "m_urlEdit"));
   m_urlEdit->setGeometry(7, 77, 274, 21);
   m_urlEdit->setToolTip(
       QStringLiteral("URL webu, ktorou budú v mape webu nahradené lokálne zložky"));
 
-  m_scanButton =
-      named(new QPushButton(QStringLiteral("Zobraziť mapu webu"), client), "m_scanButton");
+  m_scanButton = captioned(
+      named(new QPushButton(QStringLiteral("Zobraziť mapu webu"), client), "m_scanButton"));
   m_scanButton->setGeometry(301, 73, kButtonWidth, 25);
   m_scanButton->setToolTip(
       QStringLiteral("Zobrazenie mapy webu, z ktorej bude generovaný SITEMAP.XML"));
-  m_generateButton =
-      named(new QPushButton(QStringLiteral("Generovať Tessaly"), client), "m_generateButton");
+  m_generateButton = captioned(
+      named(new QPushButton(QStringLiteral("Generovať Tessaly"), client), "m_generateButton"));
   m_generateButton->setGeometry(469, 73, kButtonWidth, 25);
   m_generateButton->setToolTip(
       QStringLiteral("Vygenerovanie súboru SITEMAP.XML pre službu Tessaly"));
 
   m_pageListLabel =
       named(placeLabel(QStringLiteral("Mapa webu"), client, 7, 112), "m_pageListLabel");
-
-  m_pageListView = named(new QTreeView(client), "m_pageListView");
+  m_pageListView =
+      labelled(m_pageListLabel, named(new PageListView(m_model, client), "m_pageListView"));
   m_pageListView->setGeometry(7, kListTop, 610, 281);
-  m_pageListView->setModel(m_model);
-  m_pageListView->setRootIsDecorated(false);
-  m_pageListView->setItemsExpandable(false);
-  m_pageListView->setUniformRowHeights(true);  // keeps 100,000 rows cheap
-  m_pageListView->setAllColumnsShowFocus(true);
-  m_pageListView->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_pageListView->setSelectionMode(QAbstractItemView::SingleSelection);
-  m_pageListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_pageListView->setSortingEnabled(false);
-  m_pageListView->setContextMenuPolicy(Qt::CustomContextMenu);
-  QHeaderView* header = m_pageListView->header();
-  header->setSectionsClickable(false);
-  header->setSectionsMovable(false);
-  header->setStretchLastSection(false);
-  header->setSectionResizeMode(PageListModel::UrlColumn, QHeaderView::Stretch);
-  for (int column = PageListModel::DateColumn; column < PageListModel::ColumnCount; ++column) {
-    header->setSectionResizeMode(column, QHeaderView::Fixed);
-    header->resizeSection(column, kTagColumnWidth);
-  }
 
   setTabOrder(m_folderEdit, m_urlEdit);
   setTabOrder(m_urlEdit, m_scanButton);
@@ -163,6 +154,8 @@ void MainWindow::createControls() {
   connect(m_scanButton, &QPushButton::clicked, this, guarded(&MainWindow::scanSite));
   connect(m_generateButton, &QPushButton::clicked, this, guarded(&MainWindow::generateSitemap));
   connect(m_pageListView, &QTreeView::doubleClicked, this, guarded(&MainWindow::editSelectedPage));
+  connect(m_pageListView, &PageListView::editRequested, this,
+          guarded(&MainWindow::editSelectedPage));
   // A double click below the rows edits too; the view reports only those on a row.
   m_pageListView->viewport()->installEventFilter(this);
   // The text boxes would take the menus' shortcuts for their own key bindings

@@ -19,7 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTreeView;
+class QToolButton;
 
 namespace qorv {
 
@@ -27,6 +27,7 @@ struct AppContext;
 class AboutDialog;
 class PageEditDialog;
 class PageListModel;
+class PageListView;
 class SearchEngineDialog;
 class SettingsDialog;
 
@@ -35,7 +36,7 @@ class SettingsDialog;
 /// every other command. It holds no business logic of its own: it hands the
 /// work to the core and shows the results. It owns its dialogs, which
 /// keep their values and places from one showing to the next.
-class MainWindow final : public QMainWindow, private ScanInputs, private ProjectWindow {
+class MainWindow final : public QMainWindow, private ProjectInputs {
   Q_OBJECT
 
  public:
@@ -86,7 +87,7 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   /// A slot of this window whose errors reach the unexpected-error handler.
   auto guarded(void (MainWindow::*slot)());
 
-  // ScanInputs and ProjectWindow: the two texts, as the core reads them.
+  // ProjectInputs: the two texts, as the core reads them.
   std::string localFolder() const override;
   std::string siteUrl() const override;
   void setLocalFolder(const std::string& folder) override;
@@ -110,12 +111,13 @@ class MainWindow final : public QMainWindow, private ScanInputs, private Project
   QLabel* m_folderLabel;
   QLineEdit* m_folderEdit;
   QAction* m_browseAction;
+  QToolButton* m_browseButton = nullptr;
   QLabel* m_urlLabel;
   QLineEdit* m_urlEdit;
   QPushButton* m_scanButton;
   QPushButton* m_generateButton;
   QLabel* m_pageListLabel;
-  QTreeView* m_pageListView;
+  PageListView* m_pageListView;
 
   QMenu* m_projectMenu;
   QAction* m_newProjectAction;

@@ -44,27 +44,36 @@ PageEditDialog::PageEditDialog(QWidget* parent)
   m_tagsGroup->setGeometry(14, 91, 316, 134);
   m_lastmodLabel =
       named(placeLabel(QStringLiteral("lastmod"), m_tagsGroup, 14, 31), "m_lastmodLabel");
-  m_dateEdit = named(new TabLeavingPicker<QDateEdit>(m_tagsGroup), "m_dateEdit");
+  // The two pickers share the label: each says which half it holds.
+  m_dateEdit =
+      labelled(m_lastmodLabel, named(new TabLeavingPicker<QDateEdit>(m_tagsGroup), "m_dateEdit"),
+               QStringLiteral("dátum"));
   m_dateEdit->setGeometry(77, 28, 113, 21);
   m_dateEdit->setCalendarPopup(true);
   m_dateEdit->setMinimumDate(QDate(1, 1, 1));
   m_dateEdit->setMaximumDate(QDate(9999, 12, 31));
-  m_timeEdit = named(new TabLeavingPicker<QTimeEdit>(m_tagsGroup), "m_timeEdit");
+  m_timeEdit =
+      labelled(m_lastmodLabel, named(new TabLeavingPicker<QTimeEdit>(m_tagsGroup), "m_timeEdit"),
+               QStringLiteral("čas"));
   m_timeEdit->setGeometry(203, 28, 78, 21);
   m_timeEdit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
   m_changefreqLabel =
       named(placeLabel(QStringLiteral("changefreq"), m_tagsGroup, 14, 67), "m_changefreqLabel");
-  m_changefreqBox = named(new VocabularyBox(kChangefreqVocabulary, m_tagsGroup), "m_changefreqBox");
+  m_changefreqBox =
+      labelled(m_changefreqLabel,
+               named(new VocabularyBox(kChangefreqVocabulary, m_tagsGroup), "m_changefreqBox"));
   m_changefreqBox->setGeometry(77, 64, 113, 21);
   m_priorityLabel =
       named(placeLabel(QStringLiteral("priority"), m_tagsGroup, 14, 102), "m_priorityLabel");
-  m_priorityBox = named(new VocabularyBox(kPriorityVocabulary, m_tagsGroup), "m_priorityBox");
+  m_priorityBox = labelled(
+      m_priorityLabel, named(new VocabularyBox(kPriorityVocabulary, m_tagsGroup), "m_priorityBox"));
   m_priorityBox->setGeometry(77, 99, 113, 21);
 
-  m_okButton = named(new QPushButton(QStringLiteral("OK"), this), "m_okButton");
+  m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setGeometry(170, 243, 75, 25);
   m_okButton->setDefault(true);
-  m_cancelButton = named(new QPushButton(QStringLiteral("Storno"), this), "m_cancelButton");
+  m_cancelButton =
+      captioned(named(new QPushButton(QStringLiteral("Storno"), this), "m_cancelButton"));
   m_cancelButton->setGeometry(257, 243, 75, 25);
 
   m_urlGroup = named(new QGroupBox(QStringLiteral(" Url "), this), "m_urlGroup");
@@ -72,6 +81,7 @@ PageEditDialog::PageEditDialog(QWidget* parent)
   m_urlEdit = named(new QLineEdit(m_urlGroup), "m_urlEdit");
   m_urlEdit->setGeometry(14, 21, 288, 21);
   m_urlEdit->setReadOnly(true);
+  nameAfterGroup(m_urlEdit, m_urlGroup);
   QPalette palette = m_urlEdit->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Button));
   m_urlEdit->setPalette(palette);

@@ -23,6 +23,13 @@ void PageListModel::flush() {
   endInsertRows();
 }
 
+void PageListModel::setRowColours(const RowColours& colours) {
+  if (colours.unticked == m_colours.unticked && colours.ticked == m_colours.ticked) return;
+  m_colours = colours;
+  if (m_shown > 0)
+    emit dataChanged(index(0, 0), index(m_shown - 1, ColumnCount - 1), {Qt::ForegroundRole});
+}
+
 int PageListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : m_shown;
 }
@@ -54,7 +61,7 @@ QVariant PageListModel::data(const QModelIndex& index, int role) const {
       if (index.column() != UrlColumn) return {};
       return row.included ? Qt::Checked : Qt::Unchecked;
     case Qt::ForegroundRole:
-      return QBrush(row.included ? QColor(255, 0, 0) : QColor(0, 0, 0));
+      return QBrush(row.included ? m_colours.ticked : m_colours.unticked);
     default:
       return {};
   }

@@ -3,11 +3,12 @@
 #include <QAbstractTableModel>
 
 #include "core/pagelist.h"
+#include "ui/contrast.h"
 
 namespace qorv {
 
 /// The page list as the main window's list shows it: five columns, a check
-/// box per row for its tick, ticked rows in red. A view over the list, not
+/// box per row for its tick, ticked rows in red (see `setRowColours`). A view over the list, not
 /// a copy of it. Rows added in a burst (a scan) are announced to the view
 /// together on the next pass of the event loop, so that a large scan does
 /// not lay the view out once per file.
@@ -25,6 +26,9 @@ class PageListModel final : public QAbstractTableModel, private PageListObserver
   /// While held, added rows wait for an explicit `flush`: a scan announces
   /// them a few times a second rather than on every pass of the event loop.
   void holdRows(bool hold) { m_holding = hold; }
+  /// The text colours of unticked and ticked rows, which follow the
+  /// background of the view (`rowColoursOn`); the rows shown are redrawn.
+  void setRowColours(const RowColours& colours);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -44,6 +48,7 @@ class PageListModel final : public QAbstractTableModel, private PageListObserver
   int m_shown = 0;  // rows the view knows of
   bool m_flushPosted = false;
   bool m_holding = false;
+  RowColours m_colours = rowColoursOn(Qt::white, Qt::black);
 };
 
 }  // namespace qorv

@@ -22,14 +22,13 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
       m_settings(settings) {
   setObjectName(QStringLiteral("searchEngineDialog"));
   m_schemaLabel = named(placeLabel(QStringLiteral("Schéma:"), this, 14, 17), "m_schemaLabel");
-  m_schemaBox = named(new QComboBox(this), "m_schemaBox");
+  m_schemaBox = labelled(m_schemaLabel, named(new QComboBox(this), "m_schemaBox"));
   m_schemaBox->setGeometry(70, 14, 130, 21);
   m_schemaBox->addItem(QStringLiteral("0.84"));
   m_schemaBox->addItem(QStringLiteral("0.9 (sitemaps.org)"));
-  m_schemaLabel->setBuddy(m_schemaBox);
 
   const auto checkBox = [this](const QString& caption, int row, const char* memberName) {
-    auto* box = named(new QCheckBox(caption, this), memberName);
+    auto* box = captioned(named(new QCheckBox(caption, this), memberName));
     box->setGeometry(14, kCheckBoxTop + row * kCheckBoxStep, 302, 17);
     return box;
   };
@@ -43,7 +42,7 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   m_robotsTxtCheckBox =
       checkBox(QStringLiteral("Doplniť riadok Sitemap do robots.txt"), 3, "m_robotsTxtCheckBox");
 
-  m_okButton = named(new QPushButton(QStringLiteral("OK"), this), "m_okButton");
+  m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setGeometry(235, 146, 83, 25);
   m_okButton->setDefault(true);
   m_okButton->setAutoDefault(true);

@@ -35,11 +35,13 @@ SettingsDialog::SettingsDialog(GeneratorSettings& settings, QWidget* parent)
             "m_folderScanGroup");
   m_fileMaskLabel = named(placeLabel(QStringLiteral("Maska súborov"), m_folderScanGroup, 14, 28),
                           "m_fileMaskLabel");
-  m_fileMaskEdit = named(new QLineEdit(m_folderScanGroup), "m_fileMaskEdit");
+  m_fileMaskEdit =
+      labelled(m_fileMaskLabel, named(new QLineEdit(m_folderScanGroup), "m_fileMaskEdit"));
   m_fileMaskEdit->setGeometry(112, 25, 121, 21);
   m_indexFileLabel = named(placeLabel(QStringLiteral("Indexový súbor"), m_folderScanGroup, 14, 57),
                            "m_indexFileLabel");
-  m_indexFileEdit = named(new QLineEdit(m_folderScanGroup), "m_indexFileEdit");
+  m_indexFileEdit =
+      labelled(m_indexFileLabel, named(new QLineEdit(m_folderScanGroup), "m_indexFileEdit"));
   m_indexFileEdit->setGeometry(112, 54, 121, 21);
 
   const auto tagGroup = [this](const QString& caption, int top, VocabularyBox*& changefreq,
@@ -47,10 +49,10 @@ SettingsDialog::SettingsDialog(GeneratorSettings& settings, QWidget* parent)
                                QLabel*& priorityLabel) {
     QGroupBox* group = makeGroup(caption, m_siteMapGroup, {14, top, 253, 92});
     changefreqLabel = placeLabel(QStringLiteral("tag \"changefreq\""), group, 14, 28);
-    changefreq = new VocabularyBox(kChangefreqVocabulary, group);
+    changefreq = labelled(changefreqLabel, new VocabularyBox(kChangefreqVocabulary, group));
     changefreq->setGeometry(112, 25, 120, 21);
     priorityLabel = placeLabel(QStringLiteral("tag \"priority\""), group, 14, 56);
-    priority = new VocabularyBox(kPriorityVocabulary, group);
+    priority = labelled(priorityLabel, new VocabularyBox(kPriorityVocabulary, group));
     priority->setGeometry(112, 54, 120, 21);
     return group;
   };
@@ -77,28 +79,34 @@ SettingsDialog::SettingsDialog(GeneratorSettings& settings, QWidget* parent)
   m_lastmodFormatGroup = named(
       makeGroup(QStringLiteral(" Formát tagu \"lastmod\" "), m_generationGroup, {14, 28, 267, 113}),
       "m_lastmodFormatGroup");
-  m_shortLastmodRadio = named(new QRadioButton(QStringLiteral("krátky"), m_lastmodFormatGroup),
-                              "m_shortLastmodRadio");
+  m_shortLastmodRadio = captioned(named(
+      new QRadioButton(QStringLiteral("krátky"), m_lastmodFormatGroup), "m_shortLastmodRadio"));
   m_shortLastmodRadio->setGeometry(14, 28, 78, 17);
   m_shortLastmodExample =
       named(placeLabel(QStringLiteral("(2005-12-31)"), m_lastmodFormatGroup, 105, 29),
             "m_shortLastmodExample");
-  m_longLastmodRadio =
-      named(new QRadioButton(QStringLiteral("dlhý"), m_lastmodFormatGroup), "m_longLastmodRadio");
+  m_longLastmodRadio = captioned(
+      named(new QRadioButton(QStringLiteral("dlhý"), m_lastmodFormatGroup), "m_longLastmodRadio"));
   m_longLastmodRadio->setGeometry(14, 49, 78, 17);
   m_longLastmodExample = named(
       placeLabel(QStringLiteral("(2005-12-31T12:00:00+00:00)"), m_lastmodFormatGroup, 105, 50),
       "m_longLastmodExample");
+  // The samples beside the two forms take no focus: a screen reader hears
+  // them with their radio buttons.
+  m_shortLastmodRadio->setAccessibleDescription(m_shortLastmodExample->text());
+  m_longLastmodRadio->setAccessibleDescription(m_longLastmodExample->text());
   m_timeZoneLabel = named(placeLabel(QStringLiteral("Časové pásmo"), m_lastmodFormatGroup, 14, 77),
                           "m_timeZoneLabel");
-  m_timeZoneBox = named(new VocabularyBox(kTimeZoneList, m_lastmodFormatGroup), "m_timeZoneBox");
+  m_timeZoneBox =
+      labelled(m_timeZoneLabel,
+               named(new VocabularyBox(kTimeZoneList, m_lastmodFormatGroup), "m_timeZoneBox"));
   m_timeZoneBox->setGeometry(105, 74, 78, 21);
-  m_compactCheckBox = named(
+  m_compactCheckBox = captioned(named(
       new QCheckBox(QStringLiteral("Generovať úsporne (neodsadzovať tagy)"), m_generationGroup),
-      "m_compactCheckBox");
+      "m_compactCheckBox"));
   m_compactCheckBox->setGeometry(14, 161, 267, 17);
 
-  m_okButton = named(new QPushButton(QStringLiteral("OK"), this), "m_okButton");
+  m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setGeometry(527, 348, 83, 25);
   m_okButton->setDefault(true);
   m_okButton->setAutoDefault(true);

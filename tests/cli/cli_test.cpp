@@ -1,4 +1,6 @@
-// qorv-cli as a user runs it: the real binary, its output and exit status.
+// qorv-cli as a user runs it: the real binary, its exit status and its
+// streams, in the environment it is given. Runs that need no process of
+// their own are in command_test.cpp.
 
 #include <fcntl.h>
 #include <gmock/gmock.h>
@@ -8,12 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <string_view>
 
-#include "fuzz/sitemapcheck.h"
 #include "tests/support/cliprogram.h"
 #include "tests/support/tempdir.h"
 
@@ -23,7 +21,6 @@ namespace qorv {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 using ::testing::StartsWith;
 
 struct CliRun {
@@ -123,33 +120,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliBadUsage,
                                            std::vector<std::string>{"--schema", "1.0", "a", "b"},
                                            std::vector<std::string>{"--gzip=1", "a", "b"}));
 
-TEST(Cli, OptionsForSearchEnginesComeFromTheProjectAndTheCommandLine) {
-  test::TempDir dir;
-  dir.writeFile("site/a.htm");
-  dir.writeFile("site/robots.txt", "User-agent: *\n");
-  dir.writeFile("site.prj", "[Project]\r\nGzip=1\r\nSchema=1\r\n");
-  CliRun run = runCli({"--project", dir / "site.prj", "--no-gzip", "--robots", "--split",
-                       "--save-project", dir / "saved.prj", dir / "site", "https://s/"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out, HasSubstr("\n\nrobots.txt: doplnený riadok Sitemap\n"));
-  EXPECT_THAT(run.out, Not(HasSubstr("Komprimované")));
-  EXPECT_FALSE(test::fileExists(dir / "site/sitemap.xml.gz"));
-  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
-              HasSubstr("sitemaps.org/schemas/sitemap/0.9"));
-  EXPECT_EQ(test::readFile(dir / "site/robots.txt"),
-            "User-agent: *\nSitemap: https://s/sitemap.xml\n");
-  EXPECT_THAT(test::readFile(dir / "saved.prj"),
-              HasSubstr("TagIndent=0\r\nSchema=1\r\nSplitIndex=1\r\nRobotsTxt=1\r\n"));
-
-  run = runCli({"--project", dir / "saved.prj", "--schema", "0.84", "--gzip"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out,
-              HasSubstr("\n\nKomprimované kópie: .gz\n\nrobots.txt: riadok Sitemap už je\n"));
-  EXPECT_TRUE(test::fileExists(dir / "site/sitemap.xml.gz"));
-  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
-              HasSubstr("google.com/schemas/sitemap/0.84"));
-}
-
 TEST(Cli, ListsRowsTabSeparatedAllTickedByDefault) {
   test::TempDir dir;
   dir.writeFile("a.htm");
@@ -163,21 +133,6 @@ TEST(Cli, ListsRowsTabSeparatedAllTickedByDefault) {
               ::testing::MatchesRegex("http://example.com/\t[0-9-]+\t[0-9:]+\tdaily\t0.5\t1"));
   EXPECT_EQ(lines[1], "http://example.com/a.htm\t2005-12-31\t14:03:06\tnone\tnone\t1");
   EXPECT_FALSE(test::fileExists(dir / "sitemap.xml")) << "listing writes nothing";
-}
-
-TEST(Cli, OptionsSetMasksIndexFileTagsAndTicks) {
-  test::TempDir dir;
-  dir.writeFile("index.php");
-  dir.writeFile("a.htm");
-  const CliRun run = runCli({"--mask", "*.php", "--index=", "--changefreq", "None", "--priority",
-                             "0.55", "--root-changefreq", "WEEKLY", "--include", "none", "--list",
-                             dir.path(), "http://s/"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  const auto lines = splitLines(run.out);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_THAT(lines[0], ::testing::EndsWith("\tWEEKLY\t0.5\t0"));
-  EXPECT_THAT(lines[1], StartsWith("http://s/index.php\t"));
-  EXPECT_THAT(lines[1], ::testing::EndsWith("\tNone\t0.55\t0"));
 }
 
 TEST(Cli, WritesTheSitemapAndPrintsTheReport) {
@@ -346,145 +301,6 @@ TEST(Cli, UnreadableFolderCountsAsEmptyForAnOrdinaryUser) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_THAT(lines[1], StartsWith("http://s/open/page.htm\t"));
 }
-
-TEST(CliProject, FolderUrlAndSettingsComeFromTheProject) {
-  test::TempDir dir;
-  dir.writeFile("site/a.htm");
-  dir.writeFile("site/b.php");
-  dir.writeFile("site.prj", "[Project]\r\nLocalFolder=" + dir.path() +
-                                "site\r\nURL=http://from.project\r\nFileMask=*.php\r\n"
-                                "SetChangefreq2=4\r\nSetPriority1=12\r\n");
-  const CliRun run = runCli({"--project", dir / "site.prj", "--list"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const auto lines = splitLines(run.out);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_THAT(lines[0], ::testing::MatchesRegex("http://from.project/\t.*\tdaily\t\t1"));
-  EXPECT_THAT(lines[1], StartsWith("http://from.project/b.php\t"));
-  EXPECT_THAT(lines[1], ::testing::EndsWith("\tweekly\tnone\t1"));
-}
-
-TEST(CliProject, CommandLineOverridesTheProjectAndIsSavedBeforeTheScan) {
-  test::TempDir dir;
-  dir.writeFile("site/a.htm");
-  dir.writeFile("old.prj",
-                "[Project]\r\nLocalFolder=/nowhere\r\nURL=http://old\r\nTagIndent=1\r\n");
-  const CliRun run = runCli({"--project", dir / "old.prj", "--save-project", dir / "new.prj",
-                             "--changefreq", "Monthly", "--long", dir / "site", "http://new"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(test::readFile(dir / "new.prj"), "[Project]\r\nLocalFolder=" + dir.path() +
-                                                 "site\r\nFileMask=*.htm;*.html\r\n"
-                                                 "IndexFile=index.htm\r\nURL=http://new\r\n"
-                                                 "SetChangefreq1=3\r\nSetPriority1=6\r\n"
-                                                 "SetChangefreq2=5\r\nSetPriority2=0\r\n"
-                                                 "SetTimeShort=0\r\nSetTimezone=13\r\n"
-                                                 "TagIndent=1\r\n");
-  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"),
-              HasSubstr("<url><loc>http://new/a.htm</loc><lastmod>"));
-}
-
-TEST(CliProject, MissingProjectFileIsAnErrorNotAnEmptyProject) {
-  test::TempDir dir;
-  const CliRun run = runCli({"--project", dir / "typo.prj"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "qorv-cli: EInOutError: Cannot open project \"" + dir.path() +
-                         "typo.prj\": No such file or directory\n");
-}
-
-TEST(CliProject, ProjectWithoutAFolderIsBadUsage) {
-  test::TempDir dir;
-  dir.writeFile("empty.prj", "[Project]\r\nLocalFolder=\r\n");
-  EXPECT_EQ(runCli({"--project", dir / "empty.prj"}).status, 2);
-}
-
-TEST(CliProject, SaveFailureIsReportedAndNothingIsScanned) {
-  test::TempDir dir;
-  dir.writeFile("a.htm");
-  const CliRun run = runCli({"--save-project", dir / "missing/p.prj", dir.path(), "http://s"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err,
-            "qorv-cli: EIniFileException: Unable to write to " + dir.path() + "missing/p.prj\n");
-  EXPECT_FALSE(test::fileExists(dir / "sitemap.xml"));
-}
-
-// A copy of a documentation tree with odd names (fixtures/docsite), as a
-// crawler sees its sitemap: every loc, with the site URL removed and
-// percent-decoded, names a file of the tree or the folder of an index file,
-// and every matching file has exactly one.
-struct TreeCase {
-  const char* name;
-  std::vector<std::string> options;
-  std::string indexFile;
-  std::vector<std::string> extensions;
-  friend void PrintTo(const TreeCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class CliSiteTree : public ::testing::TestWithParam<TreeCase> {};
-
-constexpr std::string_view kSite = "https://docs.example.org/";
-
-/// What each matching file of `root` is published as, after the site URL:
-/// its path, or its folder's ("" or ending in "/") for an index file; none
-/// for the index file of `root` itself, which is the root row.
-std::vector<std::string> expectedPaths(const std::string& root, const TreeCase& c) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> paths;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    const std::string name = entry.path().filename().string();
-    const bool matches = std::any_of(c.extensions.begin(), c.extensions.end(),
-                                     [&](const std::string& e) { return name.ends_with(e); });
-    if (!matches) continue;
-    std::string path = fs::relative(entry.path(), root).string();
-    if (!c.indexFile.empty() && name == c.indexFile) {
-      path.resize(path.size() - name.size());
-      if (path.empty()) continue;
-    }
-    paths.push_back(path);
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
-TEST_P(CliSiteTree, EveryLocDecodesToAPageOfTheTree) {
-  const TreeCase& c = GetParam();
-  test::TempDir dir;
-  std::filesystem::copy(QORV_CLI_FIXTURES "/docsite", dir.path(),
-                        std::filesystem::copy_options::recursive);
-  std::vector<std::string> args = c.options;
-  args.push_back(dir.path());
-  args.push_back(std::string(kSite));
-  const CliRun run = runCli(args);
-  ASSERT_EQ(run.status, 0) << run.err;
-
-  const fuzz::SitemapCheck check = fuzz::checkSitemap(test::readFile(dir / "sitemap.xml"));
-  ASSERT_TRUE(check.wellFormed) << check.error;
-  const std::vector<std::string> locs = splitLines(check.locations);
-  ASSERT_FALSE(locs.empty());
-  EXPECT_EQ(locs[0], kSite) << "the root row";
-  std::vector<std::string> decoded;
-  for (std::size_t i = 1; i < locs.size(); ++i) {
-    ASSERT_THAT(locs[i], StartsWith(std::string(kSite)));
-    EXPECT_EQ(locs[i].find_first_of(" \"#<>?[\\]^`{|}"), std::string::npos)
-        << locs[i] << ": a character that may not stand in a URL";
-    decoded.push_back(fuzz::percentDecoded(std::string_view(locs[i]).substr(kSite.size())));
-  }
-  std::sort(decoded.begin(), decoded.end());
-  EXPECT_EQ(decoded, expectedPaths(dir.path(), c));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CliSiteTree,
-    ::testing::Values(
-        TreeCase{"HtmlPagesDefaultIndexFile", {"--mask", "*.html"}, "index.htm", {".html"}},
-        TreeCase{"HtmlPagesIndexHtml",
-                 {"--mask", "*.html", "--index", "index.html"},
-                 "index.html",
-                 {".html"}},
-        TreeCase{"DefaultMasksAndIndexFile", {}, "index.htm", {".htm", ".html"}},
-        TreeCase{"NoIndexFile", {"--index="}, "", {".htm", ".html"}},
-        TreeCase{
-            "LettersOutsideAsciiEncoded", {"--encode-non-ascii"}, "index.htm", {".htm", ".html"}}),
-    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 }  // namespace
 }  // namespace qorv

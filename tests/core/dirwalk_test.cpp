@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "core/errors.h"
+#include "core/excludepatterns.h"
 #include "tests/support/fakefilesystem.h"
 #include "tests/support/tempdir.h"
 
@@ -23,7 +24,6 @@ struct WalkFixture {
   explicit WalkFixture(FileSystem& fs, std::vector<std::string> masks = {"*.htm", "*.html"})
       : walker(fs) {
     walker.rootFolder = FakeFileSystem::kRoot;
-    walker.filter.testMasks = true;
     walker.filter.setMasks(std::move(masks));
     walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) {
       reported.push_back(file.path);
@@ -43,7 +43,6 @@ TEST(DirectoryWalker, ReportsFilesOfAFolderInListingOrderBeforeItsSubfolders) {
   WalkFixture walk(fs);
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/b.html", "ROOT/a.htm", "ROOT/sub/d.htm"));
-  EXPECT_EQ(walk.walker.foundFiles, walk.reported);
 }
 
 TEST(DirectoryWalker, WalksDepthFirstWithOneListingOpenAtATime) {
@@ -101,25 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
             "BlanksArePartOfTheMask", {"*.htm", " *.html"}, {"a.html", " b.html"}, {" b.html"}}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
-TEST(DirectoryWalker, KeepsNoPathsWhenToldNot) {
-  FakeFileSystem fs;
-  fs.addFile("a.htm");
-  WalkFixture walk(fs);
-  walk.walker.keepFoundFiles = false;
-  EXPECT_TRUE(walk.walker.walk());
-  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm"));
-  EXPECT_THAT(walk.walker.foundFiles, IsEmpty());
-}
-
-TEST(DirectoryWalker, WithoutTheMaskTestEveryFilePasses) {
-  FakeFileSystem fs;
-  fs.addFile("a.gif");
-  WalkFixture walk(fs);
-  walk.walker.filter.testMasks = false;
-  walk.walker.walk();
-  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.gif"));
-}
-
 TEST(DirectoryWalker, EmptyMaskEndsTheWalkAtTheFirstFileThatReachesIt) {
   FakeFileSystem fs;
   fs.addFile("a.htm");
@@ -138,20 +118,13 @@ TEST(DirectoryWalker, EmptyMaskEndsTheWalkAtTheFirstFileThatReachesIt) {
   EXPECT_EQ(fs.openListings, 0);
 }
 
-TEST(DirectoryWalker, SkipsOnlyEntriesThatAreBothHiddenAndSystem) {
+TEST(DirectoryWalker, NameWithALeadingFullStopIsAnOrdinaryName) {
   FakeFileSystem fs;
-  fs.addFile("hidden.htm").hidden = true;
-  fs.addFile("system.htm").system = true;
-  auto& both = fs.addFile("both.htm");
-  both.hidden = both.system = true;
-  fs.addFile("hs/inside.htm");
-  for (auto& entry : fs.folder("").entries) {
-    if (entry.name == "hs") entry.hidden = entry.system = true;
-  }
   fs.addFile(".dotted.htm");
+  fs.addFile(".folder/inside.htm");
   WalkFixture walk(fs);
   walk.walker.walk();
-  EXPECT_THAT(walk.reported, ElementsAre("ROOT/hidden.htm", "ROOT/system.htm", "ROOT/.dotted.htm"));
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/.dotted.htm", "ROOT/.folder/inside.htm"));
 }
 
 TEST(DirectoryWalker, SkipsDotAndDotDot) {
@@ -173,7 +146,7 @@ TEST(DirectoryWalker, MissingRootReportsNothingAndFails) {
   EXPECT_FALSE(walk.walker.walk());
   EXPECT_THAT(walk.reported, IsEmpty());
   EXPECT_EQ(walk.walker.failure().folder, "elsewhere/");
-  EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Gone);
+  EXPECT_EQ(walk.walker.failure().kind, FailureKind::Gone);
 }
 
 TEST(DirectoryWalker, RefusedFolderCountsAsEmptyAndTheWalkGoesOn) {
@@ -181,7 +154,7 @@ TEST(DirectoryWalker, RefusedFolderCountsAsEmptyAndTheWalkGoesOn) {
   fs.addFile("locked/a.htm");
   fs.addFile("locked/deeper/b.htm");
   fs.addFile("open/c.htm");
-  fs.folder("locked").listStatus = {ListStatus::AccessDenied, 13};
+  fs.folder("locked").listError = EACCES;
   WalkFixture walk(fs);
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/open/c.htm"));
@@ -191,7 +164,7 @@ TEST(DirectoryWalker, FolderThatCannotBeOpenedForLackOfRightsCountsAsEmpty) {
   FakeFileSystem fs;
   fs.addFile("locked/a.htm");
   fs.addFile("z.htm");
-  fs.folder("locked").openStatus = {ListStatus::AccessDenied, 13};
+  fs.folder("locked").openError = EACCES;
   WalkFixture walk(fs);
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/z.htm"));
@@ -220,27 +193,19 @@ TEST_P(DirectoryWalkerFailure, EndsTheWholeWalkKeepingWhatWasReported) {
   EXPECT_FALSE(walk.walker.isWalking());
   EXPECT_EQ(fs.openListings, 0);
   EXPECT_EQ(walk.walker.failure().folder, "ROOT/A/");
-  EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Failed);
-  EXPECT_EQ(walk.walker.failure().status.code, GetParam().code);
+  EXPECT_EQ(walk.walker.failure().kind, FailureKind::Failed);
+  EXPECT_EQ(walk.walker.failure().error, GetParam().code);
 }
 
 // Every listing failure that is neither a refusal nor a folder gone by the
 // time it is opened: an input/output error (5), too many open files (24),
 // no memory (12).
-INSTANTIATE_TEST_SUITE_P(Cases, DirectoryWalkerFailure,
-                         ::testing::Values(FailureCase{"ListingCannotStart",
-                                                       [](auto& f) {
-                                                         f.listStatus = {ListStatus::Failed, 12};
-                                                       },
-                                                       12},
-                                           FailureCase{"NextEntryFailsMidway",
-                                                       [](auto& f) { f.failNextAfter = 1; }, 5},
-                                           FailureCase{"ClosingFails",
-                                                       [](auto& f) {
-                                                         f.closeStatus = {ListStatus::Failed, 5};
-                                                       },
-                                                       5}),
-                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DirectoryWalkerFailure,
+    ::testing::Values(FailureCase{"ListingCannotStart", [](auto& f) { f.listError = 12; }, 12},
+                      FailureCase{"NextEntryFailsMidway", [](auto& f) { f.failNextAfter = 1; }, 5},
+                      FailureCase{"ClosingFails", [](auto& f) { f.closeError = 5; }, 5}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(DirectoryWalker, SubfolderGoneBeforeItIsOpenedIsSkippedAndTheWalkGoesOn) {
   // Removed (ENOENT), or replaced by a file (ENOTDIR), after its parent's
@@ -249,11 +214,11 @@ TEST(DirectoryWalker, SubfolderGoneBeforeItIsOpenedIsSkippedAndTheWalkGoesOn) {
     FakeFileSystem fs;
     fs.addFile("A/a.htm");
     fs.addFile("B/b.htm");
-    fs.folder("A").openStatus = {ListStatus::Gone, code};
+    fs.folder("A").openError = code;
     WalkFixture walk(fs);
     EXPECT_TRUE(walk.walker.walk());
     EXPECT_THAT(walk.reported, ElementsAre("ROOT/B/b.htm"));
-    EXPECT_EQ(walk.walker.failure().status.kind, ListStatus::Ok);
+    EXPECT_EQ(walk.walker.failure().error, 0);
   }
 }
 
@@ -261,12 +226,12 @@ TEST(DirectoryWalker, SubfolderThatCannotBeOpenedForAnotherReasonEndsTheWalk) {
   FakeFileSystem fs;
   fs.addFile("A/a.htm");
   fs.addFile("B/b.htm");
-  fs.folder("A").openStatus = {ListStatus::Failed, EMFILE};
+  fs.folder("A").openError = EMFILE;
   WalkFixture walk(fs);
   EXPECT_FALSE(walk.walker.walk());
   EXPECT_THAT(walk.reported, IsEmpty());
   EXPECT_EQ(walk.walker.failure().folder, "ROOT/A/");
-  EXPECT_EQ(walk.walker.failure().status.code, EMFILE);
+  EXPECT_EQ(walk.walker.failure().error, EMFILE);
 }
 
 TEST(DirectoryWalker, WalkInsideAWalkIsRefusedAndChangesNothing) {
@@ -281,7 +246,7 @@ TEST(DirectoryWalker, WalkInsideAWalkIsRefusedAndChangesNothing) {
   };
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(inner, ElementsAre(false, false));
-  EXPECT_THAT(walk.walker.foundFiles, ElementsAre("ROOT/a.htm", "ROOT/b.htm"));
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm", "ROOT/b.htm"));
   EXPECT_TRUE(walk.walker.walk()) << "a finished walk leaves the walker idle";
 }
 
@@ -290,12 +255,13 @@ TEST(DirectoryWalker, ErrorFromTheHandlerEndsTheWalkAndReachesTheCaller) {
   fs.addFile("a.htm");
   fs.addFile("b.htm");
   WalkFixture walk(fs);
-  walk.walker.onFileFound = [](DirectoryWalker&, const FoundFile&) {
+  walk.walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {
+    walk.reported.push_back(file.path);
     throw std::runtime_error("handler failed");
   };
   EXPECT_THROW(walk.walker.walk(), std::runtime_error);
   EXPECT_FALSE(walk.walker.isWalking());
-  EXPECT_THAT(walk.walker.foundFiles, ElementsAre("ROOT/a.htm"));
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm"));
   EXPECT_EQ(fs.openListings, 0);
 }
 
@@ -312,6 +278,30 @@ TEST(DirectoryWalker, MasksChangedDuringTheWalkApplyToTheFilesAfter) {
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.htm", "ROOT/b.gif"));
 }
 
+TEST(DirectoryWalker, FolderItSkipsIsNeitherListedNorReported) {
+  FakeFileSystem fs;
+  fs.addFile("a.html");
+  fs.addFile("drafts/b.html");
+  fs.addFile("drafts/deep/c.html");
+  fs.addFile("blog/tags/d.html");
+  fs.addFile("blog/e.html");
+  WalkFixture walk(fs);
+  const ExcludePatterns patterns("drafts/;tags/");
+  std::vector<std::string> asked;
+  std::vector<std::string> skipped;
+  walk.walker.skipFolder = [&](std::string_view folder) {
+    asked.emplace_back(folder);
+    const bool skip = patterns.matchFolder(folder).has_value();
+    if (skip) skipped.emplace_back(folder);
+    return skip;
+  };
+  EXPECT_TRUE(walk.walker.walk());
+  EXPECT_THAT(walk.reported, ElementsAre("ROOT/a.html", "ROOT/blog/e.html"));
+  EXPECT_THAT(fs.listedFolders(), ElementsAre("", "blog"));
+  EXPECT_THAT(asked, ElementsAre("drafts/", "blog/", "blog/tags/"));
+  EXPECT_THAT(skipped, ElementsAre("drafts/", "blog/tags/"));
+}
+
 TEST(DirectoryWalker, LinkBackToAFolderOnTheDescentPathIsNotEntered) {
   FakeFileSystem fs;
   fs.addFile("A/a.htm");
@@ -322,17 +312,6 @@ TEST(DirectoryWalker, LinkBackToAFolderOnTheDescentPathIsNotEntered) {
   WalkFixture walk(fs);
   EXPECT_TRUE(walk.walker.walk());
   EXPECT_THAT(walk.reported, ElementsAre("ROOT/A/a.htm", "ROOT/A/sibling/b.htm", "ROOT/B/b.htm"));
-}
-
-TEST(DirectoryWalker, RecurseDepthLimitsTheLevelsBelowTheRoot) {
-  FakeFileSystem fs;
-  fs.addFile("r.htm");
-  fs.addFile("A/a.htm");
-  fs.addFile("A/B/b.htm");
-  WalkFixture walk(fs);
-  walk.walker.maxDepth = 1;
-  EXPECT_TRUE(walk.walker.walk());
-  EXPECT_THAT(walk.reported, ElementsAre("ROOT/r.htm", "ROOT/A/a.htm"));
 }
 
 TEST(DirectoryWalker, VeryDeepTreeDoesNotExhaustTheStack) {
@@ -388,13 +367,13 @@ TEST(DirectoryWalker, DeepTreeKeepsFewFoldersOpenAndWalksInTheSameOrder) {
 /// A chain of 40 folders "d" with a file on each level, and beside level 5
 /// of it a folder "e" that the walk enters only after coming back up from
 /// the bottom, through levels it closed meanwhile. When the walk reaches the
-/// bottom, level 5 gets `status`, as if it changed right then.
+/// bottom, opening level 5 fails with `error`, as if it changed right then.
 struct ReopenRun {
   std::vector<std::string> reported;
   bool result = false;
-  DirectoryWalker::Failure failure;
+  DirectoryWalker::ListingFailure failure;
 };
-ReopenRun walkWhileALevelChanges(ListStatus status) {
+ReopenRun walkWhileALevelChanges(int error) {
   std::string level5;
   for (int level = 0; level < 5; ++level) level5 += "d/";
   std::string chain;
@@ -408,7 +387,7 @@ ReopenRun walkWhileALevelChanges(ListStatus status) {
   WalkFixture walk(fs);
   walk.walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {
     walk.reported.push_back(file.path);
-    if (file.name == "bottom.htm") fs.folder(level5).openStatus = status;
+    if (file.name == "bottom.htm") fs.folder(level5).openError = error;
   };
   ReopenRun run;
   run.result = walk.walker.walk();
@@ -418,8 +397,7 @@ ReopenRun walkWhileALevelChanges(ListStatus status) {
 }
 
 TEST(DirectoryWalker, LevelGoneWhenTheWalkComesBackToItIsSkippedWithTheRestOfItsFolders) {
-  for (const ListStatus gone :
-       {ListStatus{ListStatus::Gone, ENOENT}, ListStatus{ListStatus::AccessDenied, EACCES}}) {
+  for (const int gone : {ENOENT, EACCES}) {
     const ReopenRun run = walkWhileALevelChanges(gone);
     EXPECT_TRUE(run.result);
     EXPECT_EQ(run.reported.front(), "ROOT/top.htm");
@@ -430,11 +408,11 @@ TEST(DirectoryWalker, LevelGoneWhenTheWalkComesBackToItIsSkippedWithTheRestOfIts
 }
 
 TEST(DirectoryWalker, LevelThatCannotBeOpenedAgainForAnotherReasonEndsTheWalk) {
-  const ReopenRun run = walkWhileALevelChanges({ListStatus::Failed, EIO});
+  const ReopenRun run = walkWhileALevelChanges(EIO);
   EXPECT_FALSE(run.result);
   EXPECT_EQ(run.reported.size(), 2u);
   EXPECT_EQ(run.failure.folder, "ROOT/d/d/d/d/d/");
-  EXPECT_EQ(run.failure.status.code, EIO);
+  EXPECT_EQ(run.failure.error, EIO);
 }
 
 // The same walk on the machine's own file system.
@@ -453,7 +431,6 @@ TEST(DirectoryWalkerOnDisk, ReportsFullPathsOfNestedFilesOnceEachFollowingLinksW
 
   DirectoryWalker walker;
   walker.rootFolder = dir.path();
-  walker.filter.testMasks = true;
   walker.filter.setMasks({"*.htm", "*.html"});
   std::vector<std::string> reported;
   walker.onFileFound = [&](DirectoryWalker&, const FoundFile& file) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "tests/support/fakeoutputfolder.h"
+
 namespace qorv {
 namespace {
 
@@ -49,6 +53,37 @@ INSTANTIATE_TEST_SUITE_P(
                    "Sitemap: HTTPS://example.com/sitemap.xml\n"
                    "Sitemap: https://example.com/sitemap.xml\n"}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(RobotsTxtUpdate, ReadsAtOnceAndWritesOnlyWhenAppliedAndNeeded) {
+  test::FakeOutputFileSystem fs;
+  fs.files["site/robots.txt"] = "User-agent: *\n";
+  OutputTransaction transaction(fs, "site/");
+  RobotsTxtUpdate update(transaction, kUrl);
+  EXPECT_EQ(fs.log.back(), "read site/robots.txt");
+  EXPECT_EQ(fs.files["site/robots.txt"], "User-agent: *\n") << "nothing written before apply";
+  EXPECT_TRUE(update.apply());
+  EXPECT_EQ(fs.files["site/robots.txt"],
+            "User-agent: *\nSitemap: https://example.com/sitemap.xml\n");
+  EXPECT_EQ(fs.log.back(), "sync site/") << "on disk when apply returns";
+
+  const std::size_t steps = fs.log.size();
+  RobotsTxtUpdate again(transaction, kUrl);
+  EXPECT_FALSE(again.apply());
+  EXPECT_EQ(fs.log.size(), steps + 1) << "only read: the line is there";
+}
+
+TEST(RobotsTxtUpdate, RobotsTxtThatCannotBeReadFailsBeforeAnythingIsWritten) {
+  test::FakeOutputFileSystem fs;
+  fs.failures["read robots.txt"] = EIO;
+  OutputTransaction transaction(fs, "");
+  try {
+    RobotsTxtUpdate update(transaction, kUrl);
+    FAIL() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.message(), "Cannot read \"robots.txt\": Input/output error");
+  }
+  EXPECT_TRUE(fs.files.empty());
+}
 
 }  // namespace
 }  // namespace qorv

@@ -1,5 +1,6 @@
 #include "core/sitemapwriter.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -9,20 +10,25 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/sitemapjob.h"
 #include "platform/gzip.h"
+#include "tests/support/fakeoutputfolder.h"
 #include "tests/support/formats.h"
+#include "tests/support/sitemaprows.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
 namespace {
 
-constexpr const char* kHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-    "<urlset xmlns=\"http://www.google.com/schemas/sitemap/0.84\" "
-    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-    "xsi:schemaLocation=\"http://www.google.com/schemas/sitemap/0.84 "
-    "http://www.google.com/schemas/sitemap/0.84/sitemap.xsd\">\r\n";
-constexpr const char* kTail = "</urlset>\r\n";
+using test::addTicked;
+using test::addTypicalRows;
+using test::indexHead;
+using test::kSchema084;
+using test::kSchema09;
+using test::urlsetHead;
+
+using test::kHead;
+using test::kTail;
 
 class SitemapWriterTest : public ::testing::Test {
  protected:
@@ -36,167 +42,11 @@ class SitemapWriterTest : public ::testing::Test {
     return out;
   }
 
-  void addTicked(std::string url, std::string date, std::string time, std::string changefreq,
-                 std::string priority) {
-    pages.add(std::move(url), std::move(date), std::move(time), std::move(changefreq),
-              std::move(priority));
-    pages.setIncluded(pages.size() - 1, true);
-  }
-
-  /// A root row, a file row and an unticked row.
-  void addTypicalRows() {
-    addTicked("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    addTicked("http://s/a&amp;b.htm", "31.12.2005", "12:00:00", "none", "none");
-    pages.add("http://s/unticked.htm", "1.1.2006", "00:00:00", "none", "none");
-  }
-
   LocaleFormats formats = test::dayFirstFormats();
   GeneratorSettings settings;
   PageList pages;
   SitemapWriter writer;
 };
-
-TEST_F(SitemapWriterTest, PrettyLayoutShortLastmod) {
-  addTypicalRows();
-  EXPECT_EQ(document(), std::string(kHead) +
-                            "   <url>\r\n"
-                            "      <loc>http://s/</loc>\r\n"
-                            "      <lastmod>2006-03-05</lastmod>\r\n"
-                            "      <changefreq>daily</changefreq>\r\n"
-                            "      <priority>0.5</priority>\r\n"
-                            "   </url>\r\n"
-                            "   <url>\r\n"
-                            "      <loc>http://s/a&amp;b.htm</loc>\r\n"
-                            "      <lastmod>2005-12-31</lastmod>\r\n"
-                            "   </url>\r\n" +
-                            kTail);
-}
-
-TEST_F(SitemapWriterTest, CompactLayoutLongLastmod) {
-  addTypicalRows();
-  settings.compact = true;
-  settings.dateOnlyLastmod = false;
-  EXPECT_EQ(document(), std::string(kHead) +
-                            "<url><loc>http://s/</loc><lastmod>2006-03-05T09:05:06+01:00</lastmod>"
-                            "<changefreq>daily</changefreq><priority>0.5</priority></url>\r\n"
-                            "<url><loc>http://s/a&amp;b.htm</loc>"
-                            "<lastmod>2005-12-31T12:00:00+01:00</lastmod></url>\r\n" +
-                            kTail);
-}
-
-TEST_F(SitemapWriterTest, NoTickedRowGivesTheThreeLineFile) {
-  pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-  EXPECT_EQ(document(), std::string(kHead) + kTail);
-}
-
-struct TagCase {
-  const char* name;
-  const char* changefreq;
-  const char* priority;
-  const char* elements;  // what follows lastmod
-  friend void PrintTo(const TagCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class SitemapTags : public SitemapWriterTest, public ::testing::WithParamInterface<TagCase> {};
-
-TEST_P(SitemapTags, NoneLeavesTheElementOutAndAnythingElseIsWritten) {
-  addTicked("http://s/", "5.3.2006", "9:05:06", GetParam().changefreq, GetParam().priority);
-  settings.compact = true;
-  EXPECT_EQ(document(), std::string(kHead) +
-                            "<url><loc>http://s/</loc><lastmod>2006-03-05</lastmod>" +
-                            GetParam().elements + "</url>\r\n" + kTail);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SitemapTags,
-    ::testing::Values(
-        TagCase{"ChangefreqNone", "none", "0.5", "<priority>0.5</priority>"},
-        TagCase{"BothNone", "none", "none", ""},
-        TagCase{"CapitalNoneIsContent", "None", "none", "<changefreq>None</changefreq>"},
-        TagCase{"EmptyIsContent", "none", "", "<priority></priority>"},
-        TagCase{"TypedTextIsEscaped", "a<b&c", "none", "<changefreq>a&lt;b&amp;c</changefreq>"}),
-    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
-
-struct LastmodCase {
-  const char* name;
-  const char* timeText;
-  const char* zone;
-  const char* lastmod;
-  friend void PrintTo(const LastmodCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class LongLastmod : public SitemapWriterTest, public ::testing::WithParamInterface<LastmodCase> {};
-
-TEST_P(LongLastmod, IsAW3cDateTimeOrTheDateAlone) {
-  addTicked("http://s/", "5.3.2006", GetParam().timeText, "none", "none");
-  settings.dateOnlyLastmod = false;
-  settings.timeZone.setTyped(GetParam().zone, findIgnoreCase(kTimeZoneList, GetParam().zone));
-  settings.compact = true;
-  EXPECT_EQ(document(), std::string(kHead) + "<url><loc>http://s/</loc><lastmod>" +
-                            GetParam().lastmod + "</lastmod></url>\r\n" + kTail);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LongLastmod,
-    ::testing::Values(
-        LastmodCase{"OneDigitHourGetsItsZero", "9:05:06", "+01:00", "2006-03-05T09:05:06+01:00"},
-        LastmodCase{"ShortForm", "14:03:06", "+01:00", "2006-03-05T14:03:06+01:00"},
-        LastmodCase{"TwelveHourClockBecomesTwentyFour", "9:05:06 PM", "+00:00",
-                    "2006-03-05T21:05:06+00:00"},
-        LastmodCase{"MidnightOnATwelveHourClock", "12:00:00 AM", "-05:00",
-                    "2006-03-05T00:00:00-05:00"},
-        LastmodCase{"NoSecondsAreZeroSeconds", "9:05", "+01:00", "2006-03-05T09:05:00+01:00"},
-        LastmodCase{"TypedZoneZ", "9:05:06", "Z", "2006-03-05T09:05:06Z"},
-        LastmodCase{"TypedZoneWithMinutes", "9:05:06", "+05:30", "2006-03-05T09:05:06+05:30"},
-        // A date-time without a valid zone is no valid lastmod: the date is.
-        LastmodCase{"EmptyZone", "9:05:06", "", "2006-03-05"},
-        LastmodCase{"ZoneName", "9:05:06", "CET", "2006-03-05"},
-        LastmodCase{"LowerCaseZ", "9:05:06", "z", "2006-03-05"},
-        LastmodCase{"OneDigitZoneHour", "9:05:06", "+1:00", "2006-03-05"},
-        LastmodCase{"ZoneWithoutSign", "9:05:06", "01:00", "2006-03-05"},
-        LastmodCase{"ZoneWithoutColon", "9:05:06", "+0100", "2006-03-05"},
-        LastmodCase{"ZoneWithABlank", "9:05:06", "+01:00 ", "2006-03-05"},
-        LastmodCase{"ZoneHourOutOfRange", "9:05:06", "+24:00", "2006-03-05"},
-        LastmodCase{"ZoneMinuteOutOfRange", "9:05:06", "+01:60", "2006-03-05"},
-        LastmodCase{"ZoneThatWouldNeedEscaping", "9:05:06", "<&>", "2006-03-05"},
-        // A time text that does not read back (the locale changed since the
-        // row was made) leaves the time out too.
-        LastmodCase{"UnreadableTime", "noon", "+01:00", "2006-03-05"},
-        LastmodCase{"TimeOutOfRange", "25:00:00", "+01:00", "2006-03-05"}),
-    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
-
-TEST_F(SitemapWriterTest, UrlOfExactlyTheLimitIsWrittenOneLongerIsLeftOut) {
-  const std::string prefix = "http://s/";
-  // Multi-byte characters count once each.
-  const std::string atLimit = prefix + std::string(2048 - prefix.size() - 1, 'a') + "š";
-  addTicked(atLimit, "5.3.2006", "9:05:06", "none", "none");
-  addTicked(atLimit + "b", "5.3.2006", "9:05:06", "none", "none");
-  settings.compact = true;
-  std::uint64_t count = 0;
-  std::string out;
-  count = writer.writeDocument([&](std::string_view b) { out.append(b); }, pages, settings);
-  EXPECT_EQ(count, 1u);
-  EXPECT_NE(out.find("<loc>" + atLimit + "</loc>"), std::string::npos);
-  EXPECT_EQ(out.find(atLimit + "b"), std::string::npos);
-}
-
-TEST_F(SitemapWriterTest, CompactFileHasOneLinePerUrlPlusThree) {
-  for (int i = 0; i < 7; ++i)
-    addTicked("http://s/" + std::to_string(i), "5.3.2006", "9:05:06", "daily", "0.5");
-  settings.compact = true;
-  const std::string doc = document();
-  EXPECT_EQ(std::count(doc.begin(), doc.end(), '\n'), 7 + 3);
-  EXPECT_EQ(std::count(doc.begin(), doc.end(), '\r'), 7 + 3);
-}
-
-TEST_F(SitemapWriterTest, TwoDigitYearsResolveAgainstTheCurrentYear) {
-  formats.shortDateFormat = "d/M/yy";
-  addTicked("http://s/", "5.3.06", "9:05:06", "none", "none");
-  addTicked("http://s/b", "5.3.57", "9:05:06", "none", "none");
-  const std::string doc = document();
-  EXPECT_NE(doc.find("<lastmod>2006-03-05</lastmod>"), std::string::npos);
-  EXPECT_NE(doc.find("<lastmod>1957-03-05</lastmod>"), std::string::npos);
-}
 
 // Writing the file.
 
@@ -207,7 +57,7 @@ class SitemapFile : public SitemapWriterTest {
 };
 
 TEST_F(SitemapFile, WritesTheDocumentAndReportsItsSizeFromTheFolderEntry) {
-  addTypicalRows();
+  addTypicalRows(pages);
   const SitemapResult result = writer.writeSitemap(dir.path(), pages, settings);
   EXPECT_EQ(result.filePath, path());
   EXPECT_EQ(result.urlCount, 2u);
@@ -236,13 +86,12 @@ TEST_F(SitemapFile, WritesIntoTheWorkingFolderBeforeTheFirstScan) {
   ASSERT_EQ(chdir(previous), 0);
   EXPECT_EQ(result.filePath, "sitemap.xml");
   EXPECT_EQ(test::readFile(path()), std::string(kHead) + kTail);
-  EXPECT_EQ(
-      SitemapWriter::reportText(result).rfind("Tessaly vytvorená do súboru:\rsitemap.xml\r\r", 0),
-      0u);
+  EXPECT_EQ(SitemapJob::report(result).rfind("Tessaly vytvorená do súboru:\nsitemap.xml\n\n", 0),
+            0u);
 }
 
 TEST_F(SitemapFile, WritesNonAsciiTextAsUtf8WithoutAByteOrderMark) {
-  addTicked("http://s/š.htm", "5.3.2006", "9:05:06", "none", "none");
+  addTicked(pages, "http://s/š.htm", "5.3.2006", "9:05:06", "none", "none");
   writer.writeSitemap(dir.path(), pages, settings);
   const std::string written = test::readFile(path());
   EXPECT_EQ(written.rfind("<?xml", 0), 0u);
@@ -251,8 +100,8 @@ TEST_F(SitemapFile, WritesNonAsciiTextAsUtf8WithoutAByteOrderMark) {
 
 TEST_F(SitemapFile, UnreadableDateFailsAndLeavesTheOldFileAndNoTemporaryFile) {
   dir.writeFile("sitemap.xml", "old content");
-  addTicked("http://s/", "5.3.2006", "9:05:06", "none", "none");
-  addTicked("http://s/b", "3/5/2006", "9:05:06", "none", "none");
+  addTicked(pages, "http://s/", "5.3.2006", "9:05:06", "none", "none");
+  addTicked(pages, "http://s/b", "3/5/2006", "9:05:06", "none", "none");
   try {
     writer.writeSitemap(dir.path(), pages, settings);
     FAIL() << "no error";
@@ -282,7 +131,7 @@ TEST_F(SitemapFile, FolderWhereTheFileShouldBeIsAnInputOutputError) {
 TEST_F(SitemapFile, ShortWriteFailsTheRunInsteadOfReportingSuccess) {
   dir.writeFile("sitemap.xml", "old content");
   for (int i = 0; i < 5000; ++i)
-    addTicked("http://s/" + std::to_string(i), "5.3.2006", "9:05:06", "daily", "0.5");
+    addTicked(pages, "http://s/" + std::to_string(i), "5.3.2006", "9:05:06", "daily", "0.5");
   // A file size limit makes the kernel accept only part of the document.
   std::signal(SIGXFSZ, SIG_IGN);
   rlimit previous;
@@ -338,7 +187,7 @@ TEST_F(SitemapFile, CountLimitIsInclusiveAndEveryUrlIsWritten) {
   SitemapResult result = writer.writeSitemap(dir.path(), pages, settings);
   EXPECT_EQ(result.urlCount, kMaxSitemapUrls);
   EXPECT_FALSE(result.exceedsLimits());
-  addTicked("u", "5.3.2006", "0:00:00", "none", "none");
+  addTicked(pages, "u", "5.3.2006", "0:00:00", "none", "none");
   result = writer.writeSitemap(dir.path(), pages, settings);
   EXPECT_EQ(result.urlCount, kMaxSitemapUrls + 1);
   EXPECT_TRUE(result.exceedsLimits());
@@ -346,83 +195,8 @@ TEST_F(SitemapFile, CountLimitIsInclusiveAndEveryUrlIsWritten) {
   EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 50001 + 3);
 }
 
-struct ReportCase {
-  const char* name;
-  std::uint64_t size;
-  std::uint64_t count;
-  const char* text;
-  std::uint64_t maxBytes = kMaxSitemapBytes;
-  std::uint64_t parts = 0;
-  bool gzip = false;
-  SitemapResult::RobotsLine robots = SitemapResult::RobotsLine::Untouched;
-  friend void PrintTo(const ReportCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class ReportText : public ::testing::TestWithParam<ReportCase> {};
-
-TEST_P(ReportText, ShowsPathSizeCountAndEachLimitExceeded) {
-  const ReportCase& c = GetParam();
-  const SitemapResult result{
-      "/site/sitemap.xml", c.count, c.size, c.maxBytes, c.parts, c.gzip, c.robots};
-  EXPECT_EQ(SitemapWriter::reportText(result), c.text);
-  EXPECT_EQ(result.exceedsLimits(), std::string_view(c.text).find("Chyba") != std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReportText,
-    ::testing::Values(
-        ReportCase{"WithinLimits", 2345, 12,
-                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 2345 B"
-                   "\r\rPočet Url: 12"},
-        ReportCase{"AtBothLimits", 10485760, 50000,
-                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 10485760 B"
-                   "\r\rPočet Url: 50000"},
-        ReportCase{"SizeOver", 10485761, 0,
-                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 10485761 B"
-                   "\rChyba - je prekročená maximálna veľkosť súboru 10485760 B.\r\rPočet Url: 0"},
-        ReportCase{
-            "BothOver", 10485761, 50001,
-            "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 10485761 B"
-            "\rChyba - je prekročená maximálna veľkosť súboru 10485760 B.\r\rPočet Url: 50001"
-            "\rChyba - je prekročený maximálny počet 50000 Url."},
-        // Schema 0.9 allows 50 MiB, and its error names that limit.
-        ReportCase{"SizeOverTheLimitOfSchema09", 52428801, 1,
-                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 52428801 B"
-                   "\rChyba - je prekročená maximálna veľkosť súboru 52428800 B.\r\rPočet Url: 1",
-                   kMaxSitemapBytes09},
-        ReportCase{"WithinTheLimitOfSchema09", 52428800, 1,
-                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 52428800 B"
-                   "\r\rPočet Url: 1",
-                   kMaxSitemapBytes09},
-        // An index names parts that are each within the limits.
-        ReportCase{"IndexOfPartsWithCopiesAndRobotsLine", 420, 120000,
-                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 420 B"
-                   "\r\rPočet Url: 120000\r\rPočet súborov: 3\r\rKomprimované kópie: .gz"
-                   "\r\rrobots.txt: doplnený riadok Sitemap",
-                   kMaxSitemapBytes, 3, true, SitemapResult::RobotsLine::Added},
-        ReportCase{"RobotsLineAlreadyThere", 2345, 12,
-                   "Tessaly vytvorená do súboru:\r/site/sitemap.xml\r\rVeľkosť súboru: 2345 B"
-                   "\r\rPočet Url: 12\r\rrobots.txt: riadok Sitemap už je",
-                   kMaxSitemapBytes, 0, false, SitemapResult::RobotsLine::AlreadyThere}),
-    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
-
 // The options for search engines: schema 0.9, parts under an index, gzip
 // copies and the robots.txt line.
-
-std::string urlsetHead(const char* ns) {
-  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<urlset xmlns=\"") + ns +
-         "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" + ns +
-         " " + ns + "/sitemap.xsd\">\r\n";
-}
-
-std::string indexHead(const char* ns) {
-  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<sitemapindex xmlns=\"") + ns +
-         "\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xsi:schemaLocation=\"" + ns +
-         " " + ns + "/siteindex.xsd\">\r\n";
-}
-
-constexpr const char* k084 = "http://www.google.com/schemas/sitemap/0.84";
-constexpr const char* k09 = "http://www.sitemaps.org/schemas/sitemap/0.9";
 
 /// The text of every loc element of a document, in order.
 std::vector<std::string> locs(const std::string& document) {
@@ -455,23 +229,13 @@ class SearchEngineFiles : public SitemapFile {
   }
 };
 
-TEST_F(SearchEngineFiles, Schema09ChangesTheNamespaceAndNothingElse) {
-  addTypicalRows();
-  const std::string old = document();
-  settings.schema = SitemapSchema::V09;
-  const std::string now = document();
-  EXPECT_EQ(old.substr(0, urlsetHead(k084).size()), urlsetHead(k084));
-  EXPECT_EQ(now.substr(0, urlsetHead(k09).size()), urlsetHead(k09));
-  EXPECT_EQ(old.substr(urlsetHead(k084).size()), now.substr(urlsetHead(k09).size()));
-}
-
 TEST_F(SearchEngineFiles, CountLimitSplitsIntoPartsInListOrderUnderAnIndex) {
   settings.splitIndex = true;
   settings.compact = true;
   for (const SitemapSchema schema : {SitemapSchema::V084, SitemapSchema::V09}) {
     SCOPED_TRACE(schema == SitemapSchema::V09 ? "0.9" : "0.84");
     settings.schema = schema;
-    const char* ns = schema == SitemapSchema::V09 ? k09 : k084;
+    const std::string_view ns = schema == SitemapSchema::V09 ? kSchema09 : kSchema084;
     pages.clear();
     addRows(kMaxSitemapUrls);
     SitemapResult result = write();
@@ -518,7 +282,7 @@ TEST_F(SearchEngineFiles, ByteLimitSplitsSoThatNoPartExceedsIt) {
   }
   EXPECT_EQ(all, rowUrls());
   // The pretty layout of the index follows that of the urlset.
-  EXPECT_EQ(test::readFile(path()), indexHead(k084) +
+  EXPECT_EQ(test::readFile(path()), indexHead(kSchema084) +
                                         "   <sitemap>\r\n"
                                         "      <loc>http://s/sitemap-1.xml</loc>\r\n"
                                         "      <lastmod>2006-06-01</lastmod>\r\n"
@@ -682,6 +446,62 @@ INSTANTIATE_TEST_SUITE_P(Names, LinkedOutput,
                              if (c == '.' || c == '-') c = '_';
                            return name;
                          });
+
+// The order of a write's steps, on a file system in memory.
+
+class SitemapWriterSteps : public ::testing::Test {
+ protected:
+  SitemapWriterSteps() : writer(formats, fs) {
+    writer.now = [] { return DateTime{{2006, 6, 1}, {12, 0, 0}}; };
+    settings.splitIndex = true;
+    settings.robotsTxt = true;
+    settings.compact = true;
+    for (std::uint64_t i = 0; i <= kMaxSitemapUrls; ++i)
+      pages.add("http://s/" + std::to_string(i), "5.3.2006", "0:00:00", "none", "none");
+    pages.includeAll();
+  }
+
+  /// The steps of `log` that put a file in place or remove one.
+  std::vector<std::string> changes() const {
+    std::vector<std::string> found;
+    for (const std::string& step : fs.log) {
+      if (step.starts_with("publish ") || step.starts_with("remove ")) found.push_back(step);
+    }
+    return found;
+  }
+
+  test::FakeOutputFileSystem fs;
+  LocaleFormats formats = test::dayFirstFormats();
+  GeneratorSettings settings;
+  PageList pages;
+  SitemapWriter writer;
+};
+
+TEST_F(SitemapWriterSteps, PartsThenTheIndexThenStalePartsThenRobotsTxt) {
+  fs.files["d/sitemap.xml"] =
+      "<sitemapindex><loc>http://s/sitemap-2.xml</loc><loc>http://s/sitemap-3.xml</loc>"
+      "</sitemapindex>";
+  writer.writeSitemap("d/", "http://s/", pages, settings);
+  EXPECT_THAT(changes(),
+              ::testing::ElementsAre("publish d/sitemap-1.xml", "publish d/sitemap-2.xml",
+                                     "publish d/sitemap.xml", "remove d/sitemap-3.xml",
+                                     "remove d/sitemap-3.xml.gz", "publish d/robots.txt"));
+  EXPECT_EQ(fs.files["d/robots.txt"], "Sitemap: http://s/sitemap.xml\r\n");
+}
+
+TEST_F(SitemapWriterSteps, StalePartThatCannotBeRemovedFailsTheWriteOnceRobotsTxtIsDone) {
+  fs.files["d/sitemap.xml"] = "<sitemapindex><loc>http://s/sitemap-3.xml</loc></sitemapindex>";
+  fs.files["d/sitemap-3.xml"] = "old part";
+  fs.failures["remove d/sitemap-3.xml"] = EACCES;
+  try {
+    writer.writeSitemap("d/", "http://s/", pages, settings);
+    FAIL() << "no error";
+  } catch (const IoError& error) {
+    EXPECT_EQ(error.message(), "Cannot remove \"d/sitemap-3.xml\": Permission denied");
+  }
+  EXPECT_EQ(fs.files["d/robots.txt"], "Sitemap: http://s/sitemap.xml\r\n");
+  EXPECT_TRUE(fs.files["d/sitemap.xml"].starts_with(indexHead())) << "the new index is in place";
+}
 
 }  // namespace
 }  // namespace qorv

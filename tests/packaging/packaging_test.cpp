@@ -1,7 +1,8 @@
 // The files that describe the programs to an installed system: the manual
 // pages, the bash completion, the desktop entry and the AppStream metadata.
-// They are written by hand, so these tests hold them to the validators and
-// to what `qorv-cli --help` says, whatever options it comes to list.
+// They are written by hand, so these tests hold them to the validators, to
+// the options the command line declares and to what `qorv-cli --help`
+// says, whatever options they come to be.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <set>
 #include <sstream>
 
+#include "cli/arguments.h"
 #include "tests/support/casename.h"
 #include "tests/support/runprogram.h"
 #include "tests/support/tempdir.h"
@@ -150,6 +152,52 @@ TEST(Completion, OffersEveryOptionOfTheHelp) {
   const Words offered = complete({"--"});
   for (const std::string& option : optionsNamedIn(helpText()))
     EXPECT_THAT(offered, ::testing::Contains(option)) << option << " is missing in " << kCompletion;
+}
+
+/// Every spelling of every option the command line declares.
+std::vector<std::string> declaredOptions() {
+  std::vector<std::string> names;
+  for (const cli::OptionSpelling& option : cli::optionSpellings()) {
+    names.push_back(option.name);
+    if (!option.negation.empty()) names.push_back(option.negation);
+  }
+  return names;
+}
+
+TEST(ManualPage, HasAnEntryForEveryDeclaredOption) {
+  const std::set<std::string> documented =
+      manualPageOptions(test::readFile(sourcePath(kManualPage)));
+  for (const std::string& option : declaredOptions())
+    EXPECT_TRUE(documented.count(option)) << option << " has no .TP entry in " << kManualPage;
+}
+
+TEST(Completion, OffersEveryDeclaredOption) {
+  const Words offered = complete({"--"});
+  for (const std::string& option : declaredOptions())
+    EXPECT_THAT(offered, ::testing::Contains(option)) << option << " is missing in " << kCompletion;
+}
+
+// An option's value is completed when it has one, with the words the
+// program knows it may be; a --no- form, like a flag, is followed by FOLDER.
+TEST(Completion, CompletesTheValueOfEveryDeclaredOption) {
+  test::TempDir folder;
+  folder.makeDir("www");
+  folder.writeFile("site.prj");
+  for (const cli::OptionSpelling& option : cli::optionSpellings()) {
+    const Words offered = complete({option.name, ""}, folder.path());
+    if (option.value.empty()) {
+      EXPECT_THAT(offered, UnorderedElementsAreArray({"www"})) << option.name << " takes no value";
+    } else if (!option.words.empty()) {
+      EXPECT_THAT(offered, UnorderedElementsAreArray(option.words)) << option.name;
+    } else {
+      EXPECT_NE(offered, Words{"www"}) << option.name << " takes a value: " << option.value;
+    }
+    if (!option.negation.empty()) {
+      EXPECT_THAT(complete({option.negation, ""}, folder.path()),
+                  UnorderedElementsAreArray({"www"}))
+          << option.negation << " takes no value";
+    }
+  }
 }
 
 // What follows an option is its value exactly when the help gives it one,

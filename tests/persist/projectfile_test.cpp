@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "core/projectsettings.h"
 #include "core/sitescan.h"
 #include "platform/faultpoints.h"
 #include "tests/support/tempdir.h"
@@ -12,7 +13,7 @@ namespace qorv {
 namespace {
 
 /// The main window's side of a project: its two texts and its rows.
-struct Window final : ProjectWindow {
+struct Window final : ProjectInputs {
   std::string folder = "/site";
   std::string url = "http://example.com/";
   int rows = 3;
@@ -74,6 +75,44 @@ TEST_F(ProjectFileTest, SaveThenOpenRestoresEverySetting) {
   EXPECT_EQ(other.folder, "/home/me/my site");
   EXPECT_EQ(other.url, "https://example.com/a&b");
   EXPECT_EQ(other.rows, 3) << "opening leaves the page list alone";
+}
+
+/// Gives every value the table declares another value than its default.
+void changeEveryValue(GeneratorSettings& settings, Window& window) {
+  for (const ProjectSetting& setting : kProjectSettings) {
+    std::visit(Overloaded{
+                   [&](const WindowTextValue& text) {
+                     (text.text == WindowText::Folder ? window.folder : window.url) = "/changed";
+                   },
+                   [&](const TextValue& text) { settings.*text.member = "changed"; },
+                   [&](const FlagValue& flag) { settings.*flag.member = !(settings.*flag.member); },
+                   [&](const VocabularyValue& choice) {
+                     VocabularyChoice& kept = settings.*choice.member;
+                     kept.setIndex((kept.index() + 1) % static_cast<int>(kept.vocabulary().size()));
+                   },
+                   [&](const ChoiceValue& choice) {
+                     choice.set(settings,
+                                (choice.get(settings) + 1) % static_cast<int>(choice.words.size()));
+                   },
+               },
+               setting.value);
+  }
+}
+
+TEST_F(ProjectFileTest, EveryDeclaredValueIsSavedUnderItsKeyAndOpensAsItWas) {
+  changeEveryValue(settings, window);
+  ASSERT_NE(settings, GeneratorSettings{});
+  project.save(path());
+  const std::string saved = test::readFile(path());
+  for (const ProjectSetting& setting : kProjectSettings)
+    EXPECT_NE(saved.find("\r\n" + std::string(setting.key) + "="), std::string::npos)
+        << setting.key;
+  GeneratorSettings opened;
+  Window other;
+  ProjectFile(opened, other).open(path());
+  EXPECT_EQ(opened, settings);
+  EXPECT_EQ(other.folder, window.folder);
+  EXPECT_EQ(other.url, window.url);
 }
 
 TEST_F(ProjectFileTest, OptionsForSearchEnginesFollowTheElevenEntriesOnlyWhenSet) {
@@ -216,7 +255,6 @@ class FailingStore final : public IniStore {
     if (++m_writes >= m_failAt) throw IniWriteError("Unable to write to " + fileName());
     m_inner.writeString(s, k, v);
   }
-  void commit() override {}
 
  private:
   IniFile m_inner;

@@ -21,12 +21,12 @@ TEST(AtomicFile, NewContentAppearsOnlyOnCommit) {
   test::TempDir dir;
   const std::string path = dir.writeFile("f", "old");
   AtomicFile file;
-  ASSERT_EQ(file.begin(path), 0);
+  ASSERT_EQ(file.begin(path).error(), 0);
   const std::string big(200000, 'n');  // more than the buffer holds
-  ASSERT_EQ(file.write("new "), 0);
-  ASSERT_EQ(file.write(big), 0);
+  ASSERT_EQ(file.write("new ").error(), 0);
+  ASSERT_EQ(file.write(big).error(), 0);
   EXPECT_EQ(test::readFile(path), "old");
-  ASSERT_EQ(file.commit(), 0);
+  ASSERT_EQ(file.commit().error(), 0);
   EXPECT_EQ(test::readFile(path), "new " + big);
   EXPECT_EQ(test::listNames(dir.path()), "f");
 }
@@ -36,8 +36,8 @@ TEST(AtomicFile, AbandonedReplacementLeavesTheOldFileAndNoTrace) {
   const std::string path = dir.writeFile("f", "old");
   {
     AtomicFile file;
-    ASSERT_EQ(file.begin(path), 0);
-    file.write("partial");
+    ASSERT_EQ(file.begin(path).error(), 0);
+    ASSERT_TRUE(file.write("partial"));
   }
   EXPECT_EQ(test::readFile(path), "old");
   EXPECT_EQ(test::listNames(dir.path()), "f");
@@ -49,9 +49,9 @@ TEST(AtomicFile, NameLeftByACrashIsRemovedByTheNextReplacement) {
   dir.writeFile(".f.new", "stale");
   const std::string path = dir.writeFile("f", "old");
   AtomicFile file;
-  ASSERT_EQ(file.begin(path), 0);
-  file.write("new");
-  ASSERT_EQ(file.commit(), 0);
+  ASSERT_EQ(file.begin(path).error(), 0);
+  ASSERT_TRUE(file.write("new"));
+  ASSERT_EQ(file.commit().error(), 0);
   EXPECT_EQ(test::readFile(path), "new");
   EXPECT_EQ(test::listNames(dir.path()), "f");
 }
@@ -61,9 +61,9 @@ TEST(AtomicFile, LeftoverThatCannotBeRemovedDoesNotStopTheReplacement) {
   dir.writeFile(".f.new/inside", "not ours");
   const std::string path = dir.writeFile("f", "old");
   AtomicFile file;
-  ASSERT_EQ(file.begin(path), 0);
-  file.write("new");
-  ASSERT_EQ(file.commit(), 0);
+  ASSERT_EQ(file.begin(path).error(), 0);
+  ASSERT_TRUE(file.write("new"));
+  ASSERT_EQ(file.commit().error(), 0);
   EXPECT_EQ(test::readFile(path), "new");
   EXPECT_EQ(test::listNames(dir.path()), ".f.new f");
 }
@@ -75,9 +75,9 @@ TEST(AtomicFile, FolderLockedByAnotherReplacementIsNotWaitedFor) {
   ASSERT_GE(folder, 0);
   ASSERT_EQ(flock(folder, LOCK_EX), 0);
   AtomicFile file;
-  ASSERT_EQ(file.begin(path), 0);
-  file.write("new");
-  EXPECT_EQ(file.commit(), 0);
+  ASSERT_EQ(file.begin(path).error(), 0);
+  ASSERT_TRUE(file.write("new"));
+  EXPECT_EQ(file.commit().error(), 0);
   close(folder);
   EXPECT_EQ(test::readFile(path), "new");
   EXPECT_EQ(test::listNames(dir.path()), "f");
@@ -87,8 +87,8 @@ TEST(AtomicFile, CreatesANewFileWithTheUsualPermissions) {
   test::TempDir dir;
   const mode_t previous = umask(022);
   AtomicFile file;
-  ASSERT_EQ(file.begin(dir / "new"), 0);
-  ASSERT_EQ(file.commit(), 0);
+  ASSERT_EQ(file.begin(dir / "new").error(), 0);
+  ASSERT_EQ(file.commit().error(), 0);
   umask(previous);
   struct stat st;
   ASSERT_EQ(stat((dir / "new").c_str(), &st), 0);
@@ -101,9 +101,9 @@ TEST(AtomicFile, ReplacingThroughALinkKeepsTheLink) {
   dir.writeFile("real", "old");
   ASSERT_EQ(symlink("real", (dir / "link").c_str()), 0);
   AtomicFile file;
-  ASSERT_EQ(file.begin(dir / "link"), 0);
-  file.write("new");
-  ASSERT_EQ(file.commit(), 0);
+  ASSERT_EQ(file.begin(dir / "link").error(), 0);
+  ASSERT_TRUE(file.write("new"));
+  ASSERT_EQ(file.commit().error(), 0);
   struct stat st;
   ASSERT_EQ(lstat((dir / "link").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -116,8 +116,8 @@ TEST(AtomicFile, RefusedLinkChangesNothingAnywhere) {
   const std::string target = elsewhere.writeFile("mine.txt", "the user's own file");
   ASSERT_EQ(symlink(target.c_str(), (dir / "sitemap.xml").c_str()), 0);
   AtomicFile file;
-  EXPECT_EQ(file.begin(dir / "sitemap.xml", LinkPolicy::Refuse), ELOOP);
-  EXPECT_EQ(file.commit(), ELOOP);
+  EXPECT_EQ(file.begin(dir / "sitemap.xml", LinkPolicy::Refuse).error(), ELOOP);
+  EXPECT_EQ(file.commit().error(), ELOOP);
   EXPECT_EQ(test::readFile(target), "the user's own file");
   EXPECT_EQ(test::listNames(dir.path()), "sitemap.xml");
   char link[256] = {};
@@ -128,25 +128,24 @@ TEST(AtomicFile, RefusedLinkChangesNothingAnywhere) {
 TEST(AtomicFile, FilesOfOneWriteAppearOnlyWhenPublishedUnderTheirFixedNames) {
   test::TempDir dir;
   dir.writeFile("index", "old index");
-  int error = 0;
-  const auto folder = ReplacementFolder::open(dir.path(), error);
+  const Result<std::shared_ptr<ReplacementFolder>> folder = ReplacementFolder::open(dir.path());
   ASSERT_TRUE(folder);
   AtomicFile part;
   AtomicFile index;
-  ASSERT_EQ(part.begin(dir / "index", LinkPolicy::Refuse, folder), 0);
-  ASSERT_EQ(part.write("first part"), 0);
+  ASSERT_EQ(part.begin(dir / "index", LinkPolicy::Refuse, *folder).error(), 0);
+  ASSERT_EQ(part.write("first part").error(), 0);
   // The first file turns out to be one of several: it takes another name.
-  ASSERT_EQ(part.retarget("part-1"), 0);
+  ASSERT_EQ(part.retarget("part-1").error(), 0);
   EXPECT_EQ(part.path(), dir / "part-1");
-  ASSERT_EQ(index.begin(dir / "index", LinkPolicy::Refuse, folder), 0);
-  ASSERT_EQ(index.write("new index"), 0);
-  ASSERT_EQ(part.prepare(), 0);
-  ASSERT_EQ(index.prepare(), 0);
+  ASSERT_EQ(index.begin(dir / "index", LinkPolicy::Refuse, *folder).error(), 0);
+  ASSERT_EQ(index.write("new index").error(), 0);
+  ASSERT_EQ(part.prepare().error(), 0);
+  ASSERT_EQ(index.prepare().error(), 0);
   // Both carry the fixed names a crash could leave, which the next write removes.
   EXPECT_EQ(test::listNames(dir.path()), ".index.new .part-1.new index");
   EXPECT_EQ(test::readFile(dir / "index"), "old index");
-  ASSERT_EQ(part.publish(), 0);
-  ASSERT_EQ(index.publish(), 0);
+  ASSERT_EQ(part.publish().error(), 0);
+  ASSERT_EQ(index.publish().error(), 0);
   EXPECT_EQ(test::readFile(dir / "part-1"), "first part");
   EXPECT_EQ(test::readFile(dir / "index"), "new index");
   EXPECT_EQ(test::listNames(dir.path()), "index part-1");
@@ -157,11 +156,11 @@ TEST(AtomicFile, RetargetingOntoAFolderOrALinkIsRefused) {
   dir.makeDir("taken");
   ASSERT_EQ(symlink("elsewhere", (dir / "link").c_str()), 0);
   AtomicFile file;
-  ASSERT_EQ(file.begin(dir / "f", LinkPolicy::Refuse), 0);
-  EXPECT_EQ(file.retarget("taken"), EISDIR);
-  EXPECT_EQ(file.commit(), EISDIR);
-  ASSERT_EQ(file.begin(dir / "f", LinkPolicy::Refuse), 0);
-  EXPECT_EQ(file.retarget("link"), ELOOP);
+  ASSERT_EQ(file.begin(dir / "f", LinkPolicy::Refuse).error(), 0);
+  EXPECT_EQ(file.retarget("taken").error(), EISDIR);
+  EXPECT_EQ(file.commit().error(), EISDIR);
+  ASSERT_EQ(file.begin(dir / "f", LinkPolicy::Refuse).error(), 0);
+  EXPECT_EQ(file.retarget("link").error(), ELOOP);
   file.discard();
   EXPECT_EQ(test::listNames(dir.path()), "link taken");
 }
@@ -169,12 +168,12 @@ TEST(AtomicFile, RetargetingOntoAFolderOrALinkIsRefused) {
 TEST(AtomicFile, FailuresAreReportedWithTheirCode) {
   test::TempDir dir;
   AtomicFile file;
-  EXPECT_EQ(file.begin(dir / "missing/f"), ENOENT);
-  EXPECT_EQ(file.write("x"), ENOENT) << "the first error sticks";
-  EXPECT_EQ(file.commit(), ENOENT);
+  EXPECT_EQ(file.begin(dir / "missing/f").error(), ENOENT);
+  EXPECT_EQ(file.write("x").error(), ENOENT) << "the first error sticks";
+  EXPECT_EQ(file.commit().error(), ENOENT);
   dir.makeDir("folder");
-  EXPECT_EQ(file.begin(dir / "folder"), EISDIR) << "refused before anything is written";
-  EXPECT_NE(file.commit(), 0) << "a folder cannot be replaced by a file";
+  EXPECT_EQ(file.begin(dir / "folder").error(), EISDIR) << "refused before anything is written";
+  EXPECT_NE(file.commit().error(), 0) << "a folder cannot be replaced by a file";
   EXPECT_EQ(test::listNames(dir.path()), "folder");
 }
 
@@ -187,9 +186,9 @@ TEST(AtomicFile, NeverReplacesAPipeOrADeviceNotEvenThroughALink) {
   for (const char* name : {"pipe", "link", "null"}) {
     if (std::string_view(name) == "null" && !device) continue;
     AtomicFile file;
-    EXPECT_EQ(file.begin(dir / name), EPERM) << name;
-    file.write("x");
-    EXPECT_EQ(file.commit(), EPERM) << name;
+    EXPECT_EQ(file.begin(dir / name).error(), EPERM) << name;
+    EXPECT_EQ(file.write("x").error(), EPERM) << name;
+    EXPECT_EQ(file.commit().error(), EPERM) << name;
   }
   struct stat st;
   ASSERT_EQ(lstat((dir / "pipe").c_str(), &st), 0);
@@ -209,9 +208,9 @@ TEST(AtomicFile, ReadOnlyFileIsNotReplacedByWhoMayNotWriteIt) {
   ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
   const int result = test::runAsNobody([&] {
     AtomicFile file;
-    if (file.begin(path) != EACCES) return 1;
-    file.write("new");
-    return file.commit() == EACCES ? 0 : 2;
+    if (file.begin(path).error() != EACCES) return 1;
+    if (file.write("new").error() != EACCES) return 3;
+    return file.commit().error() == EACCES ? 0 : 2;
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(test::readFile(path), "old");
@@ -224,11 +223,12 @@ TEST(AtomicFile, RelativePathsResolveInTheWorkingFolder) {
   ASSERT_TRUE(getcwd(previous, sizeof previous));
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   AtomicFile file;
-  const int begun = file.begin("plain");
-  file.write("x");
-  const int committed = file.commit();
+  const int begun = file.begin("plain").error();
+  const int written = file.write("x").error();
+  const int committed = file.commit().error();
   ASSERT_EQ(chdir(previous), 0);
   EXPECT_EQ(begun, 0);
+  EXPECT_EQ(written, 0);
   EXPECT_EQ(committed, 0);
   EXPECT_EQ(test::readFile(dir / "plain"), "x");
 }
@@ -264,10 +264,10 @@ TEST_P(AtomicFileBegin, FailsWhenItCannotTellWhatIsThereAndChangesNothing) {
   AtomicFile file;
   {
     const FaultScope fault(c.call, c.at, EIO);
-    EXPECT_EQ(file.begin(path, c.links), EIO);
+    EXPECT_EQ(file.begin(path, c.links).error(), EIO);
   }
-  file.write("new");
-  EXPECT_EQ(file.commit(), EIO) << "the first error sticks";
+  EXPECT_EQ(file.write("new").error(), EIO) << "the first error sticks";
+  EXPECT_EQ(file.commit().error(), EIO);
   EXPECT_EQ(test::readFile(real), "old");
   struct stat st;
   ASSERT_EQ(lstat(path.c_str(), &st), 0);
@@ -304,11 +304,11 @@ TEST_P(AtomicFileCommit, ReportsTheFailureAndLeavesNoTemporaryFile) {
   test::TempDir dir;
   const std::string path = dir.writeFile("f", "old");
   AtomicFile file;
-  ASSERT_EQ(file.begin(path), 0);
-  file.write("new");
+  ASSERT_EQ(file.begin(path).error(), 0);
+  ASSERT_TRUE(file.write("new"));
   {
     const FaultScope fault(c.call, c.at, c.error);
-    EXPECT_EQ(file.commit(), c.result);
+    EXPECT_EQ(file.commit().error(), c.result);
   }
   EXPECT_EQ(test::readFile(path), c.content);
   EXPECT_EQ(test::listNames(dir.path()), "f");
@@ -334,10 +334,10 @@ TEST(AtomicFile, NamelessFileFallsBackToANamedOneOnlyWhereTheFileSystemHasNone) 
     AtomicFile file;
     {
       const FaultScope fault("openat", 1, error);
-      EXPECT_EQ(file.begin(path), error == EIO ? EIO : 0) << error;
+      EXPECT_EQ(file.begin(path).error(), error == EIO ? EIO : 0) << error;
     }
-    file.write("new");
-    EXPECT_EQ(file.commit(), error == EIO ? EIO : 0) << error;
+    EXPECT_EQ(file.write("new").error(), error == EIO ? EIO : 0) << error;
+    EXPECT_EQ(file.commit().error(), error == EIO ? EIO : 0) << error;
     EXPECT_EQ(test::readFile(path), error == EIO ? "old" : "new") << error;
     EXPECT_EQ(test::listNames(dir.path()), "f") << error;
   }
@@ -350,10 +350,10 @@ TEST(AtomicFile, PermissionsAFileSystemCannotKeepAreNoError) {
     AtomicFile file;
     {
       const FaultScope fault("fchmod", 1, error);
-      ASSERT_EQ(file.begin(path), 0);
+      ASSERT_EQ(file.begin(path).error(), 0);
     }
-    file.write("new");
-    EXPECT_EQ(file.commit(), 0);
+    ASSERT_TRUE(file.write("new"));
+    EXPECT_EQ(file.commit().error(), 0);
     EXPECT_EQ(test::readFile(path), "new");
   }
 }

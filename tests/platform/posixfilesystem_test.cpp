@@ -18,23 +18,24 @@ namespace {
 using ::testing::UnorderedElementsAre;
 
 std::unique_ptr<Folder> openFolderAt(const std::string& path) {
-  std::unique_ptr<Folder> folder;
-  const ListStatus status = localFileSystem().openFolder(path, folder);
-  EXPECT_EQ(status.kind, ListStatus::Ok) << path << ": " << status.code;
-  return folder;
+  Result<std::unique_ptr<Folder>> folder = localFileSystem().openFolder(path);
+  EXPECT_TRUE(folder) << path << ": " << folder.error();
+  return folder ? std::move(*folder) : nullptr;
 }
 
 /// "name/" for folders, "name" for files.
 std::vector<std::string> entryNames(Folder& folder) {
-  std::unique_ptr<FolderListing> listing;
-  EXPECT_EQ(folder.list(listing).kind, ListStatus::Ok);
+  Result<std::unique_ptr<FolderListing>> listing = folder.list();
+  EXPECT_TRUE(listing);
+  if (!listing) return {};
   std::vector<std::string> names;
-  ListedEntry entry;
-  ListStatus status;
-  while ((status = listing->next(entry)).kind == ListStatus::Ok)
-    names.push_back(std::string(entry.name) + (entry.isFolder ? "/" : ""));
-  EXPECT_EQ(status.kind, ListStatus::NoMoreEntries);
-  EXPECT_EQ(listing->close().kind, ListStatus::Ok);
+  for (;;) {
+    const Result<std::optional<ListedEntry>> entry = (*listing)->next();
+    EXPECT_TRUE(entry) << entry.error();
+    if (!entry || !*entry) break;
+    names.push_back(std::string((*entry)->name) + ((*entry)->isFolder ? "/" : ""));
+  }
+  EXPECT_TRUE((*listing)->close());
   return names;
 }
 
@@ -60,34 +61,36 @@ TEST(PosixFileSystem, OpensSubfoldersAndKnowsTheirIdentity) {
   dir.writeFile("sub/x");
   ASSERT_EQ(symlink("sub", (dir / "link").c_str()), 0);
   auto root = openFolderAt(dir.path());
-  std::unique_ptr<Folder> sub, link, file;
-  ASSERT_EQ(root->openSubfolder("sub", sub).kind, ListStatus::Ok);
-  ASSERT_EQ(root->openSubfolder("link", link).kind, ListStatus::Ok);
-  EXPECT_EQ(sub->id(), link->id());
-  EXPECT_NE(sub->id(), root->id());
+  Result<std::unique_ptr<Folder>> sub = root->openSubfolder("sub");
+  Result<std::unique_ptr<Folder>> link = root->openSubfolder("link");
+  ASSERT_TRUE(sub);
+  ASSERT_TRUE(link);
+  EXPECT_EQ((*sub)->id(), (*link)->id());
+  EXPECT_NE((*sub)->id(), root->id());
   // Gone, which a walk skips, rather than failed, which would end it.
-  const ListStatus notFolder = sub->openSubfolder("x", file);
-  EXPECT_EQ(notFolder.kind, ListStatus::Gone);
-  EXPECT_EQ(notFolder.code, ENOTDIR);
-  const ListStatus missing = root->openSubfolder("missing", file);
-  EXPECT_EQ(missing.kind, ListStatus::Gone);
-  EXPECT_EQ(missing.code, ENOENT);
+  const Result<std::unique_ptr<Folder>> notFolder = (*sub)->openSubfolder("x");
+  EXPECT_EQ(failureKind(notFolder.error()), FailureKind::Gone);
+  EXPECT_EQ(notFolder.error(), ENOTDIR);
+  const Result<std::unique_ptr<Folder>> missing = root->openSubfolder("missing");
+  EXPECT_EQ(failureKind(missing.error()), FailureKind::Gone);
+  EXPECT_EQ(missing.error(), ENOENT);
 }
 
 TEST(PosixFileSystem, AMissingFolderOrAFileIsGone) {
   test::TempDir dir;
-  std::unique_ptr<Folder> folder;
-  EXPECT_EQ(localFileSystem().openFolder(dir / "missing/", folder).kind, ListStatus::Gone);
-  const ListStatus file = localFileSystem().openFolder(dir.writeFile("f"), folder);
-  EXPECT_EQ(file.kind, ListStatus::Gone);
-  EXPECT_EQ(file.code, ENOTDIR);
+  EXPECT_EQ(failureKind(localFileSystem().openFolder(dir / "missing/").error()), FailureKind::Gone);
+  const Result<std::unique_ptr<Folder>> file = localFileSystem().openFolder(dir.writeFile("f"));
+  EXPECT_EQ(failureKind(file.error()), FailureKind::Gone);
+  EXPECT_EQ(file.error(), ENOTDIR);
 }
 
-/// The time `folder` reads for `name`, and what reading it gave.
-std::pair<std::optional<DateTime>, ListStatus::Kind> timeOf(Folder& folder, const char* name) {
-  std::optional<DateTime> time = DateTime{};
-  const ListStatus status = folder.lastWriteTime(name, time);
-  return {time, status.kind};
+/// The time `folder` reads for `name`, and how a failure to read it counts
+/// (nothing when it was read).
+std::pair<std::optional<DateTime>, std::optional<FailureKind>> timeOf(Folder& folder,
+                                                                      const char* name) {
+  const Result<std::optional<DateTime>> time = folder.lastWriteTime(name);
+  if (!time) return {std::nullopt, failureKind(time.error())};
+  return {*time, std::nullopt};
 }
 
 TEST(PosixFileSystem, LastWriteTimeIsLocalAndHeldToEvenSeconds) {
@@ -98,9 +101,11 @@ TEST(PosixFileSystem, LastWriteTimeIsLocalAndHeldToEvenSeconds) {
   dir.setLocalMTime("even", 1999, 1, 2, 0, 0, 58);
   auto folder = openFolderAt(dir.path());
   EXPECT_EQ(timeOf(*folder, "odd"),
-            std::make_pair(std::optional(DateTime{{2005, 12, 31}, {14, 3, 6}}), ListStatus::Ok));
+            std::make_pair(std::optional(DateTime{{2005, 12, 31}, {14, 3, 6}}),
+                           std::optional<FailureKind>()));
   EXPECT_EQ(timeOf(*folder, "even"),
-            std::make_pair(std::optional(DateTime{{1999, 1, 2}, {0, 0, 58}}), ListStatus::Ok));
+            std::make_pair(std::optional(DateTime{{1999, 1, 2}, {0, 0, 58}}),
+                           std::optional<FailureKind>()));
 }
 
 TEST(PosixFileSystem, TimeOfAnEntryThatLeadsNowhereIsGone) {
@@ -110,7 +115,8 @@ TEST(PosixFileSystem, TimeOfAnEntryThatLeadsNowhereIsGone) {
   dir.writeFile("file");
   auto folder = openFolderAt(dir.path());
   for (const char* name : {"missing", "dangling", "loop", "file/inside"})
-    EXPECT_EQ(timeOf(*folder, name), std::make_pair(std::optional<DateTime>(), ListStatus::Gone))
+    EXPECT_EQ(timeOf(*folder, name),
+              std::make_pair(std::optional<DateTime>(), std::optional(FailureKind::Gone)))
         << name;
 }
 
@@ -121,23 +127,19 @@ TEST(PosixFileSystem, LinkThatLeadsRoundInACircleIsListedAsAFile) {
   EXPECT_THAT(entryNames(*folder), UnorderedElementsAre("./", "../", "loop"));
 }
 
-TEST(PosixFileSystem, FileSizeComesFromTheFolderEntry) {
-  test::TempDir dir;
-  EXPECT_EQ(fileSize(dir.writeFile("f", "12345")), 5u);
-  EXPECT_EQ(fileSize(dir / "missing"), std::nullopt);
-}
-
 TEST(PosixFileSystem, RefusedFolderIsReportedAsAccessDenied) {
   test::TempDir dir;
   dir.writeFile("locked/x.htm");
   ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
   const int result = test::runAsNobody([&] {
-    std::unique_ptr<Folder> root, locked;
-    if (localFileSystem().openFolder(dir.path(), root).kind != ListStatus::Ok) return 1;
-    const ListStatus status = root->openSubfolder("locked", locked);
-    if (status.kind != ListStatus::AccessDenied || status.code != EACCES) return 2;
-    if (localFileSystem().openFolder(dir / "locked/", locked).kind != ListStatus::AccessDenied)
+    Result<std::unique_ptr<Folder>> root = localFileSystem().openFolder(dir.path());
+    if (!root) return 1;
+    const Result<std::unique_ptr<Folder>> locked = (*root)->openSubfolder("locked");
+    if (failureKind(locked.error()) != FailureKind::AccessDenied || locked.error() != EACCES)
+      return 2;
+    if (failureKind(localFileSystem().openFolder(dir / "locked/").error()) !=
+        FailureKind::AccessDenied)
       return 3;
     return 0;
   });
@@ -150,20 +152,19 @@ TEST(PosixFileSystem, AFailedReadOfTheEntriesSaysWhetherItWasARefusal) {
   dir.writeFile("a.htm");
   const struct {
     int error;
-    ListStatus::Kind kind;
-  } cases[] = {{EACCES, ListStatus::AccessDenied},
-               {EPERM, ListStatus::AccessDenied},
-               {ENOENT, ListStatus::Gone},
-               {EIO, ListStatus::Failed}};
+    FailureKind kind;
+  } cases[] = {{EACCES, FailureKind::AccessDenied},
+               {EPERM, FailureKind::AccessDenied},
+               {ENOENT, FailureKind::Gone},
+               {EIO, FailureKind::Failed}};
   for (const auto& c : cases) {
     auto folder = openFolderAt(dir.path());
-    std::unique_ptr<FolderListing> listing;
-    ASSERT_EQ(folder->list(listing).kind, ListStatus::Ok);
+    Result<std::unique_ptr<FolderListing>> listing = folder->list();
+    ASSERT_TRUE(listing);
     const FaultScope fault("readdir", 1, c.error);
-    ListedEntry entry;
-    const ListStatus status = listing->next(entry);
-    EXPECT_EQ(status.kind, c.kind) << c.error;
-    EXPECT_EQ(status.code, c.error);
+    const Result<std::optional<ListedEntry>> entry = (*listing)->next();
+    EXPECT_EQ(failureKind(entry.error()), c.kind) << c.error;
+    EXPECT_EQ(entry.error(), c.error);
   }
 }
 #endif

@@ -33,7 +33,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 /// A project's window side: the folder and URL texts.
-struct Window final : ProjectWindow {
+struct Window final : ProjectInputs {
   std::string folder = "/old";
   std::string url = "http://old/";
   std::string localFolder() const override { return folder; }

@@ -20,22 +20,18 @@ class FakeListing final : public FolderListing {
     if (m_open) --m_fs.openListings;
   }
 
-  ListStatus next(ListedEntry& entry) override {
+  Result<std::optional<ListedEntry>> next() override {
     if (m_folder.failNextAfter >= 0 && m_next == static_cast<std::size_t>(m_folder.failNextAfter))
-      return m_folder.nextFailure;
-    if (m_next == m_folder.entries.size()) return {ListStatus::NoMoreEntries, 0};
+      return Failure{m_folder.nextError};
+    if (m_next == m_folder.entries.size()) return std::optional<ListedEntry>();
     const auto& e = m_folder.entries[m_next++];
-    entry.name = e.name;
-    entry.isFolder = e.isFolder;
-    entry.hidden = e.hidden;
-    entry.system = e.system;
-    return ListStatus::success();
+    return std::optional<ListedEntry>(ListedEntry{e.name, e.isFolder});
   }
 
-  ListStatus close() override {
+  Result<void> close() override {
     if (m_open) --m_fs.openListings;
     m_open = false;
-    return m_folder.closeStatus;
+    return resultOf(m_folder.closeError);
   }
 
  private:
@@ -56,37 +52,34 @@ class FakeFolderHandle final : public Folder {
 
   FolderId id() const override { return {1, static_cast<std::uint64_t>(m_index)}; }
 
-  ListStatus list(std::unique_ptr<FolderListing>& listing) override {
+  Result<std::unique_ptr<FolderListing>> list() override {
     const auto& folder = m_fs.m_folders[static_cast<std::size_t>(m_index)];
     m_fs.m_listed.push_back(m_index);
-    if (folder.listStatus.kind != ListStatus::Ok) return folder.listStatus;
-    listing = std::make_unique<FakeListing>(m_fs, folder);
-    return ListStatus::success();
+    if (folder.listError != 0) return Failure{folder.listError};
+    return std::unique_ptr<FolderListing>(std::make_unique<FakeListing>(m_fs, folder));
   }
 
-  ListStatus openSubfolder(std::string_view name, std::unique_ptr<Folder>& out) override {
+  Result<std::unique_ptr<Folder>> openSubfolder(std::string_view name) override {
     // As on a real file system, ".." is the folder's own parent, also when
     // the folder was reached through a link.
-    if (name == "..") return open(m_fs, std::max(m_fs.m_parents[index()].first, 0), out);
+    if (name == "..") return open(m_fs, std::max(m_fs.m_parents[index()].first, 0));
     const FakeFileSystem::Entry* entry = find(name);
-    if (!entry) return {ListStatus::Gone, ENOENT};
-    if (!entry->isFolder) return {ListStatus::Gone, ENOTDIR};
-    return open(m_fs, entry->target, out);
+    if (!entry) return Failure{ENOENT};
+    if (!entry->isFolder) return Failure{ENOTDIR};
+    return open(m_fs, entry->target);
   }
 
-  ListStatus lastWriteTime(std::string_view name, std::optional<DateTime>& time) override {
-    time.reset();
+  Result<std::optional<DateTime>> lastWriteTime(std::string_view name) override {
     const FakeFileSystem::Entry* entry = find(name);
-    if (!entry) return {ListStatus::Gone, ENOENT};
-    if (entry->timeStatus.kind == ListStatus::Ok) time = entry->time;
-    return entry->timeStatus;
+    if (!entry) return Failure{ENOENT};
+    if (entry->timeError != 0) return Failure{entry->timeError};
+    return entry->time;
   }
 
-  static ListStatus open(FakeFileSystem& fs, int index, std::unique_ptr<Folder>& out) {
+  static Result<std::unique_ptr<Folder>> open(FakeFileSystem& fs, int index) {
     const auto& folder = fs.m_folders[static_cast<std::size_t>(index)];
-    if (folder.openStatus.kind != ListStatus::Ok) return folder.openStatus;
-    out = std::make_unique<FakeFolderHandle>(fs, index);
-    return ListStatus::success();
+    if (folder.openError != 0) return Failure{folder.openError};
+    return std::unique_ptr<Folder>(std::make_unique<FakeFolderHandle>(fs, index));
   }
 
  private:
@@ -175,9 +168,9 @@ FakeFileSystem::FakeFolder& FakeFileSystem::folder(const std::string& path) {
   return m_folders[static_cast<std::size_t>(folderIndex(path, false))];
 }
 
-ListStatus FakeFileSystem::openFolder(const std::string& path, std::unique_ptr<Folder>& folder) {
-  if (path != kRoot) return {ListStatus::Gone, ENOENT};
-  return FakeFolderHandle::open(*this, 0, folder);
+Result<std::unique_ptr<Folder>> FakeFileSystem::openFolder(const std::string& path) {
+  if (path != kRoot) return Failure{ENOENT};
+  return FakeFolderHandle::open(*this, 0);
 }
 
 }  // namespace qorv::test

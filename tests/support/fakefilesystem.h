@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,20 +18,19 @@ class FakeFileSystem final : public FileSystem {
   struct Entry {
     std::string name;
     bool isFolder = false;
-    bool hidden = false;
-    bool system = false;
     std::optional<DateTime> time = DateTime{{2006, 3, 5}, {9, 5, 6}};
-    /// What reading the time gives; with `Ok`, `time` is the time read.
-    ListStatus timeStatus;
+    /// The error number reading the time fails with; 0: `time` is read.
+    int timeError = 0;
     int target = -1;  // folder index of a folder entry
   };
   struct FakeFolder {
     std::vector<Entry> entries;  // in listing order
-    ListStatus openStatus;       // what opening the folder gives
-    ListStatus listStatus;       // what starting its listing gives
-    int failNextAfter = -1;      // Next() fails after this many entries
-    ListStatus nextFailure{ListStatus::Failed, 5};
-    ListStatus closeStatus;
+    // The error numbers the steps fail with; 0 for none.
+    int openError = 0;       // opening the folder
+    int listError = 0;       // starting its listing
+    int failNextAfter = -1;  // next() fails after this many entries
+    int nextError = EIO;     // with this
+    int closeError = 0;      // ending its listing
   };
 
   FakeFileSystem();
@@ -47,7 +47,7 @@ class FakeFileSystem final : public FileSystem {
   /// The root folder's path, as a walk would be given it.
   static constexpr const char* kRoot = "ROOT/";
 
-  ListStatus openFolder(const std::string& path, std::unique_ptr<Folder>& folder) override;
+  Result<std::unique_ptr<Folder>> openFolder(const std::string& path) override;
 
   /// Open listings right now, and the most ever open at once.
   int openListings = 0;

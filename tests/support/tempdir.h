@@ -7,7 +7,7 @@
 namespace qorv::test {
 
 /// A fresh folder under the system's temporary folder, removed with all it
-/// holds when the object goes. `Path()` ends in "/".
+/// holds when the object goes. `path()` ends in "/".
 class TempDir {
  public:
   TempDir();
@@ -16,7 +16,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return m_path; }
-  /// Path() + relative.
+  /// path() + relative.
   std::string operator/(std::string_view relative) const;
 
   /// Creates the file (and its folders), with `content`.

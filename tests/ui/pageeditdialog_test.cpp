@@ -94,47 +94,29 @@ class PageEditDialogTest : public QObject {
     QCOMPARE(opened, 3);
   }
 
-  void backspaceAndDeleteNeverComplete_data() {
+  // What the boxes complete is the box's own (vocabularybox_test); here,
+  // that what a removal leaves in each box is what the row gets.
+  void removalInEitherBoxIsWhatTheRowGets_data() {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("highlighted");
-    const QString changefreq = QStringLiteral("m_changefreqBox");
-    const QString priority = QStringLiteral("m_priorityBox");
-    QTest::newRow("typed d completes") << changefreq << "d"
-                                       << "daily" << 3 << "aily";
-    QTest::newRow("Backspace removes the completed rest") << changefreq << "dai⌫"
-                                                          << "dai" << -1 << "";
-    QTest::newRow("Backspace removes one character") << changefreq << "wx⌫"
-                                                     << "w" << -1 << "";
-    QTest::newRow("what remains is an entry") << changefreq << "nevers⌫"
-                                              << "never" << -1 << "";
-    QTest::newRow("typing after Backspace completes again") << changefreq << "dai⌫l"
-                                                            << "daily" << 3 << "y";
-    QTest::newRow("Delete removes the character after the cursor") << changefreq << "weekly⇤⌦"
-                                                                   << "eekly" << -1 << "";
-    QTest::newRow("priority, Backspace") << priority << "0.5⌫"
-                                         << "0." << -1 << "";
-    QTest::newRow("priority, Delete removes the completed rest") << priority << "1⌦"
-                                                                 << "1" << -1 << "";
+    QTest::newRow("changefreq, Backspace") << "m_changefreqBox"
+                                           << "dai⌫"
+                                           << "dai";
+    QTest::newRow("priority, Delete") << "m_priorityBox"
+                                      << "1⌦"
+                                      << "1";
   }
 
-  void backspaceAndDeleteNeverComplete() {
+  void removalInEitherBoxIsWhatTheRowGets() {
     QFETCH(QString, box);
     QFETCH(QString, keys);
     QFETCH(QString, text);
-    QFETCH(int, index);
-    QFETCH(QString, highlighted);
     m_pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
-    test::BoxState shown;
     QVERIFY(editFirstRow([&](QDialog* dialog) {
-      shown = test::pressKeysInto(part<VocabularyBox>(qPrintable(box)), keys);
+      test::pressKeysInto(part<VocabularyBox>(qPrintable(box)), keys);
       QTest::keyClick(dialog, Qt::Key_Return);
     }));
-    QCOMPARE(shown.text, text);
-    QCOMPARE(shown.index, index);
-    QCOMPARE(shown.highlighted, highlighted);
     const PageEntry& row = m_pages.at(0);
     QCOMPARE(QString::fromStdString(box == QStringLiteral("m_changefreqBox") ? row.changefreq
                                                                              : row.priority),

@@ -7,10 +7,12 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -112,6 +114,18 @@ int main(int argc, char** argv) {
   project.close();
   saved &=
       saveModal([&] { trigger("m_saveProjectAction"); }, output, QStringLiteral("save-dialog.png"));
+
+  // The main window once more on a dark desktop theme: the list and the
+  // window as the tests set them, the window's texts and buttons to match.
+  QPalette dark = QApplication::palette();
+  dark.setColor(QPalette::Base, QColor(0x2b, 0x2b, 0x2b));
+  dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::ButtonText, QColor(0xe0, 0xe0, 0xe0));
+  QApplication::setPalette(dark);
+  saved &= save(&window, output, QStringLiteral("main-window-dark.png"));
 
   return saved ? 0 : 1;
 }

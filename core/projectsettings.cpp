@@ -1,0 +1,109 @@
+#include "core/projectsettings.h"
+
+#include <array>
+
+namespace qorv {
+
+namespace {
+
+constexpr std::array<std::string_view, 2> kSchemaWords = {"0.84", "0.9"};
+
+using G = GeneratorSettings;
+
+// The first eleven entries are what every project file holds; the later
+// ones came with newer versions and are saved only when they matter.
+constexpr ProjectSetting kSettings[] = {
+    {.key = "LocalFolder", .value = WindowTextValue{WindowText::Folder, kNewProjectFolder}},
+    {.key = "FileMask",
+     .value = TextValue{.member = &G::fileMask, .stored = fileMaskOnOneLine},
+     .keptByNewProject = true,
+     .option = {.name = "--mask",
+                .valueName = "TEXT",
+                .help = R"(file masks separated by ";" (default "*.htm;*.html"))"}},
+    {.key = "IndexFile",
+     .value = TextValue{.member = &G::indexFile},
+     .keptByNewProject = true,
+     .option = {.name = "--index",
+                .valueName = "NAME",
+                .help = "a file of exactly this name is listed as its folder's URL "
+                        R"((default "index.htm"; "" for none))"}},
+    {.key = "URL", .value = WindowTextValue{WindowText::Url, kNewProjectUrl}},
+    {.key = "SetChangefreq1",
+     .value = VocabularyValue{&G::rootChangefreq},
+     .option = {.name = "--root-changefreq",
+                .valueName = "TEXT",
+                .help = "changefreq of the root row (default daily)"}},
+    {.key = "SetPriority1",
+     .value = VocabularyValue{&G::rootPriority},
+     .option = {.name = "--root-priority",
+                .valueName = "TEXT",
+                .help = "priority of the root row (default 0.5)"}},
+    {.key = "SetChangefreq2",
+     .value = VocabularyValue{&G::otherChangefreq},
+     .option = {.name = "--changefreq",
+                .valueName = "TEXT",
+                .help = "changefreq of the other rows (default none)"}},
+    {.key = "SetPriority2",
+     .value = VocabularyValue{&G::otherPriority},
+     .option = {.name = "--priority",
+                .valueName = "TEXT",
+                .help = "priority of the other rows (default none)\n"
+                        R"(("none" leaves the element out))"}},
+    {.key = "SetTimeShort",
+     .value = FlagValue{&G::dateOnlyLastmod},
+     .option = {.name = "--long",
+                .help = "lastmod with time and zone, not the date alone",
+                .flagSets = false}},
+    {.key = "SetTimezone",
+     .value = VocabularyValue{&G::timeZone},
+     .option = {.name = "--zone",
+                .valueName = "TEXT",
+                .help = "zone of the long lastmod (default +01:00)"}},
+    {.key = "TagIndent",
+     .value = FlagValue{&G::compact},
+     .keptByNewProject = true,
+     .option = {.name = "--compact", .help = "each url element on one line"}},
+
+    {.key = "Schema",
+     .value = enumChoice<&G::schema>(kSchemaWords),
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--schema",
+                .help = "the sitemap schema: 0.84 (default) or sitemaps.org 0.9, which "
+                        "search engines and validators expect",
+                .group = HelpGroup::SearchEngines}},
+    {.key = "EncodeNonAscii",
+     .value = FlagValue{&G::encodeNonAscii},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--encode-non-ascii",
+                .help = "letters outside ASCII in file names as %XX",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
+    {.key = "SplitIndex",
+     .value = FlagValue{&G::splitIndex},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--split",
+                .help = "past 50,000 URLs or the size limit, parts sitemap-1.xml, "
+                        "sitemap-2.xml, ... under a sitemap index in sitemap.xml",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
+    {.key = "Gzip",
+     .value = FlagValue{&G::gzip},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--gzip",
+                .help = "a gzip copy (.gz) beside every file written",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
+    {.key = "RobotsTxt",
+     .value = FlagValue{&G::robotsTxt},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--robots",
+                .help = R"(add a "Sitemap:" line for sitemap.xml to the folder's robots.txt)",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
+};
+
+}  // namespace
+
+const std::span<const ProjectSetting> kProjectSettings{kSettings};
+
+}  // namespace qorv

@@ -1,0 +1,210 @@
+#include "core/sitemapxml.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/support/formats.h"
+#include "tests/support/sitemaprows.h"
+
+namespace qorv {
+namespace {
+
+using test::addTicked;
+using test::addTypicalRows;
+using test::kSchema084;
+using test::kSchema09;
+using test::urlsetHead;
+
+using test::kHead;
+using test::kTail;
+
+class SitemapXmlTest : public ::testing::Test {
+ protected:
+  /// The urlset of `pages`, written in 2006.
+  std::string document() {
+    std::string out;
+    count = writeUrlset([&](std::string_view bytes) { out.append(bytes); }, pages, settings,
+                        formats, 2006);
+    return out;
+  }
+
+  LocaleFormats formats = test::dayFirstFormats();
+  GeneratorSettings settings;
+  PageList pages;
+  std::uint64_t count = 0;
+};
+
+TEST_F(SitemapXmlTest, PrettyLayoutShortLastmod) {
+  addTypicalRows(pages);
+  EXPECT_EQ(document(), std::string(kHead) +
+                            "   <url>\r\n"
+                            "      <loc>http://s/</loc>\r\n"
+                            "      <lastmod>2006-03-05</lastmod>\r\n"
+                            "      <changefreq>daily</changefreq>\r\n"
+                            "      <priority>0.5</priority>\r\n"
+                            "   </url>\r\n"
+                            "   <url>\r\n"
+                            "      <loc>http://s/a&amp;b.htm</loc>\r\n"
+                            "      <lastmod>2005-12-31</lastmod>\r\n"
+                            "   </url>\r\n" +
+                            kTail);
+}
+
+TEST_F(SitemapXmlTest, CompactLayoutLongLastmod) {
+  addTypicalRows(pages);
+  settings.compact = true;
+  settings.dateOnlyLastmod = false;
+  EXPECT_EQ(document(), std::string(kHead) +
+                            "<url><loc>http://s/</loc><lastmod>2006-03-05T09:05:06+01:00</lastmod>"
+                            "<changefreq>daily</changefreq><priority>0.5</priority></url>\r\n"
+                            "<url><loc>http://s/a&amp;b.htm</loc>"
+                            "<lastmod>2005-12-31T12:00:00+01:00</lastmod></url>\r\n" +
+                            kTail);
+}
+
+TEST_F(SitemapXmlTest, NoTickedRowGivesTheThreeLineFile) {
+  pages.add("http://s/", "5.3.2006", "9:05:06", "daily", "0.5");
+  EXPECT_EQ(document(), std::string(kHead) + kTail);
+}
+
+struct TagCase {
+  const char* name;
+  const char* changefreq;
+  const char* priority;
+  const char* elements;  // what follows lastmod
+  friend void PrintTo(const TagCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SitemapTags : public SitemapXmlTest, public ::testing::WithParamInterface<TagCase> {};
+
+TEST_P(SitemapTags, NoneLeavesTheElementOutAndAnythingElseIsWritten) {
+  addTicked(pages, "http://s/", "5.3.2006", "9:05:06", GetParam().changefreq, GetParam().priority);
+  settings.compact = true;
+  EXPECT_EQ(document(), std::string(kHead) +
+                            "<url><loc>http://s/</loc><lastmod>2006-03-05</lastmod>" +
+                            GetParam().elements + "</url>\r\n" + kTail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SitemapTags,
+    ::testing::Values(
+        TagCase{"ChangefreqNone", "none", "0.5", "<priority>0.5</priority>"},
+        TagCase{"BothNone", "none", "none", ""},
+        TagCase{"CapitalNoneIsContent", "None", "none", "<changefreq>None</changefreq>"},
+        TagCase{"EmptyIsContent", "none", "", "<priority></priority>"},
+        TagCase{"TypedTextIsEscaped", "a<b&c", "none", "<changefreq>a&lt;b&amp;c</changefreq>"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+struct LastmodCase {
+  const char* name;
+  const char* timeText;
+  const char* zone;
+  const char* lastmod;
+  friend void PrintTo(const LastmodCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class LongLastmod : public SitemapXmlTest, public ::testing::WithParamInterface<LastmodCase> {};
+
+TEST_P(LongLastmod, IsAW3cDateTimeOrTheDateAlone) {
+  addTicked(pages, "http://s/", "5.3.2006", GetParam().timeText, "none", "none");
+  settings.dateOnlyLastmod = false;
+  settings.timeZone.setTyped(GetParam().zone, findIgnoreCase(kTimeZoneList, GetParam().zone));
+  settings.compact = true;
+  EXPECT_EQ(document(), std::string(kHead) + "<url><loc>http://s/</loc><lastmod>" +
+                            GetParam().lastmod + "</lastmod></url>\r\n" + kTail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LongLastmod,
+    ::testing::Values(
+        LastmodCase{"OneDigitHourGetsItsZero", "9:05:06", "+01:00", "2006-03-05T09:05:06+01:00"},
+        LastmodCase{"ShortForm", "14:03:06", "+01:00", "2006-03-05T14:03:06+01:00"},
+        LastmodCase{"TwelveHourClockBecomesTwentyFour", "9:05:06 PM", "+00:00",
+                    "2006-03-05T21:05:06+00:00"},
+        LastmodCase{"MidnightOnATwelveHourClock", "12:00:00 AM", "-05:00",
+                    "2006-03-05T00:00:00-05:00"},
+        LastmodCase{"NoSecondsAreZeroSeconds", "9:05", "+01:00", "2006-03-05T09:05:00+01:00"},
+        LastmodCase{"TypedZoneZ", "9:05:06", "Z", "2006-03-05T09:05:06Z"},
+        LastmodCase{"TypedZoneWithMinutes", "9:05:06", "+05:30", "2006-03-05T09:05:06+05:30"},
+        // A date-time without a valid zone is no valid lastmod: the date is.
+        LastmodCase{"EmptyZone", "9:05:06", "", "2006-03-05"},
+        LastmodCase{"ZoneName", "9:05:06", "CET", "2006-03-05"},
+        LastmodCase{"LowerCaseZ", "9:05:06", "z", "2006-03-05"},
+        LastmodCase{"OneDigitZoneHour", "9:05:06", "+1:00", "2006-03-05"},
+        LastmodCase{"ZoneWithoutSign", "9:05:06", "01:00", "2006-03-05"},
+        LastmodCase{"ZoneWithoutColon", "9:05:06", "+0100", "2006-03-05"},
+        LastmodCase{"ZoneWithABlank", "9:05:06", "+01:00 ", "2006-03-05"},
+        LastmodCase{"ZoneHourOutOfRange", "9:05:06", "+24:00", "2006-03-05"},
+        LastmodCase{"ZoneMinuteOutOfRange", "9:05:06", "+01:60", "2006-03-05"},
+        LastmodCase{"ZoneThatWouldNeedEscaping", "9:05:06", "<&>", "2006-03-05"},
+        // A time text that does not read back (the locale changed since the
+        // row was made) leaves the time out too.
+        LastmodCase{"UnreadableTime", "noon", "+01:00", "2006-03-05"},
+        LastmodCase{"TimeOutOfRange", "25:00:00", "+01:00", "2006-03-05"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST_F(SitemapXmlTest, UrlOfExactlyTheLimitIsWrittenOneLongerIsLeftOut) {
+  const std::string prefix = "http://s/";
+  // Multi-byte characters count once each.
+  const std::string atLimit = prefix + std::string(2048 - prefix.size() - 1, 'a') + "š";
+  addTicked(pages, atLimit, "5.3.2006", "9:05:06", "none", "none");
+  addTicked(pages, atLimit + "b", "5.3.2006", "9:05:06", "none", "none");
+  settings.compact = true;
+  const std::string out = document();
+  EXPECT_EQ(count, 1u);
+  EXPECT_NE(out.find("<loc>" + atLimit + "</loc>"), std::string::npos);
+  EXPECT_EQ(out.find(atLimit + "b"), std::string::npos);
+}
+
+TEST_F(SitemapXmlTest, CompactFileHasOneLinePerUrlPlusThree) {
+  for (int i = 0; i < 7; ++i)
+    addTicked(pages, "http://s/" + std::to_string(i), "5.3.2006", "9:05:06", "daily", "0.5");
+  settings.compact = true;
+  const std::string doc = document();
+  EXPECT_EQ(std::count(doc.begin(), doc.end(), '\n'), 7 + 3);
+  EXPECT_EQ(std::count(doc.begin(), doc.end(), '\r'), 7 + 3);
+}
+
+TEST_F(SitemapXmlTest, TwoDigitYearsResolveAgainstTheCurrentYear) {
+  formats.shortDateFormat = "d/M/yy";
+  addTicked(pages, "http://s/", "5.3.06", "9:05:06", "none", "none");
+  addTicked(pages, "http://s/b", "5.3.57", "9:05:06", "none", "none");
+  const std::string doc = document();
+  EXPECT_NE(doc.find("<lastmod>2006-03-05</lastmod>"), std::string::npos);
+  EXPECT_NE(doc.find("<lastmod>1957-03-05</lastmod>"), std::string::npos);
+}
+
+TEST_F(SitemapXmlTest, Schema09ChangesTheNamespaceAndNothingElse) {
+  addTypicalRows(pages);
+  const std::string old = document();
+  settings.schema = SitemapSchema::V09;
+  const std::string now = document();
+  EXPECT_EQ(old.substr(0, urlsetHead(kSchema084).size()), urlsetHead(kSchema084));
+  EXPECT_EQ(now.substr(0, urlsetHead(kSchema09).size()), urlsetHead(kSchema09));
+  EXPECT_EQ(old.substr(urlsetHead(kSchema084).size()), now.substr(urlsetHead(kSchema09).size()));
+}
+
+TEST_F(SitemapXmlTest, IndexNamesEachPartUnderTheSiteUrlInTheLayoutOfTheUrlset) {
+  const IndexEntries pretty(settings, "http://s/a&b/", Date{2006, 6, 1});
+  std::string element;
+  pretty.format("sitemap-1.xml", element);
+  EXPECT_EQ(element,
+            "   <sitemap>\r\n"
+            "      <loc>http://s/a&amp;b/sitemap-1.xml</loc>\r\n"
+            "      <lastmod>2006-06-01</lastmod>\r\n"
+            "   </sitemap>\r\n");
+  settings.compact = true;
+  settings.dateOnlyLastmod = false;
+  const IndexEntries compact(settings, "http://s/", Date{2006, 6, 1});
+  compact.format("sitemap-2.xml", element);
+  EXPECT_EQ(element,
+            "<sitemap><loc>http://s/sitemap-2.xml</loc><lastmod>2006-06-01</lastmod></sitemap>\r\n")
+      << "an index is dated by the day alone";
+  settings.schema = SitemapSchema::V09;
+  EXPECT_EQ(documentHead(SitemapDocument::Index, settings), test::indexHead(kSchema09));
+  EXPECT_EQ(documentTail(SitemapDocument::Index), "</sitemapindex>\r\n");
+}
+
+}  // namespace
+}  // namespace qorv
