@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,11 +72,13 @@ void walk(int folderFd, const std::string& relative, Pass& pass) {
       continue;
     }
     if (!std::strstr(name, ".htm")) continue;
-    qorv::ContentDigest digest;
-    if (qorv::digestFileAt(dirfd(dir), name, digest).kind != qorv::DigestStatus::Ok) {
+    const qorv::Result<std::optional<qorv::ContentDigest>> digested =
+        qorv::digestFileAt(dirfd(dir), name);
+    if (!digested || !*digested) {
       ++pass.unreadable;
       continue;
     }
+    const qorv::ContentDigest& digest = **digested;
     qorv::RememberedMoment moment{{{2024, 5, 1}, {14, 3, 6}}, false};
     if (const auto remembered = pass.previous.recall(path, digest)) {
       moment = *remembered;
@@ -99,18 +102,21 @@ int main(int argc, char** argv) {
   const std::string tree = argv[1];
   const std::string memory = argv[2];
   Pass pass;
-  int error = 0;
-  const qorv::ContentMemory::Load load = pass.previous.load(memory, tree, error);
-  if (load == qorv::ContentMemory::Load::Failed) die(memory);
+  const qorv::Result<qorv::ContentMemory::Load> load = pass.previous.load(memory, tree);
+  if (!load) {
+    errno = load.error();
+    die(memory);
+  }
   const int root = open(tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (root < 0) die(tree);
   walk(root, "", pass);
   const std::size_t pages = pass.next.size();
-  if ((error = qorv::saveContentMemory(memory, tree, std::move(pass.next))) != 0) {
-    errno = error;
+  if (const qorv::Result<void> saved = qorv::saveContentMemory(memory, tree, std::move(pass.next));
+      !saved) {
+    errno = saved.error();
     die(memory);
   }
   std::fprintf(stderr, "%zu pages, %lu recalled, %lu unreadable, memory %s\n", pages, pass.recalled,
-               pass.unreadable, load == qorv::ContentMemory::Load::Loaded ? "loaded" : "new");
+               pass.unreadable, *load == qorv::ContentMemory::Load::Loaded ? "loaded" : "new");
   return 0;
 }

@@ -136,17 +136,12 @@ void ContentMemory::clear() {
   m_bytes.clear();
 }
 
-ContentMemory::Load ContentMemory::load(const std::string& file, std::string_view folder,
-                                        int& error) {
+Result<ContentMemory::Load> ContentMemory::load(const std::string& file, std::string_view folder) {
   clear();
-  std::string bytes;
-  error = readFileForUpdate(file, bytes, kLargestFile + 1, LinkPolicy::ReplaceTarget);
-  if (error == ENOENT) {
-    error = 0;
-    return Load::Missing;
-  }
-  if (error != 0) return Load::Failed;
-  return read(std::move(bytes), folder);
+  Result<std::string> bytes = readFileForUpdate(file, kLargestFile + 1, LinkPolicy::ReplaceTarget);
+  if (!bytes && bytes.error() == ENOENT) return Load::Missing;
+  if (!bytes) return Failure{bytes.error()};
+  return read(*std::move(bytes), folder);
 }
 
 ContentMemory::Load ContentMemory::read(std::string bytes, std::string_view folder) {
@@ -210,6 +205,14 @@ std::optional<RememberedMoment> ContentMemory::recall(std::string_view path,
   return found->moment;
 }
 
+std::vector<MemoryEntry> ContentMemory::entries() const {
+  std::vector<MemoryEntry> entries;
+  entries.reserve(m_entries.size());
+  for (const Entry& entry : m_entries)
+    entries.push_back({std::string(pathOf(entry)), entry.digest, entry.moment});
+  return entries;
+}
+
 std::string formatContentMemory(std::vector<MemoryEntry> entries, std::string_view folder) {
   std::stable_sort(entries.begin(), entries.end(),
                    [](const MemoryEntry& a, const MemoryEntry& b) { return a.path < b.path; });
@@ -243,20 +246,18 @@ std::string formatContentMemory(std::vector<MemoryEntry> entries, std::string_vi
   return out;
 }
 
-int saveContentMemory(const std::string& file, std::string_view folder,
-                      std::vector<MemoryEntry> entries, bool makeFolder) {
+Result<void> saveContentMemory(const std::string& file, std::string_view folder,
+                               std::vector<MemoryEntry> entries, bool makeFolder) {
   if (makeFolder) {
     const std::size_t slash = file.rfind('/');
     if (slash != std::string::npos && slash > 0)
-      if (const int error = makeFolders(file.substr(0, slash))) return error;
+      if (Result<void> made = makeFolders(file.substr(0, slash)); !made) return made;
   }
   const std::string bytes = formatContentMemory(std::move(entries), folder);
   AtomicFile out;
-  if (const int error = out.begin(file)) return error;
-  if (const int error = out.write(bytes)) {
-    out.discard();
-    return error;
-  }
+  if (Result<void> begun = out.begin(file); !begun) return begun;
+  // What fails before the commit is discarded with `out`: the old file stays.
+  if (Result<void> written = out.write(bytes); !written) return written;
   return out.commit();
 }
 

@@ -11,6 +11,7 @@
 #include "platform/contentdigest.h"
 #include "platform/datetime.h"
 #include "platform/localeformats.h"
+#include "platform/result.h"
 
 namespace qorv {
 
@@ -51,14 +52,12 @@ class ContentMemory {
     Damaged,
     /// A memory of another folder: empty, to be reported as damaged.
     Foreign,
-    /// The file could not be read (`error` says why). Not taken for empty:
-    /// the next write would replace what it may still hold.
-    Failed,
   };
 
   /// Reads the memory file `file` for the folder whose real path is
-  /// `folder`; `error` is set for `Failed`.
-  Load load(const std::string& file, std::string_view folder, int& error);
+  /// `folder`. Fails when the file is there but cannot be read: that is no
+  /// empty memory, as the next write would replace what it may still hold.
+  Result<Load> load(const std::string& file, std::string_view folder);
   /// Reads a memory file's bytes, as `load` does.
   Load read(std::string bytes, std::string_view folder);
 
@@ -67,6 +66,9 @@ class ContentMemory {
   std::optional<RememberedMoment> recall(std::string_view path, const ContentDigest& digest) const;
 
   std::size_t size() const { return m_entries.size(); }
+  /// What it holds, sorted by path: what a write that keeps it as it is
+  /// gives `formatContentMemory`.
+  std::vector<MemoryEntry> entries() const;
 
  private:
   struct Entry {
@@ -87,15 +89,16 @@ class ContentMemory {
 };
 
 /// The bytes of the memory file of `folder` holding `entries`, in any order;
-/// of a path given twice, the last entry counts.
+/// of a path given twice, the last entry counts. Every path is non-empty
+/// and every moment a real one (`isValidDate`, `isValidTime`): the reader
+/// takes nothing else.
 std::string formatContentMemory(std::vector<MemoryEntry> entries, std::string_view folder);
 
 /// Replaces the memory file `file` with one holding exactly `entries`, as a
 /// whole (atomically: a failure leaves the old file as it was). With
-/// `makeFolder`, the folders above it are created when missing. 0, or the
-/// error number.
-int saveContentMemory(const std::string& file, std::string_view folder,
-                      std::vector<MemoryEntry> entries, bool makeFolder = false);
+/// `makeFolder`, the folders above it are created when missing.
+Result<void> saveContentMemory(const std::string& file, std::string_view folder,
+                               std::vector<MemoryEntry> entries, bool makeFolder = false);
 
 /// Where the memory of the folder whose real path is `folder` lives in the
 /// user's data folder `dataFolder` (ending in "/"): under "lastmod/", named

@@ -25,31 +25,16 @@ constexpr std::size_t kErrorOutputLimit = std::size_t{64} * 1024;
 // whether to go on: events then run often enough for a window to repaint.
 constexpr int kTickMilliseconds = 20;
 
-/// Both ends of a pipe, until one of them is handed on.
-class Pipe {
- public:
-  Pipe() = default;
-  ~Pipe() {
-    closeEnd(m_fds[0]);
-    closeEnd(m_fds[1]);
-  }
-  Pipe(const Pipe&) = delete;
-  Pipe& operator=(const Pipe&) = delete;
-
-  int open() { return sys::pipe(m_fds) == 0 ? 0 : errno; }
-  int writeEnd() const { return m_fds[1]; }
-  /// The read end, now the caller's to close.
-  int takeReadEnd() { return std::exchange(m_fds[0], -1); }
-
-  static void closeEnd(int& fd) {
-    // Only read from, or handed to the child: closing loses nothing.
-    if (fd >= 0) sys::close(fd);
-    fd = -1;
-  }
-
- private:
-  int m_fds[2] = {-1, -1};
+struct Pipe {
+  FileDescriptor readEnd;
+  FileDescriptor writeEnd;
 };
+
+Result<Pipe> openPipe() {
+  int fds[2] = {-1, -1};
+  if (sys::pipe(fds) != 0) return Failure{errno};
+  return Pipe{FileDescriptor(fds[0]), FileDescriptor(fds[1])};
+}
 
 /// The file actions and attributes of one spawn, released with the object.
 class SpawnSetup {
@@ -103,17 +88,6 @@ std::vector<char*> pointers(const std::vector<std::string>& words) {
   return list;
 }
 
-/// Waits for the child to end; its exit status, or -1.
-int reap(pid_t pid, int& error) {
-  int status = 0;
-  while (sys::waitProcess(pid, &status, 0) < 0) {
-    if (errno == EINTR) continue;
-    if (error == 0) error = errno;
-    return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 std::string_view nameOf(std::string_view entry) { return entry.substr(0, entry.find('=')); }
 
 }  // namespace
@@ -121,65 +95,67 @@ std::string_view nameOf(std::string_view entry) { return entry.substr(0, entry.f
 ChildProcess::~ChildProcess() {
   if (m_pid > 0) {
     kill();
-    int ignored = 0;
-    reap(m_pid, ignored);
+    static_cast<void>(reap());
   }
-  Pipe::closeEnd(m_out);
-  Pipe::closeEnd(m_err);
 }
 
-int ChildProcess::start(const std::vector<std::string>& argv,
-                        const std::vector<std::string>& environment) {
-  if (argv.empty()) return m_startError = EINVAL;
-  Pipe out;
-  Pipe err;
+Result<void> ChildProcess::start(const std::vector<std::string>& argv,
+                                 const std::vector<std::string>& environment) {
+  m_startError = EINVAL;
+  if (argv.empty() || m_pid > 0) return Failure{m_startError};
+  Result<Pipe> out = openPipe();
+  if (!out) return Failure{m_startError = out.error()};
+  Result<Pipe> err = openPipe();
+  if (!err) return Failure{m_startError = err.error()};
   SpawnSetup setup;
-  if ((m_startError = out.open()) != 0 || (m_startError = err.open()) != 0 ||
-      (m_startError = setup.prepare(out.writeEnd(), err.writeEnd())) != 0)
-    return m_startError;
+  if (const int error = setup.prepare(out->writeEnd.get(), err->writeEnd.get()))
+    return Failure{m_startError = error};
   const std::vector<char*> args = pointers(argv);
   const std::vector<char*> envp = pointers(environment);
   pid_t pid = -1;
-  if ((m_startError = sys::spawn(&pid, args[0], setup.actions(), setup.attributes(), args.data(),
-                                 envp.data())) != 0)
-    return m_startError;
+  if (const int error =
+          sys::spawn(&pid, args[0], setup.actions(), setup.attributes(), args.data(), envp.data()))
+    return Failure{m_startError = error};
   m_pid = pid;
-  // The write ends close with `out` and `err`: only the child writes now,
+  // The write ends close as `out` and `err` go: only the child writes now,
   // and our copies would keep the pipes from ending.
-  m_out = out.takeReadEnd();
-  m_err = err.takeReadEnd();
-  return 0;
+  m_out = std::move(out->readEnd);
+  m_err = std::move(err->readEnd);
+  return {};
 }
 
 void ChildProcess::kill() {
-  // A child that is still writing would block on a full pipe for ever.
   // SIGKILL, not SIGTERM: what we run only reads, so it has nothing to
-  // tidy up, and the wait for it must not depend on it obliging.
+  // tidy up, and the wait for it must not depend on it obliging. Should
+  // the signal fail, the closed pipes still end a child that writes,
+  // which would otherwise block on a full pipe for ever.
   sys::signalProcess(m_pid, SIGKILL);
-  Pipe::closeEnd(m_out);
-  Pipe::closeEnd(m_err);
+  m_out = FileDescriptor();
+  m_err = FileDescriptor();
 }
 
-ChildResult ChildProcess::finish(const std::function<bool(std::string_view)>& onOutput) {
-  ChildResult result;
-  if (m_pid <= 0) {
-    result.error = m_startError != 0 ? m_startError : EINVAL;
-    return result;
-  }
-  pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
+Result<int> ChildProcess::reap() {
+  const pid_t pid = std::exchange(m_pid, -1);
+  int status = 0;
+  while (sys::waitProcess(pid, &status, 0) < 0)
+    if (errno != EINTR) return Failure{errno};
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+Result<ChildExit> ChildProcess::finish(const std::function<bool(std::string_view)>& onOutput) {
+  if (m_pid <= 0) return Failure{m_startError};
+  ChildExit exit;
+  int error = 0;
+  pollfd fds[2] = {{m_out.get(), POLLIN, 0}, {m_err.get(), POLLIN, 0}};
   char buffer[64 * 1024];
-  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+  while (error == 0 && !exit.stopped && (fds[0].fd >= 0 || fds[1].fd >= 0)) {
     const int ready = sys::poll(fds, 2, kTickMilliseconds);
     if (ready < 0) {
-      if (errno == EINTR) continue;
-      result.error = errno;
-      break;
+      if (errno != EINTR) error = errno;
+      continue;
     }
     if (ready == 0) {
-      if (!onOutput({})) {
-        result.stopped = true;
-        break;
-      }
+      exit.stopped = !onOutput({});
       continue;
     }
     for (pollfd& entry : fds) {
@@ -187,7 +163,7 @@ ChildResult ChildProcess::finish(const std::function<bool(std::string_view)>& on
       const ssize_t got = sys::readPipe(entry.fd, buffer, sizeof buffer);
       if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (got < 0) {
-        result.error = errno;
+        error = errno;
         break;
       }
       if (got == 0) {
@@ -196,29 +172,29 @@ ChildResult ChildProcess::finish(const std::function<bool(std::string_view)>& on
       }
       const std::string_view piece(buffer, static_cast<std::size_t>(got));
       if (&entry == &fds[0]) {
-        if (!onOutput(piece)) {
-          result.stopped = true;
-          break;
-        }
-      } else if (result.errorOutput.size() < kErrorOutputLimit) {
-        result.errorOutput.append(piece.substr(0, kErrorOutputLimit - result.errorOutput.size()));
+        exit.stopped = !onOutput(piece);
+        if (exit.stopped) break;
+      } else if (exit.errorOutput.size() < kErrorOutputLimit) {
+        exit.errorOutput.append(piece.substr(0, kErrorOutputLimit - exit.errorOutput.size()));
       }
     }
-    if (result.stopped || result.error != 0) break;
   }
-  if (result.stopped || result.error != 0) kill();
-  Pipe::closeEnd(m_out);
-  Pipe::closeEnd(m_err);
-  const int status = reap(std::exchange(m_pid, -1), result.error);
-  if (!result.stopped && result.error == 0) result.exitStatus = status;
-  return result;
+  if (exit.stopped || error != 0) kill();
+  m_out = FileDescriptor();
+  m_err = FileDescriptor();
+  const Result<int> status = reap();
+  if (error != 0) return Failure{error};
+  if (!status) return Failure{status.error()};
+  if (!exit.stopped) exit.exitStatus = *status;
+  return exit;
 }
 
-ChildResult runChild(const std::vector<std::string>& argv,
-                     const std::vector<std::string>& environment,
-                     const std::function<bool(std::string_view)>& onOutput) {
+Result<ChildExit> runChild(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment,
+                           const std::function<bool(std::string_view)>& onOutput) {
   ChildProcess child;
-  child.start(argv, environment);
+  if (Result<void> started = child.start(argv, environment); !started)
+    return Failure{started.error()};
   return child.finish(onOutput);
 }
 

@@ -2,20 +2,20 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
 #include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/filedescriptor.h"
+#include "platform/result.h"
+
 namespace qorv {
 
-/// How a program run by `runChild` ended.
-struct ChildResult {
-  /// 0, or the error number of what failed on our side: starting the
-  /// program (ENOENT when it is not installed), reading its output or
-  /// waiting for it. The program, if it started, has been ended and reaped.
-  int error = 0;
+/// How a program run by `ChildProcess` ended, once it had started.
+struct ChildExit {
   /// Its exit status when it exited by itself, otherwise -1.
   int exitStatus = -1;
   /// Ended because `onOutput` asked for it.
@@ -37,30 +37,35 @@ class ChildProcess {
 
   /// Starts the program `argv` (its first word looked up in PATH) with
   /// exactly `environment` (NAME=VALUE entries), standard input from
-  /// /dev/null and no other descriptor of ours: 0, or the error number
-  /// (ENOENT when there is no such program).
-  int start(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
+  /// /dev/null and no other descriptor of ours. Fails with ENOENT when
+  /// there is no such program.
+  Result<void> start(const std::vector<std::string>& argv,
+                     const std::vector<std::string>& environment);
 
   /// Hands its standard output to `onOutput` piece by piece as it comes,
   /// and an empty piece whenever it has written nothing for 20 ms, until
   /// it ends or `onOutput` returns false (the program is then killed), and
   /// reaps it. So the caller can let events run and stop a program that
-  /// works long without output. After a failed `start`, the result tells so.
-  ChildResult finish(const std::function<bool(std::string_view)>& onOutput);
+  /// works long without output. Fails with the error of what failed on our
+  /// side: the start (so that a caller may start several and look at each
+  /// once, here), reading the output or the wait; the program has been
+  /// ended and reaped all the same.
+  Result<ChildExit> finish(const std::function<bool(std::string_view)>& onOutput);
 
  private:
   void kill();
+  Result<int> reap();
 
-  int m_out = -1;
-  int m_err = -1;
+  FileDescriptor m_out;
+  FileDescriptor m_err;
   pid_t m_pid = -1;
-  int m_startError = 0;
+  int m_startError = EINVAL;
 };
 
 /// Starts `argv` and finishes it (see ChildProcess).
-ChildResult runChild(const std::vector<std::string>& argv,
-                     const std::vector<std::string>& environment,
-                     const std::function<bool(std::string_view)>& onOutput);
+Result<ChildExit> runChild(const std::vector<std::string>& argv,
+                           const std::vector<std::string>& environment,
+                           const std::function<bool(std::string_view)>& onOutput);
 
 /// This process's environment without the variables named in `removed`,
 /// followed by the NAME=VALUE entries of `added` (whose names are removed

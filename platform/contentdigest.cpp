@@ -8,25 +8,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/filedescriptor.h"
 #include "platform/systemcalls.h"
 
 namespace qorv {
 
 namespace {
-
-DigestStatus failure(int error) {
-  switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ELOOP:
-      return {DigestStatus::Gone, error};
-    case EACCES:
-    case EPERM:
-      return {DigestStatus::AccessDenied, error};
-    default:
-      return {DigestStatus::Failed, error};
-  }
-}
 
 struct StateDeleter {
   void operator()(XXH3_state_t* state) const { XXH3_freeState(state); }
@@ -47,24 +34,21 @@ ssize_t fill(int fd, char* buffer, std::size_t size) {
   return static_cast<ssize_t>(filled);
 }
 
-DigestStatus digestOpenFile(int fd, ContentDigest& digest) {
+Result<ContentDigest> digestOpenFile(int fd) {
   char buffer[64 * 1024];
   ssize_t got = fill(fd, buffer, sizeof buffer);
-  if (got < 0) return {DigestStatus::Failed, errno};
+  if (got < 0) return Failure{errno};
   // Most pages fit the buffer: one call digests them, with no state to set up.
-  if (static_cast<std::size_t>(got) < sizeof buffer) {
-    digest = fromHash(XXH3_128bits(buffer, static_cast<std::size_t>(got)));
-    return {};
-  }
+  if (static_cast<std::size_t>(got) < sizeof buffer)
+    return fromHash(XXH3_128bits(buffer, static_cast<std::size_t>(got)));
   const std::unique_ptr<XXH3_state_t, StateDeleter> state(XXH3_createState());
-  if (!state || XXH3_128bits_reset(state.get()) != XXH_OK) return {DigestStatus::Failed, ENOMEM};
+  if (!state || XXH3_128bits_reset(state.get()) != XXH_OK) return Failure{ENOMEM};
   while (got > 0) {
     XXH3_128bits_update(state.get(), buffer, static_cast<std::size_t>(got));
     got = fill(fd, buffer, sizeof buffer);
   }
-  if (got < 0) return {DigestStatus::Failed, errno};
-  digest = fromHash(XXH3_128bits_digest(state.get()));
-  return {};
+  if (got < 0) return Failure{errno};
+  return fromHash(XXH3_128bits_digest(state.get()));
 }
 
 int hexValue(char c) {
@@ -97,30 +81,26 @@ std::optional<ContentDigest> readDigestText(std::string_view text) {
   return ContentDigest{halves[0], halves[1]};
 }
 
-DigestStatus digestFileAt(int folderFd, const char* name, ContentDigest& digest) {
+Result<std::optional<ContentDigest>> digestFileAt(int folderFd, const char* name) {
   // Looked at before it is opened, so that a FIFO is never opened at all;
   // opened without blocking and looked at again, in case what is there has
   // changed in between.
   struct stat st;
-  if (sys::statAt(folderFd, name, &st, 0) != 0) return failure(errno);
-  if (!S_ISREG(st.st_mode)) return {DigestStatus::NotRegular, 0};
-  const int fd = sys::openAt(folderFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return failure(errno);
-  DigestStatus status;
-  if (sys::fstat(fd, &st) != 0) {
-    status = failure(errno);
-  } else if (!S_ISREG(st.st_mode)) {
-    status = {DigestStatus::NotRegular, 0};
-  } else {
-    status = digestOpenFile(fd, digest);
-  }
-  // Only read: closing loses nothing.
-  sys::close(fd);
-  return status;
+  if (sys::statAt(folderFd, name, &st, 0) != 0) return Failure{errno};
+  if (!S_ISREG(st.st_mode)) return std::optional<ContentDigest>();
+  // Only read: a failed close loses nothing.
+  const FileDescriptor fd(
+      sys::openAt(folderFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (!fd) return Failure{errno};
+  if (sys::fstat(fd.get(), &st) != 0) return Failure{errno};
+  if (!S_ISREG(st.st_mode)) return std::optional<ContentDigest>();
+  Result<ContentDigest> digest = digestOpenFile(fd.get());
+  if (!digest) return Failure{digest.error()};
+  return std::optional<ContentDigest>(*digest);
 }
 
-DigestStatus digestFile(const std::string& path, ContentDigest& digest) {
-  return digestFileAt(AT_FDCWD, path.c_str(), digest);
+Result<std::optional<ContentDigest>> digestFile(const std::string& path) {
+  return digestFileAt(AT_FDCWD, path.c_str());
 }
 
 }  // namespace qorv

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
+
 namespace qorv {
 
 /// The XXH3-128 digest of some bytes: equal bytes, equal digests, and a
@@ -23,25 +25,16 @@ std::string digestText(const ContentDigest& digest);
 /// Reads `digestText`'s form back; nothing for any other text.
 std::optional<ContentDigest> readDigestText(std::string_view text);
 
-/// How digesting a file went. `code` is the error number when `kind` is
-/// neither `Ok` nor `NotRegular`.
-struct DigestStatus {
-  /// `NotRegular`: a FIFO, a device, a socket or a folder, never opened.
-  /// `Gone`: not there (any more), or a link that leads nowhere (ENOENT,
-  /// ENOTDIR, ELOOP). `AccessDenied`: refused (EACCES, EPERM). `Failed`:
-  /// anything else, an input/output error among them.
-  enum Kind { Ok, NotRegular, AccessDenied, Gone, Failed };
-  Kind kind = Ok;
-  int code = 0;
-};
-
 /// Digests the whole content of the file `name` in the folder open as
-/// `folderFd` (AT_FDCWD: `name` is a path), links followed. Only a plain
+/// `folderFd` (AT_FDCWD: `name` is a path), links followed; nothing when it
+/// is no plain file (a FIFO, a device, a socket, a folder). Only a plain
 /// file is opened: opening a FIFO would wait for a writer, and a device
-/// could give bytes for ever.
-DigestStatus digestFileAt(int folderFd, const char* name, ContentDigest& digest);
+/// could give bytes for ever. Fails with the error of looking the file up,
+/// opening or reading it, which `failureKind` (filesystem.h) sorts into
+/// gone, refused and failed.
+Result<std::optional<ContentDigest>> digestFileAt(int folderFd, const char* name);
 
 /// The same for the file at `path`.
-DigestStatus digestFile(const std::string& path, ContentDigest& digest);
+Result<std::optional<ContentDigest>> digestFile(const std::string& path);
 
 }  // namespace qorv

@@ -42,25 +42,24 @@ std::string userDataFolder() {
   return withSlash(home) + ".local/share/Quorvex/";
 }
 
-int makeFolders(const std::string& path) {
+Result<void> makeFolders(const std::string& path) {
   struct stat st;
-  if (sys::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  if (errno != ENOENT) return errno;
+  if (sys::stat(path.c_str(), &st) == 0) return resultOf(S_ISDIR(st.st_mode) ? 0 : ENOTDIR);
+  if (errno != ENOENT) return Failure{errno};
   std::string parent = path;
   while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
   const std::size_t slash = parent.rfind('/');
   if (slash != std::string::npos && slash > 0)
-    if (const int error = makeFolders(parent.substr(0, slash))) return error;
+    if (Result<void> above = makeFolders(parent.substr(0, slash)); !above) return above;
   // Made by another process meanwhile is as good as made here.
-  if (sys::makeFolder(path.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  return 0;
+  if (sys::makeFolder(path.c_str(), 0700) != 0 && errno != EEXIST) return Failure{errno};
+  return {};
 }
 
-int realPathOf(const std::string& path, std::string& real) {
+Result<std::string> realPathOf(const std::string& path) {
   char resolved[PATH_MAX];
-  if (!sys::realPath(path.c_str(), resolved)) return errno;
-  real = resolved;
-  return 0;
+  if (!sys::realPath(path.c_str(), resolved)) return Failure{errno};
+  return std::string(resolved);
 }
 
 }  // namespace qorv

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/result.h"
+
 namespace qorv {
 
 /// The program's folder among the user's data, ending in "/":
@@ -11,12 +13,11 @@ namespace qorv {
 std::string userDataFolder();
 
 /// Creates the folder `path` and those above it that are missing, for the
-/// user alone (0700, as the XDG rules ask of the folders they name): 0, or
-/// the error number.
-int makeFolders(const std::string& path);
+/// user alone (0700, as the XDG rules ask of the folders they name). Fails
+/// with ENOTDIR where a file stands in the way.
+Result<void> makeFolders(const std::string& path);
 
-/// The absolute path of the existing `path` with every link resolved, into
-/// `real`: 0, or the error number.
-int realPathOf(const std::string& path, std::string& real);
+/// The absolute path of the existing `path` with every link resolved.
+Result<std::string> realPathOf(const std::string& path);
 
 }  // namespace qorv

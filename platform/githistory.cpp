@@ -28,7 +28,7 @@ std::vector<std::string> gitEnvironment() {
 }
 
 struct GitRun {
-  ChildResult result;
+  Result<ChildExit> exit = ChildExit{};
   std::string output;
 };
 
@@ -39,10 +39,12 @@ class Git {
       : m_folder(folder), m_keepGoing(keepGoing), m_environment(gitEnvironment()) {}
 
   /// Starts `git -C FOLDER ARGUMENTS...`.
+  /// Starts `git -C FOLDER ARGUMENTS...`; a failure to start is the
+  /// finish's.
   void start(ChildProcess& child, const std::vector<std::string>& arguments) const {
     std::vector<std::string> argv = {"git", "-C", m_folder};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    child.start(argv, m_environment);
+    static_cast<void>(child.start(argv, m_environment));
   }
 
   /// Reads a run to its end: its output collected or, with `onOutput`,
@@ -51,10 +53,10 @@ class Git {
                 const std::function<void(std::string_view)>& onOutput = nullptr) const {
     GitRun run;
     if (!m_keepGoing()) {
-      run.result.stopped = true;
+      run.exit->stopped = true;
       return run;
     }
-    run.result = child.finish([&](std::string_view piece) {
+    run.exit = child.finish([&](std::string_view piece) {
       if (onOutput)
         onOutput(piece);
       else
@@ -100,19 +102,19 @@ GitHistory failure(GitHistory::Problem problem, std::string repository, std::str
 /// What a run that did not end with exit status 0 means for the history.
 /// Nothing when it did.
 std::optional<GitHistory> runFailure(const GitRun& run, const std::string& repository) {
-  if (run.result.stopped) {
+  if (!run.exit && run.exit.error() == ENOENT)
+    return failure(GitHistory::Problem::GitMissing, repository, "git: not found");
+  if (!run.exit)
+    return failure(GitHistory::Problem::Failed, repository,
+                   "git: " + std::generic_category().message(run.exit.error()));
+  if (run.exit->stopped) {
     GitHistory history;
     history.status = GitHistory::Status::Stopped;
     history.repository = repository;
     return history;
   }
-  if (run.result.error == ENOENT && run.result.exitStatus < 0)
-    return failure(GitHistory::Problem::GitMissing, repository, "git: not found");
-  if (run.result.error != 0)
-    return failure(GitHistory::Problem::Failed, repository,
-                   "git: " + std::generic_category().message(run.result.error));
-  if (run.result.exitStatus != 0)
-    return failure(GitHistory::Problem::Damaged, repository, firstLine(run.result.errorOutput));
+  if (run.exit->exitStatus != 0)
+    return failure(GitHistory::Problem::Damaged, repository, firstLine(run.exit->errorOutput));
   return std::nullopt;
 }
 
@@ -125,8 +127,8 @@ GitHistory PosixGitHistory::read(const std::string& folder,
                                  const std::function<bool()>& keepGoing) {
   const Git git(folder, keepGoing);
   const GitRun where = git.run({"rev-parse", "--is-shallow-repository", "--show-toplevel"});
-  if (where.result.error == 0 && where.result.exitStatus > 0) {
-    const std::string_view said = where.result.errorOutput;
+  if (where.exit && where.exit->exitStatus > 0) {
+    const std::string_view said = where.exit->errorOutput;
     // Outside any working tree: no repository above the folder, or the
     // folder lies inside a repository's own files (.git, a bare one).
     if (contains(said, "not a git repository (or any") ||
@@ -160,10 +162,10 @@ GitHistory PosixGitHistory::read(const std::string& folder,
   LastCommitReader commits;
   const GitRun log = git.run(LastCommitReader::logArguments(),
                              [&](std::string_view piece) { commits.feed(piece); });
-  if (log.result.error == 0 && log.result.exitStatus > 0) {
+  if (log.exit && log.exit->exitStatus > 0) {
     // A repository without a first commit yet has no history to read.
     const GitRun head = git.run({"rev-parse", "-q", "--verify", "HEAD^{commit}"});
-    if (head.result.error == 0 && head.result.exitStatus == 1) return history;
+    if (head.exit && head.exit->exitStatus == 1) return history;
   }
   if (auto failed = runFailure(log, history.repository)) return *std::move(failed);
   if (!commits.finish())

@@ -48,6 +48,8 @@ TEST(ContentMemory, RemembersEachFileByPathAndDigest) {
   }
   EXPECT_EQ(memory.recall("new.htm", page), std::nullopt);
   EXPECT_EQ(memory.recall("sub/", page), std::nullopt);
+  EXPECT_EQ(formatContentMemory(memory.entries(), kFolder), formatContentMemory(entries, kFolder))
+      << "what it holds writes the same file again";
 }
 
 TEST(ContentMemory, TheFileIsReadableTextOfMomentsThatNoLocaleShapes) {
@@ -193,15 +195,16 @@ TEST(ContentMemory, SavesAsAWholeAndLoadsBack) {
   test::TempDir dir;
   const std::string file = dir / "data/Quorvex/lastmod/site.mem";
   const std::vector<MemoryEntry> entries = {{"a.htm", digestBytes("a"), at(2024, 1, 1, 10, 0, 0)}};
-  EXPECT_EQ(saveContentMemory(file, kFolder, entries), ENOENT) << "no folder made unless asked";
-  ASSERT_EQ(saveContentMemory(file, kFolder, entries, true), 0);
+  EXPECT_EQ(saveContentMemory(file, kFolder, entries).error(), ENOENT)
+      << "no folder made unless asked";
+  ASSERT_TRUE(saveContentMemory(file, kFolder, entries, true));
   struct stat st;
   ASSERT_EQ(stat((dir / "data/Quorvex/lastmod").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u) << "the user's data is the user's alone";
   ContentMemory memory;
-  int error = -1;
-  ASSERT_EQ(memory.load(file, kFolder, error), ContentMemory::Load::Loaded);
-  EXPECT_EQ(error, 0);
+  const Result<ContentMemory::Load> loaded = memory.load(file, kFolder);
+  ASSERT_TRUE(loaded) << loaded.error();
+  EXPECT_EQ(*loaded, ContentMemory::Load::Loaded);
   EXPECT_EQ(memory.recall("a.htm", digestBytes("a")), at(2024, 1, 1, 10, 0, 0));
   EXPECT_EQ(test::readFile(file), formatContentMemory(entries, kFolder));
 }
@@ -209,24 +212,19 @@ TEST(ContentMemory, SavesAsAWholeAndLoadsBack) {
 TEST(ContentMemory, AMissingFileIsAnEmptyMemoryAndAnUnreadableOneAFailure) {
   test::TempDir dir;
   ContentMemory memory;
-  int error = -1;
-  EXPECT_EQ(memory.load(dir / "none.mem", kFolder, error), ContentMemory::Load::Missing);
-  EXPECT_EQ(error, 0);
+  const Result<ContentMemory::Load> missing = memory.load(dir / "none.mem", kFolder);
+  ASSERT_TRUE(missing) << missing.error();
+  EXPECT_EQ(*missing, ContentMemory::Load::Missing);
   dir.makeDir("folder.mem");
-  EXPECT_EQ(memory.load(dir / "folder.mem", kFolder, error), ContentMemory::Load::Failed);
-  EXPECT_EQ(error, EISDIR);
+  EXPECT_EQ(memory.load(dir / "folder.mem", kFolder).error(), EISDIR);
 
   const std::string file = dir / "site.mem";
-  ASSERT_EQ(saveContentMemory(file, kFolder, {}), 0);
+  ASSERT_TRUE(saveContentMemory(file, kFolder, {}));
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
   ASSERT_EQ(chmod(file.c_str(), 0), 0);
   const int refused = test::runAsNobody([&] {
     ContentMemory theirs;
-    int theirError = 0;
-    return theirs.load(file, kFolder, theirError) == ContentMemory::Load::Failed &&
-                   theirError == EACCES
-               ? 0
-               : 1;
+    return theirs.load(file, kFolder).error() == EACCES ? 0 : 1;
   });
   EXPECT_EQ(refused, 0) << "a memory that may not be read is no empty memory";
 }
@@ -236,14 +234,12 @@ TEST(ContentMemory, InputAndOutputErrorsAreReportedAndLeaveTheOldFile) {
   test::TempDir dir;
   const std::string file = dir / "site.mem";
   const std::vector<MemoryEntry> old = {{"a.htm", digestBytes("a"), at(2024, 1, 1, 10, 0, 0)}};
-  ASSERT_EQ(saveContentMemory(file, kFolder, old), 0);
+  ASSERT_TRUE(saveContentMemory(file, kFolder, old));
   const std::string before = test::readFile(file);
   {
     const FaultScope broken("read", 1, EIO);
     ContentMemory memory;
-    int error = 0;
-    EXPECT_EQ(memory.load(file, kFolder, error), ContentMemory::Load::Failed);
-    EXPECT_EQ(error, EIO);
+    EXPECT_EQ(memory.load(file, kFolder).error(), EIO);
   }
   // The calls that put the new file in place depend on the file system
   // (a nameless file linked in, or a named one renamed): those the save
@@ -251,13 +247,14 @@ TEST(ContentMemory, InputAndOutputErrorsAreReportedAndLeaveTheOldFile) {
   const struct {
     const char* call;
     bool alwaysMade;
-  } calls[] = {{"write", true}, {"fsync", true}, {"linkat", false}, {"renameat", false}};
+  } calls[] = {
+      {"write", true}, {"fsync", true}, {"close", true}, {"linkat", false}, {"renameat", false}};
   for (const auto& c : calls) {
     const FaultScope broken(c.call, 1, EIO, true);
-    const int error =
+    const Result<void> saved =
         saveContentMemory(file, kFolder, {{"b.htm", digestBytes("b"), at(2024, 2, 1, 0, 0, 0)}});
-    if (error == 0 && !c.alwaysMade) continue;
-    EXPECT_EQ(error, EIO) << c.call;
+    if (saved && !c.alwaysMade) continue;
+    EXPECT_EQ(saved.error(), EIO) << c.call;
     EXPECT_EQ(test::readFile(file), before) << c.call;
   }
 }

@@ -18,7 +18,7 @@ namespace qorv {
 namespace {
 
 struct Finished {
-  ChildResult result;
+  Result<ChildExit> result = Failure{EINVAL};
   std::string out;
 };
 
@@ -34,11 +34,11 @@ Finished run(const std::vector<std::string>& argv,
 
 TEST(ChildProcess, HandsOnTheOutputAndTellsHowTheProgramEnded) {
   const Finished done = run({"sh", "-c", "printf 'out\\0put'; printf trouble >&2; exit 3"});
-  EXPECT_EQ(done.result.error, 0);
-  EXPECT_EQ(done.result.exitStatus, 3);
-  EXPECT_FALSE(done.result.stopped);
+  ASSERT_TRUE(done.result) << done.result.error();
+  EXPECT_EQ(done.result->exitStatus, 3);
+  EXPECT_FALSE(done.result->stopped);
   EXPECT_EQ(done.out, std::string("out\0put", 7));
-  EXPECT_EQ(done.result.errorOutput, "trouble");
+  EXPECT_EQ(done.result->errorOutput, "trouble");
 }
 
 TEST(ChildProcess, RunsWithExactlyTheEnvironmentGiven) {
@@ -60,9 +60,14 @@ TEST(ChildProcess, RunsWithExactlyTheEnvironmentGiven) {
 
 TEST(ChildProcess, AProgramThatIsNotThereIsAnErrorOfItsOwn) {
   const Finished done = run({"qorv-no-such-program"});
-  EXPECT_EQ(done.result.error, ENOENT);
-  EXPECT_EQ(done.result.exitStatus, -1);
-  EXPECT_EQ(run({}).result.error, EINVAL);
+  EXPECT_EQ(done.result.error(), ENOENT);
+  EXPECT_EQ(run({}).result.error(), EINVAL);
+
+  // The start's failure is the finish's too, for a caller that starts
+  // several programs and looks at each once.
+  ChildProcess child;
+  EXPECT_EQ(child.start({"qorv-no-such-program"}, {}).error(), ENOENT);
+  EXPECT_EQ(child.finish([](std::string_view) { return true; }).error(), ENOENT);
 }
 
 TEST(ChildProcess, OnlyTheStandardDescriptorsReachTheProgram) {
@@ -77,27 +82,29 @@ TEST(ChildProcess, OnlyTheStandardDescriptorsReachTheProgram) {
 
 TEST(ChildProcess, StoppingKillsTheProgramWhetherItWritesOrNot) {
   std::size_t pieces = 0;
-  const ChildResult writing =
+  const Result<ChildExit> writing =
       runChild({"yes"}, childEnvironment({}, {}), [&](std::string_view) { return ++pieces < 3; });
-  EXPECT_TRUE(writing.stopped);
-  EXPECT_EQ(writing.exitStatus, -1);
+  ASSERT_TRUE(writing);
+  EXPECT_TRUE(writing->stopped);
+  EXPECT_EQ(writing->exitStatus, -1);
   EXPECT_EQ(pieces, 3u);
 
   // A program silent for long is asked about all the same.
   bool askedWithNothing = false;
-  const ChildResult silent =
+  const Result<ChildExit> silent =
       runChild({"sleep", "60"}, childEnvironment({}, {}), [&](std::string_view piece) {
         askedWithNothing = piece.empty();
         return false;
       });
   EXPECT_TRUE(askedWithNothing);
-  EXPECT_TRUE(silent.stopped);
+  ASSERT_TRUE(silent);
+  EXPECT_TRUE(silent->stopped);
 }
 
 TEST(ChildProcess, ADestroyedRunningProgramIsKilledAndReaped) {
   {
     ChildProcess child;
-    ASSERT_EQ(child.start({"sleep", "60"}, childEnvironment({}, {})), 0);
+    ASSERT_TRUE(child.start({"sleep", "60"}, childEnvironment({}, {})));
     // No finish: the destructor ends it.
   }
   // No child of ours is left, not even a zombie.
@@ -110,8 +117,7 @@ TEST(ChildProcess, FailuresToStartOrWaitAreReported) {
   for (const char* call : {"pipe2", "posix_spawnp", "waitpid"}) {
     const FaultScope broken(call, 1, EIO);
     const Finished done = run({"true"});
-    EXPECT_EQ(done.result.error, EIO) << call;
-    EXPECT_EQ(done.result.exitStatus, -1) << call;
+    EXPECT_EQ(done.result.error(), EIO) << call;
   }
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "a failed wait still reaps";
 }

@@ -35,29 +35,28 @@ TEST(DataFolder, FollowsXdgDataHomeWhenAbsoluteAndTheHomeFolderOtherwise) {
 TEST(DataFolder, MakesMissingFoldersForTheUserAlone) {
   test::TempDir dir;
   const std::string deep = dir / "a/b/c";
-  ASSERT_EQ(makeFolders(deep), 0);
-  ASSERT_EQ(makeFolders(deep + "/"), 0) << "an existing folder is made already";
+  ASSERT_TRUE(makeFolders(deep));
+  ASSERT_TRUE(makeFolders(deep + "/")) << "an existing folder is made already";
   for (const char* made : {"a", "a/b", "a/b/c"}) {
     struct stat st;
     ASSERT_EQ(stat((dir / made).c_str(), &st), 0) << made;
     EXPECT_EQ(st.st_mode & 0777, 0700u) << made;
   }
   dir.writeFile("file", "x");
-  EXPECT_EQ(makeFolders(dir / "file"), ENOTDIR);
-  EXPECT_EQ(makeFolders(dir / "file/below"), ENOTDIR);
+  EXPECT_EQ(makeFolders(dir / "file").error(), ENOTDIR);
+  EXPECT_EQ(makeFolders(dir / "file/below").error(), ENOTDIR);
 }
 
 TEST(DataFolder, RealPathsResolveLinks) {
   test::TempDir dir;
   dir.makeDir("site/public");
   ASSERT_EQ(symlink("site/public", (dir / "www").c_str()), 0);
-  std::string real;
-  ASSERT_EQ(realPathOf(dir / "www", real), 0);
-  std::string expected;
-  ASSERT_EQ(realPathOf(dir / "site/public/", expected), 0);
-  EXPECT_EQ(real, expected);
-  EXPECT_EQ(real.back(), 'c');
-  EXPECT_EQ(realPathOf(dir / "none", real), ENOENT);
+  const Result<std::string> real = realPathOf(dir / "www");
+  const Result<std::string> expected = realPathOf(dir / "site/public/");
+  ASSERT_TRUE(real && expected);
+  EXPECT_EQ(*real, *expected);
+  EXPECT_EQ(real->back(), 'c');
+  EXPECT_EQ(realPathOf(dir / "none").error(), ENOENT);
 }
 
 }  // namespace
