@@ -198,8 +198,9 @@ void LastCommitReader::takeToken(char delimiter) {
       return;
     case State::EntryPath:
       if (m_token.empty()) return fail();
-      takeEntry(m_status, m_token);
+      // Before the entry is taken, which may find the log broken.
       m_state = State::EntryStatus;
+      takeEntry(m_status, m_token);
       return;
     case State::RecordStart:
     case State::Broken:
@@ -237,7 +238,8 @@ void LastCommitReader::takeHeaderLine(std::string_view line) {
 
 void LastCommitReader::startRecord(std::string_view id, std::span<const std::string_view> parents,
                                    std::string_view from) {
-  if (m_commit < 0 || id != m_commitId) {
+  const bool again = m_commit >= 0 && id == m_commitId;
+  if (!again) {
     endCommit();
     m_commitId = id;
     m_commit = commitIndex(id);
@@ -246,11 +248,21 @@ void LastCommitReader::startRecord(std::string_view id, std::span<const std::str
     if (m_forward[static_cast<std::size_t>(m_commit)] != kUnread) return fail();
     if (m_head < 0) m_head = m_commit;
     m_parents.clear();
-    for (std::string_view parent : parents) m_parents.push_back(commitIndex(parent));
+    for (std::string_view parent : parents) {
+      const int index = commitIndex(parent);
+      // A parent read already (or the commit itself) breaks the order too,
+      // and would let the groups of files go round in a circle.
+      if (index == m_commit || m_forward[static_cast<std::size_t>(index)] != kUnread) return fail();
+      m_parents.push_back(index);
+    }
     m_blocks.clear();
     m_listed.clear();
     m_time = {};
   }
+  // Only a merge comes in several records, one for each parent it differs
+  // from, each naming that parent; one that differs from none comes once,
+  // naming none.
+  if ((again && from.empty()) || (m_parents.size() <= 1 && !from.empty())) return fail();
   m_blockParent = -1;
   if (!from.empty()) {
     m_key.assign(from);

@@ -412,6 +412,41 @@ TEST_F(GitHistoryFixture, TheLogReadsTheSameInPiecesOfAnySize) {
   }
 }
 
+/// One record of the log the reader reads: headers, message, entries.
+std::string logRecord(const std::string& ids, const std::string& entries) {
+  return "commit " + ids +
+         "\ntree 0\nauthor A <a> 1700000000 +0000\ncommitter C <c> 1700000000 +0100\n\n    m\n\n" +
+         entries + std::string(1, '\0');
+}
+
+TEST(LastCommitReader, ALogOutOfOrderIsNotTrusted) {
+  const std::string change = std::string("M\0a.htm\0", 8);
+  const struct {
+    const char* what;
+    std::string log;
+    bool whole;
+  } cases[] = {
+      {"children before parents", logRecord("c2 c1", change) + logRecord("c1", change), true},
+      {"a commit its own parent", logRecord("c1 c1", change), false},
+      {"a parent before its child", logRecord("c1", change) + logRecord("c2 c1", change), false},
+      {"a commit twice",
+       logRecord("c2 c1", change) + logRecord("c1", change) + logRecord("c2 c1", change), false},
+      {"a commit twice in a row", logRecord("c2 c1", change) + logRecord("c2 c1", change), false},
+      {"a merge without the parent of its diff", logRecord("c3 c2 c1", change), false},
+      {"a merge the same as both parents, shown once",
+       logRecord("c3 c2 c1", "") + logRecord("c2 c1", change) + logRecord("c1", change), true},
+      {"a merge's parent read before it",
+       logRecord("c3 c2 c1", change) + logRecord("c1", change) +
+           logRecord("c2 c1 (from c1)", change),
+       false},
+  };
+  for (const auto& c : cases) {
+    LastCommitReader reader;
+    reader.feed(c.log);
+    EXPECT_EQ(reader.finish(), c.whole) << c.what;
+  }
+}
+
 TEST_F(GitHistoryFixture, AFolderInsideTheRepositorysOwnFilesIsInNoRepository) {
   EXPECT_EQ(readHistory(repo() + "/.git").status, GitHistory::Status::NoRepository);
 }
