@@ -52,9 +52,12 @@ class Cursor {
     m_text.remove_prefix(expected.size());
     return true;
   }
+  /// Digits as the program writes them: no leading zero, so that a file
+  /// read is the one its entries write.
   bool number(std::size_t& value) {
     const auto [end, error] = std::from_chars(m_text.data(), m_text.data() + m_text.size(), value);
     if (error != std::errc() || end == m_text.data()) return false;
+    if (m_text.front() == '0' && end - m_text.data() > 1) return false;
     m_text.remove_prefix(static_cast<std::size_t>(end - m_text.data()));
     return true;
   }

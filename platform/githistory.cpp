@@ -126,7 +126,20 @@ class PosixGitHistory : public GitHistorySource {
 GitHistory PosixGitHistory::read(const std::string& folder,
                                  const std::function<bool()>& keepGoing) {
   const Git git(folder, keepGoing);
-  const GitRun where = git.run({"rev-parse", "--is-shallow-repository", "--show-toplevel"});
+  // The three runs start at once, so that the log, the longest, need not
+  // wait for the others: what differs from HEAD in the working tree, staged
+  // or not, is found while the log is read. The index's file times are
+  // refreshed in memory only (GIT_OPTIONAL_LOCKS=0), so a file merely
+  // touched is no change. Outside a repository the two later runs fail
+  // as the first does, and are not looked at.
+  ChildProcess whereChild;
+  ChildProcess diff;
+  ChildProcess logChild;
+  git.start(whereChild, {"rev-parse", "--is-shallow-repository", "--show-toplevel"});
+  git.start(diff, {"diff", "--name-only", "-z", "--no-renames", "--relative",
+                   "--ignore-submodules=all", "--no-ext-diff", "--no-color", "HEAD", "--", "."});
+  git.start(logChild, LastCommitReader::logArguments());
+  const GitRun where = git.finish(whereChild);
   if (where.exit && where.exit->exitStatus > 0) {
     const std::string_view said = where.exit->errorOutput;
     // Outside any working tree: no repository above the folder, or the
@@ -152,16 +165,8 @@ GitHistory PosixGitHistory::read(const std::string& folder,
   if (!history.repository.empty() && history.repository.back() == '\n')
     history.repository.pop_back();
 
-  // What differs from HEAD in the working tree, staged or not, found while
-  // the log runs. The index's file times are refreshed in memory only
-  // (GIT_OPTIONAL_LOCKS=0), so a file merely touched is no change.
-  ChildProcess diff;
-  git.start(diff, {"diff", "--name-only", "-z", "--no-renames", "--relative",
-                   "--ignore-submodules=all", "--no-ext-diff", "--no-color", "HEAD", "--", "."});
-
   LastCommitReader commits;
-  const GitRun log = git.run(LastCommitReader::logArguments(),
-                             [&](std::string_view piece) { commits.feed(piece); });
+  const GitRun log = git.finish(logChild, [&](std::string_view piece) { commits.feed(piece); });
   if (log.exit && log.exit->exitStatus > 0) {
     // A repository without a first commit yet has no history to read.
     const GitRun head = git.run({"rev-parse", "-q", "--verify", "HEAD^{commit}"});

@@ -162,6 +162,10 @@ TEST(ContentMemory, AnyDamageEmptiesTheWholeMemory) {
       {"more files than counted",
        sealed(head + "files 0\n" + digestA + " 2024-01-01T10:00:00 s 5 a.htm\n")},
       {"a count beyond reason", sealed(head + "files 99999999999999\n")},
+      {"a length with a leading zero",
+       sealed(head + "files 1\n" + digestA + " 2024-01-01T10:00:00 s 05 a.htm\n")},
+      {"a count with a leading zero",
+       sealed(head + "files 01\n" + digestA + " 2024-01-01T10:00:00 s 5 a.htm\n")},
       {"a digest in capitals",
        sealed(head + "files 1\n" + std::string(32, 'A') + " 2024-01-01T10:00:00 s 5 a.htm\n")},
   };
