@@ -7,10 +7,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -174,6 +178,55 @@ inline int processorAffinity(cpu_set_t* set, const char* file = __builtin_FILE()
 inline int openFileLimit(rlimit* limit, const char* file = __builtin_FILE(),
                          int line = __builtin_LINE()) {
   return injectedFault("getrlimit", file, line) ? -1 : ::getrlimit(RLIMIT_NOFILE, limit);
+}
+
+inline int makeFolder(const char* path, mode_t mode, const char* file = __builtin_FILE(),
+                      int line = __builtin_LINE()) {
+  return injectedFault("mkdir", file, line) ? -1 : ::mkdir(path, mode);
+}
+
+/// pipe2(O_CLOEXEC).
+inline int pipe(int fds[2], const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+  return injectedFault("pipe2", file, line) ? -1 : ::pipe2(fds, O_CLOEXEC);
+}
+
+// How often a child's output is polled and read depends on how fast it
+// writes, not on what the program does: as failure points they would
+// renumber every call after them from run to run, and the sweep could not
+// fail the same call twice. A pipe's read end fails with nothing but what
+// the child does, which the exit status reports.
+
+/// poll: not a failure point.
+inline int poll(pollfd* fds, nfds_t count, int timeout) { return ::poll(fds, count, timeout); }
+
+/// read from a child's pipe: not a failure point.
+inline ssize_t readPipe(int fd, void* buffer, std::size_t size) { return ::read(fd, buffer, size); }
+
+/// posix_spawnp: 0 or the error number, as the call returns it (no errno).
+inline int spawn(pid_t* pid, const char* program, const posix_spawn_file_actions_t* actions,
+                 const posix_spawnattr_t* attributes, char* const argv[], char* const envp[],
+                 const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+  if (injectedFault("posix_spawnp", file, line)) return errno;
+  return ::posix_spawnp(pid, program, actions, attributes, argv, envp);
+}
+
+inline pid_t waitProcess(pid_t pid, int* status, int options, const char* file = __builtin_FILE(),
+                         int line = __builtin_LINE()) {
+  // A child must be reaped even when the sweep fails the call; the failure
+  // is reported after the real wait, so that no zombie stays behind.
+  const bool fail = injectedFault("waitpid", file, line);
+  const int faultError = errno;
+  const pid_t result = ::waitpid(pid, status, options);
+  if (fail && result >= 0) {
+    errno = faultError;
+    return -1;
+  }
+  return result;
+}
+
+inline int signalProcess(pid_t pid, int signal, const char* file = __builtin_FILE(),
+                         int line = __builtin_LINE()) {
+  return injectedFault("kill", file, line) ? -1 : ::kill(pid, signal);
 }
 
 }  // namespace qorv::sys
