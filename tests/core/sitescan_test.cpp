@@ -712,6 +712,8 @@ struct RobotsScanCase {
   std::vector<std::string> leftOut;
 };
 
+void PrintTo(const RobotsScanCase& c, std::ostream* os) { *os << c.name; }
+
 class SiteScannerRobots : public ::testing::TestWithParam<RobotsScanCase> {};
 
 TEST_P(SiteScannerRobots, LeavesOutWhatTheUrlAsWrittenMayNotFetch) {
