@@ -55,6 +55,8 @@ std::string documentHead(SitemapDocument document, const GeneratorSettings& sett
   }
   head.append("<").append(element).append(" xmlns=\"").append(uri).append("\"");
   head.append(" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"");
+  if (urlset && writesAlternates(settings))
+    head.append(" xmlns:xhtml=\"http://www.w3.org/1999/xhtml\"");
   head.append(" xsi:schemaLocation=\"").append(uri).append(" ").append(uri).append("/");
   head.append(schemaFile).append("\">\r\n");
   return head;
@@ -72,10 +74,11 @@ UrlElements::UrlElements(const LocaleFormats& formats, const GeneratorSettings& 
       m_zone(settings.timeZone.text()),
       // A date-time without a valid zone is no valid lastmod: the date
       // alone is.
-      m_withTime(!settings.dateOnlyLastmod && isW3cTimeZone(m_zone)) {}
+      m_withTime(!settings.dateOnlyLastmod && isW3cTimeZone(m_zone)),
+      m_alternates(writesAlternates(settings)) {}
 
 bool UrlElements::format(const PageEntry& row, std::string& element) {
-  if (!row.included || urlLength(row.url) > kMaxUrlLength) return false;
+  if (!isWrittenRow(row)) return false;
   m_value = formatIsoDate(readDateText(row.dateText, m_formats, m_currentYear));
   if (m_withTime) {
     // The time text is shown in the locale's form; the one the edit
@@ -95,6 +98,13 @@ bool UrlElements::format(const PageEntry& row, std::string& element) {
     appendElement(element, inner, "changefreq", xmlEscape(row.changefreq), lineEnd);
   if (row.priority != kNoneTag)
     appendElement(element, inner, "priority", xmlEscape(row.priority), lineEnd);
+  if (m_alternates) {
+    for (const LanguageAlternate& alternate : row.alternates) {
+      element.append(inner).append(R"(<xhtml:link rel="alternate" hreflang=")");
+      element.append(alternate.hreflang).append(R"(" href=")").append(alternate.url);
+      element.append(R"("/>)").append(lineEnd);
+    }
+  }
   element.append(outer).append("</url>\r\n");
   return true;
 }

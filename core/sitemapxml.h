@@ -25,7 +25,8 @@ std::string_view stylesheetHref(const GeneratorSettings& settings);
 
 /// The XML declaration and the start tag of a document, in the schema the
 /// settings choose, with the line naming the stylesheet between them when
-/// there is one; UTF-8 without a byte order mark, CRLF line ends.
+/// there is one; UTF-8 without a byte order mark, CRLF line ends. A urlset
+/// with alternates declares the namespace of `xhtml:link` too.
 std::string documentHead(SitemapDocument document, const GeneratorSettings& settings);
 /// The end tag of a document and its line end.
 std::string_view documentTail(SitemapDocument document);
@@ -43,7 +44,8 @@ struct ElementLayout {
 /// (`compact`: one line per element, else indented, one line per tag). A
 /// row's lastmod is its date as "yyyy-mm-dd"; in the long form, when the
 /// zone text is a W3C zone and the time text reads back, followed by "T",
-/// the time as "hh:mm:ss" and the zone.
+/// the time as "hh:mm:ss" and the zone. When the settings write alternates,
+/// the row's language versions follow the tags, one `xhtml:link` apiece.
 class UrlElements {
  public:
   /// `currentYear` resolves the two-digit years of date texts.
@@ -60,6 +62,7 @@ class UrlElements {
   ElementLayout m_layout;
   std::string m_zone;
   bool m_withTime;
+  bool m_alternates;
   std::string m_value;
 };
 

@@ -2,6 +2,8 @@
 
 #include "core/datetimetext.h"
 #include "core/errors.h"
+#include "core/headrules.h"
+#include "core/urltext.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
 
@@ -52,6 +54,8 @@ std::string_view requestPath(std::string_view url, std::string& buffer) {
 }
 
 }  // namespace
+
+bool scanNeedsPageHeads(const GeneratorSettings& settings) { return writesAlternates(settings); }
 
 std::vector<std::string> splitFileMask(std::string_view fileMask) {
   const std::string line = fileMaskOnOneLine(fileMask);
@@ -111,6 +115,8 @@ bool SiteScanner::run() {
   m_exclude = ExcludePatterns(m_settings.excludePatterns);
   m_robots.reset();
   if (m_settings.obeyRobots) m_robots = readRobotsRules();
+  m_wanted = FactsWanted{.pageHead = scanNeedsPageHeads(m_settings)};
+  m_alternates = writesAlternates(m_settings);
 
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
@@ -169,8 +175,16 @@ bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
   return true;
 }
 
-FileFacts SiteScanner::readFacts(const FoundFile& file) {
-  return FileFacts{file.folder.lastWriteTime(file.name)};
+FileFacts SiteScanner::readFacts(const FoundFile& file, const FactsWanted& wanted) {
+  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, {}};
+  if (wanted.pageHead && facts.time && *facts.time) {
+    // A parser and its buffer per thread: they keep their room from one
+    // page to the next, and workers reading pages side by side share none.
+    thread_local HeadParser parser;
+    thread_local std::string buffer;
+    facts.headRead = readPageHead(file.folder, file.name, parser, buffer, facts.head);
+  }
+  return facts;
 }
 
 void SiteScanner::onFileFound(const FoundFile& file) {
@@ -180,7 +194,7 @@ void SiteScanner::onFileFound(const FoundFile& file) {
   if (!m_exclude.empty() && m_exclude.matchFile(relative)) {
     m_leftOut.add(std::string(relative), LeftOutReason::Exclude);
   } else {
-    addFileRow(file.path, relative, readFacts(file));
+    addFileRow(file.path, relative, readFacts(file, m_wanted));
   }
   if (onFileDone) onFileDone();
 }
@@ -195,6 +209,14 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
   if (!read && failureKind(read.error()) == FailureKind::Failed)
     throw IoError("Cannot read the time of", path, read.error());
   if (!read || !*read) return;
+  if (facts.headRead && !*facts.headRead) {
+    // The same holds for the head, read after the time: a file gone in
+    // between gives no row, one that ends the scan is named.
+    const FailureKind kind = failureKind(facts.headRead->error());
+    if (kind == FailureKind::Failed)
+      throw IoError("Cannot read the head of", path, facts.headRead->error());
+    if (kind == FailureKind::Gone) return;
+  }
   const DateTime& written = **read;
   std::string url =
       fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile, m_settings.encodeNonAscii);
@@ -205,11 +227,25 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
     return;
   }
   ++m_keptFiles;
-  if (url == m_rootRowUrl) return;
+  std::vector<LanguageAlternate> alternates = alternatesOf(url, facts);
+  if (url == m_rootRowUrl) {
+    // The root row stands for the folder's index file, whose head names
+    // the site's language versions for it.
+    if (!alternates.empty()) m_pages.setAlternates(0, std::move(alternates));
+    return;
+  }
   if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
   m_pages.add(std::move(url), formatDateText(written.date, m_formats),
               formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
-              m_settings.otherPriority.text());
+              m_settings.otherPriority.text(), std::move(alternates));
+}
+
+std::vector<LanguageAlternate> SiteScanner::alternatesOf(const std::string& url,
+                                                         const FileFacts& facts) const {
+  // A page this process may not read keeps its row, without the versions
+  // it may name: the page is there all the same.
+  if (!m_alternates || !facts.headRead || !*facts.headRead || !**facts.headRead) return {};
+  return languageAlternates(facts.head, urlOfRowText(url));
 }
 
 }  // namespace qorv

@@ -11,6 +11,7 @@
 #include "core/excludepatterns.h"
 #include "core/generatorsettings.h"
 #include "core/leftout.h"
+#include "core/pagehead.h"
 #include "core/pagelist.h"
 #include "core/robotsrules.h"
 #include "platform/datetime.h"
@@ -34,10 +35,26 @@ class ScanInputs {
 /// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
+/// What a scan reads of each file beyond its time, fixed when it starts.
+struct FactsWanted {
+  /// The page's head (see `scanNeedsPageHeads`).
+  bool pageHead = false;
+};
+
+/// Whether a scan with `settings` reads the head of every page: only a rule
+/// that asks what a head says does, as opening every page costs far more
+/// than reading its time.
+bool scanNeedsPageHeads(const GeneratorSettings& settings);
+
 /// What the disk says of one reported file. Read without touching anything
 /// the scan shares, so that several files could be read at once.
 struct FileFacts {
   Result<std::optional<DateTime>> time;
+  /// Whether the head was read (false: the entry is no regular file), or
+  /// why it could not be; nothing when the scan wants no heads.
+  std::optional<Result<bool>> headRead;
+  /// Empty unless `headRead` holds true.
+  PageHead head;
 };
 
 /// Turns the local copy of a site into the page list: a root row for the
@@ -93,8 +110,10 @@ class SiteScanner {
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile, bool encodeNonAscii = false);
 
-  /// Reads what the row of a reported file needs from the disk.
-  static FileFacts readFacts(const FoundFile& file);
+  /// Reads what the row of a reported file needs from the disk: its time,
+  /// and what `wanted` asks for. A head is read with a parser of the
+  /// calling thread's own.
+  static FileFacts readFacts(const FoundFile& file, const FactsWanted& wanted);
 
  private:
   void onFileFound(const FoundFile& file);
@@ -103,6 +122,9 @@ class SiteScanner {
   /// a row: what depends on the settings, the site URL and the rules.
   void addFileRow(const std::string& path, std::string_view relativePath, const FileFacts& facts);
   RobotsRules readRobotsRules() const;
+  /// The language versions that the head in `facts` names for the page at
+  /// the row URL `url`; none when its head was not read.
+  std::vector<LanguageAlternate> alternatesOf(const std::string& url, const FileFacts& facts) const;
 
   GeneratorSettings& m_settings;
   PageList& m_pages;
@@ -119,6 +141,8 @@ class SiteScanner {
   std::optional<RobotsRules> m_robots;
   std::string m_requestPath;  // kept for the next file's
   RobotsPathForm m_robotsPaths;
+  FactsWanted m_wanted;
+  bool m_alternates = false;
   LeftOutList m_leftOut;
   std::size_t m_keptFiles = 0;
   bool m_running = false;

@@ -181,6 +181,7 @@ class AccessibilityTest : public QObject {
     row("settingsDialog", "m_okButton", "", "OK");
     row("searchEngineDialog", "m_schemaBox", "m_schemaLabel", "Schéma");
     row("searchEngineDialog", "m_encodeNonAsciiCheckBox", "", "Kódovať písmená mimo ASCII (%XX)");
+    row("searchEngineDialog", "m_hreflangCheckBox", "", "Jazykové verzie (hreflang)");
     row("searchEngineDialog", "m_stylesheetEdit", "m_stylesheetLabel", "Štýl (XSL)");
     row("searchEngineDialog", "m_writeStylesheetCheckBox", "", "Zapísať aj sitemap.xsl");
     row("searchEngineDialog", "m_obeyRobotsCheckBox", "", "Dodržať robots.txt");
