@@ -189,6 +189,8 @@ class AccessibilityTest : public QObject {
     row("searchEngineDialog", "m_excludeEdit", "m_excludeLabel", "Vylúčiť cesty");
     row("searchEngineDialog", "m_okButton", "", "OK");
     row("leftOutDialog", "m_leftOutView", "m_totalLabel", "Vynechané stránky");
+    row("leftOutDialog", "m_returnLinksView", "m_returnLinksLabel",
+        "Jazykové verzie bez spätného odkazu");
     row("leftOutDialog", "m_okButton", "", "OK");
     row("pageEditDialog", "m_dateEdit", "m_lastmodLabel", "lastmod dátum");
     row("pageEditDialog", "m_timeEdit", "", "lastmod čas");
