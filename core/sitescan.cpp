@@ -209,14 +209,6 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
   if (!read && failureKind(read.error()) == FailureKind::Failed)
     throw IoError("Cannot read the time of", path, read.error());
   if (!read || !*read) return;
-  if (facts.headRead && !*facts.headRead) {
-    // The same holds for the head, read after the time: a file gone in
-    // between gives no row, one that ends the scan is named.
-    const FailureKind kind = failureKind(facts.headRead->error());
-    if (kind == FailureKind::Failed)
-      throw IoError("Cannot read the head of", path, facts.headRead->error());
-    if (kind == FailureKind::Gone) return;
-  }
   const DateTime& written = **read;
   std::string url =
       fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile, m_settings.encodeNonAscii);
@@ -225,6 +217,15 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
   if (m_robots && !m_robots->allows(m_robotsPaths.of(requestPath(url, m_requestPath)))) {
     m_leftOut.add(std::string(relativePath), LeftOutReason::Robots);
     return;
+  }
+  if (facts.headRead && !*facts.headRead) {
+    // The same holds for the head, read after the time, once robots.txt
+    // lets the page in: a file gone in between gives no row, one that
+    // ends the scan is named.
+    const FailureKind kind = failureKind(facts.headRead->error());
+    if (kind == FailureKind::Failed)
+      throw IoError("Cannot read the head of", path, facts.headRead->error());
+    if (kind == FailureKind::Gone) return;
   }
   ++m_keptFiles;
   std::vector<LanguageAlternate> alternates = alternatesOf(url, facts);

@@ -988,6 +988,17 @@ TEST(SiteScannerAlternates, HeadThatCannotBeReadForAnotherReasonEndsTheScan) {
   }
 }
 
+TEST(SiteScannerAlternates, HeadOfAPageThatRobotsTxtLeavesOutDoesNotMatter) {
+  AlternatesScan scan;
+  scan.settings.obeyRobots = true;
+  scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /broken\n";
+  scan.fs.addFile("broken.html").openError = EIO;
+  scan.fs.addFile("z.html");
+  scan.scanner.run();
+  EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/z.html"));
+  EXPECT_THAT(leftOutTexts(scan.scanner), ElementsAre("robots broken.html"));
+}
+
 TEST(SiteScannerAlternates, AreAskedForWhenTheScanStarts) {
   AlternatesScan scan;
   scan.fs.addFile("a.html").content =
