@@ -4,6 +4,8 @@
 #include <string_view>
 #include <variant>
 
+#include "core/unicodecase.h"
+
 namespace qorv::cli {
 
 namespace {
@@ -315,7 +317,11 @@ void applySettings(const std::vector<SettingArgument>& arguments, GeneratorSetti
                    // ignoring case, as the window's boxes do.
                    [&](const VocabularyValue& choice) {
                      VocabularyChoice& kept = settings.*choice.member;
-                     kept.setTyped(value, findIgnoreCase(kept.vocabulary(), value));
+                     const std::string typed =
+                         !choice.alias.empty() && equalsIgnoreCase(value, choice.alias)
+                             ? std::string(choice.aliasOf)
+                             : value;
+                     kept.setTyped(typed, findIgnoreCase(kept.vocabulary(), typed));
                    },
                    [&](const ChoiceValue& choice) {
                      const auto found = std::find(choice.words.begin(), choice.words.end(), value);
@@ -361,6 +367,7 @@ std::vector<OptionSpelling> optionSpellings(std::span<const ProjectSetting> sett
     if (const auto* choice = std::get_if<VocabularyValue>(&setting.value)) {
       const Vocabulary entries = (defaults.*choice->member).vocabulary();
       spelling.words.assign(entries.begin(), entries.end());
+      if (!choice->alias.empty()) spelling.words.emplace_back(choice->alias);
     }
     spellings.push_back(std::move(spelling));
   }

@@ -46,6 +46,10 @@ struct FlagValue {
 /// text, matched to an entry ignoring case.
 struct VocabularyValue {
   VocabularyChoice GeneratorSettings::*member;
+  /// A shorter word the command line takes, ignoring case, for the entry
+  /// `aliasOf`; empty for none.
+  std::string_view alias = {};
+  std::string_view aliasOf = {};
 };
 
 /// One of a few choices: a project file keeps its number (any other number
