@@ -116,6 +116,9 @@ std::string joinedWords(std::span<const std::string_view> words) {
 
 /// What --help shows after the option's name.
 std::string helpValue(const ProjectSetting& setting) {
+  // A choice whose words would leave its description no room names them
+  // there instead.
+  if (!setting.option.valueName.empty()) return std::string(setting.option.valueName);
   const std::span<const std::string_view> words = choiceWords(setting);
   return words.empty() ? std::string(setting.option.valueName) : joinedWords(words);
 }
@@ -317,10 +320,12 @@ void applySettings(const std::vector<SettingArgument>& arguments, GeneratorSetti
                    // ignoring case, as the window's boxes do.
                    [&](const VocabularyValue& choice) {
                      VocabularyChoice& kept = settings.*choice.member;
-                     const std::string typed =
-                         !choice.alias.empty() && equalsIgnoreCase(value, choice.alias)
-                             ? std::string(choice.aliasOf)
-                             : value;
+                     // The entry an alias stands for is taken as the list
+                     // spells it, which is what the writer knows it by.
+                     const bool aliased =
+                         !choice.alias.empty() && (equalsIgnoreCase(value, choice.alias) ||
+                                                   equalsIgnoreCase(value, choice.aliasOf));
+                     const std::string typed = aliased ? std::string(choice.aliasOf) : value;
                      kept.setTyped(typed, findIgnoreCase(kept.vocabulary(), typed));
                    },
                    [&](const ChoiceValue& choice) {

@@ -85,7 +85,7 @@ int run(const CliOptions& options, const Console& console) {
   for (const SettingArgument& argument : options.settings) {
     if (const auto* text = std::get_if<TextValue>(&argument.setting->value);
         text && text->member == &GeneratorSettings::lastmodMemory)
-      settings.lastmodMemoryBase.clear();
+      settings.lastmodMemoryBase.folder.clear();
   }
   if (options.folder) texts.setLocalFolder(*options.folder);
   if (options.url) texts.setSiteUrl(*options.url);

@@ -105,14 +105,14 @@ void GeneratorSettings::resetForNewProject() {
                },
                setting.value);
   }
-  lastmodMemoryBase.clear();
+  lastmodMemoryBase.folder.clear();
 }
 
 std::string GeneratorSettings::contentMemoryFile(std::string_view dataFolder,
                                                  std::string_view realFolder) const {
   if (lastmodMemory.empty()) return defaultContentMemoryFile(dataFolder, realFolder);
-  if (lastmodMemory.front() == '/' || lastmodMemoryBase.empty()) return lastmodMemory;
-  std::string file = lastmodMemoryBase;
+  if (lastmodMemory.front() == '/' || lastmodMemoryBase.folder.empty()) return lastmodMemory;
+  std::string file = lastmodMemoryBase.folder;
   if (file.back() != '/') file += '/';
   return file + lastmodMemory;
 }

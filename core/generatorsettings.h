@@ -165,8 +165,12 @@ struct GeneratorSettings {
   /// named from the scan folder.
   std::string lastmodMemory;
   /// The folder a relative `lastmodMemory` is relative to: the project
-  /// file's; empty for the current folder (the command line's). Not stored.
-  std::string lastmodMemoryBase;
+  /// file's; empty for the current folder (the command line's). Not stored,
+  /// and no setting: settings that differ in it alone are equal.
+  struct Place {
+    std::string folder;
+    friend bool operator==(const Place&, const Place&) { return true; }
+  } lastmodMemoryBase;
 
   /// The content memory's file for the scan folder whose real path is
   /// `realFolder`, in `dataFolder` (the user's, ending in "/") unless

@@ -125,9 +125,10 @@ constexpr ProjectSetting kSettings[] = {
      .value = enumChoice<&G::lastmodSource>(kLastmodWords),
      .saving = Saving::WhenNotDefault,
      .option = {.name = "--lastmod",
-                .help = "where the dates come from: the file times (default), the last git "
-                        "commit of each file, the content memory (a file keeps its date while "
-                        "its bytes stay the same), or none, with no lastmod written",
+                .valueName = "SOURCE",
+                .help = "where the dates come from: file, the file times (default); git, the "
+                        "last commit of each file; content, the content memory (a file keeps "
+                        "its date while its bytes stay the same); none, no lastmod written",
                 .group = HelpGroup::SearchEngines}},
     {.key = "LastmodMemory",
      .value = TextValue{.member = &G::lastmodMemory},

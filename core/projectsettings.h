@@ -103,7 +103,7 @@ struct CommandLineOption {
   /// "--mask"; empty for a value no option sets.
   std::string_view name;
   /// What --help calls the value ("TEXT"); empty for a flag, and for a
-  /// choice, whose words stand there.
+  /// choice whose words stand there.
   std::string_view valueName = {};
   /// The option's text in --help, wrapped to fit; "\n" begins a new line.
   std::string_view help = {};

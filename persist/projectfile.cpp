@@ -93,7 +93,7 @@ void ProjectFile::open(const IniStore& store) {
 
 void ProjectFile::open(const std::string& path) {
   open(IniFile(path));
-  m_settings.lastmodMemoryBase = folderOf(path);
+  m_settings.lastmodMemoryBase.folder = folderOf(path);
 }
 
 void ProjectFile::save(IniStore& store) const {

@@ -378,7 +378,7 @@ TEST(ContentMemoryPlace, TheUsersDataFolderByDefaultAndARelativeNameFromItsBase)
             defaultContentMemoryFile("/home/u/.local/share/Quorvex/", "/srv/site"));
   settings.lastmodMemory = "ci/site.mem";
   EXPECT_EQ(settings.contentMemoryFile("/d/", "/srv/site"), "ci/site.mem");
-  settings.lastmodMemoryBase = "/projects/";
+  settings.lastmodMemoryBase.folder = "/projects/";
   EXPECT_EQ(settings.contentMemoryFile("/d/", "/srv/site"), "/projects/ci/site.mem");
   settings.lastmodMemory = "/abs/site.mem";
   EXPECT_EQ(settings.contentMemoryFile("/d/", "/srv/site"), "/abs/site.mem");
