@@ -112,6 +112,9 @@ int run(const CliOptions& options, const Console& console) {
     const SitemapResult result = job.write();
     std::fprintf(console.out, "%s\n", job.completionMessage(result).c_str());
     if (result.exceedsLimits()) status = LimitExceeded;
+    // The sitemap stays written; the run is no success all the same.
+    if (std::fflush(console.out) != 0) throw IoError("Cannot write the standard output", EIO);
+    job.throwMemoryFailure();
   }
   if (options.leftOut) printLeftOut(job.scanner().leftOut(), console.out);
   if (std::fflush(console.out) != 0 || std::ferror(console.out))

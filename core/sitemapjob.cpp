@@ -5,6 +5,7 @@
 
 #include "core/datetimetext.h"
 #include "core/datewarnings.h"
+#include "core/errors.h"
 #include "core/zoneoffset.h"
 
 namespace qorv {
@@ -41,6 +42,7 @@ std::string SitemapJob::scanWarning() const {
 
 SitemapResult SitemapJob::write() {
   m_memoryNotSaved.clear();
+  m_memorySaveError = 0;
   SitemapResult result =
       m_writer.writeSitemap(m_scanner.scanFolder(), m_scanner.rootUrl(), m_pages, m_settings);
   saveContentMemory();
@@ -70,7 +72,19 @@ void SitemapJob::saveContentMemory() {
   // name belongs in a folder the user made.
   const Result<void> saved = qorv::saveContentMemory(
       dates.memoryFile, dates.realFolder, std::move(entries), m_settings.lastmodMemory.empty());
-  if (!saved) m_memoryNotSaved = memoryNotSavedText(dates.memoryFile, saved.error());
+  if (!saved) {
+    m_memorySaveError = saved.error();
+    m_memoryNotSaved = memoryNotSavedText(dates.memoryFile, saved.error());
+  }
+}
+
+void SitemapJob::throwMemoryFailure() const {
+  const ScanDates& dates = m_scanner.dates();
+  if (dates.source != LastmodSource::Content) return;
+  if (!dates.memoryLoad && dates.memoryError != 0)
+    throw IoError("Cannot read the content memory", dates.memoryFile, dates.memoryError);
+  if (m_memorySaveError != 0)
+    throw IoError("Cannot save the content memory", dates.memoryFile, m_memorySaveError);
 }
 
 std::string SitemapJob::completionMessage(const SitemapResult& result) const {

@@ -52,6 +52,10 @@ class SitemapJob {
   std::string completionMessage(const SitemapResult& result) const;
   /// Those lines alone, one per "\n"; empty when there is nothing to say.
   std::string datesReport() const;
+  /// Throws IoError when the content memory of the last scan and write
+  /// could not be read or saved: the command line's way of not calling such
+  /// a run a success, after its report.
+  void throwMemoryFailure() const;
 
   SiteScanner& scanner() { return m_scanner; }
   const SiteScanner& scanner() const { return m_scanner; }
@@ -68,6 +72,7 @@ class SitemapJob {
   /// Why the last write could not save the content memory; empty when it
   /// did, or had none to save.
   std::string m_memoryNotSaved;
+  int m_memorySaveError = 0;
 };
 
 }  // namespace qorv

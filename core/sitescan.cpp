@@ -146,7 +146,13 @@ bool SiteScanner::prepareDates() {
   // Git names files below the repository's real path, and a memory is of
   // the folder itself, whatever link led to it.
   const Result<std::string> real = realPathOf(m_scanFolder);
-  if (real) m_dates.realFolder = *real;
+  if (real) {
+    m_dates.realFolder = *real;
+  } else if (failureKind(real.error()) != FailureKind::Gone) {
+    // Without it the dates would quietly be file times, and the memory
+    // left unsaved.
+    throw IoError("Cannot find the real path of", m_scanFolder, real.error());
+  }
   if (m_dates.source == LastmodSource::Git) {
     if (!real) return true;
     // The zone's rules as they are now, not as when the window opened.
