@@ -2,6 +2,7 @@
 // write, the content memory's file and the completion message.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -370,6 +371,18 @@ TEST_F(ContentMemoryRun, AStoppedScanLeavesTheMemoryAsItWas) {
   run->pages.includeAll();
   run->job.write();
   EXPECT_EQ(test::readFile(memoryFile), before);
+}
+
+TEST_F(ContentMemoryRun, AFifoIsNeverOpenedAndKeepsItsFileTimeCounted) {
+  dir.writeFile("site/p.htm", "p");
+  ASSERT_EQ(mkfifo((dir / "site/pipe.htm").c_str(), 0600), 0);
+  rebuild(1);
+  dir.setLocalMTime("site/pipe.htm", 2024, 1, 1, 12, 0, 0);
+  auto run = makeRun();
+  run->scanAndWrite();
+  EXPECT_EQ(run->rowTimes().at("http://s/pipe.htm"), "1.1.2024 12:00:00");
+  EXPECT_EQ(run->job.datesReport(), "Nečitateľné stránky: 1");
+  EXPECT_EQ(rememberedPaths(), std::vector<std::string>{"p.htm"});
 }
 
 TEST(ContentMemoryPlace, TheUsersDataFolderByDefaultAndARelativeNameFromItsBase) {
