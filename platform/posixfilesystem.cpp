@@ -243,7 +243,7 @@ Result<std::optional<ContentDigest>> Folder::digest(std::string_view name) {
   if (!reader) return Failure{reader.error()};
   if (!*reader) return std::optional<ContentDigest>();
   std::string bytes;
-  for (std::size_t upTo = 64 * 1024;; upTo *= 2) {
+  for (std::size_t upTo = std::size_t{64} * 1024;; upTo *= 2) {
     const Result<bool> ended = (*reader)->read(bytes, upTo);
     if (!ended) return Failure{ended.error()};
     if (*ended) break;
