@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
+#include "platform/datafolder.h"
 
 namespace qorv {
 
@@ -112,6 +113,8 @@ bool SiteScanner::run() {
   m_robots.reset();
   if (m_settings.obeyRobots) m_robots = readRobotsRules();
 
+  if (!prepareDates()) return true;
+
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   m_walker.skipFolder = nullptr;
@@ -126,9 +129,81 @@ bool SiteScanner::run() {
       if (failure.kind != FailureKind::Gone)
         throw IoError("Cannot list the folder", failure.folder, failure.error);
     }
+    m_dates.complete = true;
   } catch (const ScanStopped&) {
   }
+  // Every row has had its date: the history is no longer needed.
+  m_dates.git.files = {};
   return true;
+}
+
+bool SiteScanner::prepareDates() {
+  m_dates = ScanDates{};
+  m_dates.source = m_settings.lastmodSource;
+  m_memory = ContentMemory();
+  m_wanted = FactsWanted{.digest = m_dates.source == LastmodSource::Content};
+  if (m_dates.source != LastmodSource::Git && m_dates.source != LastmodSource::Content) return true;
+  // Git names files below the repository's real path, and a memory is of
+  // the folder itself, whatever link led to it.
+  const Result<std::string> real = realPathOf(m_scanFolder);
+  if (real) {
+    m_dates.realFolder = *real;
+  } else if (failureKind(real.error()) != FailureKind::Gone) {
+    // Without it the dates would quietly be file times, and the memory
+    // left unsaved.
+    throw IoError("Cannot find the real path of", m_scanFolder, real.error());
+  }
+  if (m_dates.source == LastmodSource::Git) {
+    if (!real) return true;
+    // The zone's rules as they are now, not as when the window opened.
+    m_localZone = LocalZone();
+    m_dates.git = gitSource->read(m_dates.realFolder, [this] {
+      if (whileBusy) whileBusy();
+      return !m_stopRequested;
+    });
+    return m_dates.git.status != GitHistory::Status::Stopped;
+  }
+  // A folder that is not there gives the root row alone, and nothing to
+  // remember.
+  if (!real) return true;
+  const std::string data = dataFolder ? dataFolder() : userDataFolder();
+  if (m_settings.lastmodMemory.empty() && data.empty()) return true;
+  m_dates.memoryFile = m_settings.contentMemoryFile(data, m_dates.realFolder);
+  const Result<ContentMemory::Load> load = m_memory.load(m_dates.memoryFile, m_dates.realFolder);
+  if (load) {
+    m_dates.memoryLoad = *load;
+  } else {
+    m_dates.memoryError = load.error();
+  }
+  return true;
+}
+
+RememberedMoment SiteScanner::rowMoment(std::string_view relativePath, const DateTime& written,
+                                        const FileFacts& facts) {
+  const RememberedMoment fileTime{written, false};
+  if (m_dates.source == LastmodSource::Git && m_dates.git.hasDates()) {
+    const GitFileHistory* history = m_dates.git.find(std::string(relativePath));
+    if (history && history->clean) {
+      if (const std::optional<DateTime> local =
+              m_localZone.localTime(history->lastCommit.utcSeconds))
+        return RememberedMoment{*local, false};
+    }
+    ++m_dates.withoutHistory;
+    return fileTime;
+  }
+  if (m_dates.source != LastmodSource::Content || !facts.digest) return fileTime;
+  // Refused or gone since its time was read, or no plain file: the file
+  // time, counted; any other failure would remember a page unread.
+  const Result<std::optional<ContentDigest>>& digest = *facts.digest;
+  if (!digest && failureKind(digest.error()) == FailureKind::Failed)
+    throw IoError("Cannot read", std::string(m_scanFolder).append(relativePath), digest.error());
+  if (!digest || !*digest) {
+    ++m_dates.unreadable;
+    return fileTime;
+  }
+  const RememberedMoment moment = m_memory.recall(relativePath, **digest).value_or(fileTime);
+  m_dates.contents.push_back({m_pages.size(), std::string(relativePath), **digest, moment});
+  return moment;
 }
 
 std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
@@ -169,8 +244,11 @@ bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
   return true;
 }
 
-FileFacts SiteScanner::readFacts(const FoundFile& file) {
-  return FileFacts{file.folder.lastWriteTime(file.name)};
+FileFacts SiteScanner::readFacts(const FoundFile& file, const FactsWanted& wanted) {
+  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt};
+  // A file without a time gives no row: its bytes are not needed.
+  if (wanted.digest && facts.time && *facts.time) facts.digest = file.folder.digest(file.name);
+  return facts;
 }
 
 void SiteScanner::onFileFound(const FoundFile& file) {
@@ -180,7 +258,7 @@ void SiteScanner::onFileFound(const FoundFile& file) {
   if (!m_exclude.empty() && m_exclude.matchFile(relative)) {
     m_leftOut.add(std::string(relative), LeftOutReason::Exclude);
   } else {
-    addFileRow(file.path, relative, readFacts(file));
+    addFileRow(file.path, relative, readFacts(file, m_wanted));
   }
   if (onFileDone) onFileDone();
 }
@@ -207,9 +285,10 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
   ++m_keptFiles;
   if (url == m_rootRowUrl) return;
   if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
-  m_pages.add(std::move(url), formatDateText(written.date, m_formats),
-              formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
-              m_settings.otherPriority.text());
+  const RememberedMoment moment = rowMoment(relativePath, written, facts);
+  auto [dateText, timeText] = rowTextsOf(moment, m_formats);
+  m_pages.add(std::move(url), std::move(dateText), std::move(timeText),
+              m_settings.otherChangefreq.text(), m_settings.otherPriority.text());
 }
 
 }  // namespace qorv
