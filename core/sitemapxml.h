@@ -9,6 +9,7 @@
 #include "core/pagelist.h"
 #include "platform/datetime.h"
 #include "platform/localeformats.h"
+#include "platform/localzone.h"
 
 namespace qorv {
 
@@ -44,8 +45,10 @@ struct ElementLayout {
 /// (`compact`: one line per element, else indented, one line per tag). A
 /// row's lastmod is its date as "yyyy-mm-dd"; in the long form, when the
 /// zone text is a W3C zone and the time text reads back, followed by "T",
-/// the time as "hh:mm:ss" and the zone. When the settings write alternates,
-/// the row's language versions follow the tags, one `xhtml:link` apiece.
+/// the time as "hh:mm:ss" and the zone (for the automatic zone, the offset
+/// of that local moment). No lastmod at all under the source "none". When
+/// the settings write alternates, the row's language versions follow the
+/// tags, one `xhtml:link` apiece.
 class UrlElements {
  public:
   /// `currentYear` resolves the two-digit years of date texts.
@@ -62,7 +65,11 @@ class UrlElements {
   ElementLayout m_layout;
   std::string m_zone;
   bool m_withTime;
+  /// Each date with the offset the local zone's rules give it.
+  bool m_automaticZone;
+  bool m_withLastmod;
   bool m_alternates;
+  LocalZone m_localZone;
   std::string m_value;
 };
 
@@ -80,6 +87,7 @@ class IndexEntries {
  private:
   ElementLayout m_layout;
   std::string m_base;
+  /// Empty when no lastmod is written.
   std::string m_lastmod;
 };
 

@@ -6,6 +6,7 @@
 #include "core/urltext.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
+#include "platform/datafolder.h"
 
 namespace qorv {
 
@@ -115,8 +116,10 @@ bool SiteScanner::run() {
   m_exclude = ExcludePatterns(m_settings.excludePatterns);
   m_robots.reset();
   if (m_settings.obeyRobots) m_robots = readRobotsRules();
-  m_wanted = FactsWanted{.pageHead = scanNeedsPageHeads(m_settings)};
   m_alternates = writesAlternates(m_settings);
+
+  if (!prepareDates()) return true;
+  m_wanted.pageHead = scanNeedsPageHeads(m_settings);
 
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
@@ -132,9 +135,81 @@ bool SiteScanner::run() {
       if (failure.kind != FailureKind::Gone)
         throw IoError("Cannot list the folder", failure.folder, failure.error);
     }
+    m_dates.complete = true;
   } catch (const ScanStopped&) {
   }
+  // Every row has had its date: the history is no longer needed.
+  m_dates.git.files = {};
   return true;
+}
+
+bool SiteScanner::prepareDates() {
+  m_dates = ScanDates{};
+  m_dates.source = m_settings.lastmodSource;
+  m_memory = ContentMemory();
+  m_wanted = FactsWanted{.digest = m_dates.source == LastmodSource::Content};
+  if (m_dates.source != LastmodSource::Git && m_dates.source != LastmodSource::Content) return true;
+  // Git names files below the repository's real path, and a memory is of
+  // the folder itself, whatever link led to it.
+  const Result<std::string> real = realPathOf(m_scanFolder);
+  if (real) {
+    m_dates.realFolder = *real;
+  } else if (failureKind(real.error()) != FailureKind::Gone) {
+    // Without it the dates would quietly be file times, and the memory
+    // left unsaved.
+    throw IoError("Cannot find the real path of", m_scanFolder, real.error());
+  }
+  if (m_dates.source == LastmodSource::Git) {
+    if (!real) return true;
+    // The zone's rules as they are now, not as when the window opened.
+    m_localZone = LocalZone();
+    m_dates.git = gitSource->read(m_dates.realFolder, [this] {
+      if (whileBusy) whileBusy();
+      return !m_stopRequested;
+    });
+    return m_dates.git.status != GitHistory::Status::Stopped;
+  }
+  // A folder that is not there gives the root row alone, and nothing to
+  // remember.
+  if (!real) return true;
+  const std::string data = dataFolder ? dataFolder() : userDataFolder();
+  if (m_settings.lastmodMemory.empty() && data.empty()) return true;
+  m_dates.memoryFile = m_settings.contentMemoryFile(data, m_dates.realFolder);
+  const Result<ContentMemory::Load> load = m_memory.load(m_dates.memoryFile, m_dates.realFolder);
+  if (load) {
+    m_dates.memoryLoad = *load;
+  } else {
+    m_dates.memoryError = load.error();
+  }
+  return true;
+}
+
+RememberedMoment SiteScanner::rowMoment(std::string_view relativePath, const DateTime& written,
+                                        const FileFacts& facts) {
+  const RememberedMoment fileTime{written, false};
+  if (m_dates.source == LastmodSource::Git && m_dates.git.hasDates()) {
+    const GitFileHistory* history = m_dates.git.find(std::string(relativePath));
+    if (history && history->clean) {
+      if (const std::optional<DateTime> local =
+              m_localZone.localTime(history->lastCommit.utcSeconds))
+        return RememberedMoment{*local, false};
+    }
+    ++m_dates.withoutHistory;
+    return fileTime;
+  }
+  if (m_dates.source != LastmodSource::Content || !facts.digest) return fileTime;
+  // Refused or gone since its time was read, or no plain file: the file
+  // time, counted; any other failure would remember a page unread.
+  const Result<std::optional<ContentDigest>>& digest = *facts.digest;
+  if (!digest && failureKind(digest.error()) == FailureKind::Failed)
+    throw IoError("Cannot read", std::string(m_scanFolder).append(relativePath), digest.error());
+  if (!digest || !*digest) {
+    ++m_dates.unreadable;
+    return fileTime;
+  }
+  const RememberedMoment moment = m_memory.recall(relativePath, **digest).value_or(fileTime);
+  m_dates.contents.push_back({m_pages.size(), std::string(relativePath), **digest, moment});
+  return moment;
 }
 
 std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
@@ -176,7 +251,9 @@ bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
 }
 
 FileFacts SiteScanner::readFacts(const FoundFile& file, const FactsWanted& wanted) {
-  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, {}};
+  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, std::nullopt, {}};
+  // A file without a time gives no row: its bytes are not needed.
+  if (wanted.digest && facts.time && *facts.time) facts.digest = file.folder.digest(file.name);
   if (wanted.pageHead && facts.time && *facts.time) {
     // A parser and its buffer per thread: they keep their room from one
     // page to the next, and workers reading pages side by side share none.
@@ -236,9 +313,11 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
     return;
   }
   if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
-  m_pages.add(std::move(url), formatDateText(written.date, m_formats),
-              formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
-              m_settings.otherPriority.text(), std::move(alternates));
+  const RememberedMoment moment = rowMoment(relativePath, written, facts);
+  auto [dateText, timeText] = rowTextsOf(moment, m_formats);
+  m_pages.add(std::move(url), std::move(dateText), std::move(timeText),
+              m_settings.otherChangefreq.text(), m_settings.otherPriority.text(),
+              std::move(alternates));
 }
 
 std::vector<LanguageAlternate> SiteScanner::alternatesOf(const std::string& url,

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/contentmemory.h"
 #include "core/dirwalk.h"
 #include "core/excludepatterns.h"
 #include "core/generatorsettings.h"
@@ -16,7 +17,9 @@
 #include "core/robotsrules.h"
 #include "platform/datetime.h"
 #include "platform/filesystem.h"
+#include "platform/githistory.h"
 #include "platform/localeformats.h"
+#include "platform/localzone.h"
 
 namespace qorv {
 
@@ -37,6 +40,8 @@ std::vector<std::string> splitFileMask(std::string_view fileMask);
 
 /// What a scan reads of each file beyond its time, fixed when it starts.
 struct FactsWanted {
+  /// The digest of the file's bytes.
+  bool digest = false;
   /// The page's head (see `scanNeedsPageHeads`).
   bool pageHead = false;
 };
@@ -50,11 +55,52 @@ bool scanNeedsPageHeads(const GeneratorSettings& settings);
 /// the scan shares, so that several files could be read at once.
 struct FileFacts {
   Result<std::optional<DateTime>> time;
+  /// The digest of the file's bytes, when asked for: nothing inside for
+  /// what is no plain file (never opened).
+  std::optional<Result<std::optional<ContentDigest>>> digest;
   /// Whether the head was read (false: the entry is no regular file), or
   /// why it could not be; nothing when the scan wants no heads.
   std::optional<Result<bool>> headRead;
   /// Empty unless `headRead` holds true.
   PageHead head;
+};
+
+/// One file row's bytes as the scan found them, for the content memory.
+struct ScannedContent {
+  /// The row in the page list.
+  std::size_t row = 0;
+  /// Relative to the scan folder.
+  std::string path;
+  ContentDigest digest;
+  /// The row's date and time as the scan gave them.
+  RememberedMoment moment;
+};
+
+/// What the last scan found out about its dates, for the completion
+/// message and the content memory's write.
+struct ScanDates {
+  LastmodSource source = LastmodSource::FileTime;
+  /// The history read, under the git source; its files are forgotten once
+  /// the scan has used them.
+  GitHistory git;
+  /// Files that kept their file time because git has no clean commit of them.
+  std::size_t withoutHistory = 0;
+  /// The scan folder's real path; empty when it could not be found.
+  std::string realFolder;
+  /// The content memory's file; empty when there is none to write.
+  std::string memoryFile;
+  /// How the memory read went; nothing when the file could not be read
+  /// (`memoryError` says why), and then it must not be replaced.
+  std::optional<ContentMemory::Load> memoryLoad;
+  int memoryError = 0;
+  /// Files whose bytes could not be read (refused, gone, no plain file):
+  /// they kept their file time and are not remembered.
+  std::size_t unreadable = 0;
+  /// Whether the scan went through every file: neither stopped nor ended
+  /// by a failure.
+  bool complete = false;
+  /// The file rows' digests, in row order.
+  std::vector<ScannedContent> contents;
 };
 
 /// Turns the local copy of a site into the page list: a root row for the
@@ -72,6 +118,14 @@ class SiteScanner {
   /// Called after every reported file, also when it gave no row: the
   /// window lets pending events run here so the list grows visibly.
   std::function<void()> onFileDone;
+  /// Called often during a pass that comes before the walk (the git
+  /// history), so that the window can let events run there too.
+  std::function<void()> whileBusy;
+  /// Where the git source's history comes from.
+  GitHistorySource* gitSource = &localGitHistory();
+  /// The user's data folder, ending in "/", where content memories live by
+  /// default; empty when none is known.
+  std::function<std::string()> dataFolder;
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask), and IoError when
@@ -98,6 +152,8 @@ class SiteScanner {
   /// The files of the last scan that no rule left out, the index file at
   /// the root (which gives no row) among them; gone files not counted.
   std::size_t keptFileCount() const { return m_keptFiles; }
+  /// What the last scan found out about its dates.
+  const ScanDates& dates() const { return m_dates; }
   /// Forgets what the last scan left out, as a new project does.
   void clearLeftOut();
 
@@ -110,10 +166,9 @@ class SiteScanner {
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile, bool encodeNonAscii = false);
 
-  /// Reads what the row of a reported file needs from the disk: its time,
   /// and what `wanted` asks for. A head is read with a parser of the
   /// calling thread's own.
-  static FileFacts readFacts(const FoundFile& file, const FactsWanted& wanted);
+  static FileFacts readFacts(const FoundFile& file, const FactsWanted& wanted = {});
 
  private:
   void onFileFound(const FoundFile& file);
@@ -125,6 +180,13 @@ class SiteScanner {
   /// The language versions that the head in `facts` names for the page at
   /// the row URL `url`; none when its head was not read.
   std::vector<LanguageAlternate> alternatesOf(const std::string& url, const FileFacts& facts) const;
+  /// Reads what the date source needs before the walk; false when the
+  /// user stopped the scan meanwhile.
+  bool prepareDates();
+  /// The date and time of a file row whose file time is `written`, by the
+  /// date source; the digest, when there is one, kept for the memory.
+  RememberedMoment rowMoment(std::string_view relativePath, const DateTime& written,
+                             const FileFacts& facts);
 
   GeneratorSettings& m_settings;
   PageList& m_pages;
@@ -141,10 +203,13 @@ class SiteScanner {
   std::optional<RobotsRules> m_robots;
   std::string m_requestPath;  // kept for the next file's
   RobotsPathForm m_robotsPaths;
-  FactsWanted m_wanted;
   bool m_alternates = false;
   LeftOutList m_leftOut;
   std::size_t m_keptFiles = 0;
+  ScanDates m_dates;
+  ContentMemory m_memory;
+  FactsWanted m_wanted;
+  LocalZone m_localZone;
   bool m_running = false;
   bool m_stopRequested = false;
 };

@@ -53,6 +53,11 @@ constexpr int kExcludeRow = 1;
 constexpr int kLeaveOutRows = 2;
 constexpr int kLeaveOutTop = kAddressBottom + kGroupGap;
 constexpr int kLeaveOutBottom = kLeaveOutTop + groupHeight(kLeaveOutRows);
+
+// "Dátum zmeny": the source of the dates alone, under what is left out.
+constexpr int kLastmodTop = kLeaveOutBottom + kGroupGap;
+constexpr int kLastmodBottom = kLastmodTop + groupHeight(1);
+constexpr int kLastmodSourceWidth = 180;
 constexpr int kRobotsAgentLabelLeft = 162;
 constexpr int kRobotsAgentLeft = 206;
 
@@ -61,7 +66,7 @@ constexpr QSize kButtonSize(83, 25);
 constexpr int kButtonGap = 11;
 constexpr int kButtonRight = 12;
 constexpr int kButtonBottom = 19;
-constexpr int kButtonTop = kLeaveOutBottom + kButtonGap;
+constexpr int kButtonTop = kLastmodBottom + kButtonGap;
 constexpr QSize kSize(kWidth, kButtonTop + kButtonSize.height() + kButtonBottom);
 
 }  // namespace
@@ -144,6 +149,17 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
       "sa rozlišujú.\n"
       "Príklad: 404.html;drafts/;tags/;**/print-*.html"));
 
+  m_lastmodGroup = named(new QGroupBox(QStringLiteral("Dátum zmeny"), this), "m_lastmodGroup");
+  m_lastmodGroup->setGeometry(kLeft, kLastmodTop, kGroupWidth, groupHeight(1));
+  m_lastmodSourceBox = named(new QComboBox(m_lastmodGroup), "m_lastmodSourceBox");
+  nameAfterGroup(m_lastmodSourceBox, m_lastmodGroup);
+  m_lastmodSourceBox->setGeometry(kLeft, rowTop(0), kLastmodSourceWidth, kGroupRowHeight);
+  // In the order of LastmodSource.
+  m_lastmodSourceBox->addItem(QStringLiteral("Čas súboru"));
+  m_lastmodSourceBox->addItem(QStringLiteral("Posledný commit (git)"));
+  m_lastmodSourceBox->addItem(QStringLiteral("Pamäť obsahu"));
+  m_lastmodSourceBox->addItem(QStringLiteral("Bez dátumu"));
+
   m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setGeometry(
       QRect(QPoint(kWidth - kButtonRight - kButtonSize.width(), kButtonTop), kButtonSize));
@@ -160,7 +176,8 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   setTabOrder(m_writeStylesheetCheckBox, m_obeyRobotsCheckBox);
   setTabOrder(m_obeyRobotsCheckBox, m_robotsAgentEdit);
   setTabOrder(m_robotsAgentEdit, m_excludeEdit);
-  setTabOrder(m_excludeEdit, m_okButton);
+  setTabOrder(m_excludeEdit, m_lastmodSourceBox);
+  setTabOrder(m_lastmodSourceBox, m_okButton);
 
   showSettings();
 
@@ -170,6 +187,9 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
     // Schema 0.84 has no room for alternates: the box keeps its tick for
     // when the schema changes back.
     m_hreflangCheckBox->setEnabled(index == 1);
+  });
+  connect(m_lastmodSourceBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!m_showing && index >= 0) m_settings.lastmodSource = static_cast<LastmodSource>(index);
   });
   const auto bind = [this](QCheckBox* box, bool GeneratorSettings::*setting) {
     connect(box, &QCheckBox::toggled, this, [this, setting](bool on) {
@@ -211,6 +231,7 @@ void SearchEngineDialog::showSettings() {
   m_robotsAgentEdit->setEnabled(m_settings.obeyRobots);
   m_excludeEdit->setText(toQString(m_settings.excludePatterns));
   m_writeStylesheetCheckBox->setChecked(m_settings.writeStylesheet);
+  m_lastmodSourceBox->setCurrentIndex(static_cast<int>(m_settings.lastmodSource));
   m_showing = false;
 }
 

@@ -50,6 +50,8 @@ class SearchEngineDialog final : public FixedDialog {
   QLineEdit* m_robotsAgentEdit;
   QLabel* m_excludeLabel;
   QLineEdit* m_excludeEdit;
+  QGroupBox* m_lastmodGroup;
+  QComboBox* m_lastmodSourceBox;
   QPushButton* m_okButton;
 };
 

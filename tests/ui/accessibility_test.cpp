@@ -187,6 +187,7 @@ class AccessibilityTest : public QObject {
     row("searchEngineDialog", "m_obeyRobotsCheckBox", "", "Dodržať robots.txt");
     row("searchEngineDialog", "m_robotsAgentEdit", "m_robotsAgentLabel", "Robot");
     row("searchEngineDialog", "m_excludeEdit", "m_excludeLabel", "Vylúčiť cesty");
+    row("searchEngineDialog", "m_lastmodSourceBox", "", "Dátum zmeny");
     row("searchEngineDialog", "m_okButton", "", "OK");
     row("leftOutDialog", "m_leftOutView", "m_totalLabel", "Vynechané stránky");
     row("leftOutDialog", "m_returnLinksView", "m_returnLinksLabel",
