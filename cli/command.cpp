@@ -91,6 +91,12 @@ int run(const CliOptions& options, const Console& console) {
   if (options.url) texts.setSiteUrl(*options.url);
   if (texts.localFolder().empty()) throw UsageError("the project names no FOLDER");
   if (options.saveProject) project.save(*options.saveProject);
+  // Said before the scan, once, whether the option or the project asked.
+  if (settings.hreflang && !writesAlternates(settings))
+    std::fputs(
+        "qorv-cli: --hreflang does nothing with schema 0.84: language alternates "
+        "need --schema 0.9\n",
+        console.err);
 
   const LocaleFormats formats = console.formats ? console.formats() : systemLocaleFormats();
   PageList pages;

@@ -142,6 +142,10 @@ struct GeneratorSettings {
   bool gzip = false;
   /// A "Sitemap:" line for the sitemap in the folder's robots.txt.
   bool robotsTxt = false;
+  /// Each page's language versions (`<link rel="alternate" hreflang>` of
+  /// its head) as `xhtml:link` alternates of its url element; schema 0.9
+  /// only, see `writesAlternates`.
+  bool hreflang = false;
   /// The XSL stylesheet that every file written names, for a browser to
   /// show it as a page: a URL, or a path relative to the sitemap. Empty
   /// names none (unless `writeStylesheet`).
@@ -184,5 +188,11 @@ struct GeneratorSettings {
 
   friend bool operator==(const GeneratorSettings&, const GeneratorSettings&) = default;
 };
+
+/// Whether the sitemap carries language alternates: schema 0.84 has no room
+/// for elements of other namespaces, so there the setting does nothing.
+constexpr bool writesAlternates(const GeneratorSettings& settings) {
+  return settings.hreflang && settings.schema == SitemapSchema::V09;
+}
 
 }  // namespace qorv

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/pagehead.h"
+#include "core/pagelist.h"
 
 namespace qorv {
 
@@ -68,15 +69,6 @@ struct CanonicalUrl {
 /// (read against `headBaseUrl`, fragment dropped); none when another such
 /// link names a different URL.
 CanonicalUrl canonicalUrl(const PageHead& head, std::string_view pageUrl, std::string_view siteUrl);
-
-/// A language version of a page: `<link rel="alternate" hreflang="LANG">`.
-struct LanguageAlternate {
-  /// Both XML-escaped, ready to be written; `url` is absolute, encoded as
-  /// `encodeUrl` does and without fragment.
-  std::string hreflang;
-  std::string url;
-  friend bool operator==(const LanguageAlternate&, const LanguageAlternate&) = default;
-};
 
 /// The language versions that the head of the page at `pageUrl` names, in
 /// head order.

@@ -6,6 +6,10 @@ namespace qorv {
 
 std::size_t urlLength(std::string_view url) { return codePointCount(url); }
 
+bool isWrittenRow(const PageEntry& row) {
+  return row.included && urlLength(row.url) <= kMaxUrlLength;
+}
+
 void PageList::clear() {
   if (m_observer) m_observer->rowsAboutToBeCleared();
   m_rows.clear();
@@ -13,12 +17,13 @@ void PageList::clear() {
 }
 
 PageEntry& PageList::add(std::string url, std::string dateText, std::string timeText,
-                         std::string changefreq, std::string priority) {
+                         std::string changefreq, std::string priority,
+                         std::vector<LanguageAlternate> alternates) {
   const std::size_t row = m_rows.size();
   if (m_observer) m_observer->rowAboutToBeAdded(row);
-  PageEntry& entry =
-      m_rows.emplace_back(PageEntry{std::move(url), std::move(dateText), std::move(timeText),
-                                    std::move(changefreq), std::move(priority), false});
+  PageEntry& entry = m_rows.emplace_back(
+      PageEntry{std::move(url), std::move(dateText), std::move(timeText), std::move(changefreq),
+                std::move(priority), false, std::move(alternates)});
   if (m_observer) m_observer->rowAdded(row);
   return entry;
 }
@@ -53,6 +58,11 @@ void PageList::setDetails(std::size_t row, std::string dateText, std::string tim
   entry.timeText = std::move(timeText);
   entry.changefreq = std::move(changefreq);
   entry.priority = std::move(priority);
+  if (m_observer) m_observer->rowChanged(row);
+}
+
+void PageList::setAlternates(std::size_t row, std::vector<LanguageAlternate> alternates) {
+  m_rows.at(row).alternates = std::move(alternates);
   if (m_observer) m_observer->rowChanged(row);
 }
 

@@ -104,6 +104,15 @@ constexpr ProjectSetting kSettings[] = {
                 .help = R"(add a "Sitemap:" line for sitemap.xml to the folder's robots.txt)",
                 .group = HelpGroup::SearchEngines,
                 .negatable = true}},
+    {.key = "Hreflang",
+     .value = FlagValue{&G::hreflang},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--hreflang",
+                .help = "each page's language versions, read from the links "
+                        R"(rel="alternate" hreflang of its head, as xhtml:link alternates )"
+                        "(schema 0.9 only)",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
     {.key = "Stylesheet",
      .value = TextValue{.member = &G::stylesheet},
      .saving = Saving::WhenNotDefault,

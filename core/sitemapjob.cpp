@@ -158,6 +158,9 @@ std::string SitemapJob::report(const SitemapResult& result, const LeftOutList& l
     if (const std::string all = allLeftOutLine(leftOut, filesKept); !all.empty())
       text += "\n" + all;
   }
+  if (!result.withoutReturnLinks.empty())
+    text += "\n\nJazykové verzie bez spätného odkazu: " +
+            std::to_string(result.withoutReturnLinks.size());
   if (result.partCount > 0) text += "\n\nPočet súborov: " + std::to_string(result.partCount);
   if (result.gzipCopies) text += "\n\nKomprimované kópie: .gz";
   if (result.robotsLine == SitemapResult::RobotsLine::Added)

@@ -40,7 +40,8 @@ class SitemapJob {
   /// The completion message of a write, one line per "\n": the file, its
   /// size and URL count with each limit exceeded; when the scan left pages
   /// out (`leftOut`, with `filesKept` as `allLeftOutLine` takes it), an
-  /// empty line and what it left out; then the parts, the gzip copies and
+  /// empty line and what it left out; the pages whose language versions
+  /// lack a return link, when there are any; then the parts, the gzip copies and
   /// the robots.txt line when there are any, and a sitemap.xsl of the
   /// user's left in place of the program's.
   static std::string report(const SitemapResult& result, const LeftOutList& leftOut = {},

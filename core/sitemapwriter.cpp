@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/outputtransaction.h"
+#include "core/returnlinks.h"
 #include "core/robotstxt.h"
 #include "data/sitemapstylesheet.h"
 #include "platform/clock.h"
@@ -113,6 +114,10 @@ SitemapResult SitemapWriter::writeSitemap(const std::string& scanFolder, const s
   // failed would report a size of 0 and hide a size over the limit.
   result.fileSize = current->size();
   transaction.commit();
+  if (writesAlternates(settings)) {
+    for (const std::size_t row : rowsWithoutReturnLinks(pages))
+      result.withoutReturnLinks.push_back(pages.at(row).url);
+  }
 
   // The new sitemap is in place; what remains cannot make it incomplete.
   const std::optional<IoError> removeFailure =

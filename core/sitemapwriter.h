@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/generatorsettings.h"
 #include "core/pagelist.h"
@@ -35,6 +36,9 @@ struct SitemapResult {
   /// being the user's.
   enum class StylesheetFile { Untouched, Written, NotOurs };
   StylesheetFile stylesheetFile = StylesheetFile::Untouched;
+  /// With alternates written: the URLs (as the rows hold them) of the pages
+  /// whose language versions lack a return link (`rowsWithoutReturnLinks`).
+  std::vector<std::string> withoutReturnLinks{};
 
   /// A single file over a limit; parts of an index never are.
   bool exceedsLimits() const {

@@ -56,6 +56,8 @@ std::string documentHead(SitemapDocument document, const GeneratorSettings& sett
   }
   head.append("<").append(element).append(" xmlns=\"").append(uri).append("\"");
   head.append(" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"");
+  if (urlset && writesAlternates(settings))
+    head.append(" xmlns:xhtml=\"http://www.w3.org/1999/xhtml\"");
   head.append(" xsi:schemaLocation=\"").append(uri).append(" ").append(uri).append("/");
   head.append(schemaFile).append("\">\r\n");
   return head;
@@ -75,10 +77,11 @@ UrlElements::UrlElements(const LocaleFormats& formats, const GeneratorSettings& 
       // alone is.
       m_withTime(!settings.dateOnlyLastmod && (isW3cTimeZone(m_zone) || m_zone == kAutomaticZone)),
       m_automaticZone(m_zone == kAutomaticZone),
-      m_withLastmod(settings.lastmodSource != LastmodSource::None) {}
+      m_withLastmod(settings.lastmodSource != LastmodSource::None),
+      m_alternates(writesAlternates(settings)) {}
 
 bool UrlElements::format(const PageEntry& row, std::string& element) {
-  if (!row.included || urlLength(row.url) > kMaxUrlLength) return false;
+  if (!isWrittenRow(row)) return false;
   // A date text that does not read back fails the write under every
   // source, "none" too.
   const Date date = readDateText(row.dateText, m_formats, m_currentYear);
@@ -105,6 +108,13 @@ bool UrlElements::format(const PageEntry& row, std::string& element) {
     appendElement(element, inner, "changefreq", xmlEscape(row.changefreq), lineEnd);
   if (row.priority != kNoneTag)
     appendElement(element, inner, "priority", xmlEscape(row.priority), lineEnd);
+  if (m_alternates) {
+    for (const LanguageAlternate& alternate : row.alternates) {
+      element.append(inner).append(R"(<xhtml:link rel="alternate" hreflang=")");
+      element.append(alternate.hreflang).append(R"(" href=")").append(alternate.url);
+      element.append(R"("/>)").append(lineEnd);
+    }
+  }
   element.append(outer).append("</url>\r\n");
   return true;
 }

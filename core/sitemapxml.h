@@ -26,7 +26,8 @@ std::string_view stylesheetHref(const GeneratorSettings& settings);
 
 /// The XML declaration and the start tag of a document, in the schema the
 /// settings choose, with the line naming the stylesheet between them when
-/// there is one; UTF-8 without a byte order mark, CRLF line ends.
+/// there is one; UTF-8 without a byte order mark, CRLF line ends. A urlset
+/// with alternates declares the namespace of `xhtml:link` too.
 std::string documentHead(SitemapDocument document, const GeneratorSettings& settings);
 /// The end tag of a document and its line end.
 std::string_view documentTail(SitemapDocument document);
@@ -45,7 +46,9 @@ struct ElementLayout {
 /// row's lastmod is its date as "yyyy-mm-dd"; in the long form, when the
 /// zone text is a W3C zone and the time text reads back, followed by "T",
 /// the time as "hh:mm:ss" and the zone (for the automatic zone, the offset
-/// of that local moment). No lastmod at all under the source "none".
+/// of that local moment). No lastmod at all under the source "none". When
+/// the settings write alternates, the row's language versions follow the
+/// tags, one `xhtml:link` apiece.
 class UrlElements {
  public:
   /// `currentYear` resolves the two-digit years of date texts.
@@ -65,6 +68,7 @@ class UrlElements {
   /// Each date with the offset the local zone's rules give it.
   bool m_automaticZone;
   bool m_withLastmod;
+  bool m_alternates;
   LocalZone m_localZone;
   std::string m_value;
 };

@@ -2,6 +2,8 @@
 
 #include "core/datetimetext.h"
 #include "core/errors.h"
+#include "core/headrules.h"
+#include "core/urltext.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
 #include "platform/datafolder.h"
@@ -53,6 +55,8 @@ std::string_view requestPath(std::string_view url, std::string& buffer) {
 }
 
 }  // namespace
+
+bool scanNeedsPageHeads(const GeneratorSettings& settings) { return writesAlternates(settings); }
 
 std::vector<std::string> splitFileMask(std::string_view fileMask) {
   const std::string line = fileMaskOnOneLine(fileMask);
@@ -112,8 +116,10 @@ bool SiteScanner::run() {
   m_exclude = ExcludePatterns(m_settings.excludePatterns);
   m_robots.reset();
   if (m_settings.obeyRobots) m_robots = readRobotsRules();
+  m_alternates = writesAlternates(m_settings);
 
   if (!prepareDates()) return true;
+  m_wanted.pageHead = scanNeedsPageHeads(m_settings);
 
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
@@ -245,9 +251,16 @@ bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
 }
 
 FileFacts SiteScanner::readFacts(const FoundFile& file, const FactsWanted& wanted) {
-  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt};
+  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, std::nullopt, {}};
   // A file without a time gives no row: its bytes are not needed.
   if (wanted.digest && facts.time && *facts.time) facts.digest = file.folder.digest(file.name);
+  if (wanted.pageHead && facts.time && *facts.time) {
+    // A parser and its buffer per thread: they keep their room from one
+    // page to the next, and workers reading pages side by side share none.
+    thread_local HeadParser parser;
+    thread_local std::string buffer;
+    facts.headRead = readPageHead(file.folder, file.name, parser, buffer, facts.head);
+  }
   return facts;
 }
 
@@ -282,13 +295,37 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
     m_leftOut.add(std::string(relativePath), LeftOutReason::Robots);
     return;
   }
+  if (facts.headRead && !*facts.headRead) {
+    // The same holds for the head, read after the time, once robots.txt
+    // lets the page in: a file gone in between gives no row, one that
+    // ends the scan is named.
+    const FailureKind kind = failureKind(facts.headRead->error());
+    if (kind == FailureKind::Failed)
+      throw IoError("Cannot read the head of", path, facts.headRead->error());
+    if (kind == FailureKind::Gone) return;
+  }
   ++m_keptFiles;
-  if (url == m_rootRowUrl) return;
+  std::vector<LanguageAlternate> alternates = alternatesOf(url, facts);
+  if (url == m_rootRowUrl) {
+    // The root row stands for the folder's index file, whose head names
+    // the site's language versions for it.
+    if (!alternates.empty()) m_pages.setAlternates(0, std::move(alternates));
+    return;
+  }
   if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
   const RememberedMoment moment = rowMoment(relativePath, written, facts);
   auto [dateText, timeText] = rowTextsOf(moment, m_formats);
   m_pages.add(std::move(url), std::move(dateText), std::move(timeText),
-              m_settings.otherChangefreq.text(), m_settings.otherPriority.text());
+              m_settings.otherChangefreq.text(), m_settings.otherPriority.text(),
+              std::move(alternates));
+}
+
+std::vector<LanguageAlternate> SiteScanner::alternatesOf(const std::string& url,
+                                                         const FileFacts& facts) const {
+  // A page this process may not read keeps its row, without the versions
+  // it may name: the page is there all the same.
+  if (!m_alternates || !facts.headRead || !*facts.headRead || !**facts.headRead) return {};
+  return languageAlternates(facts.head, urlOfRowText(url));
 }
 
 }  // namespace qorv

@@ -12,6 +12,7 @@
 #include "core/excludepatterns.h"
 #include "core/generatorsettings.h"
 #include "core/leftout.h"
+#include "core/pagehead.h"
 #include "core/pagelist.h"
 #include "core/robotsrules.h"
 #include "platform/datetime.h"
@@ -37,6 +38,19 @@ class ScanInputs {
 /// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
+/// What a scan reads of each file beyond its time, fixed when it starts.
+struct FactsWanted {
+  /// The digest of the file's bytes.
+  bool digest = false;
+  /// The page's head (see `scanNeedsPageHeads`).
+  bool pageHead = false;
+};
+
+/// Whether a scan with `settings` reads the head of every page: only a rule
+/// that asks what a head says does, as opening every page costs far more
+/// than reading its time.
+bool scanNeedsPageHeads(const GeneratorSettings& settings);
+
 /// What the disk says of one reported file. Read without touching anything
 /// the scan shares, so that several files could be read at once.
 struct FileFacts {
@@ -44,11 +58,11 @@ struct FileFacts {
   /// The digest of the file's bytes, when asked for: nothing inside for
   /// what is no plain file (never opened).
   std::optional<Result<std::optional<ContentDigest>>> digest;
-};
-
-/// What `readFacts` reads beyond the file's time.
-struct FactsWanted {
-  bool digest = false;
+  /// Whether the head was read (false: the entry is no regular file), or
+  /// why it could not be; nothing when the scan wants no heads.
+  std::optional<Result<bool>> headRead;
+  /// Empty unless `headRead` holds true.
+  PageHead head;
 };
 
 /// One file row's bytes as the scan found them, for the content memory.
@@ -152,7 +166,8 @@ class SiteScanner {
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile, bool encodeNonAscii = false);
 
-  /// Reads what the row of a reported file needs from the disk.
+  /// and what `wanted` asks for. A head is read with a parser of the
+  /// calling thread's own.
   static FileFacts readFacts(const FoundFile& file, const FactsWanted& wanted = {});
 
  private:
@@ -162,6 +177,9 @@ class SiteScanner {
   /// a row: what depends on the settings, the site URL and the rules.
   void addFileRow(const std::string& path, std::string_view relativePath, const FileFacts& facts);
   RobotsRules readRobotsRules() const;
+  /// The language versions that the head in `facts` names for the page at
+  /// the row URL `url`; none when its head was not read.
+  std::vector<LanguageAlternate> alternatesOf(const std::string& url, const FileFacts& facts) const;
   /// Reads what the date source needs before the walk; false when the
   /// user stopped the scan meanwhile.
   bool prepareDates();
@@ -185,6 +203,7 @@ class SiteScanner {
   std::optional<RobotsRules> m_robots;
   std::string m_requestPath;  // kept for the next file's
   RobotsPathForm m_robotsPaths;
+  bool m_alternates = false;
   LeftOutList m_leftOut;
   std::size_t m_keptFiles = 0;
   ScanDates m_dates;

@@ -20,7 +20,7 @@ _qorv_cli()
         --include
         --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
         --gzip --no-gzip --robots --no-robots
-        --stylesheet --write-stylesheet --no-write-stylesheet
+        --hreflang --no-hreflang --stylesheet --write-stylesheet --no-write-stylesheet
         --lastmod --lastmod-memory
         --list --left-out --quiet
         --help --version

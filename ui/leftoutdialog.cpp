@@ -4,11 +4,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "core/leftout.h"
+#include "core/urltext.h"
 #include "ui/controls.h"
 #include "ui/text.h"
 
@@ -58,7 +61,8 @@ class LeftOutModel final : public QAbstractTableModel {
 LeftOutDialog::LeftOutDialog(QWidget* parent)
     // Esc closes it as OK does: it only shows.
     : FixedDialog(parent, QStringLiteral("Vynechané stránky"), QSize(560, 360), true),
-      m_model(new LeftOutModel(this)) {
+      m_model(new LeftOutModel(this)),
+      m_returnLinksModel(new QStringListModel(this)) {
   setObjectName(QStringLiteral("leftOutDialog"));
 
   m_totalLabel = named(new QLabel(this), "m_totalLabel");
@@ -80,6 +84,15 @@ LeftOutDialog::LeftOutDialog(QWidget* parent)
   m_totalLabel->setBuddy(m_leftOutView);
   m_leftOutView->setAccessibleName(windowTitle());
 
+  m_returnLinksLabel = named(new QLabel(this), "m_returnLinksLabel");
+  m_returnLinksLabel->setTextFormat(Qt::PlainText);
+  m_returnLinksView = named(new QListView(this), "m_returnLinksView");
+  m_returnLinksView->setModel(m_returnLinksModel);
+  m_returnLinksView->setUniformItemSizes(true);
+  m_returnLinksView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_returnLinksLabel->setBuddy(m_returnLinksView);
+  m_returnLinksView->setAccessibleName(QStringLiteral("Jazykové verzie bez spätného odkazu"));
+
   m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setDefault(true);
   m_okButton->setAutoDefault(true);
@@ -91,17 +104,31 @@ LeftOutDialog::LeftOutDialog(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_totalLabel);
   layout->addWidget(m_leftOutView, 1);
+  layout->addWidget(m_returnLinksLabel);
+  layout->addWidget(m_returnLinksView, 1);
   layout->addLayout(buttons);
 
-  setTabOrder(m_leftOutView, m_okButton);
+  setTabOrder(m_leftOutView, m_returnLinksView);
+  setTabOrder(m_returnLinksView, m_okButton);
 }
 
 LeftOutDialog::~LeftOutDialog() = default;
 
-void LeftOutDialog::showList(const LeftOutList& leftOut) {
+void LeftOutDialog::showList(const LeftOutList& leftOut,
+                             const std::vector<std::string>& withoutReturnLinks) {
   m_totalLabel->setText(toQString(leftOutTotalLine(leftOut)));
   m_leftOutView->setAccessibleDescription(m_totalLabel->text());
   m_model->show(&leftOut);
+  QStringList urls;
+  urls.reserve(static_cast<qsizetype>(withoutReturnLinks.size()));
+  for (const std::string& url : withoutReturnLinks) urls << toQString(urlOfRowText(url));
+  m_returnLinksModel->setStringList(urls);
+  const QString count = QStringLiteral("Jazykové verzie bez spätného odkazu: %1").arg(urls.size());
+  m_returnLinksLabel->setText(count);
+  m_returnLinksView->setAccessibleDescription(count);
+  // Without such pages the dialog is what it always was.
+  m_returnLinksLabel->setVisible(!urls.isEmpty());
+  m_returnLinksView->setVisible(!urls.isEmpty());
   m_leftOutView->scrollToTop();
   m_okButton->setFocus();
   exec();

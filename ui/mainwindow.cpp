@@ -294,6 +294,7 @@ void MainWindow::scanSite() {
     // The list is the scan's to fill until it ends.
     m_leftOutAction->setEnabled(false);
     m_contextLeftOutAction->setEnabled(false);
+    m_withoutReturnLinks.clear();
     BusyCursor busy;
     HeldRows heldRows(*m_model);
     try {
@@ -315,6 +316,8 @@ void MainWindow::generateSitemap() {
     BusyCursor busy;
     result = m_job.write();
   }
+  m_withoutReturnLinks = result.withoutReturnLinks;
+  updateLeftOutCommands();
   m_context.services.showMessage(this, toQString(m_job.completionMessage(result)));
 }
 
@@ -336,14 +339,15 @@ void MainWindow::runTickCommand(void (PageList::*command)()) {
 }
 
 void MainWindow::updateLeftOutCommands() {
-  const bool offered = !m_job.scanner().isRunning() && !m_job.scanner().leftOut().empty();
+  const bool offered = !m_job.scanner().isRunning() &&
+                       (!m_job.scanner().leftOut().empty() || !m_withoutReturnLinks.empty());
   m_leftOutAction->setEnabled(offered);
   m_contextLeftOutAction->setEnabled(offered);
 }
 
 void MainWindow::showLeftOutDialog() {
   if (m_job.scanner().isRunning()) return;
-  m_leftOutDialog->showList(m_job.scanner().leftOut());
+  m_leftOutDialog->showList(m_job.scanner().leftOut(), m_withoutReturnLinks);
 }
 
 void MainWindow::includeAllPages() { runTickCommand(&PageList::includeAll); }
@@ -465,6 +469,7 @@ void MainWindow::setSiteUrl(const std::string& url) { m_urlEdit->setText(toQStri
 void MainWindow::clearPages() {
   m_pages.clear();
   m_job.scanner().clearLeftOut();
+  m_withoutReturnLinks.clear();
   updateLeftOutCommands();
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/pagelist.h"
 #include "core/sitemapjob.h"
@@ -152,6 +153,8 @@ class MainWindow final : public QMainWindow, private ProjectInputs {
   PageEditDialog* m_pageEditDialog;
   SearchEngineDialog* m_searchEngineDialog;
   LeftOutDialog* m_leftOutDialog;
+  /// Of the last write since the last scan: the left-out dialog lists them.
+  std::vector<std::string> m_withoutReturnLinks;
 };
 
 }  // namespace qorv

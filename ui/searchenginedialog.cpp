@@ -38,9 +38,10 @@ constexpr int groupHeight(int rows) {
 constexpr int rowTop(int row) { return kGroupFirstRow + row * kGroupRowStep; }
 
 // The rows of "Adresy", top down.
-constexpr int kStylesheetRow = 0;
-constexpr int kWriteStylesheetRow = 1;
-constexpr int kAddressRows = 2;
+constexpr int kHreflangRow = 0;
+constexpr int kStylesheetRow = 1;
+constexpr int kWriteStylesheetRow = 2;
+constexpr int kAddressRows = 3;
 constexpr int kAddressTop =
     kCheckBoxTop + (kCheckBoxRows - 1) * kCheckBoxStep + kCheckBoxHeight + kGroupGap;
 constexpr int kAddressBottom = kAddressTop + groupHeight(kAddressRows);
@@ -96,6 +97,11 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
 
   m_addressGroup = named(new QGroupBox(QStringLiteral("Adresy"), this), "m_addressGroup");
   m_addressGroup->setGeometry(kLeft, kAddressTop, kGroupWidth, groupHeight(kAddressRows));
+  m_hreflangCheckBox =
+      captioned(named(new QCheckBox(QStringLiteral("Jazykové verzie (hreflang)"), m_addressGroup),
+                      "m_hreflangCheckBox"));
+  m_hreflangCheckBox->setGeometry(kLeft, rowTop(kHreflangRow) + 2, kGroupWidth - 2 * kLeft,
+                                  kCheckBoxHeight);
   m_stylesheetLabel = named(
       placeLabel(QStringLiteral("Štýl (XSL):"), m_addressGroup, kLeft, rowTop(kStylesheetRow) + 3),
       "m_stylesheetLabel");
@@ -164,7 +170,8 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   setTabOrder(m_encodeNonAsciiCheckBox, m_splitIndexCheckBox);
   setTabOrder(m_splitIndexCheckBox, m_gzipCheckBox);
   setTabOrder(m_gzipCheckBox, m_robotsTxtCheckBox);
-  setTabOrder(m_robotsTxtCheckBox, m_stylesheetEdit);
+  setTabOrder(m_robotsTxtCheckBox, m_hreflangCheckBox);
+  setTabOrder(m_hreflangCheckBox, m_stylesheetEdit);
   setTabOrder(m_stylesheetEdit, m_writeStylesheetCheckBox);
   setTabOrder(m_writeStylesheetCheckBox, m_obeyRobotsCheckBox);
   setTabOrder(m_obeyRobotsCheckBox, m_robotsAgentEdit);
@@ -177,6 +184,9 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   // Each control is its setting: every change goes through at once.
   connect(m_schemaBox, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!m_showing) m_settings.schema = index == 1 ? SitemapSchema::V09 : SitemapSchema::V084;
+    // Schema 0.84 has no room for alternates: the box keeps its tick for
+    // when the schema changes back.
+    m_hreflangCheckBox->setEnabled(index == 1);
   });
   connect(m_lastmodSourceBox, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!m_showing && index >= 0) m_settings.lastmodSource = static_cast<LastmodSource>(index);
@@ -190,6 +200,7 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   bind(m_splitIndexCheckBox, &GeneratorSettings::splitIndex);
   bind(m_gzipCheckBox, &GeneratorSettings::gzip);
   bind(m_robotsTxtCheckBox, &GeneratorSettings::robotsTxt);
+  bind(m_hreflangCheckBox, &GeneratorSettings::hreflang);
   bind(m_writeStylesheetCheckBox, &GeneratorSettings::writeStylesheet);
   bind(m_obeyRobotsCheckBox, &GeneratorSettings::obeyRobots);
   // The robot's name means something only while robots.txt is obeyed.
@@ -212,6 +223,8 @@ void SearchEngineDialog::showSettings() {
   m_splitIndexCheckBox->setChecked(m_settings.splitIndex);
   m_gzipCheckBox->setChecked(m_settings.gzip);
   m_robotsTxtCheckBox->setChecked(m_settings.robotsTxt);
+  m_hreflangCheckBox->setChecked(m_settings.hreflang);
+  m_hreflangCheckBox->setEnabled(m_settings.schema == SitemapSchema::V09);
   m_stylesheetEdit->setText(toQString(m_settings.stylesheet));
   m_obeyRobotsCheckBox->setChecked(m_settings.obeyRobots);
   m_robotsAgentEdit->setText(toQString(m_settings.robotsAgent));

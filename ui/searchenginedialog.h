@@ -40,6 +40,7 @@ class SearchEngineDialog final : public FixedDialog {
   QCheckBox* m_gzipCheckBox;
   QCheckBox* m_robotsTxtCheckBox;
   QGroupBox* m_addressGroup;
+  QCheckBox* m_hreflangCheckBox;
   QLabel* m_stylesheetLabel;
   QLineEdit* m_stylesheetEdit;
   QCheckBox* m_writeStylesheetCheckBox;

@@ -162,6 +162,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "a",
                   "b",
                   [](GeneratorSettings& s, cli::CliOptions&) { s.fileMask = "*.b"; }},
+        ParseCase{"language alternates with schema 0.9",
+                  {"--hreflang", "--schema", "0.9", "a", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings& s, cli::CliOptions&) {
+                    s.hreflang = true;
+                    s.schema = SitemapSchema::V09;
+                  }},
         ParseCase{"a stylesheet by URL and the program's own",
                   {"--stylesheet", "https://s/x.xsl?v=1&a=b", "--write-stylesheet", "a", "b"},
                   "a",

@@ -151,6 +151,34 @@ TEST(Command, StylesheetIsWrittenNamedAndSavedAndOneOfTheUsersStays) {
               HasSubstr("\r\n<?xml-stylesheet type=\"text/xsl\" href=\"/s&amp;t.xsl\"?>\r\n"));
 }
 
+TEST(Command, HreflangWritesAlternatesWithSchema09AndSaysOnceThat084HasNoRoom) {
+  test::TempDir dir;
+  dir.writeFile("site/en.html", R"(<link rel="alternate" hreflang="en" href="en.html">)"
+                                R"(<link rel="alternate" hreflang="sk" href="sk.html">)");
+  dir.writeFile("site/sk.html", R"(<link rel="alternate" hreflang="sk" href="sk.html">)");
+  CliRun run =
+      runCli({"--hreflang", "--save-project", dir / "site.prj", dir / "site", "https://s/"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "qorv-cli: --hreflang does nothing with schema 0.84: language alternates need "
+            "--schema 0.9\n");
+  EXPECT_THAT(test::readFile(dir / "site/sitemap.xml"), Not(HasSubstr("xhtml")));
+  EXPECT_THAT(run.out, Not(HasSubstr("Jazykové")));
+  EXPECT_THAT(test::readFile(dir / "site.prj"), ::testing::EndsWith("\r\nHreflang=1\r\n"));
+
+  run = runCli({"--project", dir / "site.prj", "--schema", "0.9"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::string written = test::readFile(dir / "site/sitemap.xml");
+  EXPECT_THAT(written, HasSubstr(R"( xmlns:xhtml="http://www.w3.org/1999/xhtml" )"));
+  EXPECT_THAT(written, HasSubstr("      <loc>https://s/en.html</loc>\r\n"
+                                 "      <lastmod>"));
+  EXPECT_THAT(written, HasSubstr("      <xhtml:link rel=\"alternate\" hreflang=\"sk\" "
+                                 "href=\"https://s/sk.html\"/>\r\n   </url>\r\n"));
+  EXPECT_TRUE(fuzz::checkSitemap(written).wellFormed);
+  EXPECT_THAT(run.out, HasSubstr("\n\nJazykové verzie bez spätného odkazu: 1\n"));
+}
+
 TEST(Command, OptionsSetMasksIndexFileTagsAndTicks) {
   test::TempDir dir;
   dir.writeFile("index.php");

@@ -1,12 +1,21 @@
 #include "core/sitemapjob.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "tests/support/formats.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
 namespace {
+
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
 
 struct Inputs final : ScanInputs {
   std::string folder;
@@ -207,6 +216,54 @@ TEST(SitemapJob, CompletionMessageTellsWhatTheLastScanLeftOut) {
   settings.excludePatterns.clear();
   ASSERT_TRUE(job.scan());
   EXPECT_EQ(job.completionMessage(result), SitemapJob::report(result));
+}
+
+TEST(SitemapJob, CompletionMessageCountsPagesWhoseVersionsDoNotLinkBack) {
+  test::TempDir dir;
+  const auto page = [](std::string_view links) {
+    return "<html><head>" + std::string(links) + "</head><body></body></html>";
+  };
+  // en names sk, which names only itself; de names en, which does not
+  // name it back; fr names en and itself too but is left out.
+  dir.writeFile("en.html", page(R"(<link rel=alternate hreflang=en href=en.html>)"
+                                R"(<link rel=alternate hreflang=sk href=sk.html>)"));
+  dir.writeFile("sk.html", page(R"(<link rel=alternate hreflang=sk href=sk.html>)"));
+  dir.writeFile("de.html", page(R"(<link rel=alternate hreflang=en href=en.html>)"));
+  dir.writeFile("fr.html", page(R"(<link rel=alternate hreflang=en href=en.html>)"));
+  GeneratorSettings settings;
+  settings.schema = SitemapSchema::V09;
+  settings.hreflang = true;
+  settings.excludePatterns = "fr.html";
+  PageList pages;
+  Inputs inputs;
+  inputs.folder = dir.path();
+  inputs.url = "http://s/";
+  const LocaleFormats formats = test::dayFirstFormats();
+  SitemapJob job(settings, pages, inputs, formats);
+  ASSERT_TRUE(job.scan());
+  pages.includeAll();
+  SitemapResult result = job.write();
+  std::vector<std::string> counted = result.withoutReturnLinks;
+  std::sort(counted.begin(), counted.end());
+  EXPECT_THAT(counted, ElementsAre("http://s/de.html", "http://s/en.html"));
+  EXPECT_THAT(job.completionMessage(result),
+              EndsWith("\n\nPočet Url: 4\n\nVynechané stránky: 1 (vylúčené vzorom 1)"
+                       "\n\nJazykové verzie bez spätného odkazu: 2"));
+  // With the parts' line after it.
+  result.partCount = 2;
+  EXPECT_THAT(SitemapJob::report(result),
+              EndsWith("\n\nJazykové verzie bez spätného odkazu: 2\n\nPočet súborov: 2"));
+
+  // Without the option, or with schema 0.84, nothing is counted.
+  for (const SitemapSchema schema : {SitemapSchema::V09, SitemapSchema::V084}) {
+    settings.schema = schema;
+    settings.hreflang = schema == SitemapSchema::V084;
+    ASSERT_TRUE(job.scan());
+    pages.includeAll();
+    result = job.write();
+    EXPECT_THAT(result.withoutReturnLinks, IsEmpty());
+    EXPECT_THAT(job.completionMessage(result), Not(HasSubstr("Jazykové")));
+  }
 }
 
 }  // namespace

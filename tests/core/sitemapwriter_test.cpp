@@ -508,6 +508,67 @@ TEST_F(SitemapWriterSteps, StalePartThatCannotBeRemovedFailsTheWriteOnceRobotsTx
   EXPECT_TRUE(fs.files["d/sitemap.xml"].starts_with(indexHead())) << "the new index is in place";
 }
 
+// Language alternates.
+
+class AlternateFiles : public SitemapWriterSteps {
+ protected:
+  AlternateFiles() {
+    settings.robotsTxt = false;
+    settings.compact = false;
+    settings.schema = SitemapSchema::V09;
+    settings.hreflang = true;
+    pages.clear();
+  }
+  SitemapResult write() const { return writer.writeSitemap("d/", "http://s/", pages, settings); }
+};
+
+TEST_F(AlternateFiles, CountTowardsTheByteLimitAndEveryPartDeclaresTheirNamespace) {
+  // A document exactly at the limit fits one file; one alternate more
+  // splits it, and no part passes the limit.
+  const std::string head = documentHead(SitemapDocument::Urlset, settings);
+  ASSERT_NE(head.find(R"(xmlns:xhtml="http://www.w3.org/1999/xhtml")"), std::string::npos);
+  fillToSize(pages, kMaxSitemapBytes09, head.size());
+  SitemapResult result = write();
+  EXPECT_EQ(result.partCount, 0u);
+  EXPECT_EQ(result.fileSize, kMaxSitemapBytes09);
+
+  pages.setAlternates(pages.size() - 1, {{"sk", "http://s/sk/"}});
+  result = write();
+  ASSERT_EQ(result.partCount, 2u);
+  for (const char* part : {"d/sitemap-1.xml", "d/sitemap-2.xml"}) {
+    EXPECT_LE(fs.files[part].size(), kMaxSitemapBytes09) << part;
+    EXPECT_TRUE(fs.files[part].starts_with(head)) << part;
+  }
+  EXPECT_THAT(fs.files["d/sitemap-2.xml"],
+              ::testing::HasSubstr("      <xhtml:link rel=\"alternate\" hreflang=\"sk\" "
+                                   "href=\"http://s/sk/\"/>\r\n   </url>\r\n</urlset>\r\n"));
+  EXPECT_TRUE(fs.files["d/sitemap.xml"].starts_with(indexHead(kSchema09)))
+      << "an index declares no namespace it does not use";
+}
+
+TEST_F(AlternateFiles, OffTheWriteIsByteForByteTheSameAsWithoutAny) {
+  pages.add("http://s/en/", "5.3.2006", "0:00:00", "none", "none",
+            {{"en", "http://s/en/"}, {"sk", "http://s/sk/"}});
+  pages.add("http://s/sk/", "5.3.2006", "0:00:00", "none", "none", {{"sk", "http://s/sk/"}});
+  pages.includeAll();
+  PageList bare;
+  for (const PageEntry& row : pages)
+    bare.add(row.url, row.dateText, row.timeText, row.changefreq, row.priority);
+  bare.includeAll();
+  for (const SitemapSchema schema : {SitemapSchema::V084, SitemapSchema::V09}) {
+    for (const bool hreflang : {false, true}) {
+      if (schema == SitemapSchema::V09 && hreflang) continue;
+      settings.schema = schema;
+      settings.hreflang = hreflang;
+      const SitemapResult result = write();
+      const std::string written = fs.files["d/sitemap.xml"];
+      EXPECT_THAT(result.withoutReturnLinks, ::testing::IsEmpty());
+      writer.writeSitemap("d/", "http://s/", bare, settings);
+      EXPECT_EQ(written, fs.files["d/sitemap.xml"]);
+    }
+  }
+}
+
 // The stylesheet that the files name, and the program's own sitemap.xsl.
 
 class StylesheetFiles : public SitemapWriterSteps {

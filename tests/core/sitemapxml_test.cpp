@@ -252,6 +252,69 @@ TEST_F(SitemapXmlTest, IndexNamesEachPartUnderTheSiteUrlInTheLayoutOfTheUrlset) 
   EXPECT_EQ(documentTail(SitemapDocument::Index), "</sitemapindex>\r\n");
 }
 
+/// Two versions of a page: as `languageAlternates` gives them, escaped.
+void addPageWithVersions(PageList& pages) {
+  addTicked(pages, "http://s/en/a.htm", "5.3.2006", "9:05:06", "daily", "none");
+  pages.setAlternates(pages.size() - 1, {{"en", "http://s/en/a.htm"},
+                                         {"sk", "http://s/sk/a.htm?x=1&amp;y=2"},
+                                         {"x-default", "http://s/"}});
+}
+
+TEST_F(SitemapXmlTest, AlternatesFollowTheTagsOnePerLineInThePrettyLayout) {
+  addPageWithVersions(pages);
+  settings.schema = SitemapSchema::V09;
+  settings.hreflang = true;
+  const std::string head = urlsetHead(kSchema09);
+  const std::string declared = std::string(head).insert(
+      head.find(" xsi:schemaLocation"), " xmlns:xhtml=\"http://www.w3.org/1999/xhtml\"");
+  EXPECT_EQ(
+      document(),
+      declared +
+          "   <url>\r\n"
+          "      <loc>http://s/en/a.htm</loc>\r\n"
+          "      <lastmod>2006-03-05</lastmod>\r\n"
+          "      <changefreq>daily</changefreq>\r\n"
+          "      <xhtml:link rel=\"alternate\" hreflang=\"en\" href=\"http://s/en/a.htm\"/>\r\n"
+          "      <xhtml:link rel=\"alternate\" hreflang=\"sk\" "
+          "href=\"http://s/sk/a.htm?x=1&amp;y=2\"/>\r\n"
+          "      <xhtml:link rel=\"alternate\" hreflang=\"x-default\" href=\"http://s/\"/>\r\n"
+          "   </url>\r\n" +
+          kTail);
+  EXPECT_EQ(documentHead(SitemapDocument::Index, settings), test::indexHead(kSchema09))
+      << "an index names no alternates";
+}
+
+TEST_F(SitemapXmlTest, AlternatesInTheCompactLayoutStayOnTheUrlsLine) {
+  addPageWithVersions(pages);
+  settings.schema = SitemapSchema::V09;
+  settings.hreflang = true;
+  settings.compact = true;
+  const std::string doc = document();
+  EXPECT_EQ(doc.substr(doc.find("<url>")),
+            "<url><loc>http://s/en/a.htm</loc><lastmod>2006-03-05</lastmod>"
+            "<changefreq>daily</changefreq>"
+            "<xhtml:link rel=\"alternate\" hreflang=\"en\" href=\"http://s/en/a.htm\"/>"
+            "<xhtml:link rel=\"alternate\" hreflang=\"sk\" href=\"http://s/sk/a.htm?x=1&amp;y=2\"/>"
+            "<xhtml:link rel=\"alternate\" hreflang=\"x-default\" href=\"http://s/\"/></url>\r\n" +
+                kTail);
+}
+
+TEST_F(SitemapXmlTest, AlternatesAreWrittenOnlyWhenAskedForAndOnlyWithSchema09) {
+  addPageWithVersions(pages);
+  addTypicalRows(pages);
+  for (const SitemapSchema schema : {SitemapSchema::V084, SitemapSchema::V09}) {
+    settings.schema = schema;
+    settings.hreflang = false;
+    const std::string without = document();
+    EXPECT_EQ(without.find("xhtml"), std::string::npos);
+    settings.hreflang = true;
+    if (schema == SitemapSchema::V084)
+      EXPECT_EQ(document(), without) << "schema 0.84 has no room for them";
+    else
+      EXPECT_NE(document(), without);
+  }
+}
+
 struct StylesheetCase {
   const char* name;
   const char* stylesheet;

@@ -869,6 +869,150 @@ TEST(SiteScannerFake, RulesAreThoseOfTheScansStart) {
   EXPECT_THAT(leftOutTexts(scan.scanner), ElementsAre("robots b.htm"));
 }
 
+/// A fake scan that reads language versions from the pages' heads.
+struct AlternatesScan : FakeScan {
+  AlternatesScan() {
+    settings.schema = SitemapSchema::V09;
+    settings.hreflang = true;
+    settings.indexFile = "index.html";
+  }
+  static std::string pageWith(std::string_view links) {
+    return "<!doctype html><html><head><title>t</title>" + std::string(links) +
+           "</head><body><p>text</p></body></html>";
+  }
+  /// Each row's versions as "LANG URL", "|" between them.
+  std::vector<std::string> alternates() const {
+    std::vector<std::string> all;
+    for (const PageEntry& row : pages) {
+      std::string text;
+      for (const LanguageAlternate& alternate : row.alternates)
+        text += (text.empty() ? "" : "|") + alternate.hreflang + " " + alternate.url;
+      all.push_back(row.url + ": " + text);
+    }
+    return all;
+  }
+};
+
+TEST(SiteScannerAlternates, EachRowHoldsTheVersionsItsHeadNamesResolvedAgainstItsUrl) {
+  AlternatesScan scan;
+  scan.inputs.url = "http://example.com/site";
+  scan.fs.addFile("index.html").content = AlternatesScan::pageWith(
+      R"(<link rel="alternate" hreflang="en" href="./"><link rel="alternate" hreflang="sk" )"
+      R"(href="sk/">)");
+  scan.fs.addFile("sk/index.html").content =
+      AlternatesScan::pageWith(R"(<link rel="alternate" hreflang="en" href="../">)"
+                               R"(<link rel="alternate" hreflang="sk" href="">)"
+                               R"(<link rel="stylesheet" href="/s.css">)");
+  scan.fs.addFile("sk/o nás.html").content = AlternatesScan::pageWith(
+      R"(<link rel="alternate" hreflang="en" href="/site/about.html?a=1&amp;b=2#top">)");
+  scan.fs.addFile("plain.html").content = AlternatesScan::pageWith("");
+  scan.scanner.run();
+  EXPECT_THAT(scan.alternates(),
+              ElementsAre("http://example.com/site/: en http://example.com/site/|"
+                          "sk http://example.com/site/sk/",
+                          "http://example.com/site/plain.html: ",
+                          "http://example.com/site/sk/: en http://example.com/site/",
+                          "http://example.com/site/sk/o%20n\xC3\xA1s.html: "
+                          "en http://example.com/site/about.html?a=1&amp;b=2"))
+      << "the root row holds those of the folder's index file; an empty href names "
+         "nothing";
+  EXPECT_EQ(scan.fs.fileOpens, 4);
+}
+
+struct NoHeadsCase {
+  const char* name;
+  SitemapSchema schema;
+  bool hreflang;
+  friend void PrintTo(const NoHeadsCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class SiteScannerWithoutAlternates : public ::testing::TestWithParam<NoHeadsCase> {};
+
+TEST_P(SiteScannerWithoutAlternates, OpensNoPage) {
+  AlternatesScan scan;
+  scan.settings.schema = GetParam().schema;
+  scan.settings.hreflang = GetParam().hreflang;
+  scan.fs.addFile("a.html").content =
+      AlternatesScan::pageWith(R"(<link rel="alternate" hreflang="sk" href="/sk/">)");
+  scan.scanner.run();
+  EXPECT_THAT(scan.alternates(),
+              ElementsAre("http://example.com/: ", "http://example.com/a.html: "));
+  EXPECT_EQ(scan.fs.fileOpens, 0);
+  EXPECT_FALSE(scanNeedsPageHeads(scan.settings));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SiteScannerWithoutAlternates,
+                         ::testing::Values(NoHeadsCase{"Default", SitemapSchema::V084, false},
+                                           NoHeadsCase{"Schema09", SitemapSchema::V09, false},
+                                           NoHeadsCase{"HreflangWithSchema084", SitemapSchema::V084,
+                                                       true}),
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+TEST(SiteScannerAlternates, PageThatMayNotBeReadKeepsItsRowAndOneGoneGivesNone) {
+  AlternatesScan scan;
+  const std::string page =
+      AlternatesScan::pageWith(R"(<link rel="alternate" hreflang="sk" href="/sk/">)");
+  scan.fs.addFile("a.html").content = page;
+  auto& refused = scan.fs.addFile("refused.html");
+  refused.content = page;
+  refused.openError = EACCES;
+  auto& unreadable = scan.fs.addFile("unreadable.html");
+  unreadable.content = page;
+  unreadable.readError = EACCES;
+  scan.fs.addFile("gone.html").openError = ENOENT;
+  scan.fs.addFile("z.html").content = page;
+  scan.scanner.run();
+  EXPECT_THAT(
+      scan.alternates(),
+      ElementsAre("http://example.com/: ", "http://example.com/a.html: sk http://example.com/sk/",
+                  "http://example.com/refused.html: ", "http://example.com/unreadable.html: ",
+                  "http://example.com/z.html: sk http://example.com/sk/"));
+}
+
+TEST(SiteScannerAlternates, HeadThatCannotBeReadForAnotherReasonEndsTheScan) {
+  for (const bool whileReading : {false, true}) {
+    AlternatesScan scan;
+    scan.fs.addFile("a.html");
+    auto& broken = scan.fs.addFile("sub/broken.html");
+    (whileReading ? broken.readError : broken.openError) = EIO;
+    scan.fs.addFile("sub/z.html");
+    try {
+      scan.scanner.run();
+      ADD_FAILURE() << "no error";
+    } catch (const IoError& error) {
+      EXPECT_EQ(error.message(),
+                "Cannot read the head of \"ROOT/sub/broken.html\": Input/output error");
+      EXPECT_EQ(error.code, EIO);
+    }
+    EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/a.html"));
+  }
+}
+
+TEST(SiteScannerAlternates, HeadOfAPageThatRobotsTxtLeavesOutDoesNotMatter) {
+  AlternatesScan scan;
+  scan.settings.obeyRobots = true;
+  scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /broken\n";
+  scan.fs.addFile("broken.html").openError = EIO;
+  scan.fs.addFile("z.html");
+  scan.scanner.run();
+  EXPECT_THAT(scan.urls(), ElementsAre("http://example.com/", "http://example.com/z.html"));
+  EXPECT_THAT(leftOutTexts(scan.scanner), ElementsAre("robots broken.html"));
+}
+
+TEST(SiteScannerAlternates, AreAskedForWhenTheScanStarts) {
+  AlternatesScan scan;
+  scan.fs.addFile("a.html").content =
+      AlternatesScan::pageWith(R"(<link rel="alternate" hreflang="sk" href="/sk/">)");
+  scan.fs.addFile("b.html").content =
+      AlternatesScan::pageWith(R"(<link rel="alternate" hreflang="en" href="/en/">)");
+  scan.scanner.onFileDone = [&] { scan.settings.hreflang = false; };
+  scan.scanner.run();
+  EXPECT_THAT(
+      scan.alternates(),
+      ElementsAre("http://example.com/: ", "http://example.com/a.html: sk http://example.com/sk/",
+                  "http://example.com/b.html: en http://example.com/en/"));
+}
+
 /// robots.txt on disk, read through the platform.
 class SiteScannerRobotsFile : public SiteScannerTest {
  protected:

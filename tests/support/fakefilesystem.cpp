@@ -139,6 +139,7 @@ class FakeFolderHandle final : public Folder {
 
   Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
     const auto lock = called(m_fs);
+    ++m_fs.fileOpens;
     const FakeFileSystem::Entry* entry = find(name);
     if (!entry) return Failure{ENOENT};
     if (entry->isFolder) return std::unique_ptr<FileReader>();

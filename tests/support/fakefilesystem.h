@@ -73,8 +73,9 @@ class FakeFileSystem final : public FileSystem {
   /// Open folders right now, and the most ever open at once.
   int openFolders = 0;
   int maxOpenFolders = 0;
-  /// Files read so far.
+  /// Files read so far: whole (`readFile`), and opened to be read in steps.
   int fileReads = 0;
+  int fileOpens = 0;
   /// The most folders and listings ever open at once, together: what a
   /// real file system would count as descriptors.
   int maxOpenDescriptors = 0;

@@ -181,6 +181,7 @@ class AccessibilityTest : public QObject {
     row("settingsDialog", "m_okButton", "", "OK");
     row("searchEngineDialog", "m_schemaBox", "m_schemaLabel", "Schéma");
     row("searchEngineDialog", "m_encodeNonAsciiCheckBox", "", "Kódovať písmená mimo ASCII (%XX)");
+    row("searchEngineDialog", "m_hreflangCheckBox", "", "Jazykové verzie (hreflang)");
     row("searchEngineDialog", "m_stylesheetEdit", "m_stylesheetLabel", "Štýl (XSL)");
     row("searchEngineDialog", "m_writeStylesheetCheckBox", "", "Zapísať aj sitemap.xsl");
     row("searchEngineDialog", "m_obeyRobotsCheckBox", "", "Dodržať robots.txt");
@@ -189,6 +190,8 @@ class AccessibilityTest : public QObject {
     row("searchEngineDialog", "m_lastmodSourceBox", "", "Dátum zmeny");
     row("searchEngineDialog", "m_okButton", "", "OK");
     row("leftOutDialog", "m_leftOutView", "m_totalLabel", "Vynechané stránky");
+    row("leftOutDialog", "m_returnLinksView", "m_returnLinksLabel",
+        "Jazykové verzie bez spätného odkazu");
     row("leftOutDialog", "m_okButton", "", "OK");
     row("pageEditDialog", "m_dateEdit", "m_lastmodLabel", "lastmod dátum");
     row("pageEditDialog", "m_timeEdit", "", "lastmod čas");

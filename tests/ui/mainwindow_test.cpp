@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -248,6 +249,47 @@ class MainWindowTest : public QObject {
     QVERIFY(!leftOutOffered());
     QVERIFY(m_form->scanner().leftOut().empty());
     QVERIFY2(settings.excludePatterns.empty(), "a new project resets the patterns");
+  }
+
+  void versionsWithoutReturnLinksAreListedAfterTheWriteUntilTheNextScan() {
+    GeneratorSettings& settings = currentEnvironment->app.context().settings;
+    const struct Defaults {
+      GeneratorSettings& settings;
+      ~Defaults() { settings = GeneratorSettings{}; }
+    } defaults{settings};
+    test::TempDir site;
+    // The English page names the Slovak one, which names only itself.
+    site.writeFile("en&.htm", R"(<link rel="alternate" hreflang="en" href="en&amp;.htm">)"
+                              R"(<link rel="alternate" hreflang="sk" href="sk.htm">)");
+    site.writeFile("sk.htm", R"(<link rel="alternate" hreflang="sk" href="sk.htm">)");
+    settings.schema = SitemapSchema::V09;
+    settings.hreflang = true;
+    scan(site, QStringLiteral("http://s/"));
+    QVERIFY2(!leftOutOffered(), "nothing left out, nothing written yet");
+    part<QAction>("m_includeAllAction")->trigger();
+    QTest::mouseClick(part<QPushButton>("m_generateButton"), Qt::LeftButton);
+    QVERIFY2(currentEnvironment->messages.last().endsWith(
+                 QStringLiteral("\n\nJazykové verzie bez spätného odkazu: 1")),
+             qPrintable(currentEnvironment->messages.last()));
+    QVERIFY(leftOutOffered());
+
+    QString label;
+    QStringList urls;
+    test::whileModal([this] { part<QAction>("m_leftOutAction")->trigger(); },
+                     [&](QDialog* dialog) {
+                       auto* shown = test::part<QLabel>(dialog, "m_returnLinksLabel");
+                       label = shown->isVisible() ? shown->text() : QString();
+                       const QAbstractItemModel* model =
+                           test::part<QListView>(dialog, "m_returnLinksView")->model();
+                       for (int row = 0; row < model->rowCount(); ++row)
+                         urls << model->index(row, 0).data().toString();
+                       test::part<QPushButton>(dialog, "m_okButton")->click();
+                     });
+    QCOMPARE(label, QStringLiteral("Jazykové verzie bez spätného odkazu: 1"));
+    QCOMPARE(urls, QStringList{QStringLiteral("http://s/en&.htm")});
+
+    scan(site, QStringLiteral("http://s/"));
+    QVERIFY2(!leftOutOffered(), "a scan forgets the last write's list");
   }
 
   void scanEndedByAnUnreadableRobotsTxtOffersNoList() {

@@ -108,10 +108,16 @@ class SearchEngineDialogTest : public QObject {
     QCOMPARE(write->text(), QStringLiteral("Zapísať aj sitemap.xsl"));
     QVERIFY(!write->isChecked());
     QVERIFY(write->sizeHint().width() <= write->width());
-    for (QWidget* control : {static_cast<QWidget*>(edit), static_cast<QWidget*>(write)}) {
+    auto* hreflang = part<QCheckBox>("m_hreflangCheckBox");
+    QCOMPARE(hreflang->text(), QStringLiteral("Jazykové verzie (hreflang)"));
+    QVERIFY(!hreflang->isChecked());
+    QVERIFY(hreflang->sizeHint().width() <= hreflang->width());
+    for (QWidget* control : {static_cast<QWidget*>(hreflang), static_cast<QWidget*>(edit),
+                             static_cast<QWidget*>(write)}) {
       QCOMPARE(control->parentWidget(), group);
       QVERIFY2(group->contentsRect().contains(control->geometry()), "inside the group's frame");
     }
+    QVERIFY(hreflang->geometry().bottom() < edit->y());
     QVERIFY(edit->y() < write->y());
     const QRect frame = group->geometry();
     QVERIFY2(frame.top() > part<QCheckBox>("m_robotsTxtCheckBox")->geometry().bottom(),
@@ -132,6 +138,34 @@ class SearchEngineDialogTest : public QObject {
     QCOMPARE(part<QLineEdit>("m_stylesheetEdit")->text(), QStringLiteral("https://s/x.xsl"));
     QVERIFY(!part<QCheckBox>("m_writeStylesheetCheckBox")->isChecked());
     QCOMPARE(m_settings.stylesheet, std::string("https://s/x.xsl"));
+  }
+
+  void hreflangBoxIsTheLiveSettingAndWaitsForSchema09() {
+    auto* hreflang = part<QCheckBox>("m_hreflangCheckBox");
+    auto* schema = part<QComboBox>("m_schemaBox");
+    QVERIFY2(!hreflang->isEnabled(), "schema 0.84 has no room for alternates");
+    schema->setCurrentIndex(1);
+    QVERIFY(hreflang->isEnabled());
+    hreflang->click();
+    QVERIFY(m_settings.hreflang);
+    // Back to 0.84 the box keeps its tick, and the setting stays for when
+    // the schema changes again.
+    schema->setCurrentIndex(0);
+    QVERIFY(!hreflang->isEnabled());
+    QVERIFY(hreflang->isChecked());
+    QVERIFY(m_settings.hreflang);
+
+    m_settings.hreflang = false;
+    m_settings.schema = SitemapSchema::V09;
+    m_dialog->showSettings();
+    QVERIFY(!hreflang->isChecked());
+    QVERIFY(hreflang->isEnabled());
+    m_settings.hreflang = true;
+    m_settings.schema = SitemapSchema::V084;
+    m_dialog->showSettings();
+    QVERIFY(hreflang->isChecked());
+    QVERIFY(!hreflang->isEnabled());
+    QVERIFY(m_settings.hreflang);
   }
 
   void controlsAreTheLiveSettingsAndAProjectShowsInThem() {
@@ -247,6 +281,15 @@ class SearchEngineDialogTest : public QObject {
                         part<QCheckBox>("m_obeyRobotsCheckBox"),
                         part<QLineEdit>("m_robotsAgentEdit"), part<QLineEdit>("m_excludeEdit"),
                         part<QComboBox>("m_lastmodSourceBox"), part<QPushButton>("m_okButton")}));
+    // And the language box once the schema has room for alternates.
+    part<QComboBox>("m_schemaBox")->setCurrentIndex(1);
+    whileModal([this] { m_dialog->exec(); },
+               [&](QDialog* shown) {
+                 order = test::tabOrder(shown, part<QCheckBox>("m_robotsTxtCheckBox"), 3);
+               });
+    QCOMPARE(order, (QList<QWidget*>{part<QCheckBox>("m_robotsTxtCheckBox"),
+                                     part<QCheckBox>("m_hreflangCheckBox"),
+                                     part<QLineEdit>("m_stylesheetEdit")}));
   }
 };
 
