@@ -2,6 +2,8 @@
 
 #include "core/datetimetext.h"
 #include "core/errors.h"
+#include "core/headrules.h"
+#include "core/urltext.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
 
@@ -20,6 +22,24 @@ bool isIndexFile(std::string_view relativePath, std::string_view indexFile) {
   const std::size_t folderPart = relativePath.size() - indexFile.size();
   return (folderPart == 0 || relativePath[folderPart - 1] == '/') &&
          indexFile.find('/') == std::string_view::npos;
+}
+
+/// `relativePath` without a final ".html" or ".htm" (in any case) of its
+/// name; a name that is nothing else keeps it, or the URL would be its
+/// folder's.
+std::string_view withoutPageExtension(std::string_view relativePath) {
+  const std::size_t nameStart = relativePath.rfind('/') + 1;  // npos + 1 is 0
+  const std::string_view name = relativePath.substr(nameStart);
+  for (const std::string_view extension : {std::string_view(".html"), std::string_view(".htm")}) {
+    if (name.size() <= extension.size()) continue;
+    const std::string_view end = name.substr(name.size() - extension.size());
+    bool same = true;
+    for (std::size_t i = 0; i < end.size() && same; ++i)
+      same = (end[i] >= 'A' && end[i] <= 'Z' ? static_cast<char>(end[i] - 'A' + 'a') : end[i]) ==
+             extension[i];
+    if (same) return relativePath.substr(0, relativePath.size() - extension.size());
+  }
+  return relativePath;
 }
 
 constexpr std::string_view kRobotsTxtName = "robots.txt";
@@ -111,6 +131,14 @@ bool SiteScanner::run() {
   m_exclude = ExcludePatterns(m_settings.excludePatterns);
   m_robots.reset();
   if (m_settings.obeyRobots) m_robots = readRobotsRules();
+  m_headNeeds = HeadNeeds{.noindex = m_settings.skipNoindex,
+                          .redirect = m_settings.skipRedirects,
+                          .canonical = m_settings.useCanonical};
+  m_dropExtension = m_settings.dropExtension;
+  m_oneRowPerUrl = m_headNeeds.canonical || m_dropExtension;
+  m_rowsByUrl.clear();
+  if (m_oneRowPerUrl)
+    m_rowsByUrl.emplace(comparableUrl(m_rootUrl), RowOwner{0, true, std::string()});
 
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
@@ -132,7 +160,8 @@ bool SiteScanner::run() {
 }
 
 std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
-                                 std::string_view indexFile, bool encodeNonAscii) {
+                                 std::string_view indexFile, bool encodeNonAscii,
+                                 bool dropExtension) {
   // One pass over the bytes into one buffer: this runs for every file of the
   // site. A little room for escapes spares most escaped names a doubling of
   // the buffer, which stays with the row.
@@ -140,7 +169,10 @@ std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativ
   url.reserve(base.size() + 1 + relativePath.size() + 16);
   appendXmlEscapedWithSlashes(url, base);
   if (base.empty() || base.back() != '/') url += '/';
-  if (isIndexFile(relativePath, indexFile)) relativePath.remove_suffix(indexFile.size());
+  if (isIndexFile(relativePath, indexFile))
+    relativePath.remove_suffix(indexFile.size());
+  else if (dropExtension)
+    relativePath = withoutPageExtension(relativePath);
   appendUrlPathEscaped(url, relativePath, encodeNonAscii);
   return url;
 }
@@ -169,8 +201,18 @@ bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
   return true;
 }
 
-FileFacts SiteScanner::readFacts(const FoundFile& file) {
-  return FileFacts{file.folder.lastWriteTime(file.name)};
+FileFacts SiteScanner::readFacts(const FoundFile& file, const HeadNeeds& needs) {
+  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt};
+  // A file without a time gives no row: its head would decide nothing.
+  if (needs.any() && facts.time && *facts.time) {
+    // One parser and buffer for each thread that reads, kept from page to
+    // page with the room they grew to.
+    thread_local HeadParser parser;
+    thread_local std::string buffer;
+    PageRead& page = facts.page.emplace();
+    page.read = readPageHead(file.folder, file.name, parser, buffer, page.head);
+  }
+  return facts;
 }
 
 void SiteScanner::onFileFound(const FoundFile& file) {
@@ -180,7 +222,7 @@ void SiteScanner::onFileFound(const FoundFile& file) {
   if (!m_exclude.empty() && m_exclude.matchFile(relative)) {
     m_leftOut.add(std::string(relative), LeftOutReason::Exclude);
   } else {
-    addFileRow(file.path, relative, readFacts(file));
+    addFileRow(file.path, relative, readFacts(file, m_headNeeds));
   }
   if (onFileDone) onFileDone();
 }
@@ -196,16 +238,84 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
     throw IoError("Cannot read the time of", path, read.error());
   if (!read || !*read) return;
   const DateTime& written = **read;
-  std::string url =
-      fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile, m_settings.encodeNonAscii);
+  std::string url = fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile,
+                            m_settings.encodeNonAscii, m_dropExtension);
+  bool ownUrl = true;
+  bool unreadable = false;
+  if (facts.page) {
+    const Result<bool>& headRead = facts.page->read;
+    // A page gone or refused since it was listed, or no regular file, is
+    // listed as if its head said nothing. Any other failure ends the scan:
+    // it could publish a page that a rule would have left out.
+    if (!headRead && failureKind(headRead.error()) == FailureKind::Failed)
+      throw IoError("Cannot read", path, headRead.error());
+    if (!headRead || !*headRead) {
+      unreadable = true;
+    } else if (const std::optional<LeftOutReason> reason =
+                   headRule(facts.page->head, url, ownUrl)) {
+      m_leftOut.add(std::string(relativePath), *reason);
+      return;
+    }
+  }
   // The URL as it would be written decides, so that the site URL's own
   // path counts as a crawler would see it.
   if (m_robots && !m_robots->allows(m_robotsPaths.of(requestPath(url, m_requestPath)))) {
     m_leftOut.add(std::string(relativePath), LeftOutReason::Robots);
     return;
   }
+  if (unreadable) m_leftOut.add(std::string(relativePath), LeftOutReason::Unreadable);
+  addRow(std::move(url), ownUrl, relativePath, written);
+}
+
+std::optional<LeftOutReason> SiteScanner::headRule(const PageHead& head, std::string& url,
+                                                   bool& ownUrl) const {
+  if (m_headNeeds.noindex && isNoindex(head)) return LeftOutReason::Noindex;
+  if (!m_headNeeds.redirect && !m_headNeeds.canonical) return std::nullopt;
+  const std::string pageUrl = urlOfRowText(url);
+  if (m_headNeeds.redirect && isRedirectStub(head, pageUrl)) return LeftOutReason::Redirect;
+  if (!m_headNeeds.canonical) return std::nullopt;
+  // The site is where this file's URL begins: the site URL as it is now.
+  const std::string siteUrl =
+      urlOfRowText(fileUrl(m_inputs.siteUrl(), {}, {}, m_settings.encodeNonAscii));
+  CanonicalUrl canonical = canonicalUrl(head, pageUrl, siteUrl);
+  if (canonical.kind == CanonicalUrl::OutsideSite) return LeftOutReason::Canonical;
+  if (canonical.kind == CanonicalUrl::WithinSite) {
+    url = std::move(canonical.rowUrl);
+    ownUrl = false;
+  }
+  return std::nullopt;
+}
+
+void SiteScanner::addRow(std::string url, bool ownUrl, std::string_view relativePath,
+                         const DateTime& written) {
+  // The index file at the root is the root row's page.
+  if (ownUrl && url == m_rootRowUrl) {
+    ++m_keptFiles;
+    return;
+  }
+  if (m_oneRowPerUrl) {
+    const auto [found, added] = m_rowsByUrl.try_emplace(
+        comparableUrl(urlOfRowText(url)), RowOwner{m_pages.size(), ownUrl, std::string()});
+    RowOwner& owner = found->second;
+    if (!added) {
+      // The page whose own path gives the URL keeps its row, or else the
+      // first in walk order; a page listed under a canonical URL gives way.
+      if (!ownUrl || owner.ownUrl) {
+        m_leftOut.add(std::string(relativePath), LeftOutReason::Duplicate);
+        return;
+      }
+      m_leftOut.add(std::move(owner.path), LeftOutReason::Duplicate);
+      owner.ownUrl = true;
+      owner.path = relativePath;
+      const PageEntry& row = m_pages.at(owner.row);
+      m_pages.setDetails(owner.row, formatDateText(written.date, m_formats),
+                         formatShortTimeText(written.time, m_formats), row.changefreq,
+                         row.priority);
+      return;  // one page kept for another
+    }
+    owner.path = relativePath;
+  }
   ++m_keptFiles;
-  if (url == m_rootRowUrl) return;
   if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
   m_pages.add(std::move(url), formatDateText(written.date, m_formats),
               formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),

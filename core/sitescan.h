@@ -5,12 +5,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/dirwalk.h"
 #include "core/excludepatterns.h"
 #include "core/generatorsettings.h"
 #include "core/leftout.h"
+#include "core/pagehead.h"
 #include "core/pagelist.h"
 #include "core/robotsrules.h"
 #include "platform/datetime.h"
@@ -34,10 +36,30 @@ class ScanInputs {
 /// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
+/// What the rules of a scan need to know of a page's head. With none of
+/// them on, no page is opened.
+struct HeadNeeds {
+  bool noindex = false;
+  bool redirect = false;
+  bool canonical = false;
+  bool any() const { return noindex || redirect || canonical; }
+};
+
+/// A page's head as `readPageHead` read it.
+struct PageRead {
+  /// True: `head` is what the page's head says. False: the entry is no
+  /// regular file (a FIFO, a device), which is never opened. An error: the
+  /// page could not be opened or read.
+  Result<bool> read = false;
+  PageHead head;
+};
+
 /// What the disk says of one reported file. Read without touching anything
 /// the scan shares, so that several files could be read at once.
 struct FileFacts {
   Result<std::optional<DateTime>> time;
+  /// Read when the scan's rules need the head and the time was read.
+  std::optional<PageRead> page;
 };
 
 /// Turns the local copy of a site into the page list: a root row for the
@@ -90,11 +112,16 @@ class SiteScanner {
   /// `indexFile` exactly (when not empty) leaves its name out, so the URL
   /// is its folder's, ending in "/". `encodeNonAscii` writes the path's
   /// letters outside ASCII as "%XX" of their UTF-8 bytes too.
+  /// `dropExtension` leaves out a final ".html" or ".htm" (in any case) of
+  /// the file's name, after the index file rule; a name that is nothing else
+  /// keeps it.
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
-                             std::string_view indexFile, bool encodeNonAscii = false);
+                             std::string_view indexFile, bool encodeNonAscii = false,
+                             bool dropExtension = false);
 
-  /// Reads what the row of a reported file needs from the disk.
-  static FileFacts readFacts(const FoundFile& file);
+  /// Reads what the row of a reported file needs from the disk: its time,
+  /// and its head when `needs` asks for one.
+  static FileFacts readFacts(const FoundFile& file, const HeadNeeds& needs = {});
 
  private:
   void onFileFound(const FoundFile& file);
@@ -102,6 +129,12 @@ class SiteScanner {
   /// Decides, from what `readFacts` gave, whether and how the file becomes
   /// a row: what depends on the settings, the site URL and the rules.
   void addFileRow(const std::string& path, std::string_view relativePath, const FileFacts& facts);
+  /// The rule of the page's head that leaves it out, if any; a canonical
+  /// URL within the site replaces `url`, and clears `ownUrl`.
+  std::optional<LeftOutReason> headRule(const PageHead& head, std::string& url, bool& ownUrl) const;
+  /// Adds the row of a file that no rule left out, or leaves it out when
+  /// another page has the row of its URL.
+  void addRow(std::string url, bool ownUrl, std::string_view relativePath, const DateTime& written);
   RobotsRules readRobotsRules() const;
 
   GeneratorSettings& m_settings;
@@ -121,6 +154,19 @@ class SiteScanner {
   RobotsPathForm m_robotsPaths;
   LeftOutList m_leftOut;
   std::size_t m_keptFiles = 0;
+  HeadNeeds m_headNeeds;
+  bool m_dropExtension = false;
+  /// Rows by their URL's comparable form, kept only when two pages can give
+  /// one URL (canonical URLs, extensions dropped): otherwise every file's
+  /// URL is its own.
+  struct RowOwner {
+    std::size_t row;
+    /// Whether the row's URL is the one its page's own path gives.
+    bool ownUrl;
+    std::string path;
+  };
+  bool m_oneRowPerUrl = false;
+  std::unordered_map<std::string, RowOwner> m_rowsByUrl;
   bool m_running = false;
   bool m_stopRequested = false;
 };
