@@ -62,7 +62,8 @@ struct FakeScan {
 void addJudgedSite(test::FakeFileSystem& fs) {
   fs.addFile("index.htm").content = page("<title>Home</title>");
   fs.addFile("draft.html").content = page(R"(<meta name="ROBOTS" content="follow, NoIndex">)");
-  fs.addFile("old.html").content = page(R"(<meta http-equiv="refresh" content="0; url=/new.html">)");
+  fs.addFile("old.html").content =
+      page(R"(<meta http-equiv="refresh" content="0; url=/new.html">)");
   fs.addFile("new.html").content = page(R"(<link rel="canonical" href="new.html">)");
   fs.addFile("print.html").content = page(R"(<link rel="canonical" href="/new.html#top">)");
   fs.addFile("syndicated.html").content =
@@ -179,9 +180,10 @@ INSTANTIATE_TEST_SUITE_P(
         CanonicalCase{"OwnUrlChangesNothing", "p.html",
                       R"(<link rel="canonical" href="https://example.com:443/docs/%70.html">)",
                       "https://example.com/docs/p.html"},
-        CanonicalCase{"TwoDifferentNameNone", "p.html",
-                      R"(<link rel="canonical" href="/docs/a"><link rel="canonical" href="/docs/b">)",
-                      "https://example.com/docs/p.html"},
+        CanonicalCase{
+            "TwoDifferentNameNone", "p.html",
+            R"(<link rel="canonical" href="/docs/a"><link rel="canonical" href="/docs/b">)",
+            "https://example.com/docs/p.html"},
         CanonicalCase{"TwoEqualCount", "p.html",
                       R"(<link rel="canonical" href="/docs/a"><link rel="canonical" href="a">)",
                       "https://example.com/docs/a"},
@@ -218,9 +220,9 @@ TEST(HeadRules, FirstRuleInOrderGivesTheReasonAndRobotsTxtSeesTheFinalUrl) {
   scan.allRules();
   scan.settings.obeyRobots = true;
   scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /private/\n";
-  scan.fs.addFile("stub.html").content = page(
-      R"(<meta name="robots" content="noindex"><meta http-equiv="refresh" content="0;url=/x">)"
-      R"(<link rel="canonical" href="https://elsewhere.example/">)");
+  scan.fs.addFile("stub.html").content =
+      page(R"(<meta name="robots" content="noindex"><meta http-equiv="refresh" content="0;url=/x">)"
+           R"(<link rel="canonical" href="https://elsewhere.example/">)");
   scan.fs.addFile("moved.html").content =
       page(R"(<meta http-equiv="refresh" content="0;url=/x"><link rel="canonical" href="//a.b/">)");
   scan.fs.addFile("public.html").content =
@@ -272,8 +274,8 @@ TEST(OneRowPerUrl, ThePageWhoseOwnPathGivesTheUrlKeepsTheRowInPlaceWithItsTime) 
               ElementsAre("http://example.com/docs/a.html", "http://example.com/b.html"));
   EXPECT_EQ(scan.pages.at(1).dateText, "2.1.2020") << "the time of the page itself";
   EXPECT_EQ(scan.pages.at(1).priority, "0.2");
-  EXPECT_THAT(scan.leftOut(), ElementsAre("duplicate amp.html", "duplicate print.html",
-                                          "duplicate docs/x.html"));
+  EXPECT_THAT(scan.leftOut(),
+              ElementsAre("duplicate amp.html", "duplicate print.html", "duplicate docs/x.html"));
   EXPECT_EQ(scan.scanner.keptFileCount(), 2u);
 }
 
@@ -300,8 +302,9 @@ TEST(OneRowPerUrl, DroppedExtensionThenTheCanonicalUrlAndTheIndexFileFirst) {
   scan.fs.addFile("contact.html").content = page(R"(<link rel="canonical" href="/contact.html">)");
   scan.fs.addFile("home.html").content = page(R"(<link rel="canonical" href="/">)");
   scan.scanner.run();
-  EXPECT_THAT(scan.rows(), ElementsAre("http://example.com/about", "http://example.com/contact.html",
-                                       "http://example.com/blog/"));
+  EXPECT_THAT(scan.rows(),
+              ElementsAre("http://example.com/about", "http://example.com/contact.html",
+                          "http://example.com/blog/"));
   EXPECT_THAT(scan.leftOut(), ElementsAre("duplicate home.html"));
   EXPECT_EQ(scan.pages.at(0).url, "http://example.com/") << "the root row's texts stay";
 }
@@ -319,18 +322,18 @@ TEST_P(DropExtension, LeavesOutTheNamesFinalPageExtensionAfterTheIndexFileRule) 
             GetParam().url);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DropExtension,
-    ::testing::Values(DropCase{"about.html", "index.htm", "http://s/about"},
-                      DropCase{"a/b.HTM", "index.htm", "http://s/a/b"},
-                      DropCase{"a/Index.Html", "", "http://s/a/Index"},
-                      DropCase{"a/index.html", "index.html", "http://s/a/"},
-                      DropCase{"a/index.htm", "index.html", "http://s/a/index"},
-                      DropCase{"v1.html.html", "", "http://s/v1.html"},
-                      DropCase{"page.shtml", "", "http://s/page.shtml"},
-                      DropCase{"a.html/b.txt", "", "http://s/a.html/b.txt"},
-                      DropCase{"a/.html", "", "http://s/a/.html"},
-                      DropCase{"a b&c.html", "", "http://s/a%20b&amp;c"}));
+INSTANTIATE_TEST_SUITE_P(Cases, DropExtension,
+                         ::testing::Values(DropCase{"about.html", "index.htm", "http://s/about"},
+                                           DropCase{"a/b.HTM", "index.htm", "http://s/a/b"},
+                                           DropCase{"a/Index.Html", "", "http://s/a/Index"},
+                                           DropCase{"a/index.html", "index.html", "http://s/a/"},
+                                           DropCase{"a/index.htm", "index.html",
+                                                    "http://s/a/index"},
+                                           DropCase{"v1.html.html", "", "http://s/v1.html"},
+                                           DropCase{"page.shtml", "", "http://s/page.shtml"},
+                                           DropCase{"a.html/b.txt", "", "http://s/a.html/b.txt"},
+                                           DropCase{"a/.html", "", "http://s/a/.html"},
+                                           DropCase{"a b&c.html", "", "http://s/a%20b&amp;c"}));
 
 struct UnreadableCase {
   const char* name;
