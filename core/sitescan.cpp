@@ -279,7 +279,9 @@ std::optional<LeftOutReason> SiteScanner::headRule(const PageHead& head, std::st
       urlOfRowText(fileUrl(m_inputs.siteUrl(), {}, {}, m_settings.encodeNonAscii));
   CanonicalUrl canonical = canonicalUrl(head, pageUrl, siteUrl);
   if (canonical.kind == CanonicalUrl::OutsideSite) return LeftOutReason::Canonical;
-  if (canonical.kind == CanonicalUrl::WithinSite) {
+  // The index file at the root is the root row's page, listed under the
+  // site URL whatever other URL within the site it names.
+  if (canonical.kind == CanonicalUrl::WithinSite && url != m_rootRowUrl) {
     url = std::move(canonical.rowUrl);
     ownUrl = false;
   }

@@ -295,7 +295,8 @@ TEST(OneRowPerUrl, DroppedExtensionThenTheCanonicalUrlAndTheIndexFileFirst) {
   scan.settings.dropExtension = true;
   scan.settings.useCanonical = true;
   scan.settings.indexFile = "index.html";
-  scan.fs.addFile("index.html");
+  // The root's page is the root row's, whatever its canonical URL.
+  scan.fs.addFile("index.html").content = page(R"(<link rel="canonical" href="/index.html">)");
   scan.fs.addFile("blog/index.html");
   // Its canonical URL is the form without the extension: its own.
   scan.fs.addFile("about.html").content = page(R"(<link rel="canonical" href="/about">)");
