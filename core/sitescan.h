@@ -64,9 +64,11 @@ struct FileFacts {
 
 /// Turns the local copy of a site into the page list: a root row for the
 /// site URL, then one unticked row per matching file, in walk order, with
-/// the URL the file is published under. The exclude patterns and, when
-/// asked, the scan folder's robots.txt leave pages out (never the root
-/// row); what they left out is listed in `leftOut`.
+/// the URL the file is published under (or the canonical URL its head
+/// names, when asked). The exclude patterns and, when asked, what a page's
+/// head says and the scan folder's robots.txt leave pages out (never the
+/// root row); what they left out is listed in `leftOut`, with the pages
+/// whose heads could not be read.
 class SiteScanner {
  public:
   SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
@@ -80,8 +82,9 @@ class SiteScanner {
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask), and IoError when
-  /// a folder cannot be listed, a file's time cannot be read for another
-  /// reason than being gone or refused, or robots.txt (when obeyed) cannot
+  /// a folder cannot be listed, a file's time (or, for the head rules, its
+  /// head) cannot be read for another reason than being gone or refused,
+  /// or robots.txt (when obeyed) cannot
   /// be read for another reason than being missing; the rows added until
   /// then stay. A scan folder that is missing or is a file gives the root
   /// row alone. The exclude patterns, the robots.txt rules and the robot's
