@@ -4,6 +4,8 @@
 #include <string_view>
 #include <variant>
 
+#include "core/unicodecase.h"
+
 namespace qorv::cli {
 
 namespace {
@@ -114,6 +116,9 @@ std::string joinedWords(std::span<const std::string_view> words) {
 
 /// What --help shows after the option's name.
 std::string helpValue(const ProjectSetting& setting) {
+  // A choice whose words would leave its description no room names them
+  // there instead.
+  if (!setting.option.valueName.empty()) return std::string(setting.option.valueName);
   const std::span<const std::string_view> words = choiceWords(setting);
   return words.empty() ? std::string(setting.option.valueName) : joinedWords(words);
 }
@@ -315,7 +320,13 @@ void applySettings(const std::vector<SettingArgument>& arguments, GeneratorSetti
                    // ignoring case, as the window's boxes do.
                    [&](const VocabularyValue& choice) {
                      VocabularyChoice& kept = settings.*choice.member;
-                     kept.setTyped(value, findIgnoreCase(kept.vocabulary(), value));
+                     // The entry an alias stands for is taken as the list
+                     // spells it, which is what the writer knows it by.
+                     const bool aliased =
+                         !choice.alias.empty() && (equalsIgnoreCase(value, choice.alias) ||
+                                                   equalsIgnoreCase(value, choice.aliasOf));
+                     const std::string typed = aliased ? std::string(choice.aliasOf) : value;
+                     kept.setTyped(typed, findIgnoreCase(kept.vocabulary(), typed));
                    },
                    [&](const ChoiceValue& choice) {
                      const auto found = std::find(choice.words.begin(), choice.words.end(), value);
@@ -361,6 +372,7 @@ std::vector<OptionSpelling> optionSpellings(std::span<const ProjectSetting> sett
     if (const auto* choice = std::get_if<VocabularyValue>(&setting.value)) {
       const Vocabulary entries = (defaults.*choice->member).vocabulary();
       spelling.words.assign(entries.begin(), entries.end());
+      if (!choice->alias.empty()) spelling.words.emplace_back(choice->alias);
     }
     spellings.push_back(std::move(spelling));
   }

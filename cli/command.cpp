@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -79,6 +80,13 @@ int run(const CliOptions& options, const Console& console) {
     project.open(*options.project);
   }
   applySettings(options.settings, settings);
+  // A memory file named here is relative to the current folder, not to the
+  // project's.
+  for (const SettingArgument& argument : options.settings) {
+    if (const auto* text = std::get_if<TextValue>(&argument.setting->value);
+        text && text->member == &GeneratorSettings::lastmodMemory)
+      settings.lastmodMemoryBase.folder.clear();
+  }
   if (options.folder) texts.setLocalFolder(*options.folder);
   if (options.url) texts.setSiteUrl(*options.url);
   if (texts.localFolder().empty()) throw UsageError("the project names no FOLDER");
@@ -104,6 +112,9 @@ int run(const CliOptions& options, const Console& console) {
     const SitemapResult result = job.write();
     std::fprintf(console.out, "%s\n", job.completionMessage(result).c_str());
     if (result.exceedsLimits()) status = LimitExceeded;
+    // The sitemap stays written; the run is no success all the same.
+    if (std::fflush(console.out) != 0) throw IoError("Cannot write the standard output", EIO);
+    job.throwMemoryFailure();
   }
   if (options.leftOut) printLeftOut(job.scanner().leftOut(), console.out);
   if (std::fflush(console.out) != 0 || std::ferror(console.out))

@@ -2,8 +2,10 @@
 
 #include <array>
 
+#include "core/contentmemory.h"
 #include "core/projectsettings.h"
 #include "core/unicodecase.h"
+#include "core/zoneoffset.h"
 
 namespace qorv {
 
@@ -15,10 +17,10 @@ constexpr std::array<std::string_view, 8> kChangefreq = {"none",   "always",  "h
 constexpr std::array<std::string_view, 12> kPriority = {"none", "0.0", "0.1", "0.2", "0.3", "0.4",
                                                         "0.5",  "0.6", "0.7", "0.8", "0.9", "1.0"};
 
-constexpr std::array<std::string_view, 25> kTimeZones = {
-    "-12:00", "-11:00", "-10:00", "-09:00", "-08:00", "-07:00", "-06:00", "-05:00", "-04:00",
-    "-03:00", "-02:00", "-01:00", "+00:00", "+01:00", "+02:00", "+03:00", "+04:00", "+05:00",
-    "+06:00", "+07:00", "+08:00", "+09:00", "+10:00", "+11:00", "+12:00"};
+constexpr std::array<std::string_view, 26> kTimeZones = {
+    "-12:00", "-11:00", "-10:00", "-09:00", "-08:00", "-07:00", "-06:00", "-05:00",      "-04:00",
+    "-03:00", "-02:00", "-01:00", "+00:00", "+01:00", "+02:00", "+03:00", "+04:00",      "+05:00",
+    "+06:00", "+07:00", "+08:00", "+09:00", "+10:00", "+11:00", "+12:00", kAutomaticZone};
 
 }  // namespace
 
@@ -103,6 +105,16 @@ void GeneratorSettings::resetForNewProject() {
                },
                setting.value);
   }
+  lastmodMemoryBase.folder.clear();
+}
+
+std::string GeneratorSettings::contentMemoryFile(std::string_view dataFolder,
+                                                 std::string_view realFolder) const {
+  if (lastmodMemory.empty()) return defaultContentMemoryFile(dataFolder, realFolder);
+  if (lastmodMemory.front() == '/' || lastmodMemoryBase.folder.empty()) return lastmodMemory;
+  std::string file = lastmodMemoryBase.folder;
+  if (file.back() != '/') file += '/';
+  return file + lastmodMemory;
 }
 
 }  // namespace qorv

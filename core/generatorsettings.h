@@ -14,7 +14,8 @@ using Vocabulary = std::span<const std::string_view>;
 extern const Vocabulary kChangefreqVocabulary;
 /// "none", then "0.0" to "1.0" in steps of one tenth.
 extern const Vocabulary kPriorityVocabulary;
-/// "-12:00" to "+12:00" in whole hours; zero is "+00:00".
+/// "-12:00" to "+12:00" in whole hours, zero as "+00:00", then
+/// `kAutomaticZone`: each date with the offset the system's rules give it.
 extern const Vocabulary kTimeZoneList;
 
 /// A row's changefreq or priority text that leaves the element out of the
@@ -95,6 +96,20 @@ enum class SitemapSchema {
   V09,
 };
 
+/// Where a file row's date and time come from.
+enum class LastmodSource {
+  /// The file's last-write time.
+  FileTime,
+  /// The last commit that changed the file, in the git repository that holds
+  /// the scan folder; the file time for a file git has no clean commit of.
+  Git,
+  /// The date remembered for the file's bytes (see ContentMemory); the file
+  /// time for a new or changed file.
+  Content,
+  /// No lastmod element at all; the rows still show file times.
+  None,
+};
+
 /// The one line that the mask box and a project file hold for a `fileMask`
 /// text: a line break (CR LF as one) separates masks as ";" does, so each
 /// becomes one ";".
@@ -153,6 +168,24 @@ struct GeneratorSettings {
   /// List each page under the canonical URL its head names; leave it out
   /// when that URL lies outside the site.
   bool useCanonical = false;
+
+  // Where the dates come from; by default, the file times as always.
+  LastmodSource lastmodSource = LastmodSource::FileTime;
+  /// The content memory's file; empty for one in the user's data folder,
+  /// named from the scan folder.
+  std::string lastmodMemory;
+  /// The folder a relative `lastmodMemory` is relative to: the project
+  /// file's; empty for the current folder (the command line's). Not stored,
+  /// and no setting: settings that differ in it alone are equal.
+  struct Place {
+    std::string folder;
+    friend bool operator==(const Place&, const Place&) { return true; }
+  } lastmodMemoryBase;
+
+  /// The content memory's file for the scan folder whose real path is
+  /// `realFolder`, in `dataFolder` (the user's, ending in "/") unless
+  /// `lastmodMemory` names one.
+  std::string contentMemoryFile(std::string_view dataFolder, std::string_view realFolder) const;
 
   /// Every setting that a new project resets back to its default (see
   /// core/projectsettings.cpp): the masks, the index file and the layout

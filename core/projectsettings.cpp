@@ -2,11 +2,14 @@
 
 #include <array>
 
+#include "core/zoneoffset.h"
+
 namespace qorv {
 
 namespace {
 
 constexpr std::array<std::string_view, 2> kSchemaWords = {"0.84", "0.9"};
+constexpr std::array<std::string_view, 4> kLastmodWords = {"file", "git", "content", "none"};
 
 using G = GeneratorSettings;
 
@@ -55,10 +58,11 @@ constexpr ProjectSetting kSettings[] = {
                 .help = "lastmod with time and zone, not the date alone",
                 .flagSets = false}},
     {.key = "SetTimezone",
-     .value = VocabularyValue{&G::timeZone},
+     .value = VocabularyValue{&G::timeZone, "auto", kAutomaticZone},
      .option = {.name = "--zone",
                 .valueName = "TEXT",
-                .help = "zone of the long lastmod (default +01:00)"}},
+                .help = "zone of the long lastmod (default +01:00); auto or automaticky: "
+                        "each date with the offset the system's zone rules give it"}},
     {.key = "TagIndent",
      .value = FlagValue{&G::compact},
      .keptByNewProject = true,
@@ -124,6 +128,24 @@ constexpr ProjectSetting kSettings[] = {
                         "server of clean URLs publishes them",
                 .group = HelpGroup::SearchEngines,
                 .negatable = true}},
+
+    {.key = "LastmodSource",
+     .value = enumChoice<&G::lastmodSource>(kLastmodWords),
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--lastmod",
+                .valueName = "SOURCE",
+                .help = "where the dates come from: file, the file times (default); git, the "
+                        "last commit of each file; content, the content memory (a file keeps "
+                        "its date while its bytes stay the same); none, no lastmod written",
+                .group = HelpGroup::SearchEngines}},
+    {.key = "LastmodMemory",
+     .value = TextValue{.member = &G::lastmodMemory},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--lastmod-memory",
+                .valueName = "FILE",
+                .help = "the content memory's file (default: one per folder in "
+                        "~/.local/share/Quorvex/lastmod/); relative to the current folder",
+                .group = HelpGroup::SearchEngines}},
 
     {.key = "Exclude",
      .value = TextValue{.member = &G::excludePatterns, .separator = ";"},

@@ -46,6 +46,10 @@ struct FlagValue {
 /// text, matched to an entry ignoring case.
 struct VocabularyValue {
   VocabularyChoice GeneratorSettings::*member;
+  /// A shorter word the command line takes, ignoring case, for the entry
+  /// `aliasOf`; empty for none.
+  std::string_view alias = {};
+  std::string_view aliasOf = {};
 };
 
 /// One of a few choices: a project file keeps its number (any other number
@@ -99,7 +103,7 @@ struct CommandLineOption {
   /// "--mask"; empty for a value no option sets.
   std::string_view name;
   /// What --help calls the value ("TEXT"); empty for a flag, and for a
-  /// choice, whose words stand there.
+  /// choice whose words stand there.
   std::string_view valueName = {};
   /// The option's text in --help, wrapped to fit; "\n" begins a new line.
   std::string_view help = {};

@@ -31,8 +31,12 @@ class SitemapJob {
   std::string scanWarning() const;
 
   /// Writes the ticked rows into the folder of the last scan (see
-  /// SitemapWriter::writeSitemap for what it throws).
-  SitemapResult write() const;
+  /// SitemapWriter::writeSitemap for what it throws); then, under the
+  /// content memory, the memory of that scan's files with their rows' dates
+  /// as they are now. A sitemap that could not be written leaves the memory
+  /// as it was; so does a scan that did not end (stopped, or failed), whose
+  /// memory would lose the files it did not reach.
+  SitemapResult write();
   /// The completion message of a write, one line per "\n": the file, its
   /// size and URL count with each limit exceeded; when the scan left pages
   /// out (`leftOut`, with `filesKept` as `allLeftOutLine` takes it), an
@@ -41,17 +45,34 @@ class SitemapJob {
   /// user's left in place of the program's.
   static std::string report(const SitemapResult& result, const LeftOutList& leftOut = {},
                             std::size_t filesKept = 0);
-  /// The completion message of a write after the last scan.
+  /// The completion message of a write after the last scan, with what
+  /// the dates' source reported and the warnings about dates that cannot
+  /// be right (one date for all, a zone that cannot be written) after an
+  /// empty line.
   std::string completionMessage(const SitemapResult& result) const;
+  /// Those lines alone, one per "\n"; empty when there is nothing to say.
+  std::string datesReport() const;
+  /// Throws IoError when the content memory of the last scan and write
+  /// could not be read or saved: the command line's way of not calling such
+  /// a run a success, after its report.
+  void throwMemoryFailure() const;
 
   SiteScanner& scanner() { return m_scanner; }
   const SiteScanner& scanner() const { return m_scanner; }
 
  private:
+  void saveContentMemory();
+  std::string uniformLastmodWarning(LastmodSource source) const;
+
   GeneratorSettings& m_settings;
   PageList& m_pages;
+  const LocaleFormats& m_formats;
   SiteScanner m_scanner;
   SitemapWriter m_writer;
+  /// Why the last write could not save the content memory; empty when it
+  /// did, or had none to save.
+  std::string m_memoryNotSaved;
+  int m_memorySaveError = 0;
 };
 
 }  // namespace qorv

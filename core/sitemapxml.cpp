@@ -5,6 +5,7 @@
 #include "core/blanks.h"
 #include "core/datetimetext.h"
 #include "core/xmltext.h"
+#include "core/zoneoffset.h"
 
 namespace qorv {
 
@@ -72,25 +73,34 @@ UrlElements::UrlElements(const LocaleFormats& formats, const GeneratorSettings& 
       m_zone(settings.timeZone.text()),
       // A date-time without a valid zone is no valid lastmod: the date
       // alone is.
-      m_withTime(!settings.dateOnlyLastmod && isW3cTimeZone(m_zone)) {}
+      m_withTime(!settings.dateOnlyLastmod && (isW3cTimeZone(m_zone) || m_zone == kAutomaticZone)),
+      m_automaticZone(m_zone == kAutomaticZone),
+      m_withLastmod(settings.lastmodSource != LastmodSource::None) {}
 
 bool UrlElements::format(const PageEntry& row, std::string& element) {
   if (!row.included || urlLength(row.url) > kMaxUrlLength) return false;
-  m_value = formatIsoDate(readDateText(row.dateText, m_formats, m_currentYear));
+  // A date text that does not read back fails the write under every
+  // source, "none" too.
+  const Date date = readDateText(row.dateText, m_formats, m_currentYear);
+  m_value = formatIsoDate(date);
   if (m_withTime) {
     // The time text is shown in the locale's form; the one the edit
     // dialog reads back is the one written.
     if (const std::optional<TimeOfDay> time = tryReadTimeText(row.timeText, m_formats)) {
       m_value += 'T';
       appendIsoTime(m_value, *time);
-      m_value += m_zone;
+      if (m_automaticZone) {
+        m_value += formatZoneOffset(m_localZone.offsetAt(DateTime{date, *time}));
+      } else {
+        m_value += m_zone;
+      }
     }
   }
   const auto [outer, inner, lineEnd] = m_layout;
   element.clear();
   element.append(outer).append("<url>").append(lineEnd);
   appendElement(element, inner, "loc", row.url, lineEnd);
-  appendElement(element, inner, "lastmod", m_value, lineEnd);
+  if (m_withLastmod) appendElement(element, inner, "lastmod", m_value, lineEnd);
   if (row.changefreq != kNoneTag)
     appendElement(element, inner, "changefreq", xmlEscape(row.changefreq), lineEnd);
   if (row.priority != kNoneTag)
@@ -101,14 +111,17 @@ bool UrlElements::format(const PageEntry& row, std::string& element) {
 
 IndexEntries::IndexEntries(const GeneratorSettings& settings, std::string_view rootUrl,
                            const Date& date)
-    : m_layout(settings), m_base(xmlEscape(rootUrl)), m_lastmod(formatIsoDate(date)) {}
+    : m_layout(settings),
+      m_base(xmlEscape(rootUrl)),
+      m_lastmod(settings.lastmodSource == LastmodSource::None ? std::string()
+                                                              : formatIsoDate(date)) {}
 
 void IndexEntries::format(std::string_view partName, std::string& element) const {
   const auto [outer, inner, lineEnd] = m_layout;
   element.clear();
   element.append(outer).append("<sitemap>").append(lineEnd);
   appendElement(element, inner, "loc", m_base + std::string(partName), lineEnd);
-  appendElement(element, inner, "lastmod", m_lastmod, lineEnd);
+  if (!m_lastmod.empty()) appendElement(element, inner, "lastmod", m_lastmod, lineEnd);
   element.append(outer).append("</sitemap>\r\n");
 }
 

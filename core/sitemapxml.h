@@ -9,6 +9,7 @@
 #include "core/pagelist.h"
 #include "platform/datetime.h"
 #include "platform/localeformats.h"
+#include "platform/localzone.h"
 
 namespace qorv {
 
@@ -43,7 +44,8 @@ struct ElementLayout {
 /// (`compact`: one line per element, else indented, one line per tag). A
 /// row's lastmod is its date as "yyyy-mm-dd"; in the long form, when the
 /// zone text is a W3C zone and the time text reads back, followed by "T",
-/// the time as "hh:mm:ss" and the zone.
+/// the time as "hh:mm:ss" and the zone (for the automatic zone, the offset
+/// of that local moment). No lastmod at all under the source "none".
 class UrlElements {
  public:
   /// `currentYear` resolves the two-digit years of date texts.
@@ -60,6 +62,10 @@ class UrlElements {
   ElementLayout m_layout;
   std::string m_zone;
   bool m_withTime;
+  /// Each date with the offset the local zone's rules give it.
+  bool m_automaticZone;
+  bool m_withLastmod;
+  LocalZone m_localZone;
   std::string m_value;
 };
 
@@ -77,6 +83,7 @@ class IndexEntries {
  private:
   ElementLayout m_layout;
   std::string m_base;
+  /// Empty when no lastmod is written.
   std::string m_lastmod;
 };
 

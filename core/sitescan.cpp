@@ -1,11 +1,14 @@
 #include "core/sitescan.h"
 
+#include <algorithm>
+
 #include "core/datetimetext.h"
 #include "core/errors.h"
 #include "core/headrules.h"
 #include "core/urltext.h"
 #include "core/xmltext.h"
 #include "platform/clock.h"
+#include "platform/datafolder.h"
 
 namespace qorv {
 
@@ -131,14 +134,16 @@ bool SiteScanner::run() {
   m_exclude = ExcludePatterns(m_settings.excludePatterns);
   m_robots.reset();
   if (m_settings.obeyRobots) m_robots = readRobotsRules();
-  m_headNeeds = HeadNeeds{.noindex = m_settings.skipNoindex,
-                          .redirect = m_settings.skipRedirects,
-                          .canonical = m_settings.useCanonical};
+  m_wanted.head = HeadNeeds{.noindex = m_settings.skipNoindex,
+                            .redirect = m_settings.skipRedirects,
+                            .canonical = m_settings.useCanonical};
   m_dropExtension = m_settings.dropExtension;
-  m_oneRowPerUrl = m_headNeeds.canonical || m_dropExtension;
+  m_oneRowPerUrl = m_wanted.head.canonical || m_dropExtension;
   m_rowsByUrl.clear();
   if (m_oneRowPerUrl)
     m_rowsByUrl.emplace(comparableUrl(m_rootUrl), RowOwner{0, true, std::string()});
+
+  if (!prepareDates()) return true;
 
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
@@ -154,9 +159,81 @@ bool SiteScanner::run() {
       if (failure.kind != FailureKind::Gone)
         throw IoError("Cannot list the folder", failure.folder, failure.error);
     }
+    m_dates.complete = true;
   } catch (const ScanStopped&) {
   }
+  // Every row has had its date: the history is no longer needed.
+  m_dates.git.files = {};
   return true;
+}
+
+bool SiteScanner::prepareDates() {
+  m_dates = ScanDates{};
+  m_dates.source = m_settings.lastmodSource;
+  m_memory = ContentMemory();
+  m_wanted.digest = m_dates.source == LastmodSource::Content;
+  if (m_dates.source != LastmodSource::Git && m_dates.source != LastmodSource::Content) return true;
+  // Git names files below the repository's real path, and a memory is of
+  // the folder itself, whatever link led to it.
+  const Result<std::string> real = realPathOf(m_scanFolder);
+  if (real) {
+    m_dates.realFolder = *real;
+  } else if (failureKind(real.error()) != FailureKind::Gone) {
+    // Without it the dates would quietly be file times, and the memory
+    // left unsaved.
+    throw IoError("Cannot find the real path of", m_scanFolder, real.error());
+  }
+  if (m_dates.source == LastmodSource::Git) {
+    if (!real) return true;
+    // The zone's rules as they are now, not as when the window opened.
+    m_localZone = LocalZone();
+    m_dates.git = gitSource->read(m_dates.realFolder, [this] {
+      if (whileBusy) whileBusy();
+      return !m_stopRequested;
+    });
+    return m_dates.git.status != GitHistory::Status::Stopped;
+  }
+  // A folder that is not there gives the root row alone, and nothing to
+  // remember.
+  if (!real) return true;
+  const std::string data = dataFolder ? dataFolder() : userDataFolder();
+  if (m_settings.lastmodMemory.empty() && data.empty()) return true;
+  m_dates.memoryFile = m_settings.contentMemoryFile(data, m_dates.realFolder);
+  const Result<ContentMemory::Load> load = m_memory.load(m_dates.memoryFile, m_dates.realFolder);
+  if (load) {
+    m_dates.memoryLoad = *load;
+  } else {
+    m_dates.memoryError = load.error();
+  }
+  return true;
+}
+
+RememberedMoment SiteScanner::rowMoment(std::string_view relativePath, const DateTime& written,
+                                        const FileFacts& facts) {
+  const RememberedMoment fileTime{written, false};
+  if (m_dates.source == LastmodSource::Git && m_dates.git.hasDates()) {
+    const GitFileHistory* history = m_dates.git.find(std::string(relativePath));
+    if (history && history->clean) {
+      if (const std::optional<DateTime> local =
+              m_localZone.localTime(history->lastCommit.utcSeconds))
+        return RememberedMoment{*local, false};
+    }
+    ++m_dates.withoutHistory;
+    return fileTime;
+  }
+  if (m_dates.source != LastmodSource::Content || !facts.digest) return fileTime;
+  // Refused or gone since its time was read, or no plain file: the file
+  // time, counted; any other failure would remember a page unread.
+  const Result<std::optional<ContentDigest>>& digest = *facts.digest;
+  if (!digest && failureKind(digest.error()) == FailureKind::Failed)
+    throw IoError("Cannot read", std::string(m_scanFolder).append(relativePath), digest.error());
+  if (!digest || !*digest) {
+    ++m_dates.unreadable;
+    return fileTime;
+  }
+  const RememberedMoment moment = m_memory.recall(relativePath, **digest).value_or(fileTime);
+  m_dates.contents.push_back({m_pages.size(), std::string(relativePath), **digest, moment});
+  return moment;
 }
 
 std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
@@ -201,10 +278,12 @@ bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
   return true;
 }
 
-FileFacts SiteScanner::readFacts(const FoundFile& file, const HeadNeeds& needs) {
-  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt};
-  // A file without a time gives no row: its head would decide nothing.
-  if (needs.any() && facts.time && *facts.time) {
+FileFacts SiteScanner::readFacts(const FoundFile& file, const FactsWanted& wanted) {
+  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, std::nullopt};
+  // A file without a time gives no row: its bytes are not needed.
+  if (!facts.time || !*facts.time) return facts;
+  if (wanted.digest) facts.digest = file.folder.digest(file.name);
+  if (wanted.head.any()) {
     // One parser and buffer for each thread that reads, kept from page to
     // page with the room they grew to.
     thread_local HeadParser parser;
@@ -222,7 +301,7 @@ void SiteScanner::onFileFound(const FoundFile& file) {
   if (!m_exclude.empty() && m_exclude.matchFile(relative)) {
     m_leftOut.add(std::string(relative), LeftOutReason::Exclude);
   } else {
-    addFileRow(file.path, relative, readFacts(file, m_headNeeds));
+    addFileRow(file.path, relative, readFacts(file, m_wanted));
   }
   if (onFileDone) onFileDone();
 }
@@ -264,16 +343,16 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
     return;
   }
   if (unreadable) m_leftOut.add(std::string(relativePath), LeftOutReason::Unreadable);
-  addRow(std::move(url), ownUrl, relativePath, written);
+  addRow(std::move(url), ownUrl, relativePath, written, facts);
 }
 
 std::optional<LeftOutReason> SiteScanner::headRule(const PageHead& head, std::string& url,
                                                    bool& ownUrl) const {
-  if (m_headNeeds.noindex && isNoindex(head)) return LeftOutReason::Noindex;
-  if (!m_headNeeds.redirect && !m_headNeeds.canonical) return std::nullopt;
+  if (m_wanted.head.noindex && isNoindex(head)) return LeftOutReason::Noindex;
+  if (!m_wanted.head.redirect && !m_wanted.head.canonical) return std::nullopt;
   const std::string pageUrl = urlOfRowText(url);
-  if (m_headNeeds.redirect && isRedirectStub(head, pageUrl)) return LeftOutReason::Redirect;
-  if (!m_headNeeds.canonical) return std::nullopt;
+  if (m_wanted.head.redirect && isRedirectStub(head, pageUrl)) return LeftOutReason::Redirect;
+  if (!m_wanted.head.canonical) return std::nullopt;
   // The site is where this file's URL begins: the site URL as it is now.
   const std::string siteUrl =
       urlOfRowText(fileUrl(m_inputs.siteUrl(), {}, {}, m_settings.encodeNonAscii));
@@ -289,7 +368,7 @@ std::optional<LeftOutReason> SiteScanner::headRule(const PageHead& head, std::st
 }
 
 void SiteScanner::addRow(std::string url, bool ownUrl, std::string_view relativePath,
-                         const DateTime& written) {
+                         const DateTime& written, const FileFacts& facts) {
   // The index file at the root is the root row's page.
   if (ownUrl && url == m_rootRowUrl) {
     ++m_keptFiles;
@@ -309,9 +388,12 @@ void SiteScanner::addRow(std::string url, bool ownUrl, std::string_view relative
       m_leftOut.add(std::move(owner.path), LeftOutReason::Duplicate);
       owner.ownUrl = true;
       owner.path = relativePath;
+      const std::size_t remembered = m_dates.contents.size();
+      const RememberedMoment moment = rowMoment(relativePath, written, facts);
+      takeOverContent(owner.row, remembered);
+      auto [dateText, timeText] = rowTextsOf(moment, m_formats);
       const PageEntry& row = m_pages.at(owner.row);
-      m_pages.setDetails(owner.row, formatDateText(written.date, m_formats),
-                         formatShortTimeText(written.time, m_formats), row.changefreq,
+      m_pages.setDetails(owner.row, std::move(dateText), std::move(timeText), row.changefreq,
                          row.priority);
       return;  // one page kept for another
     }
@@ -319,9 +401,33 @@ void SiteScanner::addRow(std::string url, bool ownUrl, std::string_view relative
   }
   ++m_keptFiles;
   if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
-  m_pages.add(std::move(url), formatDateText(written.date, m_formats),
-              formatShortTimeText(written.time, m_formats), m_settings.otherChangefreq.text(),
-              m_settings.otherPriority.text());
+  const RememberedMoment moment = rowMoment(relativePath, written, facts);
+  auto [dateText, timeText] = rowTextsOf(moment, m_formats);
+  m_pages.add(std::move(url), std::move(dateText), std::move(timeText),
+              m_settings.otherChangefreq.text(), m_settings.otherPriority.text());
+}
+
+void SiteScanner::takeOverContent(std::size_t row, std::size_t remembered) {
+  std::vector<ScannedContent>& contents = m_dates.contents;
+  std::optional<ScannedContent> taken;
+  if (contents.size() > remembered) {
+    taken = std::move(contents.back());
+    contents.pop_back();
+    taken->row = row;
+  }
+  // The contents stay in row order: the page that keeps the row takes the
+  // place of the one it replaced.
+  const auto at = std::lower_bound(
+      contents.begin(), contents.end(), row,
+      [](const ScannedContent& content, std::size_t value) { return content.row < value; });
+  if (at != contents.end() && at->row == row) {
+    if (taken)
+      *at = std::move(*taken);
+    else
+      contents.erase(at);
+  } else if (taken) {
+    contents.insert(at, std::move(*taken));
+  }
 }
 
 }  // namespace qorv

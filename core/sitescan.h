@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/contentmemory.h"
 #include "core/dirwalk.h"
 #include "core/excludepatterns.h"
 #include "core/generatorsettings.h"
@@ -17,7 +18,9 @@
 #include "core/robotsrules.h"
 #include "platform/datetime.h"
 #include "platform/filesystem.h"
+#include "platform/githistory.h"
 #include "platform/localeformats.h"
+#include "platform/localzone.h"
 
 namespace qorv {
 
@@ -58,8 +61,55 @@ struct PageRead {
 /// the scan shares, so that several files could be read at once.
 struct FileFacts {
   Result<std::optional<DateTime>> time;
+  /// The digest of the file's bytes, when asked for: nothing inside for
+  /// what is no plain file (never opened).
+  std::optional<Result<std::optional<ContentDigest>>> digest;
   /// Read when the scan's rules need the head and the time was read.
   std::optional<PageRead> page;
+};
+
+/// What `readFacts` reads beyond the file's time.
+struct FactsWanted {
+  bool digest = false;
+  HeadNeeds head;
+};
+
+/// One file row's bytes as the scan found them, for the content memory.
+struct ScannedContent {
+  /// The row in the page list.
+  std::size_t row = 0;
+  /// Relative to the scan folder.
+  std::string path;
+  ContentDigest digest;
+  /// The row's date and time as the scan gave them.
+  RememberedMoment moment;
+};
+
+/// What the last scan found out about its dates, for the completion
+/// message and the content memory's write.
+struct ScanDates {
+  LastmodSource source = LastmodSource::FileTime;
+  /// The history read, under the git source; its files are forgotten once
+  /// the scan has used them.
+  GitHistory git;
+  /// Files that kept their file time because git has no clean commit of them.
+  std::size_t withoutHistory = 0;
+  /// The scan folder's real path; empty when it could not be found.
+  std::string realFolder;
+  /// The content memory's file; empty when there is none to write.
+  std::string memoryFile;
+  /// How the memory read went; nothing when the file could not be read
+  /// (`memoryError` says why), and then it must not be replaced.
+  std::optional<ContentMemory::Load> memoryLoad;
+  int memoryError = 0;
+  /// Files whose bytes could not be read (refused, gone, no plain file):
+  /// they kept their file time and are not remembered.
+  std::size_t unreadable = 0;
+  /// Whether the scan went through every file: neither stopped nor ended
+  /// by a failure.
+  bool complete = false;
+  /// The file rows' digests, in row order.
+  std::vector<ScannedContent> contents;
 };
 
 /// Turns the local copy of a site into the page list: a root row for the
@@ -79,6 +129,14 @@ class SiteScanner {
   /// Called after every reported file, also when it gave no row: the
   /// window lets pending events run here so the list grows visibly.
   std::function<void()> onFileDone;
+  /// Called often during a pass that comes before the walk (the git
+  /// history), so that the window can let events run there too.
+  std::function<void()> whileBusy;
+  /// Where the git source's history comes from.
+  GitHistorySource* gitSource = &localGitHistory();
+  /// The user's data folder, ending in "/", where content memories live by
+  /// default; empty when none is known.
+  std::function<std::string()> dataFolder;
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask), and IoError when
@@ -106,6 +164,8 @@ class SiteScanner {
   /// The files of the last scan that no rule left out, the index file at
   /// the root (which gives no row) among them; gone files not counted.
   std::size_t keptFileCount() const { return m_keptFiles; }
+  /// What the last scan found out about its dates.
+  const ScanDates& dates() const { return m_dates; }
   /// Forgets what the last scan left out, as a new project does.
   void clearLeftOut();
 
@@ -123,8 +183,8 @@ class SiteScanner {
                              bool dropExtension = false);
 
   /// Reads what the row of a reported file needs from the disk: its time,
-  /// and its head when `needs` asks for one.
-  static FileFacts readFacts(const FoundFile& file, const HeadNeeds& needs = {});
+  /// and its digest and its head when `wanted` asks for them.
+  static FileFacts readFacts(const FoundFile& file, const FactsWanted& wanted = {});
 
  private:
   void onFileFound(const FoundFile& file);
@@ -137,8 +197,20 @@ class SiteScanner {
   std::optional<LeftOutReason> headRule(const PageHead& head, std::string& url, bool& ownUrl) const;
   /// Adds the row of a file that no rule left out, or leaves it out when
   /// another page has the row of its URL.
-  void addRow(std::string url, bool ownUrl, std::string_view relativePath, const DateTime& written);
+  void addRow(std::string url, bool ownUrl, std::string_view relativePath, const DateTime& written,
+              const FileFacts& facts);
+  /// The row `row` now stands for the page whose digest `rowMoment` kept
+  /// past the first `remembered` contents (if it kept one): its content
+  /// replaces the page's that had the row.
+  void takeOverContent(std::size_t row, std::size_t remembered);
   RobotsRules readRobotsRules() const;
+  /// Reads what the date source needs before the walk; false when the
+  /// user stopped the scan meanwhile.
+  bool prepareDates();
+  /// The date and time of a file row whose file time is `written`, by the
+  /// date source; the digest, when there is one, kept for the memory.
+  RememberedMoment rowMoment(std::string_view relativePath, const DateTime& written,
+                             const FileFacts& facts);
 
   GeneratorSettings& m_settings;
   PageList& m_pages;
@@ -157,7 +229,6 @@ class SiteScanner {
   RobotsPathForm m_robotsPaths;
   LeftOutList m_leftOut;
   std::size_t m_keptFiles = 0;
-  HeadNeeds m_headNeeds;
   bool m_dropExtension = false;
   /// Rows by their URL's comparable form, kept only when two pages can give
   /// one URL (canonical URLs, extensions dropped): otherwise every file's
@@ -170,6 +241,10 @@ class SiteScanner {
   };
   bool m_oneRowPerUrl = false;
   std::unordered_map<std::string, RowOwner> m_rowsByUrl;
+  ScanDates m_dates;
+  ContentMemory m_memory;
+  FactsWanted m_wanted;
+  LocalZone m_localZone;
   bool m_running = false;
   bool m_stopRequested = false;
 };

@@ -24,6 +24,7 @@ _qorv_cli()
         --gzip --no-gzip --robots --no-robots
         --stylesheet --write-stylesheet --no-write-stylesheet
         --drop-extension --no-drop-extension
+        --lastmod --lastmod-memory
         --list --left-out --quiet
         --help --version
     )
@@ -85,7 +86,7 @@ _qorv_cli()
 _qorv_cli_value()
 {
     case $1 in
-        --project | --save-project) value="<file>" ;;
+        --project | --save-project | --lastmod-memory) value="<file>" ;;
         --mask | --index | --stylesheet | --exclude | --robots-agent) value="<text>" ;;
         --root-changefreq | --changefreq)
             value="none always hourly daily weekly monthly yearly never" ;;
@@ -94,9 +95,11 @@ _qorv_cli_value()
         --zone)
             value="-12:00 -11:00 -10:00 -09:00 -08:00 -07:00 -06:00 -05:00 -04:00
                    -03:00 -02:00 -01:00 +00:00 +01:00 +02:00 +03:00 +04:00 +05:00
-                   +06:00 +07:00 +08:00 +09:00 +10:00 +11:00 +12:00" ;;
+                   +06:00 +07:00 +08:00 +09:00 +10:00 +11:00 +12:00
+                   automaticky auto" ;;
         --include) value="all none" ;;
         --schema) value="0.84 0.9" ;;
+        --lastmod) value="file git content none" ;;
         *) return 1 ;;
     esac
 }

@@ -8,6 +8,12 @@ namespace qorv {
 
 namespace {
 
+/// The folder part of `path`, ending in "/"; empty for a name alone.
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 std::string windowText(const ProjectInputs& inputs, WindowText text) {
   return text == WindowText::Folder ? inputs.localFolder() : inputs.siteUrl();
 }
@@ -85,7 +91,10 @@ void ProjectFile::open(const IniStore& store) {
   }
 }
 
-void ProjectFile::open(const std::string& path) { open(IniFile(path)); }
+void ProjectFile::open(const std::string& path) {
+  open(IniFile(path));
+  m_settings.lastmodMemoryBase.folder = folderOf(path);
+}
 
 void ProjectFile::save(IniStore& store) const {
   const GeneratorSettings defaults;

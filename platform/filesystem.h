@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/contentdigest.h"
 #include "platform/datetime.h"
 #include "platform/result.h"
 
@@ -97,6 +98,11 @@ class Folder {
   /// not wait for each other: the C library turns a time into local time
   /// under one lock for the whole process.
   virtual Result<std::int64_t> writeTime(std::string_view name) = 0;
+  /// The digest of the whole content of the entry `name` (links followed);
+  /// nothing, without opening it, when it is no plain file, as `openFile`.
+  /// This one reads it through `openFile` at once; a folder of the system
+  /// streams it.
+  virtual Result<std::optional<ContentDigest>> digest(std::string_view name);
 };
 
 class FileSystem {

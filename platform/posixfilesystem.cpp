@@ -206,6 +206,10 @@ class PosixFolder final : public Folder {
         std::make_unique<PosixFileReader>(std::move(fd), static_cast<std::uint64_t>(st.st_size)));
   }
 
+  Result<std::optional<ContentDigest>> digest(std::string_view name) override {
+    return digestFileAt(m_fd.get(), CName(name));
+  }
+
   static Result<std::unique_ptr<Folder>> openAt(int parentFd, const char* path) {
     FileDescriptor fd(sys::openAt(parentFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd) return Failure{errno};
@@ -233,6 +237,19 @@ class PosixFileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+Result<std::optional<ContentDigest>> Folder::digest(std::string_view name) {
+  Result<std::unique_ptr<FileReader>> reader = openFile(name);
+  if (!reader) return Failure{reader.error()};
+  if (!*reader) return std::optional<ContentDigest>();
+  std::string bytes;
+  for (std::size_t upTo = std::size_t{64} * 1024;; upTo *= 2) {
+    const Result<bool> ended = (*reader)->read(bytes, upTo);
+    if (!ended) return Failure{ended.error()};
+    if (*ended) break;
+  }
+  return std::optional<ContentDigest>(digestBytes(bytes));
+}
 
 FileSystem& localFileSystem() {
   static PosixFileSystem fileSystem;

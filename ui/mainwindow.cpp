@@ -75,6 +75,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   createControls();
   createMenus();
   m_job.scanner().onFileDone = [this] { letEventsRun(); };
+  m_job.scanner().whileBusy = [this] { letEventsRun(); };
   restorePlacement();
   // The dialogs come after the window is placed, in this order, and live
   // as long as it does.

@@ -56,6 +56,11 @@ constexpr int kUseCanonicalRow = 4;
 constexpr int kLeaveOutRows = 5;
 constexpr int kLeaveOutTop = kAddressBottom + kGroupGap;
 constexpr int kLeaveOutBottom = kLeaveOutTop + groupHeight(kLeaveOutRows);
+
+// "Dátum zmeny": the source of the dates alone, under what is left out.
+constexpr int kLastmodTop = kLeaveOutBottom + kGroupGap;
+constexpr int kLastmodBottom = kLastmodTop + groupHeight(1);
+constexpr int kLastmodSourceWidth = 180;
 constexpr int kRobotsAgentLabelLeft = 162;
 constexpr int kRobotsAgentLeft = 206;
 
@@ -64,7 +69,7 @@ constexpr QSize kButtonSize(83, 25);
 constexpr int kButtonGap = 11;
 constexpr int kButtonRight = 12;
 constexpr int kButtonBottom = 19;
-constexpr int kButtonTop = kLeaveOutBottom + kButtonGap;
+constexpr int kButtonTop = kLastmodBottom + kButtonGap;
 constexpr QSize kSize(kWidth, kButtonTop + kButtonSize.height() + kButtonBottom);
 
 }  // namespace
@@ -167,6 +172,17 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
       QStringLiteral("Uviesť stránku pod adresou z <link rel=\"canonical\">; stránku s "
                      "kanonickou adresou mimo webu vynechať"));
 
+  m_lastmodGroup = named(new QGroupBox(QStringLiteral("Dátum zmeny"), this), "m_lastmodGroup");
+  m_lastmodGroup->setGeometry(kLeft, kLastmodTop, kGroupWidth, groupHeight(1));
+  m_lastmodSourceBox = named(new QComboBox(m_lastmodGroup), "m_lastmodSourceBox");
+  nameAfterGroup(m_lastmodSourceBox, m_lastmodGroup);
+  m_lastmodSourceBox->setGeometry(kLeft, rowTop(0), kLastmodSourceWidth, kGroupRowHeight);
+  // In the order of LastmodSource.
+  m_lastmodSourceBox->addItem(QStringLiteral("Čas súboru"));
+  m_lastmodSourceBox->addItem(QStringLiteral("Posledný commit (git)"));
+  m_lastmodSourceBox->addItem(QStringLiteral("Pamäť obsahu"));
+  m_lastmodSourceBox->addItem(QStringLiteral("Bez dátumu"));
+
   m_okButton = captioned(named(new QPushButton(QStringLiteral("OK"), this), "m_okButton"));
   m_okButton->setGeometry(
       QRect(QPoint(kWidth - kButtonRight - kButtonSize.width(), kButtonTop), kButtonSize));
@@ -186,13 +202,17 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   setTabOrder(m_excludeEdit, m_skipNoindexCheckBox);
   setTabOrder(m_skipNoindexCheckBox, m_skipRedirectsCheckBox);
   setTabOrder(m_skipRedirectsCheckBox, m_useCanonicalCheckBox);
-  setTabOrder(m_useCanonicalCheckBox, m_okButton);
+  setTabOrder(m_useCanonicalCheckBox, m_lastmodSourceBox);
+  setTabOrder(m_lastmodSourceBox, m_okButton);
 
   showSettings();
 
   // Each control is its setting: every change goes through at once.
   connect(m_schemaBox, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!m_showing) m_settings.schema = index == 1 ? SitemapSchema::V09 : SitemapSchema::V084;
+  });
+  connect(m_lastmodSourceBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!m_showing && index >= 0) m_settings.lastmodSource = static_cast<LastmodSource>(index);
   });
   const auto bind = [this](QCheckBox* box, bool GeneratorSettings::*setting) {
     connect(box, &QCheckBox::toggled, this, [this, setting](bool on) {
@@ -239,6 +259,7 @@ void SearchEngineDialog::showSettings() {
   m_skipNoindexCheckBox->setChecked(m_settings.skipNoindex);
   m_skipRedirectsCheckBox->setChecked(m_settings.skipRedirects);
   m_useCanonicalCheckBox->setChecked(m_settings.useCanonical);
+  m_lastmodSourceBox->setCurrentIndex(static_cast<int>(m_settings.lastmodSource));
   m_showing = false;
 }
 

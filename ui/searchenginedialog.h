@@ -54,6 +54,8 @@ class SearchEngineDialog final : public FixedDialog {
   QCheckBox* m_skipNoindexCheckBox;
   QCheckBox* m_skipRedirectsCheckBox;
   QCheckBox* m_useCanonicalCheckBox;
+  QGroupBox* m_lastmodGroup;
+  QComboBox* m_lastmodSourceBox;
   QPushButton* m_okButton;
 };
 

@@ -100,7 +100,8 @@ SettingsDialog::SettingsDialog(GeneratorSettings& settings, QWidget* parent)
   m_timeZoneBox =
       labelled(m_timeZoneLabel,
                named(new VocabularyBox(kTimeZoneList, m_lastmodFormatGroup), "m_timeZoneBox"));
-  m_timeZoneBox->setGeometry(105, 74, 78, 21);
+  // Wide enough for the list's last entry, "automaticky", as well.
+  m_timeZoneBox->setGeometry(105, 74, 110, 21);
   m_compactCheckBox = captioned(named(
       new QCheckBox(QStringLiteral("Generovať úsporne (neodsadzovať tagy)"), m_generationGroup),
       "m_compactCheckBox"));

@@ -122,6 +122,24 @@ INSTANTIATE_TEST_SUITE_P(
                     s.gzip = false;
                     s.splitIndex = s.robotsTxt = s.encodeNonAscii = true;
                   }},
+        ParseCase{"the automatic zone by its short word",
+                  {"--zone", "auto", "a", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings& s, cli::CliOptions&) { s.timeZone.setIndex(25); }},
+        ParseCase{"the automatic zone by its entry in any case",
+                  {"--zone=Automaticky", "a", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings& s, cli::CliOptions&) { s.timeZone.setIndex(25); }},
+        ParseCase{"the dates' source and the memory file",
+                  {"--lastmod", "content", "--lastmod-memory", "ci/site.mem", "a", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings& s, cli::CliOptions&) {
+                    s.lastmodSource = LastmodSource::Content;
+                    s.lastmodMemory = "ci/site.mem";
+                  }},
         ParseCase{"the schema by its word",
                   {"--schema", "0.84", "a", "b"},
                   "a",
@@ -335,7 +353,10 @@ TEST(OptionSpellings, AreDistinctAndGiveEveryWordTheirValueMayBe) {
   EXPECT_EQ(spelling("--include").value, "all|none");
   EXPECT_EQ(spelling("--schema").words, (std::vector<std::string>{"0.84", "0.9"}));
   EXPECT_EQ(spelling("--zone").value, "TEXT");
-  EXPECT_EQ(spelling("--zone").words.size(), kTimeZoneList.size());
+  EXPECT_EQ(spelling("--zone").words.size(), kTimeZoneList.size() + 1);
+  EXPECT_EQ(spelling("--zone").words.back(), "auto");
+  EXPECT_EQ(spelling("--lastmod").words,
+            (std::vector<std::string>{"file", "git", "content", "none"}));
   EXPECT_EQ(spelling("--gzip").negation, "--no-gzip");
   EXPECT_EQ(spelling("--long").negation, "");
 }

@@ -97,6 +97,37 @@ TEST(Command, OptionsForSearchEnginesComeFromTheProjectAndTheCommandLine) {
               HasSubstr("google.com/schemas/sitemap/0.84"));
 }
 
+TEST(CommandDates, AMemoryFileIsRelativeToTheProjectOrTheCurrentFolderAndItsFailureFailsTheRun) {
+  test::TempDir dir;
+  dir.writeFile("site/a.htm");
+  dir.makeDir("projects/mem");
+  dir.writeFile("projects/site.prj", "[Project]\r\nLocalFolder=" + (dir / "site") +
+                                         "\r\nURL=http://s/\r\nLastmodSource=2\r\n"
+                                         "LastmodMemory=mem/site.mem\r\n");
+  CliRun run = runCli({"--project", dir / "projects/site.prj"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(test::fileExists(dir / "projects/mem/site.mem"));
+
+  const std::string folder = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  run = runCli({"--project", dir / "projects/site.prj", "--lastmod-memory", "here.mem"});
+  const CliRun missing = runCli(
+      {"--lastmod", "content", "--lastmod-memory", "no/such/folder.mem", "site", "http://s/"});
+  std::filesystem::current_path(folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(test::fileExists(dir / "here.mem"));
+
+  // The sitemap stays written and the report says so; the run still fails.
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_THAT(missing.out, StartsWith("Tessaly vytvorená do súboru:"));
+  EXPECT_THAT(missing.out,
+              HasSubstr("\n\nPamäť obsahu sa nepodarilo uložiť: \"no/such/folder.mem\""));
+  EXPECT_EQ(missing.err,
+            "qorv-cli: EInOutError: Cannot save the content memory \"no/such/folder.mem\": No such "
+            "file or directory\n");
+  EXPECT_TRUE(test::fileExists(dir / "site/sitemap.xml"));
+}
+
 TEST(Command, StylesheetIsWrittenNamedAndSavedAndOneOfTheUsersStays) {
   test::TempDir dir;
   dir.writeFile("site/a.htm");

@@ -15,12 +15,14 @@ TEST(Vocabularies, HoldTheirFixedTexts) {
   for (std::size_t i = 1; i < 11; ++i)
     EXPECT_EQ(kPriorityVocabulary[i], "0." + std::to_string(i - 1));
   EXPECT_EQ(kPriorityVocabulary[11], "1.0");
-  ASSERT_EQ(kTimeZoneList.size(), 25u);
+  ASSERT_EQ(kTimeZoneList.size(), 26u);
   EXPECT_EQ(kTimeZoneList[0], "-12:00");
   EXPECT_EQ(kTimeZoneList[11], "-01:00");
   EXPECT_EQ(kTimeZoneList[12], "+00:00");
   EXPECT_EQ(kTimeZoneList[13], "+01:00");
   EXPECT_EQ(kTimeZoneList[24], "+12:00");
+  // Added last, so that the indices project files keep still mean the same.
+  EXPECT_EQ(kTimeZoneList[25], "automaticky");
 }
 
 TEST(GeneratorSettings, StartWithTheirDefaults) {

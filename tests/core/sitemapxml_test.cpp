@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/support/formats.h"
+#include "tests/support/scopedvariable.h"
 #include "tests/support/sitemaprows.h"
 
 namespace qorv {
@@ -184,6 +185,50 @@ TEST_F(SitemapXmlTest, Schema09ChangesTheNamespaceAndNothingElse) {
   EXPECT_EQ(old.substr(0, urlsetHead(kSchema084).size()), urlsetHead(kSchema084));
   EXPECT_EQ(now.substr(0, urlsetHead(kSchema09).size()), urlsetHead(kSchema09));
   EXPECT_EQ(old.substr(urlsetHead(kSchema084).size()), now.substr(urlsetHead(kSchema09).size()));
+}
+
+TEST_F(SitemapXmlTest, AutomaticZoneWritesTheOffsetTheLocalRulesGiveEachMoment) {
+  const test::ScopedVariable zone("TZ", "Europe/Bratislava");
+  const struct {
+    const char* date;
+    const char* time;
+    const char* lastmod;
+  } cases[] = {
+      {"15.1.2024", "12:00:00", "2024-01-15T12:00:00+01:00"},
+      {"15.7.2024", "12:00:00", "2024-07-15T12:00:00+02:00"},
+      {"31.3.2024", "1:59:59", "2024-03-31T01:59:59+01:00"},
+      {"31.3.2024", "3:00:00", "2024-03-31T03:00:00+02:00"},
+      // Skipped and shown twice: the offset of the later instant.
+      {"31.3.2024", "2:30:00", "2024-03-31T02:30:00+01:00"},
+      {"27.10.2024", "2:30:00", "2024-10-27T02:30:00+01:00"},
+  };
+  for (const auto& c : cases) addTicked(pages, "http://s/", c.date, c.time, "none", "none");
+  settings.dateOnlyLastmod = false;
+  settings.timeZone.setIndex(findIgnoreCase(kTimeZoneList, "automaticky"));
+  ASSERT_EQ(settings.timeZone.text(), "automaticky");
+  settings.compact = true;
+  std::string expected(kHead);
+  for (const auto& c : cases)
+    expected +=
+        std::string("<url><loc>http://s/</loc><lastmod>") + c.lastmod + "</lastmod></url>\r\n";
+  EXPECT_EQ(document(), expected + kTail);
+  settings.dateOnlyLastmod = true;
+  EXPECT_NE(document().find("<lastmod>2024-07-15</lastmod>"), std::string::npos);
+}
+
+TEST_F(SitemapXmlTest, NoLastmodSourceWritesNoLastmodInTheUrlsetOrTheIndex) {
+  addTypicalRows(pages);
+  settings.lastmodSource = LastmodSource::None;
+  settings.dateOnlyLastmod = false;
+  settings.compact = true;
+  EXPECT_EQ(document(), std::string(kHead) +
+                            "<url><loc>http://s/</loc><changefreq>daily</changefreq>"
+                            "<priority>0.5</priority></url>\r\n"
+                            "<url><loc>http://s/a&amp;b.htm</loc></url>\r\n" +
+                            kTail);
+  std::string element;
+  IndexEntries(settings, "http://s/", Date{2006, 6, 1}).format("sitemap-1.xml", element);
+  EXPECT_EQ(element, "<sitemap><loc>http://s/sitemap-1.xml</loc></sitemap>\r\n");
 }
 
 TEST_F(SitemapXmlTest, IndexNamesEachPartUnderTheSiteUrlInTheLayoutOfTheUrlset) {

@@ -248,10 +248,10 @@ const Words kChangefreqs = {"none",   "always",  "hourly", "daily",
                             "weekly", "monthly", "yearly", "never"};
 const Words kPriorities = {"none", "0.0", "0.1", "0.2", "0.3", "0.4",
                            "0.5",  "0.6", "0.7", "0.8", "0.9", "1.0"};
-const Words kZones = {"-12:00", "-11:00", "-10:00", "-09:00", "-08:00", "-07:00", "-06:00",
-                      "-05:00", "-04:00", "-03:00", "-02:00", "-01:00", "+00:00", "+01:00",
-                      "+02:00", "+03:00", "+04:00", "+05:00", "+06:00", "+07:00", "+08:00",
-                      "+09:00", "+10:00", "+11:00", "+12:00"};
+const Words kZones = {"-12:00", "-11:00", "-10:00", "-09:00", "-08:00",      "-07:00", "-06:00",
+                      "-05:00", "-04:00", "-03:00", "-02:00", "-01:00",      "+00:00", "+01:00",
+                      "+02:00", "+03:00", "+04:00", "+05:00", "+06:00",      "+07:00", "+08:00",
+                      "+09:00", "+10:00", "+11:00", "+12:00", "automaticky", "auto"};
 const Words kFolders = {"www", "my site"};
 
 INSTANTIATE_TEST_SUITE_P(
@@ -267,6 +267,8 @@ INSTANTIATE_TEST_SUITE_P(
         CompletionCase{"zones", {"--zone", ""}, kZones},
         CompletionCase{"negative zones", {"--zone", "-1"}, {"-12:00", "-11:00", "-10:00"}},
         CompletionCase{"zone after =", {"--zone", "=", "+1"}, {"+10:00", "+11:00", "+12:00"}},
+        CompletionCase{"the automatic zone", {"--zone", "au"}, {"automaticky", "auto"}},
+        CompletionCase{"dates' sources", {"--lastmod", ""}, {"file", "git", "content", "none"}},
         CompletionCase{"value right after =", {"--include", "="}, {"all", "none"}},
         CompletionCase{"=, when bash keeps the word whole", {"--include=n"}, {"--include=none"}},
         CompletionCase{

@@ -210,6 +210,28 @@ TEST_F(ProjectFileTest, OptionsForSearchEnginesThatDoNotReadTakeTheirDefaults) {
   EXPECT_FALSE(settings.robotsTxt) << "a missing key is the default";
 }
 
+TEST_F(ProjectFileTest, TheDatesSourceReadsAnUnknownNumberAsFileTimesAndTheMemoryIsItsFolders) {
+  for (const auto& [stored, source] :
+       {std::pair{"1", LastmodSource::Git}, std::pair{"2", LastmodSource::Content},
+        std::pair{"3", LastmodSource::None}, std::pair{"4", LastmodSource::FileTime},
+        std::pair{"-1", LastmodSource::FileTime}, std::pair{"x", LastmodSource::FileTime}}) {
+    dir.writeFile("site.prj", std::string("[Project]\r\nLastmodSource=") + stored +
+                                  "\r\nLastmodMemory=ci/site.mem\r\n");
+    project.open(path());
+    EXPECT_EQ(settings.lastmodSource, source) << stored;
+  }
+  EXPECT_EQ(settings.contentMemoryFile("/data/", "/srv/site"), dir / "ci/site.mem")
+      << "relative to the project file's folder";
+  project.save(dir / "new.prj");
+  EXPECT_EQ(test::readFile(dir / "new.prj"),
+            std::string(kDefaultProject) + "LastmodMemory=ci/site.mem\r\n")
+      << "saved as it was given, and the default source not at all";
+  project.startNew();
+  EXPECT_EQ(settings.lastmodMemory, "");
+  EXPECT_EQ(settings.lastmodSource, LastmodSource::FileTime);
+  EXPECT_EQ(settings.lastmodMemoryBase.folder, "");
+}
+
 TEST_F(ProjectFileTest, StylesheetEntriesFollowOnlyWhenSetAndANewProjectResetsThem) {
   // An "=" and blanks inside a value stay; those around it a project drops.
   settings.stylesheet = "https://cdn.example.com/a b/map.xsl?v=1&x=2";

@@ -190,6 +190,7 @@ class AccessibilityTest : public QObject {
     row("searchEngineDialog", "m_skipNoindexCheckBox", "", "Stránky s noindex");
     row("searchEngineDialog", "m_skipRedirectsCheckBox", "", "Presmerovania (meta refresh)");
     row("searchEngineDialog", "m_useCanonicalCheckBox", "", "Použiť kanonickú adresu stránky");
+    row("searchEngineDialog", "m_lastmodSourceBox", "", "Dátum zmeny");
     row("searchEngineDialog", "m_okButton", "", "OK");
     row("leftOutDialog", "m_leftOutView", "m_totalLabel", "Vynechané stránky");
     row("leftOutDialog", "m_okButton", "", "OK");

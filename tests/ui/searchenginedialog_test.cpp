@@ -219,6 +219,34 @@ class SearchEngineDialogTest : public QObject {
     QCOMPARE(m_settings.excludePatterns, std::string("404.html"));
   }
 
+  void lastmodSourceIsALiveDropDownUnderWhatIsLeftOut() {
+    auto* group = part<QGroupBox>("m_lastmodGroup");
+    QCOMPARE(group->title(), QStringLiteral("Dátum zmeny"));
+    QVERIFY(group->y() > part<QGroupBox>("m_leaveOutGroup")->geometry().bottom());
+    QVERIFY(part<QPushButton>("m_okButton")->y() > group->geometry().bottom());
+    auto* box = part<QComboBox>("m_lastmodSourceBox");
+    QVERIFY(!box->isEditable());
+    QVERIFY(group->rect().contains(box->geometry()));
+    const QStringList items{QStringLiteral("Čas súboru"), QStringLiteral("Posledný commit (git)"),
+                            QStringLiteral("Pamäť obsahu"), QStringLiteral("Bez dátumu")};
+    QCOMPARE(box->count(), items.size());
+    for (int i = 0; i < box->count(); ++i) {
+      QCOMPARE(box->itemText(i), items[i]);
+      // Each entry shows in full in the closed box.
+      QVERIFY(box->fontMetrics().horizontalAdvance(items[i]) + 40 <= box->width());
+    }
+    QCOMPARE(box->currentIndex(), 0);
+    const LastmodSource sources[] = {LastmodSource::FileTime, LastmodSource::Git,
+                                     LastmodSource::Content, LastmodSource::None};
+    for (int i : {2, 1, 3, 0}) {
+      box->setCurrentIndex(i);
+      QCOMPARE(m_settings.lastmodSource, sources[i]);
+    }
+    m_settings.lastmodSource = LastmodSource::Content;
+    m_dialog->showSettings();
+    QCOMPARE(box->currentIndex(), 2);
+  }
+
   void enterPressesOkAndEscDoesNothing() {
     bool openAfterEsc = false;
     bool closedByEnter = false;
@@ -240,7 +268,7 @@ class SearchEngineDialogTest : public QObject {
     QList<QWidget*> order;
     whileModal(
         [this] { m_dialog->exec(); },
-        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 14); });
+        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 15); });
     QCOMPARE(
         order,
         (QList<QWidget*>{
@@ -250,17 +278,19 @@ class SearchEngineDialogTest : public QObject {
             part<QLineEdit>("m_stylesheetEdit"), part<QCheckBox>("m_writeStylesheetCheckBox"),
             part<QCheckBox>("m_obeyRobotsCheckBox"), part<QLineEdit>("m_excludeEdit"),
             part<QCheckBox>("m_skipNoindexCheckBox"), part<QCheckBox>("m_skipRedirectsCheckBox"),
-            part<QCheckBox>("m_useCanonicalCheckBox"), part<QPushButton>("m_okButton")}));
+            part<QCheckBox>("m_useCanonicalCheckBox"), part<QComboBox>("m_lastmodSourceBox"),
+            part<QPushButton>("m_okButton")}));
     // The robot's box joins the order once robots.txt is obeyed.
     part<QCheckBox>("m_obeyRobotsCheckBox")->click();
     whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
-                 order = test::tabOrder(shown, part<QCheckBox>("m_obeyRobotsCheckBox"), 4);
+                 order = test::tabOrder(shown, part<QCheckBox>("m_obeyRobotsCheckBox"), 5);
                });
     QCOMPARE(order,
              (QList<QWidget*>{
                  part<QCheckBox>("m_obeyRobotsCheckBox"), part<QLineEdit>("m_robotsAgentEdit"),
-                 part<QLineEdit>("m_excludeEdit"), part<QCheckBox>("m_skipNoindexCheckBox")}));
+                 part<QLineEdit>("m_excludeEdit"), part<QCheckBox>("m_skipNoindexCheckBox"),
+                 part<QCheckBox>("m_skipRedirectsCheckBox")}));
   }
 };
 

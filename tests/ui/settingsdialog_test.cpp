@@ -60,7 +60,10 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(box("m_otherChangefreqBox")->currentText(), QStringLiteral("none"));
     QCOMPARE(box("m_otherPriorityBox")->currentText(), QStringLiteral("none"));
     QCOMPARE(box("m_timeZoneBox")->currentText(), QStringLiteral("+01:00"));
-    QCOMPARE(box("m_timeZoneBox")->count(), 25);
+    QCOMPARE(box("m_timeZoneBox")->count(), 26);
+    QCOMPARE(box("m_timeZoneBox")->itemText(25), QStringLiteral("automaticky"));
+    QVERIFY2(box("m_timeZoneBox")->sizeHint().width() <= box("m_timeZoneBox")->width(),
+             "every entry shows in full in the closed box");
     QCOMPARE(box("m_rootPriorityBox")->count(), 12);
     QVERIFY(part<QRadioButton>("m_shortLastmodRadio")->isChecked());
     QVERIFY(!part<QCheckBox>("m_compactCheckBox")->isChecked());
