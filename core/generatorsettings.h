@@ -153,6 +153,9 @@ struct GeneratorSettings {
   /// The program's own sitemap.xsl written beside the sitemap, and named
   /// when `stylesheet` is empty.
   bool writeStylesheet = false;
+  /// A file's URL without the final ".html" or ".htm" of its name, as a
+  /// server of clean URLs publishes it.
+  bool dropExtension = false;
 
   // What the scan leaves out of the sitemap; off and empty, nothing.
   /// Paths relative to the scan folder, patterns separated by ";" (see
@@ -162,6 +165,13 @@ struct GeneratorSettings {
   bool obeyRobots = false;
   /// The robot whose group of robots.txt counts; "*" is any robot.
   std::string robotsAgent = "*";
+  /// Leave out the pages whose head asks search engines not to index them.
+  bool skipNoindex = false;
+  /// Leave out the pages whose head sends the browser on to another URL.
+  bool skipRedirects = false;
+  /// List each page under the canonical URL its head names; leave it out
+  /// when that URL lies outside the site.
+  bool useCanonical = false;
 
   // Where the dates come from; by default, the file times as always.
   LastmodSource lastmodSource = LastmodSource::FileTime;

@@ -15,9 +15,10 @@ void LeftOutList::clear() {
 namespace {
 
 std::string countsText(const LeftOutList& leftOut) {
-  std::string text = std::to_string(leftOut.size());
+  std::string text = std::to_string(leftOut.leftOutCount());
   std::string_view separator = " (";
   for (std::size_t i = 0; i < kLeftOutReasonCount; ++i) {
+    if (static_cast<LeftOutReason>(i) == LeftOutReason::Unreadable) continue;
     const std::size_t count = leftOut.count(static_cast<LeftOutReason>(i));
     if (count == 0) continue;
     text.append(separator).append(kLeftOutReasonTexts[i].label).append(" ");
@@ -34,10 +35,20 @@ std::string leftOutReportLine(const LeftOutList& leftOut) {
   return "Vynechané stránky: " + countsText(leftOut);
 }
 
-std::string leftOutTotalLine(const LeftOutList& leftOut) { return "Spolu: " + countsText(leftOut); }
+std::string unreadableLine(const LeftOutList& leftOut) {
+  const std::size_t unreadable = leftOut.count(LeftOutReason::Unreadable);
+  if (unreadable == 0) return {};
+  return "Nečitateľné stránky: " + std::to_string(unreadable);
+}
+
+std::string leftOutTotalLine(const LeftOutList& leftOut) {
+  std::string line = unreadableLine(leftOut);
+  if (leftOut.leftOutCount() == 0 && !line.empty()) return line;
+  return "Spolu: " + countsText(leftOut) + (line.empty() ? "" : "; " + line);
+}
 
 std::string allLeftOutLine(const LeftOutList& leftOut, std::size_t filesKept) {
-  if (filesKept > 0 || leftOut.empty()) return {};
+  if (filesKept > 0 || leftOut.leftOutCount() == 0) return {};
   const LeftOutReason reason = leftOut.entries().front().reason;
   if (leftOut.count(reason) != leftOut.size()) return {};
   return "Všetky stránky vynechané pravidlom: " + std::string(reasonLabel(reason)) +

@@ -12,8 +12,15 @@ namespace qorv {
 /// order the rules run: messages name the reasons in this order. A new rule
 /// adds its reason here and its texts to `kLeftOutReasonTexts`.
 enum class LeftOutReason : unsigned char {
-  Exclude,  // an exclude pattern
-  Robots,   // a Disallow of robots.txt
+  Exclude,    // an exclude pattern
+  Noindex,    // the page's head asks search engines not to index it
+  Redirect,   // the page's head sends the browser to another URL
+  Canonical,  // the page's canonical URL lies outside the site
+  Robots,     // a Disallow of robots.txt
+  Duplicate,  // another page has the row of the same URL
+  // Not left out: a page whose head could not be read keeps its row, and is
+  // listed so that the user knows which rules could not judge it.
+  Unreadable,
 };
 
 struct LeftOutReasonText {
@@ -26,7 +33,12 @@ struct LeftOutReasonText {
 /// Indexed by the reason's value.
 inline constexpr std::array kLeftOutReasonTexts{
     LeftOutReasonText{"exclude", "vylúčené vzorom"},
+    LeftOutReasonText{"noindex", "noindex"},
+    LeftOutReasonText{"redirect", "presmerovanie"},
+    LeftOutReasonText{"canonical", "kanonická adresa mimo webu"},
     LeftOutReasonText{"robots", "zakázané v robots.txt"},
+    LeftOutReasonText{"duplicate", "rovnaká adresa ako iná stránka"},
+    LeftOutReasonText{"unreadable", "nečitateľná"},
 };
 
 inline constexpr std::size_t kLeftOutReasonCount = kLeftOutReasonTexts.size();
@@ -45,7 +57,9 @@ struct LeftOutEntry {
   LeftOutReason reason;
 };
 
-/// What the last scan left out, in walk order, with a count per reason.
+/// What the last scan left out, in walk order, with a count per reason;
+/// the pages it kept without reading their heads among them, as
+/// `LeftOutReason::Unreadable`.
 class LeftOutList {
  public:
   void add(std::string path, LeftOutReason reason);
@@ -57,6 +71,9 @@ class LeftOutList {
   std::size_t count(LeftOutReason reason) const {
     return m_counts[static_cast<std::size_t>(reason)];
   }
+  /// The entries that stand for pages (or folders) left out: all but the
+  /// unreadable ones.
+  std::size_t leftOutCount() const { return size() - count(LeftOutReason::Unreadable); }
 
  private:
   std::vector<LeftOutEntry> m_entries;
@@ -64,10 +81,16 @@ class LeftOutList {
 };
 
 /// The completion message's line: "Vynechané stránky: N (vylúčené vzorom
-/// K, zakázané v robots.txt K)", naming only the reasons that occurred.
+/// K, zakázané v robots.txt K)", naming only the reasons that occurred;
+/// unreadable pages are not counted.
 std::string leftOutReportLine(const LeftOutList& leftOut);
 
-/// The count line of the list's dialog: "Spolu: N (...)", as above.
+/// "Nečitateľné stránky: N" when pages could not be read; empty otherwise.
+std::string unreadableLine(const LeftOutList& leftOut);
+
+/// The count line of the list's dialog: "Spolu: N (...)", as above, then
+/// "; Nečitateľné stránky: N" when pages could not be read (that alone when
+/// nothing was left out).
 std::string leftOutTotalLine(const LeftOutList& leftOut);
 
 /// "Všetky stránky vynechané pravidlom: LABEL. Skontrolujte adresu webu a

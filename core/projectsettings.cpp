@@ -129,6 +129,14 @@ constexpr ProjectSetting kSettings[] = {
                         "when --stylesheet names none; a sitemap.xsl of the user's stays",
                 .group = HelpGroup::SearchEngines,
                 .negatable = true}},
+    {.key = "DropExtension",
+     .value = FlagValue{&G::dropExtension},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--drop-extension",
+                .help = R"(URLs without the final ".html" or ".htm" of a file's name, as a )"
+                        "server of clean URLs publishes them",
+                .group = HelpGroup::SearchEngines,
+                .negatable = true}},
 
     {.key = "LastmodSource",
      .value = enumChoice<&G::lastmodSource>(kLastmodWords),
@@ -172,6 +180,26 @@ constexpr ProjectSetting kSettings[] = {
      .option = {.name = "--robots-agent",
                 .valueName = "NAME",
                 .help = R"(the robot whose rules of robots.txt count (default "*", any robot))"}},
+    {.key = "SkipNoindex",
+     .value = FlagValue{&G::skipNoindex},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--skip-noindex",
+                .help = "leave out the pages whose head says noindex to robots",
+                .negatable = true}},
+    {.key = "SkipRedirects",
+     .value = FlagValue{&G::skipRedirects},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--skip-redirects",
+                .help = "leave out the pages whose head redirects to another URL "
+                        "(meta refresh)",
+                .negatable = true}},
+    {.key = "UseCanonical",
+     .value = FlagValue{&G::useCanonical},
+     .saving = Saving::WhenNotDefault,
+     .option = {.name = "--use-canonical",
+                .help = "list each page under the canonical URL its head names; leave it out "
+                        "when that URL lies outside the site",
+                .negatable = true}},
 };
 
 }  // namespace

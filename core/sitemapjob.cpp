@@ -153,11 +153,13 @@ std::string SitemapJob::report(const SitemapResult& result, const LeftOutList& l
   text += "\n\nPočet Url: " + std::to_string(result.urlCount);
   if (result.partCount == 0 && result.urlCount > kMaxSitemapUrls)
     text += "\nChyba - je prekročený maximálny počet 50000 Url.";
-  if (!leftOut.empty()) {
+  if (leftOut.leftOutCount() > 0) {
     text += "\n\n" + leftOutReportLine(leftOut);
     if (const std::string all = allLeftOutLine(leftOut, filesKept); !all.empty())
       text += "\n" + all;
   }
+  if (const std::string unreadable = unreadableLine(leftOut); !unreadable.empty())
+    text += (leftOut.leftOutCount() > 0 ? "\n" : "\n\n") + unreadable;
   if (!result.withoutReturnLinks.empty())
     text += "\n\nJazykové verzie bez spätného odkazu: " +
             std::to_string(result.withoutReturnLinks.size());

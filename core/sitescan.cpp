@@ -1,5 +1,7 @@
 #include "core/sitescan.h"
 
+#include <algorithm>
+
 #include "core/datetimetext.h"
 #include "core/errors.h"
 #include "core/headrules.h"
@@ -23,6 +25,24 @@ bool isIndexFile(std::string_view relativePath, std::string_view indexFile) {
   const std::size_t folderPart = relativePath.size() - indexFile.size();
   return (folderPart == 0 || relativePath[folderPart - 1] == '/') &&
          indexFile.find('/') == std::string_view::npos;
+}
+
+/// `relativePath` without a final ".html" or ".htm" (in any case) of its
+/// name; a name that is nothing else keeps it, or the URL would be its
+/// folder's.
+std::string_view withoutPageExtension(std::string_view relativePath) {
+  const std::size_t nameStart = relativePath.rfind('/') + 1;  // npos + 1 is 0
+  const std::string_view name = relativePath.substr(nameStart);
+  for (const std::string_view extension : {std::string_view(".html"), std::string_view(".htm")}) {
+    if (name.size() <= extension.size()) continue;
+    const std::string_view end = name.substr(name.size() - extension.size());
+    bool same = true;
+    for (std::size_t i = 0; i < end.size() && same; ++i)
+      same = (end[i] >= 'A' && end[i] <= 'Z' ? static_cast<char>(end[i] - 'A' + 'a') : end[i]) ==
+             extension[i];
+    if (same) return relativePath.substr(0, relativePath.size() - extension.size());
+  }
+  return relativePath;
 }
 
 constexpr std::string_view kRobotsTxtName = "robots.txt";
@@ -56,7 +76,10 @@ std::string_view requestPath(std::string_view url, std::string& buffer) {
 
 }  // namespace
 
-bool scanNeedsPageHeads(const GeneratorSettings& settings) { return writesAlternates(settings); }
+bool scanNeedsPageHeads(const GeneratorSettings& settings) {
+  return settings.skipNoindex || settings.skipRedirects || settings.useCanonical ||
+         writesAlternates(settings);
+}
 
 std::vector<std::string> splitFileMask(std::string_view fileMask) {
   const std::string line = fileMaskOnOneLine(fileMask);
@@ -117,9 +140,17 @@ bool SiteScanner::run() {
   m_robots.reset();
   if (m_settings.obeyRobots) m_robots = readRobotsRules();
   m_alternates = writesAlternates(m_settings);
+  m_wanted.head = HeadNeeds{.noindex = m_settings.skipNoindex,
+                            .redirect = m_settings.skipRedirects,
+                            .canonical = m_settings.useCanonical,
+                            .alternates = m_alternates};
+  m_dropExtension = m_settings.dropExtension;
+  m_oneRowPerUrl = m_wanted.head.canonical || m_dropExtension;
+  m_rowsByUrl.clear();
+  if (m_oneRowPerUrl)
+    m_rowsByUrl.emplace(comparableUrl(m_rootUrl), RowOwner{0, true, std::string()});
 
   if (!prepareDates()) return true;
-  m_wanted.pageHead = scanNeedsPageHeads(m_settings);
 
   m_walker.rootFolder = m_scanFolder;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
@@ -147,7 +178,7 @@ bool SiteScanner::prepareDates() {
   m_dates = ScanDates{};
   m_dates.source = m_settings.lastmodSource;
   m_memory = ContentMemory();
-  m_wanted = FactsWanted{.digest = m_dates.source == LastmodSource::Content};
+  m_wanted.digest = m_dates.source == LastmodSource::Content;
   if (m_dates.source != LastmodSource::Git && m_dates.source != LastmodSource::Content) return true;
   // Git names files below the repository's real path, and a memory is of
   // the folder itself, whatever link led to it.
@@ -213,7 +244,8 @@ RememberedMoment SiteScanner::rowMoment(std::string_view relativePath, const Dat
 }
 
 std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativePath,
-                                 std::string_view indexFile, bool encodeNonAscii) {
+                                 std::string_view indexFile, bool encodeNonAscii,
+                                 bool dropExtension) {
   // One pass over the bytes into one buffer: this runs for every file of the
   // site. A little room for escapes spares most escaped names a doubling of
   // the buffer, which stays with the row.
@@ -221,7 +253,10 @@ std::string SiteScanner::fileUrl(std::string_view base, std::string_view relativ
   url.reserve(base.size() + 1 + relativePath.size() + 16);
   appendXmlEscapedWithSlashes(url, base);
   if (base.empty() || base.back() != '/') url += '/';
-  if (isIndexFile(relativePath, indexFile)) relativePath.remove_suffix(indexFile.size());
+  if (isIndexFile(relativePath, indexFile))
+    relativePath.remove_suffix(indexFile.size());
+  else if (dropExtension)
+    relativePath = withoutPageExtension(relativePath);
   appendUrlPathEscaped(url, relativePath, encodeNonAscii);
   return url;
 }
@@ -251,15 +286,17 @@ bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
 }
 
 FileFacts SiteScanner::readFacts(const FoundFile& file, const FactsWanted& wanted) {
-  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, std::nullopt, {}};
+  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, std::nullopt};
   // A file without a time gives no row: its bytes are not needed.
-  if (wanted.digest && facts.time && *facts.time) facts.digest = file.folder.digest(file.name);
-  if (wanted.pageHead && facts.time && *facts.time) {
-    // A parser and its buffer per thread: they keep their room from one
-    // page to the next, and workers reading pages side by side share none.
+  if (!facts.time || !*facts.time) return facts;
+  if (wanted.digest) facts.digest = file.folder.digest(file.name);
+  if (wanted.head.any()) {
+    // One parser and buffer for each thread that reads, kept from page to
+    // page with the room they grew to.
     thread_local HeadParser parser;
     thread_local std::string buffer;
-    facts.headRead = readPageHead(file.folder, file.name, parser, buffer, facts.head);
+    PageRead& page = facts.page.emplace();
+    page.read = readPageHead(file.folder, file.name, parser, buffer, page.head);
   }
   return facts;
 }
@@ -287,31 +324,102 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
     throw IoError("Cannot read the time of", path, read.error());
   if (!read || !*read) return;
   const DateTime& written = **read;
-  std::string url =
-      fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile, m_settings.encodeNonAscii);
+  std::string url = fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile,
+                            m_settings.encodeNonAscii, m_dropExtension);
+  bool ownUrl = true;
+  bool unreadable = false;
+  // Read against the page's own URL, which its relative links start from.
+  std::vector<LanguageAlternate> alternates = alternatesOf(url, facts);
+  if (facts.page) {
+    const Result<bool>& headRead = facts.page->read;
+    // A page gone or refused since it was listed, or no regular file, is
+    // listed as if its head said nothing. Any other failure ends the scan:
+    // it could publish a page that a rule would have left out.
+    if (!headRead && failureKind(headRead.error()) == FailureKind::Failed) {
+      // Unread, the page keeps its own URL: a page robots.txt leaves out
+      // under it is not published whatever its head says.
+      if (m_robots && !m_robots->allows(m_robotsPaths.of(requestPath(url, m_requestPath)))) {
+        m_leftOut.add(std::string(relativePath), LeftOutReason::Robots);
+        return;
+      }
+      throw IoError("Cannot read the head of", path, headRead.error());
+    }
+    if (!headRead || !*headRead) {
+      unreadable = true;
+    } else if (const std::optional<LeftOutReason> reason =
+                   headRule(facts.page->head, url, ownUrl)) {
+      m_leftOut.add(std::string(relativePath), *reason);
+      return;
+    }
+  }
   // The URL as it would be written decides, so that the site URL's own
   // path counts as a crawler would see it.
   if (m_robots && !m_robots->allows(m_robotsPaths.of(requestPath(url, m_requestPath)))) {
     m_leftOut.add(std::string(relativePath), LeftOutReason::Robots);
     return;
   }
-  if (facts.headRead && !*facts.headRead) {
-    // The same holds for the head, read after the time, once robots.txt
-    // lets the page in: a file gone in between gives no row, one that
-    // ends the scan is named.
-    const FailureKind kind = failureKind(facts.headRead->error());
-    if (kind == FailureKind::Failed)
-      throw IoError("Cannot read the head of", path, facts.headRead->error());
-    if (kind == FailureKind::Gone) return;
+  if (unreadable) m_leftOut.add(std::string(relativePath), LeftOutReason::Unreadable);
+  addRow(std::move(url), ownUrl, relativePath, written, facts, std::move(alternates));
+}
+
+std::optional<LeftOutReason> SiteScanner::headRule(const PageHead& head, std::string& url,
+                                                   bool& ownUrl) const {
+  if (m_wanted.head.noindex && isNoindex(head)) return LeftOutReason::Noindex;
+  if (!m_wanted.head.redirect && !m_wanted.head.canonical) return std::nullopt;
+  const std::string pageUrl = urlOfRowText(url);
+  if (m_wanted.head.redirect && isRedirectStub(head, pageUrl)) return LeftOutReason::Redirect;
+  if (!m_wanted.head.canonical) return std::nullopt;
+  // The site is where this file's URL begins: the site URL as it is now.
+  const std::string siteUrl =
+      urlOfRowText(fileUrl(m_inputs.siteUrl(), {}, {}, m_settings.encodeNonAscii));
+  CanonicalUrl canonical = canonicalUrl(head, pageUrl, siteUrl);
+  if (canonical.kind == CanonicalUrl::OutsideSite) return LeftOutReason::Canonical;
+  // The index file at the root is the root row's page, listed under the
+  // site URL whatever other URL within the site it names.
+  if (canonical.kind == CanonicalUrl::WithinSite && url != m_rootRowUrl) {
+    url = std::move(canonical.rowUrl);
+    ownUrl = false;
   }
-  ++m_keptFiles;
-  std::vector<LanguageAlternate> alternates = alternatesOf(url, facts);
-  if (url == m_rootRowUrl) {
-    // The root row stands for the folder's index file, whose head names
-    // the site's language versions for it.
+  return std::nullopt;
+}
+
+void SiteScanner::addRow(std::string url, bool ownUrl, std::string_view relativePath,
+                         const DateTime& written, const FileFacts& facts,
+                         std::vector<LanguageAlternate> alternates) {
+  // The index file at the root is the root row's page, whose head names
+  // the site's language versions for it.
+  if (ownUrl && url == m_rootRowUrl) {
+    ++m_keptFiles;
     if (!alternates.empty()) m_pages.setAlternates(0, std::move(alternates));
     return;
   }
+  if (m_oneRowPerUrl) {
+    const auto [found, added] = m_rowsByUrl.try_emplace(
+        comparableUrl(urlOfRowText(url)), RowOwner{m_pages.size(), ownUrl, std::string()});
+    RowOwner& owner = found->second;
+    if (!added) {
+      // The page whose own path gives the URL keeps its row, or else the
+      // first in walk order; a page listed under a canonical URL gives way.
+      if (!ownUrl || owner.ownUrl) {
+        m_leftOut.add(std::string(relativePath), LeftOutReason::Duplicate);
+        return;
+      }
+      m_leftOut.add(std::move(owner.path), LeftOutReason::Duplicate);
+      owner.ownUrl = true;
+      owner.path = relativePath;
+      const std::size_t remembered = m_dates.contents.size();
+      const RememberedMoment moment = rowMoment(relativePath, written, facts);
+      takeOverContent(owner.row, remembered);
+      auto [dateText, timeText] = rowTextsOf(moment, m_formats);
+      const PageEntry& row = m_pages.at(owner.row);
+      m_pages.setDetails(owner.row, std::move(dateText), std::move(timeText), row.changefreq,
+                         row.priority);
+      m_pages.setAlternates(owner.row, std::move(alternates));
+      return;  // one page kept for another
+    }
+    owner.path = relativePath;
+  }
+  ++m_keptFiles;
   if (urlLength(url) > kMaxUrlLength) ++m_overlongCount;
   const RememberedMoment moment = rowMoment(relativePath, written, facts);
   auto [dateText, timeText] = rowTextsOf(moment, m_formats);
@@ -324,8 +432,31 @@ std::vector<LanguageAlternate> SiteScanner::alternatesOf(const std::string& url,
                                                          const FileFacts& facts) const {
   // A page this process may not read keeps its row, without the versions
   // it may name: the page is there all the same.
-  if (!m_alternates || !facts.headRead || !*facts.headRead || !**facts.headRead) return {};
-  return languageAlternates(facts.head, urlOfRowText(url));
+  if (!m_alternates || !facts.page || !facts.page->read || !*facts.page->read) return {};
+  return languageAlternates(facts.page->head, urlOfRowText(url));
+}
+
+void SiteScanner::takeOverContent(std::size_t row, std::size_t remembered) {
+  std::vector<ScannedContent>& contents = m_dates.contents;
+  std::optional<ScannedContent> taken;
+  if (contents.size() > remembered) {
+    taken = std::move(contents.back());
+    contents.pop_back();
+    taken->row = row;
+  }
+  // The contents stay in row order: the page that keeps the row takes the
+  // place of the one it replaced.
+  const auto at = std::lower_bound(
+      contents.begin(), contents.end(), row,
+      [](const ScannedContent& content, std::size_t value) { return content.row < value; });
+  if (at != contents.end() && at->row == row) {
+    if (taken)
+      *at = std::move(*taken);
+    else
+      contents.erase(at);
+  } else if (taken) {
+    contents.insert(at, std::move(*taken));
+  }
 }
 
 }  // namespace qorv

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/contentmemory.h"
@@ -38,12 +39,24 @@ class ScanInputs {
 /// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
-/// What a scan reads of each file beyond its time, fixed when it starts.
-struct FactsWanted {
-  /// The digest of the file's bytes.
-  bool digest = false;
-  /// The page's head (see `scanNeedsPageHeads`).
-  bool pageHead = false;
+/// What the rules of a scan need to know of a page's head. With none of
+/// them on, no page is opened.
+struct HeadNeeds {
+  bool noindex = false;
+  bool redirect = false;
+  bool canonical = false;
+  /// The language versions a page names (`writesAlternates`).
+  bool alternates = false;
+  bool any() const { return noindex || redirect || canonical || alternates; }
+};
+
+/// A page's head as `readPageHead` read it.
+struct PageRead {
+  /// True: `head` is what the page's head says. False: the entry is no
+  /// regular file (a FIFO, a device), which is never opened. An error: the
+  /// page could not be opened or read.
+  Result<bool> read = false;
+  PageHead head;
 };
 
 /// Whether a scan with `settings` reads the head of every page: only a rule
@@ -58,11 +71,14 @@ struct FileFacts {
   /// The digest of the file's bytes, when asked for: nothing inside for
   /// what is no plain file (never opened).
   std::optional<Result<std::optional<ContentDigest>>> digest;
-  /// Whether the head was read (false: the entry is no regular file), or
-  /// why it could not be; nothing when the scan wants no heads.
-  std::optional<Result<bool>> headRead;
-  /// Empty unless `headRead` holds true.
-  PageHead head;
+  /// Read when the scan's rules need the head and the time was read.
+  std::optional<PageRead> page;
+};
+
+/// What `readFacts` reads beyond the file's time.
+struct FactsWanted {
+  bool digest = false;
+  HeadNeeds head;
 };
 
 /// One file row's bytes as the scan found them, for the content memory.
@@ -105,9 +121,11 @@ struct ScanDates {
 
 /// Turns the local copy of a site into the page list: a root row for the
 /// site URL, then one unticked row per matching file, in walk order, with
-/// the URL the file is published under. The exclude patterns and, when
-/// asked, the scan folder's robots.txt leave pages out (never the root
-/// row); what they left out is listed in `leftOut`.
+/// the URL the file is published under (or the canonical URL its head
+/// names, when asked). The exclude patterns and, when asked, what a page's
+/// head says and the scan folder's robots.txt leave pages out (never the
+/// root row); what they left out is listed in `leftOut`, with the pages
+/// whose heads could not be read.
 class SiteScanner {
  public:
   SiteScanner(GeneratorSettings& settings, PageList& pages, const ScanInputs& inputs,
@@ -129,8 +147,9 @@ class SiteScanner {
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask), and IoError when
-  /// a folder cannot be listed, a file's time cannot be read for another
-  /// reason than being gone or refused, or robots.txt (when obeyed) cannot
+  /// a folder cannot be listed, a file's time (or, for the head rules, its
+  /// head) cannot be read for another reason than being gone or refused,
+  /// or robots.txt (when obeyed) cannot
   /// be read for another reason than being missing; the rows added until
   /// then stay. A scan folder that is missing or is a file gives the root
   /// row alone. The exclude patterns, the robots.txt rules and the robot's
@@ -163,11 +182,15 @@ class SiteScanner {
   /// `indexFile` exactly (when not empty) leaves its name out, so the URL
   /// is its folder's, ending in "/". `encodeNonAscii` writes the path's
   /// letters outside ASCII as "%XX" of their UTF-8 bytes too.
+  /// `dropExtension` leaves out a final ".html" or ".htm" (in any case) of
+  /// the file's name, after the index file rule; a name that is nothing else
+  /// keeps it.
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
-                             std::string_view indexFile, bool encodeNonAscii = false);
+                             std::string_view indexFile, bool encodeNonAscii = false,
+                             bool dropExtension = false);
 
-  /// and what `wanted` asks for. A head is read with a parser of the
-  /// calling thread's own.
+  /// Reads what the row of a reported file needs from the disk: its time,
+  /// and its digest and its head when `wanted` asks for them.
   static FileFacts readFacts(const FoundFile& file, const FactsWanted& wanted = {});
 
  private:
@@ -176,6 +199,17 @@ class SiteScanner {
   /// Decides, from what `readFacts` gave, whether and how the file becomes
   /// a row: what depends on the settings, the site URL and the rules.
   void addFileRow(const std::string& path, std::string_view relativePath, const FileFacts& facts);
+  /// The rule of the page's head that leaves it out, if any; a canonical
+  /// URL within the site replaces `url`, and clears `ownUrl`.
+  std::optional<LeftOutReason> headRule(const PageHead& head, std::string& url, bool& ownUrl) const;
+  /// Adds the row of a file that no rule left out, or leaves it out when
+  /// another page has the row of its URL.
+  void addRow(std::string url, bool ownUrl, std::string_view relativePath, const DateTime& written,
+              const FileFacts& facts, std::vector<LanguageAlternate> alternates);
+  /// The row `row` now stands for the page whose digest `rowMoment` kept
+  /// past the first `remembered` contents (if it kept one): its content
+  /// replaces the page's that had the row.
+  void takeOverContent(std::size_t row, std::size_t remembered);
   RobotsRules readRobotsRules() const;
   /// The language versions that the head in `facts` names for the page at
   /// the row URL `url`; none when its head was not read.
@@ -206,6 +240,18 @@ class SiteScanner {
   bool m_alternates = false;
   LeftOutList m_leftOut;
   std::size_t m_keptFiles = 0;
+  bool m_dropExtension = false;
+  /// Rows by their URL's comparable form, kept only when two pages can give
+  /// one URL (canonical URLs, extensions dropped): otherwise every file's
+  /// URL is its own.
+  struct RowOwner {
+    std::size_t row;
+    /// Whether the row's URL is the one its page's own path gives.
+    bool ownUrl;
+    std::string path;
+  };
+  bool m_oneRowPerUrl = false;
+  std::unordered_map<std::string, RowOwner> m_rowsByUrl;
   ScanDates m_dates;
   ContentMemory m_memory;
   FactsWanted m_wanted;

@@ -17,10 +17,13 @@ _qorv_cli()
         --root-changefreq --root-priority --changefreq --priority
         --long --zone --compact
         --exclude --no-exclude --obey-robots --no-obey-robots --robots-agent
+        --skip-noindex --no-skip-noindex --skip-redirects --no-skip-redirects
+        --use-canonical --no-use-canonical
         --include
         --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
         --gzip --no-gzip --robots --no-robots
         --hreflang --no-hreflang --stylesheet --write-stylesheet --no-write-stylesheet
+        --drop-extension --no-drop-extension
         --lastmod --lastmod-memory
         --list --left-out --quiet
         --help --version

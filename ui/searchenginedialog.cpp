@@ -38,19 +38,23 @@ constexpr int groupHeight(int rows) {
 constexpr int rowTop(int row) { return kGroupFirstRow + row * kGroupRowStep; }
 
 // The rows of "Adresy", top down.
-constexpr int kHreflangRow = 0;
-constexpr int kStylesheetRow = 1;
-constexpr int kWriteStylesheetRow = 2;
-constexpr int kAddressRows = 3;
+constexpr int kDropExtensionRow = 0;
+constexpr int kHreflangRow = 1;
+constexpr int kStylesheetRow = 2;
+constexpr int kWriteStylesheetRow = 3;
+constexpr int kAddressRows = 4;
 constexpr int kAddressTop =
     kCheckBoxTop + (kCheckBoxRows - 1) * kCheckBoxStep + kCheckBoxHeight + kGroupGap;
 constexpr int kAddressBottom = kAddressTop + groupHeight(kAddressRows);
 
 // The rows of "Vynechať zo sitemapy": robots.txt and the robot beside it,
-// then the exclude patterns.
+// the exclude patterns, then the rules that read each page's head.
 constexpr int kRobotsRow = 0;
 constexpr int kExcludeRow = 1;
-constexpr int kLeaveOutRows = 2;
+constexpr int kSkipNoindexRow = 2;
+constexpr int kSkipRedirectsRow = 3;
+constexpr int kUseCanonicalRow = 4;
+constexpr int kLeaveOutRows = 5;
 constexpr int kLeaveOutTop = kAddressBottom + kGroupGap;
 constexpr int kLeaveOutBottom = kLeaveOutTop + groupHeight(kLeaveOutRows);
 
@@ -97,11 +101,18 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
 
   m_addressGroup = named(new QGroupBox(QStringLiteral("Adresy"), this), "m_addressGroup");
   m_addressGroup->setGeometry(kLeft, kAddressTop, kGroupWidth, groupHeight(kAddressRows));
-  m_hreflangCheckBox =
-      captioned(named(new QCheckBox(QStringLiteral("Jazykové verzie (hreflang)"), m_addressGroup),
-                      "m_hreflangCheckBox"));
-  m_hreflangCheckBox->setGeometry(kLeft, rowTop(kHreflangRow) + 2, kGroupWidth - 2 * kLeft,
-                                  kCheckBoxHeight);
+  const auto groupCheckBox = [](const QString& caption, QGroupBox* group, int row,
+                                const char* memberName) {
+    auto* box = captioned(named(new QCheckBox(caption, group), memberName));
+    box->setGeometry(kLeft, rowTop(row) + 2, kGroupWidth - 2 * kLeft, kCheckBoxHeight);
+    return box;
+  };
+  m_dropExtensionCheckBox = groupCheckBox(QStringLiteral("Bez prípony .html"), m_addressGroup,
+                                          kDropExtensionRow, "m_dropExtensionCheckBox");
+  m_dropExtensionCheckBox->setToolTip(
+      QStringLiteral("Adresa about.html bude …/about, ako ju uvádza server s čistými adresami"));
+  m_hreflangCheckBox = groupCheckBox(QStringLiteral("Jazykové verzie (hreflang)"), m_addressGroup,
+                                     kHreflangRow, "m_hreflangCheckBox");
   m_stylesheetLabel = named(
       placeLabel(QStringLiteral("Štýl (XSL):"), m_addressGroup, kLeft, rowTop(kStylesheetRow) + 3),
       "m_stylesheetLabel");
@@ -110,10 +121,8 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   m_stylesheetEdit->setGeometry(kFieldLeft, rowTop(kStylesheetRow),
                                 kGroupWidth - kFieldLeft - kLeft, kGroupRowHeight);
   m_writeStylesheetCheckBox =
-      captioned(named(new QCheckBox(QStringLiteral("Zapísať aj sitemap.xsl"), m_addressGroup),
-                      "m_writeStylesheetCheckBox"));
-  m_writeStylesheetCheckBox->setGeometry(kLeft, rowTop(kWriteStylesheetRow) + 2,
-                                         kGroupWidth - 2 * kLeft, kCheckBoxHeight);
+      groupCheckBox(QStringLiteral("Zapísať aj sitemap.xsl"), m_addressGroup, kWriteStylesheetRow,
+                    "m_writeStylesheetCheckBox");
 
   m_leaveOutGroup =
       named(new QGroupBox(QStringLiteral("Vynechať zo sitemapy"), this), "m_leaveOutGroup");
@@ -148,6 +157,23 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
       "\"/\" na konci označuje zložku, do ktorej sa ani nevstúpi. Veľké a malé písmená\n"
       "sa rozlišujú.\n"
       "Príklad: 404.html;drafts/;tags/;**/print-*.html"));
+  m_skipNoindexCheckBox = groupCheckBox(QStringLiteral("Stránky s noindex"), m_leaveOutGroup,
+                                        kSkipNoindexRow, "m_skipNoindexCheckBox");
+  m_skipNoindexCheckBox->setToolTip(
+      QStringLiteral("Vynechať stránky, ktorých hlavička má <meta name=\"robots\" "
+                     "content=\"noindex\">"));
+  m_skipRedirectsCheckBox =
+      groupCheckBox(QStringLiteral("Presmerovania (meta refresh)"), m_leaveOutGroup,
+                    kSkipRedirectsRow, "m_skipRedirectsCheckBox");
+  m_skipRedirectsCheckBox->setToolTip(
+      QStringLiteral("Vynechať stránky, ktoré <meta http-equiv=\"refresh\"> posiela na inú "
+                     "adresu"));
+  m_useCanonicalCheckBox =
+      groupCheckBox(QStringLiteral("Použiť kanonickú adresu stránky"), m_leaveOutGroup,
+                    kUseCanonicalRow, "m_useCanonicalCheckBox");
+  m_useCanonicalCheckBox->setToolTip(
+      QStringLiteral("Uviesť stránku pod adresou z <link rel=\"canonical\">; stránku s "
+                     "kanonickou adresou mimo webu vynechať"));
 
   m_lastmodGroup = named(new QGroupBox(QStringLiteral("Dátum zmeny"), this), "m_lastmodGroup");
   m_lastmodGroup->setGeometry(kLeft, kLastmodTop, kGroupWidth, groupHeight(1));
@@ -170,13 +196,17 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   setTabOrder(m_encodeNonAsciiCheckBox, m_splitIndexCheckBox);
   setTabOrder(m_splitIndexCheckBox, m_gzipCheckBox);
   setTabOrder(m_gzipCheckBox, m_robotsTxtCheckBox);
-  setTabOrder(m_robotsTxtCheckBox, m_hreflangCheckBox);
+  setTabOrder(m_robotsTxtCheckBox, m_dropExtensionCheckBox);
+  setTabOrder(m_dropExtensionCheckBox, m_hreflangCheckBox);
   setTabOrder(m_hreflangCheckBox, m_stylesheetEdit);
   setTabOrder(m_stylesheetEdit, m_writeStylesheetCheckBox);
   setTabOrder(m_writeStylesheetCheckBox, m_obeyRobotsCheckBox);
   setTabOrder(m_obeyRobotsCheckBox, m_robotsAgentEdit);
   setTabOrder(m_robotsAgentEdit, m_excludeEdit);
-  setTabOrder(m_excludeEdit, m_lastmodSourceBox);
+  setTabOrder(m_excludeEdit, m_skipNoindexCheckBox);
+  setTabOrder(m_skipNoindexCheckBox, m_skipRedirectsCheckBox);
+  setTabOrder(m_skipRedirectsCheckBox, m_useCanonicalCheckBox);
+  setTabOrder(m_useCanonicalCheckBox, m_lastmodSourceBox);
   setTabOrder(m_lastmodSourceBox, m_okButton);
 
   showSettings();
@@ -203,6 +233,10 @@ SearchEngineDialog::SearchEngineDialog(GeneratorSettings& settings, QWidget* par
   bind(m_hreflangCheckBox, &GeneratorSettings::hreflang);
   bind(m_writeStylesheetCheckBox, &GeneratorSettings::writeStylesheet);
   bind(m_obeyRobotsCheckBox, &GeneratorSettings::obeyRobots);
+  bind(m_dropExtensionCheckBox, &GeneratorSettings::dropExtension);
+  bind(m_skipNoindexCheckBox, &GeneratorSettings::skipNoindex);
+  bind(m_skipRedirectsCheckBox, &GeneratorSettings::skipRedirects);
+  bind(m_useCanonicalCheckBox, &GeneratorSettings::useCanonical);
   // The robot's name means something only while robots.txt is obeyed.
   connect(m_obeyRobotsCheckBox, &QCheckBox::toggled, m_robotsAgentEdit, &QWidget::setEnabled);
   const auto bindText = [this](QLineEdit* edit, std::string GeneratorSettings::*setting) {
@@ -231,6 +265,10 @@ void SearchEngineDialog::showSettings() {
   m_robotsAgentEdit->setEnabled(m_settings.obeyRobots);
   m_excludeEdit->setText(toQString(m_settings.excludePatterns));
   m_writeStylesheetCheckBox->setChecked(m_settings.writeStylesheet);
+  m_dropExtensionCheckBox->setChecked(m_settings.dropExtension);
+  m_skipNoindexCheckBox->setChecked(m_settings.skipNoindex);
+  m_skipRedirectsCheckBox->setChecked(m_settings.skipRedirects);
+  m_useCanonicalCheckBox->setChecked(m_settings.useCanonical);
   m_lastmodSourceBox->setCurrentIndex(static_cast<int>(m_settings.lastmodSource));
   m_showing = false;
 }

@@ -15,8 +15,9 @@ struct GeneratorSettings;
 
 /// The settings for search engines of today: the schema, letters outside
 /// ASCII, parts under an index, gzip copies and the robots.txt line; under
-/// "Adresy", the stylesheet the files name for browsers; and what the scan
-/// leaves out: pages robots.txt forbids, paths the exclude patterns name.
+/// "Adresy", URLs without ".html" and the stylesheet the files name for
+/// browsers; and what the scan leaves out: pages robots.txt forbids, paths
+/// the exclude patterns name, pages by what their heads say.
 /// Like
 /// the settings dialog, its controls are the live settings, with no copy
 /// and no cancel.
@@ -40,6 +41,7 @@ class SearchEngineDialog final : public FixedDialog {
   QCheckBox* m_gzipCheckBox;
   QCheckBox* m_robotsTxtCheckBox;
   QGroupBox* m_addressGroup;
+  QCheckBox* m_dropExtensionCheckBox;
   QCheckBox* m_hreflangCheckBox;
   QLabel* m_stylesheetLabel;
   QLineEdit* m_stylesheetEdit;
@@ -50,6 +52,9 @@ class SearchEngineDialog final : public FixedDialog {
   QLineEdit* m_robotsAgentEdit;
   QLabel* m_excludeLabel;
   QLineEdit* m_excludeEdit;
+  QCheckBox* m_skipNoindexCheckBox;
+  QCheckBox* m_skipRedirectsCheckBox;
+  QCheckBox* m_useCanonicalCheckBox;
   QGroupBox* m_lastmodGroup;
   QComboBox* m_lastmodSourceBox;
   QPushButton* m_okButton;

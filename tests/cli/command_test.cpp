@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -247,6 +248,38 @@ TEST(CommandLeftOut, RobotsTxtThatCannotBeReadEndsTheRunWritingNothing) {
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(test::fileExists(dir / "sitemap.xml"));
   EXPECT_EQ(runCli({dir.path(), "https://s/"}).status, 0) << "unless it is obeyed";
+}
+
+TEST(CommandLeftOut, HeadRulesLeaveOutPagesByWhatTheirHeadsSayAndCountUnreadablePages) {
+  test::TempDir dir;
+  dir.writeFile("index.htm");
+  dir.writeFile("about.html", R"(<link rel="canonical" href="/about">)");
+  dir.writeFile("draft.html", R"(<meta name="robots" content="noindex">)");
+  dir.writeFile("old.html", R"(<meta http-equiv="refresh" content="0; url=/about">)");
+  dir.writeFile("print.html", R"(<link rel="canonical" href="https://s/about">)");
+  ASSERT_EQ(symlink("/dev/null", (dir / "null.html").c_str()), 0);
+  const std::vector<std::string> rules = {"--skip-noindex", "--skip-redirects", "--use-canonical",
+                                          "--drop-extension"};
+  std::vector<std::string> args = rules;
+  args.insert(args.end(), {"--left-out", dir.path(), "https://s/"});
+  const CliRun run = runCli(args);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("\n\nPočet Url: 3\n\nVynechané stránky: 3 (noindex 1, "
+                                 "presmerovanie 1, rovnaká adresa ako iná stránka 1)\n"
+                                 "Nečitateľné stránky: 1\n"));
+  std::vector<std::string> entries = splitLines(run.out);
+  entries.erase(entries.begin(), entries.end() - 4);
+  EXPECT_THAT(entries,
+              ::testing::UnorderedElementsAre("noindex\tdraft.html", "redirect\told.html",
+                                              "duplicate\tprint.html", "unreadable\tnull.html"));
+  const std::string sitemap = test::readFile(dir / "sitemap.xml");
+  EXPECT_THAT(sitemap, HasSubstr("<loc>https://s/about</loc>"));
+  EXPECT_THAT(sitemap, HasSubstr("<loc>https://s/null</loc>"));
+
+  std::vector<std::string> off;
+  for (const std::string& rule : rules) off.push_back("--no-" + rule.substr(2));
+  off.insert(off.end(), {"--list", dir.path(), "https://s/"});
+  EXPECT_EQ(splitLines(runCli(off).out).size(), 6u) << "each rule off again";
 }
 
 TEST(CommandProject, FolderUrlAndSettingsComeFromTheProject) {

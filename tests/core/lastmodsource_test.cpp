@@ -385,6 +385,24 @@ TEST_F(ContentMemoryRun, AFifoIsNeverOpenedAndKeepsItsFileTimeCounted) {
   EXPECT_EQ(rememberedPaths(), std::vector<std::string>{"p.htm"});
 }
 
+TEST_F(ContentMemoryRun, ThePageThatTakesOverADuplicatesRowIsTheOneRemembered) {
+  // The copy comes first in walk order; the page itself takes its row.
+  dir.writeFile("site/print.htm", R"(<link rel="canonical" href="http://s/docs/a.htm">)");
+  dir.writeFile("site/docs/a.htm", "the page");
+  dir.writeFile("site/docs/b.htm", "another");
+  rebuild(1);
+  const auto run = makeRun();
+  run->settings.useCanonical = true;
+  ASSERT_TRUE(run->job.scan());
+  ASSERT_EQ(run->pages.size(), 3u);
+  const std::vector<ScannedContent>& contents = run->job.scanner().dates().contents;
+  ASSERT_EQ(contents.size(), 2u);
+  EXPECT_EQ(contents[0].row, 1u);
+  EXPECT_EQ(contents[0].path, "docs/a.htm");
+  EXPECT_EQ(contents[1].row, 2u);
+  EXPECT_EQ(contents[1].path, "docs/b.htm");
+}
+
 TEST(ContentMemoryPlace, TheUsersDataFolderByDefaultAndARelativeNameFromItsBase) {
   GeneratorSettings settings;
   EXPECT_EQ(settings.contentMemoryFile("/home/u/.local/share/Quorvex/", "/srv/site"),

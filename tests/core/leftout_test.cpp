@@ -36,6 +36,32 @@ TEST(LeftOutReason, WordsForTheCommandLineAndLabelsForTheWindow) {
   EXPECT_EQ(reasonWord(LeftOutReason::Robots), "robots");
   EXPECT_EQ(reasonLabel(LeftOutReason::Exclude), "vylúčené vzorom");
   EXPECT_EQ(reasonLabel(LeftOutReason::Robots), "zakázané v robots.txt");
+  EXPECT_EQ(reasonWord(LeftOutReason::Noindex), "noindex");
+  EXPECT_EQ(reasonLabel(LeftOutReason::Noindex), "noindex");
+  EXPECT_EQ(reasonWord(LeftOutReason::Redirect), "redirect");
+  EXPECT_EQ(reasonLabel(LeftOutReason::Redirect), "presmerovanie");
+  EXPECT_EQ(reasonWord(LeftOutReason::Canonical), "canonical");
+  EXPECT_EQ(reasonLabel(LeftOutReason::Canonical), "kanonická adresa mimo webu");
+  EXPECT_EQ(reasonWord(LeftOutReason::Duplicate), "duplicate");
+  EXPECT_EQ(reasonLabel(LeftOutReason::Duplicate), "rovnaká adresa ako iná stránka");
+  EXPECT_EQ(reasonWord(LeftOutReason::Unreadable), "unreadable");
+  EXPECT_EQ(reasonLabel(LeftOutReason::Unreadable), "nečitateľná");
+}
+
+TEST(LeftOutLines, UnreadablePagesAreCountedOnALineOfTheirOwnNotAsLeftOut) {
+  LeftOutList list;
+  list.add("a.html", LeftOutReason::Unreadable);
+  EXPECT_EQ(list.leftOutCount(), 0u);
+  EXPECT_EQ(unreadableLine(list), "Nečitateľné stránky: 1");
+  EXPECT_EQ(leftOutTotalLine(list), "Nečitateľné stránky: 1");
+  EXPECT_EQ(allLeftOutLine(list, 1), "");
+  list.add("b.html", LeftOutReason::Noindex);
+  list.add("c.html", LeftOutReason::Unreadable);
+  EXPECT_EQ(list.leftOutCount(), 1u);
+  EXPECT_EQ(leftOutReportLine(list), "Vynechané stránky: 1 (noindex 1)");
+  EXPECT_EQ(leftOutTotalLine(list), "Spolu: 1 (noindex 1); Nečitateľné stránky: 2");
+  list.clear();
+  EXPECT_EQ(unreadableLine(list), "");
 }
 
 struct LinesCase {
@@ -62,6 +88,10 @@ TEST_P(LeftOutLines, NameOnlyTheReasonsThatOccurredInRuleOrder) {
 
 constexpr auto kExclude = LeftOutReason::Exclude;
 constexpr auto kRobots = LeftOutReason::Robots;
+constexpr auto kNoindex = LeftOutReason::Noindex;
+constexpr auto kRedirect = LeftOutReason::Redirect;
+constexpr auto kCanonical = LeftOutReason::Canonical;
+constexpr auto kDuplicate = LeftOutReason::Duplicate;
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, LeftOutLines, ::testing::Values(
@@ -77,7 +107,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, LeftOutLines, ::testing::Values(
               "Všetky stránky vynechané pravidlom: zakázané v robots.txt. Skontrolujte adresu webu "
               "a nastavenia."},
     LinesCase{"two rules between them are not one rule", {kExclude, kRobots}, 0,
-              "2 (vylúčené vzorom 1, zakázané v robots.txt 1)", ""}),
+              "2 (vylúčené vzorom 1, zakázané v robots.txt 1)", ""},
+    LinesCase{"head rules in rule order", {kDuplicate, kRobots, kCanonical, kRedirect, kNoindex,
+              kNoindex}, 3, "6 (noindex 2, presmerovanie 1, kanonická adresa mimo webu 1, "
+              "zakázané v robots.txt 1, rovnaká adresa ako iná stránka 1)", ""},
+    LinesCase{"redirect stubs left out every file", {kRedirect}, 0, "1 (presmerovanie 1)",
+              "Všetky stránky vynechané pravidlom: presmerovanie. Skontrolujte adresu webu a "
+              "nastavenia."}),
     CaseName());
 // clang-format on
 

@@ -190,7 +190,18 @@ INSTANTIATE_TEST_SUITE_P(
                           {LeftOutReason::Robots, LeftOutReason::Exclude},
                           0,
                           0,
-                          "\n\nVynechané stránky: 2 (vylúčené vzorom 1, zakázané v robots.txt 1)"}),
+                          "\n\nVynechané stránky: 2 (vylúčené vzorom 1, zakázané v robots.txt 1)"},
+        LeftOutReportCase{
+            "UnreadablePagesAfterTheLeftOutLine",
+            {LeftOutReason::Unreadable, LeftOutReason::Noindex, LeftOutReason::Unreadable},
+            2,
+            0,
+            "\n\nVynechané stránky: 1 (noindex 1)\nNečitateľné stránky: 2"},
+        LeftOutReportCase{"UnreadablePagesAlone",
+                          {LeftOutReason::Unreadable},
+                          1,
+                          0,
+                          "\n\nNečitateľné stránky: 1"}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST(SitemapJob, CompletionMessageTellsWhatTheLastScanLeftOut) {

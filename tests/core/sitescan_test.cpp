@@ -948,7 +948,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SiteScannerWithoutAlternates,
                                                        true}),
                          [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
-TEST(SiteScannerAlternates, PageThatMayNotBeReadKeepsItsRowAndOneGoneGivesNone) {
+TEST(SiteScannerAlternates, PageThatCannotBeReadKeepsItsRowWithoutAlternates) {
   AlternatesScan scan;
   const std::string page =
       AlternatesScan::pageWith(R"(<link rel="alternate" hreflang="sk" href="/sk/">)");
@@ -966,7 +966,11 @@ TEST(SiteScannerAlternates, PageThatMayNotBeReadKeepsItsRowAndOneGoneGivesNone) 
       scan.alternates(),
       ElementsAre("http://example.com/: ", "http://example.com/a.html: sk http://example.com/sk/",
                   "http://example.com/refused.html: ", "http://example.com/unreadable.html: ",
+                  "http://example.com/gone.html: ",
                   "http://example.com/z.html: sk http://example.com/sk/"));
+  EXPECT_THAT(
+      leftOutTexts(scan.scanner),
+      ElementsAre("unreadable refused.html", "unreadable unreadable.html", "unreadable gone.html"));
 }
 
 TEST(SiteScannerAlternates, HeadThatCannotBeReadForAnotherReasonEndsTheScan) {

@@ -179,6 +179,25 @@ TEST_F(ProjectFileTest, WhatToLeaveOutIsSavedOnlyWhenSetAndANewProjectResetsIt) 
   EXPECT_EQ(settings.robotsAgent, "*");
 }
 
+TEST_F(ProjectFileTest, HeadRulesAndDroppedExtensionsAreSavedOnlyWhenOnAndANewProjectResetsThem) {
+  window.folder = "/";
+  window.url = "http://";
+  settings.skipNoindex = settings.skipRedirects = settings.useCanonical = true;
+  settings.dropExtension = true;
+  project.save(path());
+  EXPECT_EQ(test::readFile(path()), std::string(kDefaultProject) +
+                                        "DropExtension=1\r\nSkipNoindex=1\r\n"
+                                        "SkipRedirects=1\r\nUseCanonical=1\r\n");
+  GeneratorSettings opened;
+  Window other;
+  ProjectFile(opened, other).open(path());
+  EXPECT_EQ(opened, settings);
+
+  project.startNew();
+  EXPECT_FALSE(settings.skipNoindex || settings.skipRedirects || settings.useCanonical ||
+               settings.dropExtension);
+}
+
 TEST_F(ProjectFileTest, OptionsForSearchEnginesThatDoNotReadTakeTheirDefaults) {
   settings.schema = SitemapSchema::V09;
   settings.gzip = true;

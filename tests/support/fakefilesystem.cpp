@@ -139,10 +139,10 @@ class FakeFolderHandle final : public Folder {
 
   Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
     const auto lock = called(m_fs);
-    ++m_fs.fileOpens;
     const FakeFileSystem::Entry* entry = find(name);
     if (!entry) return Failure{ENOENT};
-    if (entry->isFolder) return std::unique_ptr<FileReader>();
+    if (entry->isFolder || entry->special) return std::unique_ptr<FileReader>();
+    ++m_fs.fileOpens;
     if (entry->openError != 0) return Failure{entry->openError};
     return std::unique_ptr<FileReader>(std::make_unique<FakeFileReader>(*entry));
   }

@@ -29,6 +29,8 @@ class FakeFileSystem final : public FileSystem {
     std::string content;
     int openError = 0;
     int readError = 0;
+    /// A FIFO, a device or a socket: listed as a file, never opened.
+    bool special = false;
     int target = -1;  // folder index of a folder entry
   };
   struct FakeFolder {
@@ -73,7 +75,7 @@ class FakeFileSystem final : public FileSystem {
   /// Open folders right now, and the most ever open at once.
   int openFolders = 0;
   int maxOpenFolders = 0;
-  /// Files read so far: whole (`readFile`), and opened to be read in steps.
+  /// Files read whole so far, and files opened to be read in steps.
   int fileReads = 0;
   int fileOpens = 0;
   /// The most folders and listings ever open at once, together: what a

@@ -181,12 +181,16 @@ class AccessibilityTest : public QObject {
     row("settingsDialog", "m_okButton", "", "OK");
     row("searchEngineDialog", "m_schemaBox", "m_schemaLabel", "Schéma");
     row("searchEngineDialog", "m_encodeNonAsciiCheckBox", "", "Kódovať písmená mimo ASCII (%XX)");
+    row("searchEngineDialog", "m_dropExtensionCheckBox", "", "Bez prípony .html");
     row("searchEngineDialog", "m_hreflangCheckBox", "", "Jazykové verzie (hreflang)");
     row("searchEngineDialog", "m_stylesheetEdit", "m_stylesheetLabel", "Štýl (XSL)");
     row("searchEngineDialog", "m_writeStylesheetCheckBox", "", "Zapísať aj sitemap.xsl");
     row("searchEngineDialog", "m_obeyRobotsCheckBox", "", "Dodržať robots.txt");
     row("searchEngineDialog", "m_robotsAgentEdit", "m_robotsAgentLabel", "Robot");
     row("searchEngineDialog", "m_excludeEdit", "m_excludeLabel", "Vylúčiť cesty");
+    row("searchEngineDialog", "m_skipNoindexCheckBox", "", "Stránky s noindex");
+    row("searchEngineDialog", "m_skipRedirectsCheckBox", "", "Presmerovania (meta refresh)");
+    row("searchEngineDialog", "m_useCanonicalCheckBox", "", "Použiť kanonickú adresu stránky");
     row("searchEngineDialog", "m_lastmodSourceBox", "", "Dátum zmeny");
     row("searchEngineDialog", "m_okButton", "", "OK");
     row("leftOutDialog", "m_leftOutView", "m_totalLabel", "Vynechané stránky");

@@ -126,6 +126,45 @@ class SearchEngineDialogTest : public QObject {
     QVERIFY(frame.right() < m_dialog->width());
   }
 
+  void headRuleAndExtensionBoxesAreTheLiveSettingsInTheirGroups() {
+    struct Box {
+      const char* name;
+      const char* group;
+      QString caption;
+      bool GeneratorSettings::*setting;
+    };
+    const Box boxes[] = {
+        {"m_dropExtensionCheckBox", "m_addressGroup", QStringLiteral("Bez prípony .html"),
+         &GeneratorSettings::dropExtension},
+        {"m_skipNoindexCheckBox", "m_leaveOutGroup", QStringLiteral("Stránky s noindex"),
+         &GeneratorSettings::skipNoindex},
+        {"m_skipRedirectsCheckBox", "m_leaveOutGroup",
+         QStringLiteral("Presmerovania (meta refresh)"), &GeneratorSettings::skipRedirects},
+        {"m_useCanonicalCheckBox", "m_leaveOutGroup",
+         QStringLiteral("Použiť kanonickú adresu stránky"), &GeneratorSettings::useCanonical},
+    };
+    for (const Box& expected : boxes) {
+      auto* box = part<QCheckBox>(expected.name);
+      auto* group = part<QGroupBox>(expected.group);
+      QCOMPARE(box->text(), expected.caption);
+      QCOMPARE(box->parentWidget(), group);
+      QVERIFY2(group->contentsRect().contains(box->geometry()), expected.name);
+      QVERIFY(box->sizeHint().width() <= box->width());
+      QVERIFY(!box->isChecked());
+      box->click();
+      QVERIFY(m_settings.*expected.setting);
+      m_settings.*expected.setting = false;
+      m_dialog->showSettings();
+      QVERIFY(!box->isChecked());
+      QVERIFY(!(m_settings.*expected.setting));
+    }
+    QVERIFY2(
+        part<QCheckBox>("m_dropExtensionCheckBox")->y() < part<QLineEdit>("m_stylesheetEdit")->y(),
+        "first of the addresses");
+    QVERIFY2(part<QCheckBox>("m_skipNoindexCheckBox")->y() > part<QLineEdit>("m_excludeEdit")->y(),
+             "after the exclude patterns");
+  }
+
   void stylesheetControlsAreTheLiveSettings() {
     part<QLineEdit>("m_stylesheetEdit")->insert(QStringLiteral("štýly/mapa.xsl"));
     part<QCheckBox>("m_writeStylesheetCheckBox")->click();
@@ -263,33 +302,39 @@ class SearchEngineDialogTest : public QObject {
     QList<QWidget*> order;
     whileModal(
         [this] { m_dialog->exec(); },
-        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 11); });
-    QCOMPARE(order, (QList<QWidget*>{
-                        part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
-                        part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
-                        part<QCheckBox>("m_robotsTxtCheckBox"), part<QLineEdit>("m_stylesheetEdit"),
-                        part<QCheckBox>("m_writeStylesheetCheckBox"),
-                        part<QCheckBox>("m_obeyRobotsCheckBox"), part<QLineEdit>("m_excludeEdit"),
-                        part<QComboBox>("m_lastmodSourceBox"), part<QPushButton>("m_okButton")}));
+        [&](QDialog* shown) { order = test::tabOrder(shown, part<QComboBox>("m_schemaBox"), 15); });
+    QCOMPARE(
+        order,
+        (QList<QWidget*>{
+            part<QComboBox>("m_schemaBox"), part<QCheckBox>("m_encodeNonAsciiCheckBox"),
+            part<QCheckBox>("m_splitIndexCheckBox"), part<QCheckBox>("m_gzipCheckBox"),
+            part<QCheckBox>("m_robotsTxtCheckBox"), part<QCheckBox>("m_dropExtensionCheckBox"),
+            part<QLineEdit>("m_stylesheetEdit"), part<QCheckBox>("m_writeStylesheetCheckBox"),
+            part<QCheckBox>("m_obeyRobotsCheckBox"), part<QLineEdit>("m_excludeEdit"),
+            part<QCheckBox>("m_skipNoindexCheckBox"), part<QCheckBox>("m_skipRedirectsCheckBox"),
+            part<QCheckBox>("m_useCanonicalCheckBox"), part<QComboBox>("m_lastmodSourceBox"),
+            part<QPushButton>("m_okButton")}));
     // The robot's box joins the order once robots.txt is obeyed.
     part<QCheckBox>("m_obeyRobotsCheckBox")->click();
     whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
                  order = test::tabOrder(shown, part<QCheckBox>("m_obeyRobotsCheckBox"), 5);
                });
-    QCOMPARE(order, (QList<QWidget*>{
-                        part<QCheckBox>("m_obeyRobotsCheckBox"),
-                        part<QLineEdit>("m_robotsAgentEdit"), part<QLineEdit>("m_excludeEdit"),
-                        part<QComboBox>("m_lastmodSourceBox"), part<QPushButton>("m_okButton")}));
+    QCOMPARE(order,
+             (QList<QWidget*>{
+                 part<QCheckBox>("m_obeyRobotsCheckBox"), part<QLineEdit>("m_robotsAgentEdit"),
+                 part<QLineEdit>("m_excludeEdit"), part<QCheckBox>("m_skipNoindexCheckBox"),
+                 part<QCheckBox>("m_skipRedirectsCheckBox")}));
     // And the language box once the schema has room for alternates.
     part<QComboBox>("m_schemaBox")->setCurrentIndex(1);
     whileModal([this] { m_dialog->exec(); },
                [&](QDialog* shown) {
-                 order = test::tabOrder(shown, part<QCheckBox>("m_robotsTxtCheckBox"), 3);
+                 order = test::tabOrder(shown, part<QCheckBox>("m_robotsTxtCheckBox"), 4);
                });
-    QCOMPARE(order, (QList<QWidget*>{part<QCheckBox>("m_robotsTxtCheckBox"),
-                                     part<QCheckBox>("m_hreflangCheckBox"),
-                                     part<QLineEdit>("m_stylesheetEdit")}));
+    QCOMPARE(order,
+             (QList<QWidget*>{
+                 part<QCheckBox>("m_robotsTxtCheckBox"), part<QCheckBox>("m_dropExtensionCheckBox"),
+                 part<QCheckBox>("m_hreflangCheckBox"), part<QLineEdit>("m_stylesheetEdit")}));
   }
 };
 
