@@ -12,6 +12,7 @@
 #include "core/generatorsettings.h"
 #include "core/leftout.h"
 #include "core/pagelist.h"
+#include "core/parallelwalker.h"
 #include "core/robotsrules.h"
 #include "platform/datetime.h"
 #include "platform/filesystem.h"
@@ -34,10 +35,13 @@ class ScanInputs {
 /// masks except a final one.
 std::vector<std::string> splitFileMask(std::string_view fileMask);
 
-/// What the disk says of one reported file. Read without touching anything
-/// the scan shares, so that several files could be read at once.
+/// What the disk says of one reported file. Read on a worker thread of the
+/// scan, without touching anything the scan shares.
 struct FileFacts {
-  Result<std::optional<DateTime>> time;
+  /// The last-write time as the file system keeps it (`Folder::writeTime`):
+  /// it becomes local time where the row is made, as the C library turns
+  /// times into local time under one lock that would hold the workers up.
+  Result<std::int64_t> writeTime;
 };
 
 /// Turns the local copy of a site into the page list: a root row for the
@@ -55,6 +59,14 @@ class SiteScanner {
   /// Called after every reported file, also when it gave no row: the
   /// window lets pending events run here so the list grows visibly.
   std::function<void()> onFileDone;
+  /// Called every few hundredths of a second while the scan waits for its
+  /// worker threads, for the same purpose.
+  std::function<void()> onWaiting;
+  /// The threads that list folders and read files while the rows are made
+  /// on the thread that runs the scan: 0 for as many as the processors the
+  /// process may run on, 1 for none (all on the scan's thread). The rows,
+  /// the left-out list and every failure are the same whatever the count.
+  unsigned threads = 1;
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask), and IoError when
@@ -93,12 +105,19 @@ class SiteScanner {
   static std::string fileUrl(std::string_view base, std::string_view relativePath,
                              std::string_view indexFile, bool encodeNonAscii = false);
 
-  /// Reads what the row of a reported file needs from the disk.
-  static FileFacts readFacts(const FoundFile& file);
+  /// Reads what the row of the file `name` of `folder` needs from the disk.
+  /// Runs on the scan's worker threads, several files at once: it reads the
+  /// disk through `folder` alone and changes nothing else.
+  static FileFacts readFacts(Folder& folder, std::string_view name);
 
  private:
-  void onFileFound(const FoundFile& file);
-  bool leavesOutFolder(std::string_view relativeFolder);
+  /// What the workers hand over for a file: nothing for one that an exclude
+  /// pattern leaves out by its path, which is never read.
+  using FileValue = std::optional<FileFacts>;
+  using Walker = ParallelWalker<FileValue>;
+  FileValue readUnlessExcluded(Folder& folder, std::string_view relativeFolder,
+                               std::string_view name) const;
+  void onFileFound(const Walker::File& file);
   /// Decides, from what `readFacts` gave, whether and how the file becomes
   /// a row: what depends on the settings, the site URL and the rules.
   void addFileRow(const std::string& path, std::string_view relativePath, const FileFacts& facts);
@@ -109,7 +128,7 @@ class SiteScanner {
   const ScanInputs& m_inputs;
   const LocaleFormats& m_formats;
   FileSystem& m_fileSystem;
-  DirectoryWalker m_walker;
+  Walker m_walker;
 
   std::string m_scanFolder;
   std::string m_rootUrl;

@@ -21,7 +21,7 @@ _qorv_cli()
         --schema --encode-non-ascii --no-encode-non-ascii --split --no-split
         --gzip --no-gzip --robots --no-robots
         --stylesheet --write-stylesheet --no-write-stylesheet
-        --list --left-out --quiet
+        --list --left-out --threads --quiet
         --help --version
     )
 
@@ -83,7 +83,7 @@ _qorv_cli_value()
 {
     case $1 in
         --project | --save-project) value="<file>" ;;
-        --mask | --index | --stylesheet | --exclude | --robots-agent) value="<text>" ;;
+        --mask | --index | --stylesheet | --exclude | --robots-agent | --threads) value="<text>" ;;
         --root-changefreq | --changefreq)
             value="none always hourly daily weekly monthly yearly never" ;;
         --root-priority | --priority)

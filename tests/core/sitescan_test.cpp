@@ -5,13 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <mutex>
+#include <random>
 
 #include "core/errors.h"
 #include "platform/faultpoints.h"
 #include "tests/support/asuser.h"
 #include "tests/support/fakefilesystem.h"
 #include "tests/support/formats.h"
+#include "tests/support/randomtree.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
@@ -918,6 +922,113 @@ TEST_F(SiteScannerRobotsFile, RefusedFileEndsTheScanForAnOrdinaryUser) {
     return 1;
   });
   EXPECT_EQ(result, 0);
+}
+
+/// Everything a scan shows its caller, a line each: how it ended, every row
+/// with all its columns, what it left out, and its counts.
+std::string scanRecord(SiteScanner& scanner, const PageList& pages) {
+  std::string record;
+  try {
+    record += scanner.run() ? "ran\n" : "refused\n";
+  } catch (const std::exception& error) {
+    record.append("threw ").append(errorClassName(error)).append(": ").append(error.what());
+    record += "\n";
+  }
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const PageEntry& row = pages.at(i);
+    record.append(row.url).append("\t").append(row.dateText).append("\t").append(row.timeText);
+    record.append("\t").append(row.changefreq).append("\t").append(row.priority);
+    record.append(row.included ? "\t1\n" : "\t0\n");
+  }
+  for (const std::string& text : leftOutTexts(scanner))
+    record.append("left out ").append(text) += "\n";
+  record.append("kept ").append(std::to_string(scanner.keptFileCount()));
+  record.append(", overlong ").append(std::to_string(scanner.overlongCount())) += "\n";
+  return record;
+}
+
+// The per-row inputs (the site URL, a stop) change as the scan goes, where
+// the window changes them: between two rows.
+TEST(SiteScannerOnThreads, GivesTheRowsOfTheScanOnOneThreadOverRandomTrees) {
+  const std::array<const char*, 4> patterns = {"", "*skip/", "f1*.htm;d2*/",
+                                               "**/f*7.html;/d1*/;*.HTM"};
+  for (unsigned seed = 1; seed <= 150; ++seed) {
+    std::mt19937 random(seed);
+    FakeScan scan;
+    test::growRandomTree(scan.fs, random);
+    scan.settings.excludePatterns = patterns[seed % patterns.size()];
+    if (seed % 5 == 0) {
+      scan.settings.obeyRobots = true;
+      scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /d1\nDisallow: /*7.htm\n";
+    }
+    if (seed % 11 == 0) scan.settings.fileMask = "*.htm;;*.html";
+    scan.scanner.now = [] { return DateTime{{2006, 3, 5}, {9, 5, 7}}; };
+    int done = 0;
+    scan.scanner.onFileDone = [&] {
+      if (++done == 4) scan.inputs.url = "https://other.example.org/x";
+      if (seed % 4 == 0 && done == 12) scan.scanner.requestStop();
+    };
+    const auto scanOn = [&](unsigned threads) {
+      scan.inputs.url = "http://example.com";
+      done = 0;
+      scan.scanner.threads = threads;
+      return scanRecord(scan.scanner, scan.pages);
+    };
+    const std::string expected = scanOn(1);
+    for (const unsigned threads : {2u, 3u, 8u}) {
+      scan.fs.jitter = threads == 3;
+      ASSERT_EQ(scanOn(threads), expected) << "seed " << seed << ", " << threads << " threads";
+      EXPECT_EQ(scan.fs.openFolders, 0) << "seed " << seed;
+      EXPECT_EQ(scan.fs.openListings, 0) << "seed " << seed;
+    }
+  }
+}
+
+TEST(SiteScannerOnThreads, GivesTheRowsOfTheScanOnOneThreadOverRealTrees) {
+  // The generator sites' sources and this program's test files: real trees
+  // with real times, on the disk's own listing order.
+  for (const char* folder : {"/tests/sites/", "/tests/"}) {
+    GeneratorSettings settings;
+    settings.fileMask = "*";
+    settings.excludePatterns = "expected/;*.prj";
+    PageList pages;
+    Inputs inputs;
+    inputs.folder = std::string(QORV_SOURCE_DIR) + folder;
+    const LocaleFormats formats = test::dayFirstFormats();
+    SiteScanner scanner(settings, pages, inputs, formats);
+    scanner.now = [] { return DateTime{{2006, 3, 5}, {9, 5, 7}}; };
+    const std::string expected = scanRecord(scanner, pages);
+    ASSERT_GT(pages.size(), 20u) << folder;
+    for (const unsigned threads : {0u, 2u, 5u}) {
+      scanner.threads = threads;
+      EXPECT_EQ(scanRecord(scanner, pages), expected) << folder << " on " << threads << " threads";
+    }
+  }
+}
+
+TEST(SiteScannerOnThreads, StopAskedWhileTheScanWaitsEndsIt) {
+  FakeScan scan;
+  constexpr int kFolders = 3000;  // more than the workers read ahead
+  for (int i = 0; i < kFolders; ++i) scan.fs.addFile("d" + std::to_string(i) + "/a.htm");
+  scan.scanner.threads = 2;
+  // The workers are held from the first row on, so the scan waits for
+  // them; the stop comes while it waits.
+  std::unique_lock<std::mutex> held;
+  scan.scanner.onFileDone = [&] {
+    if (!held.owns_lock() && !held.mutex()) held = scan.fs.lock();
+  };
+  int waits = 0;
+  scan.scanner.onWaiting = [&] {
+    ++waits;
+    scan.scanner.requestStop();
+    if (held.owns_lock()) held.unlock();
+  };
+  EXPECT_TRUE(scan.scanner.run());
+  EXPECT_GE(waits, 1);
+  EXPECT_LT(scan.pages.size(), static_cast<std::size_t>(kFolders) / 2)
+      << "the scan ended long before its last file";
+  EXPECT_FALSE(scan.scanner.isRunning());
+  EXPECT_EQ(scan.fs.openFolders, 0);
 }
 
 #ifdef QORV_FAULT_POINTS
