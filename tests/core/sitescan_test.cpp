@@ -1032,6 +1032,35 @@ TEST(SiteScannerOnThreads, StopAskedWhileTheScanWaitsEndsIt) {
 }
 
 #ifdef QORV_FAULT_POINTS
+TEST(SiteScannerOnThreads, ListingFailureOnDiskIsTheSameErrorOnAnyNumberOfThreads) {
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  for (int i = 0; i < 20; ++i) dir.writeFile("f" + std::to_string(i) + "/x.htm");
+  dir.writeFile("sub/inner.htm");
+  dir.writeFile("sub/deeper/y.htm");
+  for (const unsigned threads : {1u, 4u}) {
+    GeneratorSettings settings;
+    PageList pages;
+    Inputs inputs;
+    inputs.folder = dir.path();
+    const LocaleFormats formats = test::dayFirstFormats();
+    SiteScanner scanner(settings, pages, inputs, formats);
+    scanner.threads = threads;
+    const FaultScope fault("fdopendir", dir.path() + "sub", EIO);
+    try {
+      scanner.run();
+      ADD_FAILURE() << "no error on " << threads << " threads";
+    } catch (const IoError& error) {
+      EXPECT_EQ(error.message(),
+                "Cannot list the folder \"" + dir.path() + "sub/\": Input/output error")
+          << threads << " threads";
+    }
+    EXPECT_FALSE(scanner.isRunning());
+  }
+}
+#endif
+
+#ifdef QORV_FAULT_POINTS
 TEST_F(SiteScannerRobotsFile, InputOutputErrorWhileReadingItEndsTheScan) {
   dir.writeFile("robots.txt", "User-agent: *\nDisallow: /b\n");
   const FaultScope fault("read", 1, EIO);
