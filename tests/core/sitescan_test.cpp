@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cerrno>
-#include <mutex>
 #include <random>
 
 #include "core/errors.h"
@@ -1004,31 +1003,6 @@ TEST(SiteScannerOnThreads, GivesTheRowsOfTheScanOnOneThreadOverRealTrees) {
       EXPECT_EQ(scanRecord(scanner, pages), expected) << folder << " on " << threads << " threads";
     }
   }
-}
-
-TEST(SiteScannerOnThreads, StopAskedWhileTheScanWaitsEndsIt) {
-  FakeScan scan;
-  constexpr int kFolders = 3000;  // more than the workers read ahead
-  for (int i = 0; i < kFolders; ++i) scan.fs.addFile("d" + std::to_string(i) + "/a.htm");
-  scan.scanner.threads = 2;
-  // The workers are held from the first row on, so the scan waits for
-  // them; the stop comes while it waits.
-  std::unique_lock<std::mutex> held;
-  scan.scanner.onFileDone = [&] {
-    if (!held.owns_lock() && !held.mutex()) held = scan.fs.lock();
-  };
-  int waits = 0;
-  scan.scanner.onWaiting = [&] {
-    ++waits;
-    scan.scanner.requestStop();
-    if (held.owns_lock()) held.unlock();
-  };
-  EXPECT_TRUE(scan.scanner.run());
-  EXPECT_GE(waits, 1);
-  EXPECT_LT(scan.pages.size(), static_cast<std::size_t>(kFolders) / 2)
-      << "the scan ended long before its last file";
-  EXPECT_FALSE(scan.scanner.isRunning());
-  EXPECT_EQ(scan.fs.openFolders, 0);
 }
 
 #ifdef QORV_FAULT_POINTS
