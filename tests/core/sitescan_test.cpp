@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <random>
 
 #include "core/errors.h"
@@ -1003,6 +1005,89 @@ TEST(SiteScannerOnThreads, GivesTheRowsOfTheScanOnOneThreadOverRealTrees) {
       EXPECT_EQ(scanRecord(scanner, pages), expected) << folder << " on " << threads << " threads";
     }
   }
+}
+
+/// A file system whose file times wait, on the threads that read them,
+/// until the test opens the gate.
+class GatedFileSystem final : public FileSystem {
+ public:
+  explicit GatedFileSystem(FileSystem& inner) : m_inner(inner) {}
+  void open() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_open = true;
+    m_opened.notify_all();
+  }
+  Result<std::unique_ptr<Folder>> openFolder(const std::string& path) override {
+    return wrap(m_inner.openFolder(path));
+  }
+  std::optional<DateTime> localTime(std::int64_t seconds) override {
+    return m_inner.localTime(seconds);
+  }
+
+ private:
+  class GatedFolder final : public Folder {
+   public:
+    GatedFolder(GatedFileSystem& fs, std::unique_ptr<Folder> inner)
+        : m_fs(fs), m_inner(std::move(inner)) {}
+    FolderId id() const override { return m_inner->id(); }
+    Result<std::unique_ptr<FolderListing>> list() override { return m_inner->list(); }
+    Result<std::unique_ptr<Folder>> openSubfolder(std::string_view name) override {
+      return m_fs.wrap(m_inner->openSubfolder(name));
+    }
+    Result<std::optional<DateTime>> lastWriteTime(std::string_view name) override {
+      return m_inner->lastWriteTime(name);
+    }
+    Result<std::string> readFile(std::string_view name, std::size_t limit) override {
+      return m_inner->readFile(name, limit);
+    }
+    Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
+      return m_inner->openFile(name);
+    }
+    Result<std::int64_t> writeTime(std::string_view name) override {
+      std::unique_lock<std::mutex> lock(m_fs.m_mutex);
+      m_fs.m_opened.wait(lock, [this] { return m_fs.m_open; });
+      return m_inner->writeTime(name);
+    }
+
+   private:
+    GatedFileSystem& m_fs;
+    std::unique_ptr<Folder> m_inner;
+  };
+  Result<std::unique_ptr<Folder>> wrap(Result<std::unique_ptr<Folder>> folder) {
+    if (!folder) return Failure{folder.error()};
+    return std::unique_ptr<Folder>(std::make_unique<GatedFolder>(*this, std::move(*folder)));
+  }
+
+  FileSystem& m_inner;
+  std::mutex m_mutex;
+  std::condition_variable m_opened;
+  bool m_open = false;
+};
+
+TEST(SiteScannerOnThreads, StopAskedWhileTheScanWaitsForItsWorkersEndsIt) {
+  test::FakeFileSystem fake;
+  fake.addFile("a.htm");
+  fake.addFile("sub/b.htm");
+  GatedFileSystem fs(fake);
+  GeneratorSettings settings;
+  PageList pages;
+  Inputs inputs;
+  inputs.folder = test::FakeFileSystem::kRoot;
+  const LocaleFormats formats = test::dayFirstFormats();
+  SiteScanner scanner(settings, pages, inputs, formats, fs);
+  scanner.threads = 2;
+  int waits = 0;
+  // A window's stop command, run among the events while the scan waits.
+  scanner.onWaiting = [&] {
+    ++waits;
+    scanner.requestStop();
+    fs.open();
+  };
+  EXPECT_TRUE(scanner.run());
+  EXPECT_EQ(waits, 1);
+  EXPECT_EQ(pages.size(), 1u) << "no file row after the stop";
+  EXPECT_FALSE(scanner.isRunning());
+  EXPECT_EQ(fake.openFolders, 0);
 }
 
 #ifdef QORV_FAULT_POINTS
