@@ -35,9 +35,10 @@ int main(int argc, char** argv) {
   }
   qorv::FileSystem& fileSystem = qorv::localFileSystem();
   using Time = qorv::Result<std::int64_t>;
-  qorv::ParallelWalker<Time> walker(fileSystem, [](qorv::Folder& folder, std::string_view name) {
-    return folder.writeTime(name);
-  });
+  qorv::ParallelWalker<Time> walker(
+      fileSystem, [](qorv::Folder& folder, std::string_view, std::string_view name) {
+        return folder.writeTime(name);
+      });
   walker.rootFolder = argv[at];
   walker.threads = threads;
   walker.filter.setMasks({"*.htm", "*.html"});

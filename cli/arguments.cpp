@@ -13,7 +13,8 @@ namespace {
 /// An option of the run itself, stored in no project.
 struct RunOption {
   std::string_view name;
-  std::variant<std::optional<std::string> CliOptions::*, bool CliOptions::*> field;
+  std::variant<std::optional<std::string> CliOptions::*, bool CliOptions::*, unsigned CliOptions::*>
+      field;
   /// What --help calls the value; empty for a flag and for words.
   std::string_view valueName = {};
   /// The words the value may be; the field is true for the first.
@@ -54,6 +55,13 @@ constexpr RunOption kRunOptions[] = {
              "the reason (exclude or robots), a tab and the path below FOLDER, a folder's "
              "ending in \"/\"",
      .group = HelpGroup::Other},
+    {.name = "--threads",
+     .field = &CliOptions::threads,
+     .valueName = "N",
+     .help = "threads that list folders and read files while the rows are made in walk order: "
+             "0 (the default) for every processor the program may run on, 1 for the scan on "
+             "one thread; at most 256. The output is the same whatever N is",
+     .group = HelpGroup::Other},
     {.name = "--quiet",
      .field = &CliOptions::quiet,
      .help = "no live count of scanned files on a terminal",
@@ -69,6 +77,22 @@ constexpr RunOption kRunOptions[] = {
 };
 
 constexpr std::string_view kNegationPrefix = "--no-";
+
+constexpr unsigned kMostThreads = 256;
+
+/// The value of a numeric option: decimal digits alone, within the limit.
+unsigned countValue(std::string_view name, const std::string& value) {
+  unsigned count = 0;
+  bool valid = !value.empty() && value.size() <= 3;
+  for (const char c : value) {
+    if (c < '0' || c > '9') valid = false;
+    if (valid) count = count * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (!valid || count > kMostThreads)
+    throw UsageError("option " + std::string(name) + " needs a number from 0 to " +
+                     std::to_string(kMostThreads) + ", not \"" + value + "\"");
+  return count;
+}
 
 std::string negationOf(std::string_view name) {
   return std::string(kNegationPrefix) + std::string(name.substr(2));
@@ -261,6 +285,7 @@ CliOptions parseArguments(const std::vector<std::string>& args,
       std::visit(
           Overloaded{
               [&](std::optional<std::string> CliOptions::*field) { options.*field = takeValue(); },
+              [&](unsigned CliOptions::*field) { options.*field = countValue(name, takeValue()); },
               [&](bool CliOptions::*field) {
                 if (run->words.empty()) {
                   takeNoValue();

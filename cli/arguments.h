@@ -35,6 +35,9 @@ struct CliOptions {
   /// Print what the scan left out, after the report or the list.
   bool leftOut = false;
   bool quiet = false;
+  /// The scan's threads (SiteScanner::threads): 0 for every processor the
+  /// process may run on.
+  unsigned threads = 0;
   bool help = false;
   bool version = false;
 };

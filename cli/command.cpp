@@ -104,6 +104,7 @@ int run(const CliOptions& options, const Console& console) {
   {
     ProgressCounter progress(console.err, !options.quiet && isatty(fileno(console.err)));
     job.scanner().onFileDone = [&progress] { progress.fileDone(); };
+    job.scanner().threads = options.threads;
     job.scan();
   }
   if (const std::string warning = job.scanWarning(); !warning.empty())

@@ -774,8 +774,9 @@ void ParallelWalkerBase::Engine::read(Node& node, std::size_t descriptors,
   std::exception_ptr failed;
   try {
     mine->values = m_walker.newValues(files);
+    const std::string relativeFolder = relativePath(node);
     for (; done < files && !m_stopping && !node.cancelled; ++done)
-      mine->values->add(folder, mine->name(done));
+      mine->values->add(folder, relativeFolder, mine->name(done));
   } catch (...) {
     failed = std::current_exception();
     if (!mine->values) done = 0;

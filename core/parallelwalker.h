@@ -60,8 +60,9 @@ class ParallelWalkerBase {
   class FileValues {
    public:
     virtual ~FileValues() = default;
-    /// On a worker: runs the work for the next file of the part.
-    virtual void add(Folder& folder, std::string_view name) = 0;
+    /// On a worker: runs the work for the next file of the part, in the
+    /// folder at `relativeFolder`.
+    virtual void add(Folder& folder, std::string_view relativeFolder, std::string_view name) = 0;
     /// On the calling thread: reports the `index`-th file of the part.
     virtual void report(std::size_t index, const std::string& path, std::string_view name) = 0;
   };
@@ -76,6 +77,10 @@ class ParallelWalkerBase {
   virtual std::unique_ptr<FileValues> newValues(std::size_t files) = 0;
   /// On the calling thread, with one thread: the work and the report of one file.
   virtual void walkOne(const FoundFile& file) = 0;
+  /// Where the part of a reported path after `rootFolder` and its "/" starts.
+  std::size_t relativeStart() const {
+    return rootFolder.size() + (rootFolder.empty() || rootFolder.back() != '/' ? 1 : 0);
+  }
 
  private:
   class Engine;
@@ -96,13 +101,17 @@ class ParallelWalkerBase {
 /// dropped.
 ///
 /// The work runs on a worker for every file that passes the filter, given
-/// the open folder holding it and its name. It must touch nothing that
+/// the open folder holding it, that folder's path relative to `rootFolder`
+/// ("" or ending in "/", as `skipFolder` gets it) and the file's name, so
+/// that it may decide by the path, too, whether to read the file at all.
+/// It must touch nothing that
 /// another thread uses, and hold at most one descriptor at a time; what it
 /// throws ends the walk at that file.
 template <class Value>
 class ParallelWalker : public ParallelWalkerBase {
  public:
-  using FileWork = std::function<Value(Folder& folder, std::string_view name)>;
+  using FileWork =
+      std::function<Value(Folder& folder, std::string_view relativeFolder, std::string_view name)>;
   /// A file as the calling thread gets it. The value may be moved from.
   struct File {
     const std::string& path;
@@ -122,8 +131,8 @@ class ParallelWalker : public ParallelWalkerBase {
     Values(ParallelWalker& walker, std::size_t files) : m_walker(walker) {
       m_values.reserve(files);
     }
-    void add(Folder& folder, std::string_view name) override {
-      m_values.push_back(Slot{m_walker.m_work(folder, name)});
+    void add(Folder& folder, std::string_view relativeFolder, std::string_view name) override {
+      m_values.push_back(Slot{m_walker.m_work(folder, relativeFolder, name)});
     }
     void report(std::size_t index, const std::string& path, std::string_view name) override {
       if (m_walker.onFileFound) m_walker.onFileFound(File{path, name, m_values[index].value});
@@ -141,7 +150,10 @@ class ParallelWalker : public ParallelWalkerBase {
     return std::make_unique<Values>(*this, files);
   }
   void walkOne(const FoundFile& file) override {
-    Value value = m_work(file.folder, file.name);
+    const std::string_view path = file.path;
+    const std::string_view relativeFolder =
+        path.substr(relativeStart(), path.size() - relativeStart() - file.name.size());
+    Value value = m_work(file.folder, relativeFolder, file.name);
     if (onFileFound) onFileFound(File{file.path, file.name, value});
   }
 

@@ -99,8 +99,14 @@ SiteScanner::SiteScanner(GeneratorSettings& settings, PageList& pages, const Sca
       m_inputs(inputs),
       m_formats(formats),
       m_fileSystem(fileSystem),
-      m_walker(fileSystem) {
-  m_walker.onFileFound = [this](DirectoryWalker&, const FoundFile& file) { onFileFound(file); };
+      m_walker(fileSystem,
+               [this](Folder& folder, std::string_view relativeFolder, std::string_view name) {
+                 return readUnlessExcluded(folder, relativeFolder, name);
+               }) {
+  m_walker.onFileFound = [this](const Walker::File& file) { onFileFound(file); };
+  m_walker.onFolderSkipped = [this](std::string_view relativeFolder) {
+    m_leftOut.add(std::string(relativeFolder), LeftOutReason::Exclude);
+  };
 }
 
 void SiteScanner::clearLeftOut() {
@@ -153,10 +159,19 @@ bool SiteScanner::run() {
   if (!prepareDates()) return true;
 
   m_walker.rootFolder = m_scanFolder;
+  m_walker.threads = threads;
   m_walker.filter.setMasks(splitFileMask(m_settings.fileMask));
   m_walker.skipFolder = nullptr;
-  if (!m_exclude.empty())
-    m_walker.skipFolder = [this](std::string_view folder) { return leavesOutFolder(folder); };
+  // Asked on the workers: the patterns stay as they are until the walk ends.
+  if (!m_exclude.empty()) {
+    m_walker.skipFolder = [this](std::string_view folder) {
+      return m_exclude.matchFolder(folder).has_value();
+    };
+  }
+  m_walker.onWaiting = [this] {
+    if (m_stopRequested) throw ScanStopped{};
+    if (onWaiting) onWaiting();
+  };
   try {
     if (!m_walker.walk()) {
       // A scan folder that is missing, or is a file, gives the root row
@@ -279,37 +294,41 @@ RobotsRules SiteScanner::readRobotsRules() const {
   throw IoError("Cannot read", m_scanFolder + std::string(kRobotsTxtName), error);
 }
 
-bool SiteScanner::leavesOutFolder(std::string_view relativeFolder) {
-  if (!m_exclude.matchFolder(relativeFolder)) return false;
-  m_leftOut.add(std::string(relativeFolder), LeftOutReason::Exclude);
-  return true;
-}
-
-FileFacts SiteScanner::readFacts(const FoundFile& file, const FactsWanted& wanted) {
-  FileFacts facts{file.folder.lastWriteTime(file.name), std::nullopt, std::nullopt};
+FileFacts SiteScanner::readFacts(Folder& folder, std::string_view name, const FactsWanted& wanted) {
+  FileFacts facts{folder.writeTime(name), std::nullopt, std::nullopt};
   // A file without a time gives no row: its bytes are not needed.
-  if (!facts.time || !*facts.time) return facts;
-  if (wanted.digest) facts.digest = file.folder.digest(file.name);
+  if (!facts.writeTime) return facts;
+  if (wanted.digest) facts.digest = folder.digest(name);
   if (wanted.head.any()) {
     // One parser and buffer for each thread that reads, kept from page to
     // page with the room they grew to.
     thread_local HeadParser parser;
     thread_local std::string buffer;
     PageRead& page = facts.page.emplace();
-    page.read = readPageHead(file.folder, file.name, parser, buffer, page.head);
+    page.read = readPageHead(folder, name, parser, buffer, page.head);
   }
   return facts;
 }
 
-void SiteScanner::onFileFound(const FoundFile& file) {
+SiteScanner::FileValue SiteScanner::readUnlessExcluded(Folder& folder,
+                                                       std::string_view relativeFolder,
+                                                       std::string_view name) const {
+  // Decided by the path alone, before the disk is asked anything.
+  if (!m_exclude.empty()) {
+    std::string relative(relativeFolder);
+    relative += name;
+    if (m_exclude.matchFile(relative)) return std::nullopt;
+  }
+  return readFacts(folder, name, m_wanted);
+}
+
+void SiteScanner::onFileFound(const Walker::File& file) {
   if (m_stopRequested) throw ScanStopped{};
   const std::string_view relative = std::string_view(file.path).substr(m_scanFolder.size());
-  // Decided by the path alone, before the disk is asked anything.
-  if (!m_exclude.empty() && m_exclude.matchFile(relative)) {
+  if (!file.value)
     m_leftOut.add(std::string(relative), LeftOutReason::Exclude);
-  } else {
-    addFileRow(file.path, relative, readFacts(file, m_wanted));
-  }
+  else
+    addFileRow(file.path, relative, *file.value);
   if (onFileDone) onFileDone();
 }
 
@@ -319,11 +338,13 @@ void SiteScanner::addFileRow(const std::string& path, std::string_view relativeP
   // may not look at, gives no row, and the scan goes on; a time that cannot
   // be read for another reason ends the scan, which would otherwise look
   // complete without the file.
-  const Result<std::optional<DateTime>>& read = facts.time;
+  const Result<std::int64_t>& read = facts.writeTime;
   if (!read && failureKind(read.error()) == FailureKind::Failed)
     throw IoError("Cannot read the time of", path, read.error());
-  if (!read || !*read) return;
-  const DateTime& written = **read;
+  if (!read) return;
+  const std::optional<DateTime> local = m_fileSystem.localTime(*read);
+  if (!local) return;
+  const DateTime& written = *local;
   std::string url = fileUrl(m_inputs.siteUrl(), relativePath, m_settings.indexFile,
                             m_settings.encodeNonAscii, m_dropExtension);
   bool ownUrl = true;

@@ -15,6 +15,7 @@
 #include "core/leftout.h"
 #include "core/pagehead.h"
 #include "core/pagelist.h"
+#include "core/parallelwalker.h"
 #include "core/robotsrules.h"
 #include "platform/datetime.h"
 #include "platform/filesystem.h"
@@ -64,10 +65,13 @@ struct PageRead {
 /// than reading its time.
 bool scanNeedsPageHeads(const GeneratorSettings& settings);
 
-/// What the disk says of one reported file. Read without touching anything
-/// the scan shares, so that several files could be read at once.
+/// What the disk says of one reported file. Read on a worker thread of the
+/// scan, without touching anything the scan shares.
 struct FileFacts {
-  Result<std::optional<DateTime>> time;
+  /// The last-write time as the file system keeps it (`Folder::writeTime`):
+  /// it becomes local time where the row is made, as the C library turns
+  /// times into local time under one lock that would hold the workers up.
+  Result<std::int64_t> writeTime;
   /// The digest of the file's bytes, when asked for: nothing inside for
   /// what is no plain file (never opened).
   std::optional<Result<std::optional<ContentDigest>>> digest;
@@ -144,6 +148,14 @@ class SiteScanner {
   /// The user's data folder, ending in "/", where content memories live by
   /// default; empty when none is known.
   std::function<std::string()> dataFolder;
+  /// Called every few hundredths of a second while the scan waits for its
+  /// worker threads, for the same purpose.
+  std::function<void()> onWaiting;
+  /// The threads that list folders and read files while the rows are made
+  /// on the thread that runs the scan: 0 for as many as the processors the
+  /// process may run on, 1 for none (all on the scan's thread). The rows,
+  /// the left-out list and every failure are the same whatever the count.
+  unsigned threads = 1;
 
   /// One scan. Returns false, doing nothing, when a scan is already
   /// running. Throws what the walk throws (an empty mask), and IoError when
@@ -189,13 +201,20 @@ class SiteScanner {
                              std::string_view indexFile, bool encodeNonAscii = false,
                              bool dropExtension = false);
 
-  /// Reads what the row of a reported file needs from the disk: its time,
-  /// and its digest and its head when `wanted` asks for them.
-  static FileFacts readFacts(const FoundFile& file, const FactsWanted& wanted = {});
+  /// Reads what the row of the file `name` of `folder` needs from the disk: its
+  /// time, and its digest and its head when `wanted` asks for them.
+  /// Runs on the scan's worker threads, several files at once: it reads the
+  /// disk through `folder` alone and changes nothing else.
+  static FileFacts readFacts(Folder& folder, std::string_view name, const FactsWanted& wanted = {});
 
  private:
-  void onFileFound(const FoundFile& file);
-  bool leavesOutFolder(std::string_view relativeFolder);
+  /// What the workers hand over for a file: nothing for one that an exclude
+  /// pattern leaves out by its path, which is never read.
+  using FileValue = std::optional<FileFacts>;
+  using Walker = ParallelWalker<FileValue>;
+  FileValue readUnlessExcluded(Folder& folder, std::string_view relativeFolder,
+                               std::string_view name) const;
+  void onFileFound(const Walker::File& file);
   /// Decides, from what `readFacts` gave, whether and how the file becomes
   /// a row: what depends on the settings, the site URL and the rules.
   void addFileRow(const std::string& path, std::string_view relativePath, const FileFacts& facts);
@@ -227,7 +246,7 @@ class SiteScanner {
   const ScanInputs& m_inputs;
   const LocaleFormats& m_formats;
   FileSystem& m_fileSystem;
-  DirectoryWalker m_walker;
+  Walker m_walker;
 
   std::string m_scanFolder;
   std::string m_rootUrl;

@@ -25,7 +25,7 @@ _qorv_cli()
         --hreflang --no-hreflang --stylesheet --write-stylesheet --no-write-stylesheet
         --drop-extension --no-drop-extension
         --lastmod --lastmod-memory
-        --list --left-out --quiet
+        --list --left-out --threads --quiet
         --help --version
     )
 
@@ -87,7 +87,7 @@ _qorv_cli_value()
 {
     case $1 in
         --project | --save-project | --lastmod-memory) value="<file>" ;;
-        --mask | --index | --stylesheet | --exclude | --robots-agent) value="<text>" ;;
+        --mask | --index | --stylesheet | --exclude | --robots-agent | --threads) value="<text>" ;;
         --root-changefreq | --changefreq)
             value="none always hourly daily weekly monthly yearly never" ;;
         --root-priority | --priority)

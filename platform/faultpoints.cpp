@@ -26,6 +26,7 @@ struct FaultPlan {
   int error = EIO;
   std::string only;  // the one kind of call counted, or empty for all
   long calls = 0;    // counted so far
+  std::string path;  // the path whose calls of kind `only` all fail, or empty
 
   // The run's state: paths are kept only while points are asked for.
   bool fired = false;                          // the point has failed, and `onward` holds
@@ -33,7 +34,7 @@ struct FaultPlan {
   std::unordered_map<std::string, long> seen;  // calls so far, by point without "#K"
   std::mutex mutex;
 
-  bool byPoint() const { return traceFd >= 0 || !point.empty(); }
+  bool byPoint() const { return traceFd >= 0 || !point.empty() || !path.empty(); }
 };
 
 long numberFrom(const char* name) {
@@ -128,6 +129,7 @@ bool injectedFault(const char* call, const char* file, int line,
     }
     const long number = ++faults.calls;
     if (number == faults.at || (faults.from > 0 && number >= faults.from)) fail = true;
+    if (!faults.path.empty() && pathOf(faults, subject) == faults.path) fail = true;
     if (faults.byPoint()) {
       std::string point = pointOf(faults, call, file, line, subject);
       if (faults.fired) fail = true;
@@ -173,9 +175,18 @@ FaultScope::FaultScope(const char* call, long at, int error, bool onward) {
   faults.calls = 0;
 }
 
+FaultScope::FaultScope(const char* call, const std::string& path, int error)
+    : FaultScope(call, 0, error) {
+  FaultPlan& faults = plan();
+  const std::lock_guard<std::mutex> lock(faults.mutex);
+  m_savedPath = faults.path;
+  faults.path = path;
+}
+
 FaultScope::~FaultScope() {
   FaultPlan& faults = plan();
   const std::lock_guard<std::mutex> lock(faults.mutex);
+  faults.path = m_savedPath;
   faults.at = m_saved.at;
   faults.from = m_saved.from;
   faults.error = m_saved.error;

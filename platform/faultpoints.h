@@ -53,13 +53,16 @@ void rememberDescriptor(int fd, const FaultSubject& subject) noexcept;
 /// Before `fd` is closed: its number may be another file's right after.
 void forgetDescriptor(int fd) noexcept;
 
-/// For tests in one process, on one thread: while it lives, the `at`-th of
+/// For tests in one process: while it lives, the `at`-th of
 /// the calls named `call` (of all calls when null), counted from its start,
 /// fails with `error` (and, `onward`, every one after it too), in place of
 /// what the environment asks.
 class FaultScope {
  public:
   FaultScope(const char* call, long at, int error, bool onward = false);
+  /// For tests on any number of threads: while it lives, every call named
+  /// `call` on `path` (as a trace names it) fails with `error`.
+  FaultScope(const char* call, const std::string& path, int error);
   ~FaultScope();
   FaultScope(const FaultScope&) = delete;
   FaultScope& operator=(const FaultScope&) = delete;
@@ -73,6 +76,7 @@ class FaultScope {
   };
   Saved m_saved{};
   std::string m_savedOnly;
+  std::string m_savedPath;
 };
 #else
 constexpr bool injectedFault(const char*, const char*, int, const FaultSubject& = {}) noexcept {

@@ -74,8 +74,12 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   resize(kNormalWindowWidth, kNormalWindowHeight);
   createControls();
   createMenus();
+  // The scan spreads over every processor; its rows are still made here,
+  // and the events run between them and while it waits for its workers.
+  m_job.scanner().threads = 0;
   m_job.scanner().onFileDone = [this] { letEventsRun(); };
   m_job.scanner().whileBusy = [this] { letEventsRun(); };
+  m_job.scanner().onWaiting = [this] { letEventsRun(); };
   restorePlacement();
   // The dialogs come after the window is placed, in this order, and live
   // as long as it does.

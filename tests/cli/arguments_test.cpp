@@ -52,6 +52,7 @@ TEST_P(ParseArguments, GivesTheOperandsAndSettings) {
   EXPECT_EQ(options.includeAll, expectedOptions.includeAll);
   EXPECT_EQ(options.list, expectedOptions.list);
   EXPECT_EQ(options.quiet, expectedOptions.quiet);
+  EXPECT_EQ(options.threads, expectedOptions.threads);
   EXPECT_EQ(options.help, expectedOptions.help);
 }
 
@@ -178,6 +179,21 @@ INSTANTIATE_TEST_SUITE_P(
                     s.stylesheet = "https://s/x.xsl?v=1&a=b";
                     s.writeStylesheet = true;
                   }},
+        ParseCase{"threads: every processor unless given",
+                  {"a", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings&, cli::CliOptions& o) { o.threads = 0; }},
+        ParseCase{"threads from 0 to 256, the last one winning",
+                  {"--threads", "256", "a", "--threads=1", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings&, cli::CliOptions& o) { o.threads = 1; }},
+        ParseCase{"threads with leading zeros",
+                  {"--threads=007", "a", "b"},
+                  "a",
+                  "b",
+                  [](GeneratorSettings&, cli::CliOptions& o) { o.threads = 7; }},
         ParseCase{"a stylesheet emptied and the program's own switched off",
                   {"--stylesheet=x.xsl", "--write-stylesheet",
                    "--stylesheet=", "--no-write-stylesheet", "a", "b"},
@@ -229,6 +245,23 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"unknown schema",
                   {"--schema", "1.0", "a", "b"},
                   "--schema takes 0.84 or 0.9, not \"1.0\""},
+        UsageCase{"threads over the limit",
+                  {"--threads", "257", "a", "b"},
+                  "option --threads needs a number from 0 to 256, not \"257\""},
+        UsageCase{"threads not a number",
+                  {"--threads=two", "a", "b"},
+                  "option --threads needs a number from 0 to 256, not \"two\""},
+        UsageCase{"threads negative",
+                  {"--threads=-1", "a", "b"},
+                  "option --threads needs a number from 0 to 256, not \"-1\""},
+        UsageCase{"threads empty",
+                  {"--threads=", "a", "b"},
+                  "option --threads needs a number from 0 to 256, not \"\""},
+        UsageCase{"threads far too many digits",
+                  {"--threads", "99999999999999999999", "a", "b"},
+                  "option --threads needs a number from 0 to 256, not \"99999999999999999999\""},
+        UsageCase{
+            "threads without a value", {"a", "b", "--threads"}, "option --threads needs a value"},
         UsageCase{"an error before help",
                   {"--schema=1.0", "--help"},
                   "--schema takes 0.84 or 0.9, not \"1.0\""}),

@@ -18,22 +18,28 @@
 
 #include "core/errors.h"
 #include "tests/support/fakefilesystem.h"
+#include "tests/support/randomtree.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
 namespace {
 
 using test::FakeFileSystem;
+using test::growRandomTree;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using FileTime = Result<std::int64_t>;
 
-/// The per-file work of most tests: the file's time; a name with "boom" in
-/// it makes the work throw.
-FileTime readTime(Folder& folder, std::string_view name) {
+/// The per-file work of most tests: the file's time, and the folder the
+/// work was told it is in; a name with "boom" in it makes the work throw.
+struct TimeRead {
+  FileTime time;
+  std::string relativeFolder;
+};
+TimeRead readTime(Folder& folder, std::string_view relativeFolder, std::string_view name) {
   if (name.find("boom") != std::string_view::npos)
     throw std::runtime_error("work failed on " + std::string(name));
-  return folder.writeTime(name);
+  return TimeRead{folder.writeTime(name), std::string(relativeFolder)};
 }
 
 struct WalkSetup {
@@ -48,7 +54,7 @@ struct WalkSetup {
 /// ends in "skip" are left out; one with "trap" in its path makes the skip
 /// rule throw.
 std::string walkRecord(FileSystem& fs, const WalkSetup& setup) {
-  ParallelWalker<FileTime> walker(fs, readTime);
+  ParallelWalker<TimeRead> walker(fs, readTime);
   walker.rootFolder = setup.root;
   walker.threads = setup.threads;
   walker.descriptorLimit = setup.descriptorLimit;
@@ -62,12 +68,16 @@ std::string walkRecord(FileSystem& fs, const WalkSetup& setup) {
   walker.onFolderSkipped = [&](std::string_view folder) {
     record.append("left out ").append(folder).append("\n");
   };
-  walker.onFileFound = [&](const ParallelWalker<FileTime>::File& file) {
+  walker.onFileFound = [&](const ParallelWalker<TimeRead>::File& file) {
     record.append(file.path);
-    if (file.value)
-      record.append(" ").append(std::to_string(*file.value));
+    const FileTime& time = file.value.time;
+    if (time)
+      record.append(" ").append(std::to_string(*time));
     else
-      record.append(" error ").append(std::to_string(file.value.error()));
+      record.append(" error ").append(std::to_string(time.error()));
+    const std::string root = setup.root.ends_with('/') ? setup.root : setup.root + "/";
+    if (file.path != root + file.value.relativeFolder + std::string(file.name))
+      record.append(" in the wrong folder ").append(file.value.relativeFolder);
     record.append("\n");
   };
   try {
@@ -83,58 +93,6 @@ std::string walkRecord(FileSystem& fs, const WalkSetup& setup) {
     record.append("threw ").append(errorClassName(error)).append(": ").append(error.what());
   }
   return record;
-}
-
-/// A random tree of up to a few hundred entries: chains that grow deep,
-/// wide folders, links (some back up their own descent), folders that are
-/// refused, gone, or fail at some step, files whose time is gone, out of
-/// range or fails, and names that the skip rule or the work fails on.
-void growRandomTree(FakeFileSystem& fs, std::mt19937& random) {
-  const auto pick = [&](std::size_t size) { return static_cast<std::size_t>(random() % size); };
-  const auto chance = [&](std::size_t perMille) { return pick(1000) < perMille; };
-  std::vector<std::string> folders{""};
-  const std::size_t steps = 20 + pick(400);
-  for (std::size_t step = 0; step < steps; ++step) {
-    // Mostly in one of the latest folders, so that chains grow deep.
-    const std::size_t latest = std::min<std::size_t>(3, folders.size());
-    const std::string at =
-        chance(600) ? folders[folders.size() - 1 - pick(latest)] : folders[pick(folders.size())];
-    const std::string prefix = at.empty() ? "" : at + "/";
-    const std::string number = std::to_string(step);
-    const std::size_t kind = pick(100);
-    if (kind < 25) {
-      std::string name = "d" + number;
-      if (chance(60))
-        name += "skip";
-      else if (chance(4))
-        name += "trap";
-      folders.push_back(prefix + name);
-      fs.addFolder(folders.back());
-    } else if (kind < 30) {
-      fs.addLink(at, "l" + number, folders[pick(folders.size())]);
-    } else {
-      constexpr std::array kEndings = {".htm", ".html", ".gif", ".HTM", ""};
-      std::string name = (chance(3) ? "boom" : "f") + number + kEndings[pick(kEndings.size())];
-      FakeFileSystem::Entry& file = fs.addFile(prefix + name);
-      const auto part = [&](std::size_t size) { return static_cast<int>(pick(size)); };
-      file.time =
-          DateTime{{1990 + part(40), 1 + part(12), 1 + part(28)}, {part(24), part(60), part(60)}};
-      if (chance(30)) file.time.reset();
-      if (chance(40)) file.timeError = chance(500) ? ENOENT : EIO;
-    }
-  }
-  for (std::size_t i = 1; i < folders.size(); ++i) {
-    FakeFileSystem::FakeFolder& folder = fs.folder(folders[i]);
-    if (chance(40)) folder.openError = std::array{EACCES, ENOENT, ENOTDIR}[pick(3)];
-    if (chance(3)) folder.openError = EMFILE;
-    if (chance(30)) folder.listError = std::array{EACCES, ENOENT}[pick(2)];
-    if (chance(4)) folder.listError = EIO;
-    if (chance(30)) {
-      folder.failNextAfter = static_cast<int>(pick(6));
-      folder.nextError = chance(150) ? EIO : std::array{ENOENT, EACCES}[pick(2)];
-    }
-    if (chance(3)) folder.closeError = EIO;
-  }
 }
 
 std::vector<std::string> randomMasks(std::mt19937& random) {
@@ -210,7 +168,7 @@ TEST(ParallelWalker, VeryDeepTreeDoesNotExhaustTheStack) {
   const std::string path = repeat("d/", 100000);
   fs.addFile("top.htm");
   fs.addFile(path + "deep.htm");
-  ParallelWalker<int> walker(fs, [](Folder&, std::string_view) { return 0; });
+  ParallelWalker<int> walker(fs, [](Folder&, std::string_view, std::string_view) { return 0; });
   walker.rootFolder = FakeFileSystem::kRoot;
   walker.threads = 2;
   std::vector<std::string> reported;
@@ -228,7 +186,7 @@ TEST(ParallelWalker, FolderItSkipsIsNeitherListedNorReportedAndIsNamedInWalkOrde
   fs.addFile("blog/tagsskip/d.html");
   fs.addFile("blog/e.html");
   fs.addFile("z/zskip/y.htm");
-  ParallelWalker<int> walker(fs, [](Folder&, std::string_view) { return 0; });
+  ParallelWalker<int> walker(fs, [](Folder&, std::string_view, std::string_view) { return 0; });
   walker.rootFolder = FakeFileSystem::kRoot;
   walker.threads = 3;
   std::vector<std::string> events;
@@ -256,7 +214,7 @@ TEST(ParallelWalker, ErrorFirstInWalkOrderEndsTheWalkWhenALaterFailureCameFirst)
     return std::find(listed.begin(), listed.end(), "B") != listed.end();
   };
   for (const unsigned threads : {1u, 2u}) {
-    ParallelWalker<int> walker(fs, [&](Folder&, std::string_view name) -> int {
+    ParallelWalker<int> walker(fs, [&](Folder&, std::string_view, std::string_view name) -> int {
       // A cap, not a measure: one thread lists B only after A.
       for (int wait = 0; threads > 1 && wait < 30000 && !listedB(); ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -295,7 +253,8 @@ TEST(ParallelWalker, RunsOnlySoFarAheadOfTheCaller) {
     }
   }
   std::atomic<int> worked{0};
-  ParallelWalker<int> walker(fs, [&](Folder&, std::string_view) { return ++worked; });
+  ParallelWalker<int> walker(fs,
+                             [&](Folder&, std::string_view, std::string_view) { return ++worked; });
   walker.rootFolder = FakeFileSystem::kRoot;
   walker.threads = 4;
   int reported = 0;
@@ -323,7 +282,7 @@ TEST(ParallelWalker, ErrorFromTheHandlerStopsTheWorkersAndReleasesEverything) {
   for (int folder = 0; folder < 300; ++folder)
     for (int file = 0; file < 20; ++file)
       fs.addFile("f" + std::to_string(folder) + "/" + std::to_string(file) + ".htm");
-  ParallelWalker<int> walker(fs, [](Folder&, std::string_view) { return 0; });
+  ParallelWalker<int> walker(fs, [](Folder&, std::string_view, std::string_view) { return 0; });
   walker.rootFolder = FakeFileSystem::kRoot;
   walker.threads = 4;
   int reported = 0;
@@ -349,7 +308,7 @@ TEST(ParallelWalker, LetsTheCallerRunWhileItWaitsForTheWorkers) {
     std::mutex mutex;
     std::condition_variable waited;
     int waits = 0;
-    ParallelWalker<bool> walker(fs, [&](Folder&, std::string_view) {
+    ParallelWalker<bool> walker(fs, [&](Folder&, std::string_view, std::string_view) {
       std::unique_lock<std::mutex> lock(mutex);
       // A cap, not a measure.
       return waited.wait_for(lock, std::chrono::seconds(30), [&] { return waits > 0; });
@@ -382,7 +341,7 @@ TEST(ParallelWalker, LetsTheCallerRunWhileItWaitsForTheWorkers) {
 TEST(ParallelWalker, WalkInsideAWalkIsRefused) {
   FakeFileSystem fs;
   fs.addFile("a.htm");
-  ParallelWalker<int> walker(fs, [](Folder&, std::string_view) { return 0; });
+  ParallelWalker<int> walker(fs, [](Folder&, std::string_view, std::string_view) { return 0; });
   walker.rootFolder = FakeFileSystem::kRoot;
   walker.threads = 2;
   std::vector<bool> inner;

@@ -5,13 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <random>
 
 #include "core/errors.h"
 #include "platform/faultpoints.h"
 #include "tests/support/asuser.h"
 #include "tests/support/fakefilesystem.h"
 #include "tests/support/formats.h"
+#include "tests/support/randomtree.h"
 #include "tests/support/tempdir.h"
 
 namespace qorv {
@@ -1067,6 +1072,200 @@ TEST_F(SiteScannerRobotsFile, RefusedFileEndsTheScanForAnOrdinaryUser) {
   });
   EXPECT_EQ(result, 0);
 }
+
+/// Everything a scan shows its caller, a line each: how it ended, every row
+/// with all its columns, what it left out, and its counts.
+std::string scanRecord(SiteScanner& scanner, const PageList& pages) {
+  std::string record;
+  try {
+    record += scanner.run() ? "ran\n" : "refused\n";
+  } catch (const std::exception& error) {
+    record.append("threw ").append(errorClassName(error)).append(": ").append(error.what());
+    record += "\n";
+  }
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const PageEntry& row = pages.at(i);
+    record.append(row.url).append("\t").append(row.dateText).append("\t").append(row.timeText);
+    record.append("\t").append(row.changefreq).append("\t").append(row.priority);
+    record.append(row.included ? "\t1\n" : "\t0\n");
+  }
+  for (const std::string& text : leftOutTexts(scanner))
+    record.append("left out ").append(text) += "\n";
+  record.append("kept ").append(std::to_string(scanner.keptFileCount()));
+  record.append(", overlong ").append(std::to_string(scanner.overlongCount())) += "\n";
+  return record;
+}
+
+// The per-row inputs (the site URL, a stop) change as the scan goes, where
+// the window changes them: between two rows.
+TEST(SiteScannerOnThreads, GivesTheRowsOfTheScanOnOneThreadOverRandomTrees) {
+  const std::array<const char*, 4> patterns = {"", "*skip/", "f1*.htm;d2*/",
+                                               "**/f*7.html;/d1*/;*.HTM"};
+  for (unsigned seed = 1; seed <= 150; ++seed) {
+    std::mt19937 random(seed);
+    FakeScan scan;
+    test::growRandomTree(scan.fs, random);
+    scan.settings.excludePatterns = patterns[seed % patterns.size()];
+    if (seed % 5 == 0) {
+      scan.settings.obeyRobots = true;
+      scan.fs.addFile("robots.txt").content = "User-agent: *\nDisallow: /d1\nDisallow: /*7.htm\n";
+    }
+    if (seed % 11 == 0) scan.settings.fileMask = "*.htm;;*.html";
+    scan.scanner.now = [] { return DateTime{{2006, 3, 5}, {9, 5, 7}}; };
+    int done = 0;
+    scan.scanner.onFileDone = [&] {
+      if (++done == 4) scan.inputs.url = "https://other.example.org/x";
+      if (seed % 4 == 0 && done == 12) scan.scanner.requestStop();
+    };
+    const auto scanOn = [&](unsigned threads) {
+      scan.inputs.url = "http://example.com";
+      done = 0;
+      scan.scanner.threads = threads;
+      return scanRecord(scan.scanner, scan.pages);
+    };
+    const std::string expected = scanOn(1);
+    for (const unsigned threads : {2u, 3u, 8u}) {
+      scan.fs.jitter = threads == 3;
+      ASSERT_EQ(scanOn(threads), expected) << "seed " << seed << ", " << threads << " threads";
+      EXPECT_EQ(scan.fs.openFolders, 0) << "seed " << seed;
+      EXPECT_EQ(scan.fs.openListings, 0) << "seed " << seed;
+    }
+  }
+}
+
+TEST(SiteScannerOnThreads, GivesTheRowsOfTheScanOnOneThreadOverRealTrees) {
+  // The generator sites' sources and this program's test files: real trees
+  // with real times, on the disk's own listing order.
+  for (const char* folder : {"/tests/sites/", "/tests/"}) {
+    GeneratorSettings settings;
+    settings.fileMask = "*";
+    settings.excludePatterns = "expected/;*.prj";
+    PageList pages;
+    Inputs inputs;
+    inputs.folder = std::string(QORV_SOURCE_DIR) + folder;
+    const LocaleFormats formats = test::dayFirstFormats();
+    SiteScanner scanner(settings, pages, inputs, formats);
+    scanner.now = [] { return DateTime{{2006, 3, 5}, {9, 5, 7}}; };
+    const std::string expected = scanRecord(scanner, pages);
+    ASSERT_GT(pages.size(), 20u) << folder;
+    for (const unsigned threads : {0u, 2u, 5u}) {
+      scanner.threads = threads;
+      EXPECT_EQ(scanRecord(scanner, pages), expected) << folder << " on " << threads << " threads";
+    }
+  }
+}
+
+/// A file system whose file times wait, on the threads that read them,
+/// until the test opens the gate.
+class GatedFileSystem final : public FileSystem {
+ public:
+  explicit GatedFileSystem(FileSystem& inner) : m_inner(inner) {}
+  void open() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_open = true;
+    m_opened.notify_all();
+  }
+  Result<std::unique_ptr<Folder>> openFolder(const std::string& path) override {
+    return wrap(m_inner.openFolder(path));
+  }
+  std::optional<DateTime> localTime(std::int64_t seconds) override {
+    return m_inner.localTime(seconds);
+  }
+
+ private:
+  class GatedFolder final : public Folder {
+   public:
+    GatedFolder(GatedFileSystem& fs, std::unique_ptr<Folder> inner)
+        : m_fs(fs), m_inner(std::move(inner)) {}
+    FolderId id() const override { return m_inner->id(); }
+    Result<std::unique_ptr<FolderListing>> list() override { return m_inner->list(); }
+    Result<std::unique_ptr<Folder>> openSubfolder(std::string_view name) override {
+      return m_fs.wrap(m_inner->openSubfolder(name));
+    }
+    Result<std::optional<DateTime>> lastWriteTime(std::string_view name) override {
+      return m_inner->lastWriteTime(name);
+    }
+    Result<std::string> readFile(std::string_view name, std::size_t limit) override {
+      return m_inner->readFile(name, limit);
+    }
+    Result<std::unique_ptr<FileReader>> openFile(std::string_view name) override {
+      return m_inner->openFile(name);
+    }
+    Result<std::int64_t> writeTime(std::string_view name) override {
+      std::unique_lock<std::mutex> lock(m_fs.m_mutex);
+      m_fs.m_opened.wait(lock, [this] { return m_fs.m_open; });
+      return m_inner->writeTime(name);
+    }
+
+   private:
+    GatedFileSystem& m_fs;
+    std::unique_ptr<Folder> m_inner;
+  };
+  Result<std::unique_ptr<Folder>> wrap(Result<std::unique_ptr<Folder>> folder) {
+    if (!folder) return Failure{folder.error()};
+    return std::unique_ptr<Folder>(std::make_unique<GatedFolder>(*this, std::move(*folder)));
+  }
+
+  FileSystem& m_inner;
+  std::mutex m_mutex;
+  std::condition_variable m_opened;
+  bool m_open = false;
+};
+
+TEST(SiteScannerOnThreads, StopAskedWhileTheScanWaitsForItsWorkersEndsIt) {
+  test::FakeFileSystem fake;
+  fake.addFile("a.htm");
+  fake.addFile("sub/b.htm");
+  GatedFileSystem fs(fake);
+  GeneratorSettings settings;
+  PageList pages;
+  Inputs inputs;
+  inputs.folder = test::FakeFileSystem::kRoot;
+  const LocaleFormats formats = test::dayFirstFormats();
+  SiteScanner scanner(settings, pages, inputs, formats, fs);
+  scanner.threads = 2;
+  int waits = 0;
+  // A window's stop command, run among the events while the scan waits.
+  scanner.onWaiting = [&] {
+    ++waits;
+    scanner.requestStop();
+    fs.open();
+  };
+  EXPECT_TRUE(scanner.run());
+  EXPECT_EQ(waits, 1);
+  EXPECT_EQ(pages.size(), 1u) << "no file row after the stop";
+  EXPECT_FALSE(scanner.isRunning());
+  EXPECT_EQ(fake.openFolders, 0);
+}
+
+#ifdef QORV_FAULT_POINTS
+TEST(SiteScannerOnThreads, ListingFailureOnDiskIsTheSameErrorOnAnyNumberOfThreads) {
+  test::TempDir dir;
+  dir.writeFile("a.htm");
+  for (int i = 0; i < 20; ++i) dir.writeFile("f" + std::to_string(i) + "/x.htm");
+  dir.writeFile("sub/inner.htm");
+  dir.writeFile("sub/deeper/y.htm");
+  for (const unsigned threads : {1u, 4u}) {
+    GeneratorSettings settings;
+    PageList pages;
+    Inputs inputs;
+    inputs.folder = dir.path();
+    const LocaleFormats formats = test::dayFirstFormats();
+    SiteScanner scanner(settings, pages, inputs, formats);
+    scanner.threads = threads;
+    const FaultScope fault("fdopendir", dir.path() + "sub", EIO);
+    try {
+      scanner.run();
+      ADD_FAILURE() << "no error on " << threads << " threads";
+    } catch (const IoError& error) {
+      EXPECT_EQ(error.message(),
+                "Cannot list the folder \"" + dir.path() + "sub/\": Input/output error")
+          << threads << " threads";
+    }
+    EXPECT_FALSE(scanner.isRunning());
+  }
+}
+#endif
 
 #ifdef QORV_FAULT_POINTS
 TEST_F(SiteScannerRobotsFile, InputOutputErrorWhileReadingItEndsTheScan) {

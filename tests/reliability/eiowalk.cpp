@@ -41,8 +41,9 @@ int main(int argc, char** argv) {
   if (*end != '\0') return usage();
   qorv::FileSystem& fileSystem = qorv::localFileSystem();
   qorv::ParallelWalker<qorv::Result<std::int64_t>> walker(
-      fileSystem,
-      [](qorv::Folder& folder, std::string_view name) { return folder.writeTime(name); });
+      fileSystem, [](qorv::Folder& folder, std::string_view, std::string_view name) {
+        return folder.writeTime(name);
+      });
   walker.rootFolder = argv[2];
   walker.threads = static_cast<unsigned>(threads);
   walker.descriptorLimit = descriptors;

@@ -151,8 +151,9 @@ TEST_F(HostileTree, TreeDeeperThanTheDescriptorLimit) {
 /// each with "!" appended when its time could not be read.
 std::vector<std::string> walkedFiles(const std::string& root, unsigned threads) {
   ParallelWalker<Result<std::int64_t>> walker(
-      localFileSystem(),
-      [](Folder& folder, std::string_view name) { return folder.writeTime(name); });
+      localFileSystem(), [](Folder& folder, std::string_view, std::string_view name) {
+        return folder.writeTime(name);
+      });
   walker.rootFolder = root;
   walker.threads = threads;
   walker.filter.setMasks({"*.htm"});
