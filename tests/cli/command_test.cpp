@@ -277,6 +277,7 @@ TEST(CommandLeftOut, HeadRulesLeaveOutPagesByWhatTheirHeadsSayAndCountUnreadable
   EXPECT_THAT(sitemap, HasSubstr("<loc>https://s/null</loc>"));
 
   std::vector<std::string> off;
+  off.reserve(rules.size() + 3);
   for (const std::string& rule : rules) off.push_back("--no-" + rule.substr(2));
   off.insert(off.end(), {"--list", dir.path(), "https://s/"});
   EXPECT_EQ(splitLines(runCli(off).out).size(), 6u) << "each rule off again";
