@@ -314,6 +314,7 @@ struct DropCase {
   const char* path;
   const char* indexFile;
   const char* url;
+  friend void PrintTo(const DropCase& c, std::ostream* os) { *os << c.path << " " << c.indexFile; }
 };
 
 class DropExtension : public ::testing::TestWithParam<DropCase> {};
