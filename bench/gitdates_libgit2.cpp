@@ -212,9 +212,9 @@ int main(int argc, char** argv) {
   git_object* headTree = nullptr;
   if (git_revparse_single(&headTree, repo, "HEAD^{tree}") != 0) fail("tree");
   git_diff_options options = GIT_DIFF_OPTIONS_INIT;
-  char* spec = prefix.data();
+  char* folderPattern = prefix.data();
   if (!prefix.empty()) {
-    options.pathspec.strings = &spec;
+    options.pathspec.strings = &folderPattern;
     options.pathspec.count = 1;
   }
   git_diff* diff = nullptr;
